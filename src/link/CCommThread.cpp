@@ -1,0 +1,94 @@
+#include "link/CCommThread.h"
+
+#include "platform/Messages.h"
+#include "platform/PortNames.h"
+#include "platform/WindowMessage.h"
+
+namespace {
+const QString kCaption = QStringLiteral("CCommThread");
+}
+
+CCommThread::CCommThread(QObject* owner) : m_owner(owner) {}
+
+CCommThread::~CCommThread() {
+    ClosePort();
+}
+
+int CCommThread::WriteMultiplier(int baudRate) {
+    return baudRate > 0 ? 19200 / baudRate : 0;
+}
+
+int CCommThread::OpenPort(const QString& portName, int baudRate, int dataBits, int stopBits,
+                          int parity) {
+    // A reader that ended by itself (unplugged device) leaves its thread and descriptor behind.
+    ClosePort();
+    m_portPath = DevicePathFromPortName(portName);
+    if (baudRate <= 0 || !m_wake.isValid())
+        return 0;
+    if (!m_device.open(m_portPath, SerialSettings{baudRate, dataBits, stopBits, parity}))
+        return 0;
+    m_device.purge();
+    m_writeMultiplier = WriteMultiplier(baudRate);
+    m_wake.clear();
+    m_connected.store(1, std::memory_order_release);
+    try {
+        m_reader = std::thread(&CCommThread::ThreadWatchComm, this);
+    } catch (const std::system_error&) {
+        ClosePort();
+        return 0;
+    }
+    return 1;
+}
+
+void CCommThread::joinReader() {
+    if (m_reader.joinable()) {
+        m_wake.raise();
+        m_reader.join();
+    }
+    m_wake.clear();
+}
+
+void CCommThread::ClosePort() {
+    m_connected.store(0, std::memory_order_release);
+    joinReader();
+    if (m_device.isOpen()) {
+        m_device.purge();
+        m_device.close();
+    }
+}
+
+int CCommThread::WriteComm(int count, const std::uint8_t* bytes) {
+    if (m_connected.load(std::memory_order_acquire) == 0 || count <= 0 || bytes == nullptr)
+        return 0;
+    // A partial write is not retried; POSIX keeps no error state to clear.
+    return int(m_device.write(bytes, count, m_writeMultiplier * count));
+}
+
+int CCommThread::ReadComm(std::uint8_t* buffer) {
+    return int(m_device.read(buffer, kReadChunk));
+}
+
+void CCommThread::ThreadWatchComm() {
+    std::uint8_t chunk[kReadChunk];
+    while (m_connected.load(std::memory_order_acquire) == 1) {
+        const int events = m_device.wait(m_wake.fd());
+        if (events & SerialDevice::Woken)
+            break;
+        bool gone = (events & (SerialDevice::HungUp | SerialDevice::Failed)) != 0;
+        if (events & SerialDevice::Readable) {
+            for (;;) {
+                const int n = ReadComm(chunk);
+                if (n < 0)
+                    gone = true;
+                if (n <= 0)
+                    break;
+                if (!m_ring.append(chunk, n))
+                    m_boxes.post(QStringLiteral("Buffer full"), kCaption); // chunk dropped whole
+            }
+            PostMessage(m_owner, Msg::FrameBytesReceived);
+        }
+        if (gone)
+            break;
+    }
+    PostMessage(m_owner, Msg::FrameReaderEnded);
+}

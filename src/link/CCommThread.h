@@ -1,0 +1,66 @@
+#pragma once
+
+#include "link/ReceiveRing.h"
+#include "platform/MessageBox.h"
+#include "platform/SerialDevice.h"
+
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+class QObject;
+
+// The console's only connection to the radio dongle. It opens and configures the port, writes
+// command frames, and runs one reader thread that moves received bytes into the ring and posts
+// Msg::FrameBytesReceived after each burst and Msg::FrameReaderEnded once when it leaves. It
+// knows nothing of frames. Everything but the reader thread runs on the owner's (GUI) thread.
+class CCommThread {
+public:
+    static constexpr int kReadChunk = 2048;
+
+    explicit CCommThread(QObject* owner);
+    ~CCommThread();
+    CCommThread(const CCommThread&) = delete;
+    CCommThread& operator=(const CCommThread&) = delete;
+
+    // 1 when the port is open, configured and the reader runs; 0 otherwise (nothing shown).
+    // stopBits and parity are the codes of the COM settings record.
+    int OpenPort(const QString& portName, int baudRate, int dataBits, int stopBits, int parity);
+
+    // Stops the reader (it posts its end message) and closes the port; the reader is joined
+    // before the descriptor closes.
+    void ClosePort();
+
+    // Bytes written; 0 when not connected or the write failed.
+    int WriteComm(int count, const std::uint8_t* bytes);
+
+    // Reader thread only: reads up to kReadChunk queued bytes without blocking; 0 when nothing
+    // is queued, -1 when the device is gone.
+    int ReadComm(std::uint8_t* buffer);
+
+    // The owner's side of the ring: the count held, then bytes one at a time.
+    int HeldCount() const { return m_ring.held(); }
+    std::uint8_t TakeByte() { return m_ring.take(); }
+    ReceiveRing& Ring() { return m_ring; }
+
+    bool IsConnected() const { return m_connected.load(std::memory_order_acquire) != 0; }
+    QString PortPath() const { return m_portPath; }
+
+    // Milliseconds per byte of the write time-out: 19200 / baud, 0 meaning none.
+    static int WriteMultiplier(int baudRate);
+
+private:
+    void ThreadWatchComm();
+    void joinReader();
+
+    QObject* m_owner;
+    QString m_portPath;
+    std::atomic<int> m_connected{0};
+    SerialDevice m_device;
+    WakeSignal m_wake;
+    std::thread m_reader;
+    ReceiveRing m_ring;
+    int m_writeMultiplier = 0;
+    MessageBoxPoster m_boxes; // the reader thread never shows a box itself
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "model/Node.h"
+
+#include <QString>
+
+// The record of one flash head. The settings block runs from nFlashValue to bModelPow;
+// bChSelect and nHeatLevel are run-time state and never stored.
+struct StrobeData : NodeHeader {
+    StrobeData();
+    StrobeData(const StrobeData&) = delete; // the light node points back at its own record
+    StrobeData& operator=(const StrobeData&) = delete;
+
+    int nChNum = 0;
+    QString sChName;
+    QString sModelName = QStringLiteral("Not define");
+    int nFlashValue = 0;
+    int bFlashCell = 0;
+    int bFlashSnd = 0;
+    int bFlashCharge = 1;
+    int bFlashPow = 1;
+    int nModelValue = 0;
+    int nModelMode1 = 0;
+    int nModelMode2 = 0;
+    int bModelPow = 1;
+    int bChSelect = 0;
+    int nHeatLevel = 0;
+    NodeHeader lightNode;
+    QString sLightName = QStringLiteral("Not define");
+};
+
+inline constexpr int kChannelCount = 10;
+
+// "CH-01".."CH-10" for slots 0..9; empty for anything else.
+QString ChannelLabel(int channel);
+
+// Copies the nine values from nFlashValue to bModelPow.
+void CopySettingsBlock(StrobeData& destination, const StrobeData& source);

@@ -1,0 +1,146 @@
+#include "model/StudioModel.h"
+
+namespace {
+
+bool nodeIsIn(const NodeHeader* node, const StrobeData* record) {
+    return node != nullptr && (node == record || node == &record->lightNode);
+}
+
+} // namespace
+
+StudioData::StudioData(int number, QString name)
+    : nStudioNum(number), sStudioName(std::move(name)) {}
+
+StudioData::~StudioData() = default;
+
+StrobeData* StudioData::UnitOn(int channel) const {
+    if (channel < 0 || channel >= kChannelCount || bChUsed[std::size_t(channel)] == 0)
+        return nullptr;
+    return pStrobe[std::size_t(channel)].get();
+}
+
+StudioModel::StudioModel() : pMemoryStudio(std::make_unique<StudioData>(-1, QString())) {
+    static const char* const names[kStudioCount] = {"Studio A", "Studio B", "Studio C", "Studio D",
+                                                    "Studio E"};
+    for (int i = 0; i < kStudioCount; ++i)
+        studios[std::size_t(i)] = std::make_unique<StudioData>(i, QString::fromLatin1(names[i]));
+}
+
+StudioModel::~StudioModel() {
+    // Studios in order, then the memory studio; each destroys its records with itself.
+    for (auto& studio : studios)
+        studio.reset();
+    pMemoryStudio.reset();
+}
+
+bool StudioModel::OwnsRecord(const StrobeData* record) const {
+    if (record == nullptr)
+        return false;
+    auto holds = [record](const StudioData& studio) {
+        for (int i = 0; i < kChannelCount; ++i) {
+            if (studio.bChUsed[std::size_t(i)] && studio.pStrobe[std::size_t(i)].get() == record)
+                return true;
+        }
+        return false;
+    };
+    for (const auto& studio : studios) {
+        if (holds(*studio))
+            return true;
+    }
+    return holds(*pMemoryStudio);
+}
+
+StudioData* StudioModel::StudioByNumber(int number) const {
+    if (unsigned(number) >= unsigned(kStudioCount))
+        return nullptr;
+    return studios[std::size_t(number)].get();
+}
+
+StudioData* StudioOfNode(NodeHeader* node) {
+    if (node == nullptr)
+        return nullptr;
+    switch (node->nNodeKind) {
+    case NODE_LIGHT:
+        return node->pParent != nullptr ? static_cast<StudioData*>(node->pParent->pParent)
+                                        : nullptr;
+    case NODE_STROBE:
+        return static_cast<StudioData*>(node->pParent);
+    case NODE_STUDIO:
+        return static_cast<StudioData*>(node);
+    default:
+        return nullptr;
+    }
+}
+
+StrobeData* UnitOfNode(NodeHeader* node) {
+    if (node == nullptr)
+        return nullptr;
+    switch (node->nNodeKind) {
+    case NODE_LIGHT:
+        return static_cast<StrobeData*>(node->pParent);
+    case NODE_STROBE:
+        return static_cast<StrobeData*>(node);
+    default:
+        return nullptr;
+    }
+}
+
+StrobeData* PutStrobe(StudioData* studio, int ch, std::unique_ptr<StrobeData>&& record) {
+    if (studio == nullptr || !record || unsigned(ch) > 9u)
+        return nullptr;
+    const auto slot = std::size_t(ch);
+    if (!studio->bChUsed[slot])
+        ++studio->nChItemCnt;
+    record->pParent = studio;
+    record->nChNum = ch;
+    record->sChName = ChannelLabel(ch);
+    studio->bChUsed[slot] = 1;
+    studio->pStrobe[slot] = std::move(record); // destroys a record the slot held
+    return studio->pStrobe[slot].get();
+}
+
+StrobeData* PlaceStrobe(StudioModel* model, int n, int ch, std::unique_ptr<StrobeData>&& record) {
+    if (model == nullptr || unsigned(n) > 4u || unsigned(ch) > 9u)
+        return nullptr;
+    StudioData* studio = model->studios[std::size_t(n)].get();
+    if (const StrobeData* old = studio->UnitOn(ch);
+        old != nullptr && nodeIsIn(model->pCurNode, old))
+        model->pCurNode = studio;
+    return PutStrobe(studio, ch, std::move(record));
+}
+
+void ClearStudio(StudioModel* model, StudioData* studio) {
+    if (studio == nullptr)
+        return;
+    if (model != nullptr && model->pCurNode != nullptr && StudioOfNode(model->pCurNode) == studio)
+        model->pCurNode = studio;
+    for (int i = 0; i < kChannelCount; ++i) {
+        studio->bChUsed[std::size_t(i)] = 0;
+        studio->pStrobe[std::size_t(i)].reset();
+    }
+    studio->nChItemCnt = 0;
+}
+
+int CopyStudioValues(StudioData* destination, const StudioData* source) {
+    if (destination == nullptr)
+        return 0;
+    if (source == nullptr)
+        return 1;
+    for (int i = 0; i < kChannelCount; ++i) {
+        StrobeData* to = destination->UnitOn(i);
+        const StrobeData* from = source->UnitOn(i);
+        if (to == nullptr || from == nullptr)
+            continue;
+        to->sModelName = from->sModelName;
+        CopySettingsBlock(*to, *from);
+        to->sLightName = from->sLightName;
+    }
+    return 1;
+}
+
+void SelectStudio(StudioModel* model, StudioData* studio) {
+    if (model == nullptr || studio == nullptr)
+        return;
+    studio->nNodeKind = NODE_STUDIO;
+    model->pCurNode = studio;
+}

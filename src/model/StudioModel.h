@@ -1,0 +1,74 @@
+#pragma once
+
+#include "model/StrobeData.h"
+
+#include <array>
+#include <memory>
+#include <vector>
+
+// One studio: ten channel slots; a used slot owns its record. nChItemCnt always equals the
+// number of used slots, and the record in slot i has nChNum i, the label of i and this studio
+// as its parent.
+struct StudioData : NodeHeader {
+    StudioData(int number, QString name);
+    ~StudioData();
+    StudioData(const StudioData&) = delete;
+    StudioData& operator=(const StudioData&) = delete;
+
+    int nStudioNum;
+    QString sStudioName;
+    int nChItemCnt = 0;
+    std::array<int, kChannelCount> bChUsed{};
+    std::array<std::unique_ptr<StrobeData>, kChannelCount> pStrobe;
+
+    // The unit on channel c, or null (also for c outside 0..9).
+    StrobeData* UnitOn(int channel) const;
+};
+
+inline constexpr int kStudioCount = 5;
+
+// Everything the console knows about the heads: five studios, the memory studio that receives
+// a Business Memory preview, the scanned studio, the current node and the grid's shown units.
+// GUI thread only.
+struct StudioModel {
+    StudioModel();
+    ~StudioModel();
+    StudioModel(const StudioModel&) = delete;
+    StudioModel& operator=(const StudioModel&) = delete;
+
+    std::unique_ptr<StudioData> pMemoryStudio;
+    StudioData* pScanStudio = nullptr;
+    std::array<std::unique_ptr<StudioData>, kStudioCount> studios;
+    NodeHeader* pCurNode = nullptr;
+    std::vector<StrobeData*> arrShown;
+
+    // Whether the record is held by one of the six studios now. Posted messages carry record
+    // pointers that a scan may have destroyed since.
+    bool OwnsRecord(const StrobeData* record) const;
+
+    // The studio with number 0..4, or null.
+    StudioData* StudioByNumber(int number) const;
+};
+
+StudioData* StudioOfNode(NodeHeader* node);
+StrobeData* UnitOfNode(NodeHeader* node);
+
+// Places the record into slot ch and takes it over, destroying a record the slot held. For a
+// channel outside 0..9 nothing happens and the record stays the caller's. Returns the placed
+// record or null.
+StrobeData* PutStrobe(StudioData* studio, int ch, std::unique_ptr<StrobeData>&& record);
+
+// PutStrobe into the studio of number n (0..4 only). If the current node lay in a record that
+// the placement destroys, it moves to the studio.
+StrobeData* PlaceStrobe(StudioModel* model, int n, int ch, std::unique_ptr<StrobeData>&& record);
+
+// Destroys every record of the studio; a current node inside it moves to the studio itself.
+void ClearStudio(StudioModel* model, StudioData* studio);
+
+// For every slot used in both studios: names and settings block from source to destination.
+// Returns 0 when the destination is null, else 1.
+int CopyStudioValues(StudioData* destination, const StudioData* source);
+
+// What a selection in the studio tree does, for callers that have no tree (command-line tool,
+// tests): the studio becomes a shown node and the current node.
+void SelectStudio(StudioModel* model, StudioData* studio);

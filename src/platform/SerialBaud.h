@@ -1,0 +1,6 @@
+#pragma once
+
+// Sets input and output speed of an open terminal to any positive rate: the standard ones
+// through termios, others (e.g. 230000) through the kernel's arbitrary-rate interface.
+// Kept in a file of its own because the kernel's termios header clashes with libc's.
+bool SetSerialBaudRate(int fd, int baudRate);

@@ -1,0 +1,207 @@
+#include "link/CCommThread.h"
+#include "link/CZbProtocol.h"
+#include "link/ChannelMask.h"
+#include "link/CommandFrames.h"
+#include "model/StudioModel.h"
+#include "platform/PseudoTerminal.h"
+
+#include <QtTest>
+#include <memory>
+
+// Frames are compared as hex strings: "ff0717000800 02".
+class CommandFramesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void masksFollowChannelTable_data();
+    void masksFollowChannelTable();
+    void channelFromMaskFindsLowestChannel_data();
+    void channelFromMaskFindsLowestChannel();
+    void buildsUnitCommandFrames_data();
+    void buildsUnitCommandFrames();
+    void buildsStudioSelectFrames();
+    void buildsUnitSettingsFromStoredValues();
+    void buildsStudioLevelsWithZeroPairsForEmptySlots();
+    void sendersWriteEachFrameWithOneWriteOverPseudoTerminal();
+    void sendersRefuseAbsentRecordOrStudio();
+};
+
+namespace {
+
+QByteArray hex(const char* spaced) {
+    return QByteArray::fromHex(QByteArray(spaced).replace(' ', ""));
+}
+
+std::unique_ptr<StrobeData> unitOn(int channel) {
+    auto unit = std::make_unique<StrobeData>();
+    unit->nChNum = channel;
+    return unit;
+}
+
+} // namespace
+
+void CommandFramesTest::masksFollowChannelTable_data() {
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<int>("mask");
+    QTest::newRow("0") << 0 << 0x0001;
+    QTest::newRow("4") << 4 << 0x0010;
+    QTest::newRow("5") << 5 << 0x0100;
+    QTest::newRow("9") << 9 << 0x1000;
+    QTest::newRow("group 11") << 11 << 0x8080;
+    QTest::newRow("10") << 10 << 0;
+    QTest::newRow("12") << 12 << 0;
+    QTest::newRow("negative") << -1 << 0;
+}
+
+void CommandFramesTest::masksFollowChannelTable() {
+    QFETCH(int, channel);
+    QFETCH(int, mask);
+    QCOMPARE(int(MaskFromChannel(channel)), mask);
+}
+
+void CommandFramesTest::channelFromMaskFindsLowestChannel_data() {
+    QTest::addColumn<int>("mask");
+    QTest::addColumn<int>("channel");
+    QTest::newRow("empty") << 0x0000 << -1;
+    QTest::newRow("bit 7 only") << 0x0080 << 11;
+    QTest::newRow("group") << 0x8080 << 11;
+    QTest::newRow("bit 0 with group") << 0x8081 << 0;
+    QTest::newRow("channel 9") << 0x1000 << 9;
+    QTest::newRow("channels 0, 2, 5") << 0x0105 << 0;
+    QTest::newRow("channels 5 and 9") << 0x1100 << 5;
+    QTest::newRow("ignored bits 5, 6, 13, 14") << 0x6060 << -1;
+}
+
+void CommandFramesTest::channelFromMaskFindsLowestChannel() {
+    QFETCH(int, mask);
+    QFETCH(int, channel);
+    QCOMPARE(ChannelFromMask(std::uint16_t(mask)), channel);
+}
+
+void CommandFramesTest::buildsUnitCommandFrames_data() {
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<int>("mask");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QByteArray>("frame");
+    // The record: flash 45, model 30, cell on, sound on, mode 1 and 2 set, both powers off.
+    QTest::newRow("cell on channel 3") << 3 << 0 << 7 << hex("ff 07 17 00 08 00 02");
+    QTest::newRow("flash level channel 7") << 7 << 0 << 3 << hex("ff 07 13 04 00 2d 1e");
+    QTest::newRow("model level carries both") << 0 << 0 << 4 << hex("ff 07 14 00 01 2d 1e");
+    QTest::newRow("mode 1") << 1 << 0 << 5 << hex("ff 07 15 00 02 00 08");
+    QTest::newRow("mode 2") << 2 << 0 << 6 << hex("ff 07 16 00 04 00 10");
+    QTest::newRow("sound") << 4 << 0 << 8 << hex("ff 07 18 00 10 00 04");
+    QTest::newRow("test") << 5 << 0 << 11 << hex("ff 07 1b 01 00 00 00");
+    QTest::newRow("lamp off") << 6 << 0 << 12 << hex("ff 07 1c 02 00 00 00");
+    QTest::newRow("power off to 0, 2, 5") << 3 << 0x0105 << 13 << hex("ff 07 1d 01 05 00 00");
+    QTest::newRow("group channel 11") << 11 << 0 << 7 << hex("ff 07 17 80 80 00 02");
+    QTest::newRow("channel 10 addresses nobody") << 10 << 0 << 7 << hex("ff 07 17 00 00 00 02");
+    QTest::newRow("type 9 builds nothing") << 3 << 0 << 9 << QByteArray();
+    QTest::newRow("type 10 builds nothing") << 3 << 0 << 10 << QByteArray();
+    QTest::newRow("type 14 builds nothing") << 3 << 0 << 14 << QByteArray();
+}
+
+void CommandFramesTest::buildsUnitCommandFrames() {
+    QFETCH(int, channel);
+    QFETCH(int, mask);
+    QFETCH(int, type);
+    QFETCH(QByteArray, frame);
+    auto unit = unitOn(channel);
+    unit->nFlashValue = 45;
+    unit->nModelValue = 30;
+    unit->bFlashCell = 1;
+    unit->bFlashSnd = 7; // any non-zero value is on
+    unit->nModelMode1 = 1;
+    unit->nModelMode2 = 1;
+    unit->bFlashPow = 0;
+    unit->bModelPow = 0;
+    QCOMPARE(BuildUnitCommand(std::uint16_t(mask), *unit, type).toHex(' '), frame.toHex(' '));
+}
+
+void CommandFramesTest::buildsStudioSelectFrames() {
+    QCOMPARE(BuildStudioSelect(0), hex("ff 05 00 00 41"));
+    QCOMPARE(BuildStudioSelect(2), hex("ff 05 00 00 43"));
+    QCOMPARE(BuildStudioSelect(4), hex("ff 05 00 00 45"));
+}
+
+void CommandFramesTest::buildsUnitSettingsFromStoredValues() {
+    StrobeData fresh; // defaults of a new record, channel 0
+    QCOMPARE(BuildUnitSettings(0, fresh).toHex(' '),
+             hex("ff 0e 01 00 01 01 00 00 00 00 00 00 01 00").toHex(' '));
+    StrobeData unit;
+    unit.nChNum = 9;
+    unit.bFlashPow = 1;
+    unit.nFlashValue = 0x151; // only the low byte goes out
+    unit.nModelValue = 81;
+    unit.bFlashCell = 1;
+    unit.bFlashSnd = 0;
+    unit.nModelMode1 = 1;
+    unit.nModelMode2 = 0;
+    unit.bModelPow = 0;
+    QCOMPARE(BuildUnitSettings(0, unit).toHex(' '),
+             hex("ff 0e 01 10 00 01 51 51 01 00 01 00 00 00").toHex(' '));
+    QCOMPARE(BuildUnitSettings(0x8080, unit).mid(3, 2), hex("80 80"));
+}
+
+void CommandFramesTest::buildsStudioLevelsWithZeroPairsForEmptySlots() {
+    StudioData studio(1, "Studio B");
+    auto first = unitOn(0);
+    first->nFlashValue = 20;
+    first->nModelValue = 30;
+    auto last = unitOn(9);
+    last->nFlashValue = 81;
+    last->nModelValue = 11;
+    PutStrobe(&studio, 0, std::move(first));
+    PutStrobe(&studio, 9, std::move(last));
+    const QByteArray expected = hex("ff 17 1f 14 1e") + QByteArray(16, '\0') + hex("51 0b");
+    QCOMPARE(BuildStudioLevels(15, studio).toHex(' '), expected.toHex(' '));
+    QCOMPARE(BuildStudioLevels(14, studio).at(2), char(0x1E));
+    QCOMPARE(BuildStudioLevels(13, studio), QByteArray());
+    QCOMPARE(BuildStudioLevels(16, studio), QByteArray());
+}
+
+void CommandFramesTest::sendersWriteEachFrameWithOneWriteOverPseudoTerminal() {
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    QObject owner;
+    CCommThread port(&owner);
+    QCOMPARE(port.OpenPort(pty.devicePath(), 38400, 8, 0, 0), 1);
+    CZbProtocol protocol(&port);
+    StudioModel model;
+    StudioData* studio = model.studios[2].get();
+    auto unit = unitOn(3);
+    unit->bFlashCell = 1;
+    StrobeData* placed = PutStrobe(studio, 3, std::move(unit));
+
+    QCOMPARE(protocol.SendStudioSelect(2), 1);
+    QCOMPARE(protocol.SendUnitCommand(0, placed, 7), 1);
+    QCOMPARE(protocol.SendUnitCommand(0, placed, 9), 1); // nothing on the wire
+    QCOMPARE(protocol.SendUnitSettings(0, placed), 1);
+    protocol.SendStudioLevels(14, studio);
+    protocol.SendStudioLevels(3, studio); // nothing on the wire
+
+    const QByteArray expected = BuildStudioSelect(2) + hex("ff 07 17 00 08 00 02") +
+                                BuildUnitSettings(0, *placed) + BuildStudioLevels(14, *studio);
+    QCOMPARE(expected.size(), 5 + 7 + 14 + 23);
+    QCOMPARE(pty.readExactly(int(expected.size()), 2000).toHex(' '), expected.toHex(' '));
+    QCOMPARE(pty.readFor(50), QByteArray());
+}
+
+void CommandFramesTest::sendersRefuseAbsentRecordOrStudio() {
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    QObject owner;
+    CCommThread port(&owner);
+    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1);
+    CZbProtocol protocol(&port);
+    QCOMPARE(protocol.SendUnitCommand(0, nullptr, 3), 0);
+    QCOMPARE(protocol.SendUnitSettings(0, nullptr), 0);
+    protocol.SendStudioLevels(14, nullptr);
+    QCOMPARE(pty.readFor(50), QByteArray());
+
+    CZbProtocol unlinked(nullptr); // a link that is down drops commands silently
+    StrobeData unit;
+    QCOMPARE(unlinked.SendUnitCommand(0, &unit, 3), 1);
+    QCOMPARE(unlinked.SendStudioSelect(0), 1);
+}
+
+QTEST_GUILESS_MAIN(CommandFramesTest)
+#include "tst_commandframes.moc"

@@ -1,0 +1,221 @@
+#include "link/CCommThread.h"
+#include "platform/Messages.h"
+#include "platform/PseudoTerminal.h"
+#include "support/MessageRecorder.h"
+
+#include <QDir>
+#include <QtTest>
+
+class CommThreadTest : public QObject {
+    Q_OBJECT
+private slots:
+    void bytesPassUnchangedInBothDirections();
+    void postsOneNotificationPerBurst();
+    void dropsChunkThatDoesNotFitAndTellsTheGuiThread();
+    void closePortWhileReaderWaitsPostsExactlyOneEnd();
+    void unpluggedDeviceEndsReaderAndPortReopensOnNewDevice();
+    void writeOnClosedObjectReturnsZero();
+    void refusesBaudRateZeroOrBelow();
+    void failsToOpenMissingDevice();
+    void writeMultiplierFollowsBaudRate_data();
+    void writeMultiplierFollowsBaudRate();
+    void thousandOpensLeakNoDescriptorOrThread();
+};
+
+namespace {
+
+QByteArray allByteValues() {
+    QByteArray bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes.append(char(i));
+    return bytes + QByteArray("\r\n\x11\x13\xFF", 5);
+}
+
+QByteArray drain(CCommThread& port) {
+    QByteArray out;
+    for (int n = port.HeldCount(); n > 0; --n)
+        out.append(char(port.TakeByte()));
+    return out;
+}
+
+int entriesIn(const char* dir) {
+    return int(QDir(dir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
+}
+
+} // namespace
+
+void CommThreadTest::bytesPassUnchangedInBothDirections() {
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    MessageRecorder owner;
+    CCommThread port(&owner);
+    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1);
+    QVERIFY(port.IsConnected());
+
+    const QByteArray bytes = allByteValues();
+    QCOMPARE(port.WriteComm(int(bytes.size()), reinterpret_cast<const std::uint8_t*>(bytes.data())),
+             int(bytes.size()));
+    QCOMPARE(pty.readExactly(int(bytes.size()), 2000), bytes);
+
+    QVERIFY(pty.writeAll(bytes));
+    QTRY_COMPARE(port.HeldCount(), int(bytes.size()));
+    QCOMPARE(drain(port), bytes);
+}
+
+void CommThreadTest::postsOneNotificationPerBurst() {
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    MessageRecorder owner;
+    CCommThread port(&owner);
+    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1);
+
+    QVERIFY(pty.writeAll(QByteArray(10, 'a')));
+    QTRY_COMPARE(owner.count(Msg::FrameBytesReceived), 1);
+    QCOMPARE(owner.count(Msg::FrameReaderEnded), 0);
+    QVERIFY(pty.writeAll(QByteArray(1000, 'b')));
+    QTRY_COMPARE(port.HeldCount(), 1010);
+    port.ClosePort(); // joins the reader: everything it posted is queued now
+    QTRY_COMPARE(owner.count(Msg::FrameReaderEnded), 1);
+    QCOMPARE(owner.count(Msg::FrameBytesReceived), 2);
+    QCOMPARE(owner.entries.last().number, Msg::FrameReaderEnded);
+    for (const auto& e : owner.entries) {
+        QVERIFY(e.posted);
+        QCOMPARE(e.wParam, qintptr(0));
+        QCOMPARE(e.lParam, qintptr(0));
+    }
+}
+
+void CommThreadTest::dropsChunkThatDoesNotFitAndTellsTheGuiThread() {
+    MessageBoxRecorder boxes;
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    MessageRecorder owner;
+    CCommThread port(&owner);
+    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1);
+
+    QVERIFY(pty.writeAll(QByteArray(4095, 'x')));
+    QTRY_COMPARE(port.HeldCount(), 4095);
+    QVERIFY(boxes.texts.isEmpty());
+    QVERIFY(pty.writeAll("y"));
+    QTRY_COMPARE(boxes.texts, QStringList{"Buffer full"});
+    QCOMPARE(boxes.titles, QStringList{"CCommThread"});
+    QCOMPARE(port.HeldCount(), 4095);
+    const QByteArray held = drain(port);
+    QCOMPARE(held, QByteArray(4095, 'x')); // the bytes already held stay
+
+    QVERIFY(pty.writeAll("z"));
+    QTRY_COMPARE(port.HeldCount(), 1);
+    QCOMPARE(port.TakeByte(), std::uint8_t('z'));
+}
+
+void CommThreadTest::closePortWhileReaderWaitsPostsExactlyOneEnd() {
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    MessageRecorder owner;
+    CCommThread port(&owner);
+    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1);
+    port.ClosePort();
+    QVERIFY(!port.IsConnected());
+    QCoreApplication::sendPostedEvents(&owner);
+    QCOMPARE(owner.count(Msg::FrameReaderEnded), 1);
+    port.ClosePort(); // a second close posts nothing more
+    QCoreApplication::sendPostedEvents(&owner);
+    QCOMPARE(owner.count(Msg::FrameReaderEnded), 1);
+    QCOMPARE(owner.entries.size(), 1);
+}
+
+void CommThreadTest::unpluggedDeviceEndsReaderAndPortReopensOnNewDevice() {
+    PseudoTerminal first;
+    QVERIFY(first.open());
+    MessageRecorder owner;
+    CCommThread port(&owner);
+    QCOMPARE(port.OpenPort(first.devicePath(), 9600, 8, 0, 0), 1);
+    first.close(); // unplug
+    QTRY_COMPARE(owner.count(Msg::FrameReaderEnded), 1);
+
+    PseudoTerminal second;
+    QVERIFY(second.open());
+    QCOMPARE(port.OpenPort(second.devicePath(), 9600, 8, 0, 0), 1);
+    QCOMPARE(port.PortPath(), second.devicePath());
+    const std::uint8_t frame[] = {0xFF, 0x05, 0x00, 0x00, 0x43};
+    QCOMPARE(port.WriteComm(5, frame), 5);
+    QCOMPARE(second.readExactly(5, 2000), QByteArray("\xFF\x05\x00\x00\x43", 5));
+    QCoreApplication::sendPostedEvents(&owner);
+    QCOMPARE(owner.count(Msg::FrameReaderEnded), 1); // the reopen did not end anything else
+}
+
+void CommThreadTest::writeOnClosedObjectReturnsZero() {
+    MessageRecorder owner;
+    CCommThread port(&owner);
+    const std::uint8_t byte = 0xFF;
+    QCOMPARE(port.WriteComm(1, &byte), 0);
+
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1);
+    port.ClosePort();
+    QCOMPARE(port.WriteComm(1, &byte), 0);
+    QCOMPARE(pty.readFor(50), QByteArray());
+}
+
+void CommThreadTest::refusesBaudRateZeroOrBelow() {
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    MessageRecorder owner;
+    CCommThread port(&owner);
+    QCOMPARE(port.OpenPort(pty.devicePath(), 0, 8, 0, 0), 0);
+    QCOMPARE(port.OpenPort(pty.devicePath(), -9600, 8, 0, 0), 0);
+    QVERIFY(!port.IsConnected());
+    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 4, 0, 0), 0); // unsupported framing
+    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1);
+}
+
+void CommThreadTest::failsToOpenMissingDevice() {
+    MessageRecorder owner;
+    CCommThread port(&owner);
+    QCOMPARE(port.OpenPort("/nonexistent/ttyLUMA", 9600, 8, 0, 0), 0);
+    QCOMPARE(port.PortPath(), QString("/nonexistent/ttyLUMA"));
+    QCOMPARE(port.OpenPort("ttyLUMA-none", 9600, 8, 0, 0), 0);
+    QCOMPARE(port.PortPath(), QString("/dev/ttyLUMA-none"));
+    QCoreApplication::sendPostedEvents(&owner);
+    QCOMPARE(owner.entries.size(), 0);
+}
+
+void CommThreadTest::writeMultiplierFollowsBaudRate_data() {
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("multiplier");
+    QTest::newRow("110") << 110 << 174;
+    QTest::newRow("9600") << 9600 << 2;
+    QTest::newRow("19200") << 19200 << 1;
+    QTest::newRow("38400") << 38400 << 0;
+    QTest::newRow("115200") << 115200 << 0;
+}
+
+void CommThreadTest::writeMultiplierFollowsBaudRate() {
+    QFETCH(int, baud);
+    QFETCH(int, multiplier);
+    QCOMPARE(CCommThread::WriteMultiplier(baud), multiplier);
+}
+
+void CommThreadTest::thousandOpensLeakNoDescriptorOrThread() {
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    MessageRecorder owner;
+    CCommThread port(&owner);
+    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1); // warm up lazily made resources
+    port.ClosePort();
+    QCoreApplication::sendPostedEvents(&owner);
+    const int fds = entriesIn("/proc/self/fd");
+    const int threads = entriesIn("/proc/self/task");
+    for (int i = 0; i < 1000; ++i) {
+        QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1);
+        port.ClosePort();
+    }
+    QCoreApplication::sendPostedEvents(&owner);
+    QCOMPARE(owner.count(Msg::FrameReaderEnded), 1001);
+    QCOMPARE(entriesIn("/proc/self/fd"), fds);
+    QCOMPARE(entriesIn("/proc/self/task"), threads);
+}
+
+QTEST_GUILESS_MAIN(CommThreadTest)
+#include "tst_commthread.moc"

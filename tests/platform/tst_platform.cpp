@@ -1,0 +1,177 @@
+#include "platform/MessageBox.h"
+#include "platform/PortNames.h"
+#include "platform/PseudoTerminal.h"
+#include "platform/SerialDevice.h"
+#include "platform/WindowMessage.h"
+#include "support/MessageRecorder.h"
+
+#include <QtTest>
+#include <thread>
+
+class PlatformTest : public QObject {
+    Q_OBJECT
+private slots:
+    void sentMessageRunsBeforeSenderGoesOnAndReturnsResult();
+    void postedMessagesFromAnotherThreadArriveInOrder();
+    void messagesToNullTargetAreRefused();
+    void messageBoxHookRecordsTextAndAnswers();
+    void postedMessageBoxShowsOnTheContextThread();
+    void mapsPortNamesToDevicePaths_data();
+    void mapsPortNamesToDevicePaths();
+    void opensPseudoTerminalWithSupportedFraming_data();
+    void opensPseudoTerminalWithSupportedFraming();
+    void secondOpenOfSameDeviceFails();
+    void waitReturnsWokenWhenSignalled();
+};
+
+void PlatformTest::sentMessageRunsBeforeSenderGoesOnAndReturnsResult() {
+    MessageRecorder recorder;
+    recorder.onMessage = [](const MessageRecorder::Entry& e) { return e.wParam * 2; };
+    const qintptr result = SendMessage(&recorder, 50, 21, 7);
+    QCOMPARE(result, qintptr(42));
+    QCOMPARE(recorder.entries.size(), 1);
+    QCOMPARE(recorder.entries[0].number, 50);
+    QCOMPARE(recorder.entries[0].lParam, qintptr(7));
+    QCOMPARE(recorder.entries[0].posted, false);
+}
+
+void PlatformTest::postedMessagesFromAnotherThreadArriveInOrder() {
+    MessageRecorder recorder;
+    std::thread poster([&recorder] {
+        for (int i = 0; i < 100; ++i)
+            PostMessage(&recorder, 60, i, 0);
+        PostMessage(&recorder, 61);
+    });
+    poster.join();
+    QCOMPARE(recorder.entries.size(), 0); // queued, not delivered yet
+    QTRY_COMPARE(recorder.count(61), 1);
+    QCOMPARE(recorder.count(60), 100);
+    for (int i = 0; i < 100; ++i) {
+        QCOMPARE(recorder.entries[i].wParam, qintptr(i));
+        QVERIFY(recorder.entries[i].posted);
+    }
+}
+
+void PlatformTest::messagesToNullTargetAreRefused() {
+    QCOMPARE(SendMessage(nullptr, 10, 1, 1), qintptr(0));
+    QCOMPARE(PostMessage(nullptr, 10, 1, 1), false);
+    QEvent other(QEvent::Timer);
+    QCOMPARE(AsWindowMessage(&other), nullptr);
+}
+
+void PlatformTest::messageBoxHookRecordsTextAndAnswers() {
+    MessageBoxRecorder boxes(IDCANCEL);
+    QCOMPARE(ShowMessageBox("Do you want to save current setting?", "Business Memory",
+                            MessageButtons::OkCancel),
+             IDCANCEL);
+    QCOMPARE(boxes.texts, QStringList{"Do you want to save current setting?"});
+    QCOMPARE(boxes.titles, QStringList{"Business Memory"});
+}
+
+void PlatformTest::postedMessageBoxShowsOnTheContextThread() {
+    MessageBoxRecorder boxes;
+    MessageBoxPoster poster;
+    std::thread([&poster] {
+        poster.post("Buffer full", "CCommThread");
+        poster.post("Buffer full", "CCommThread"); // one box already waits
+    }).join();
+    QCOMPARE(boxes.texts.size(), 0);
+    QTRY_COMPARE(boxes.texts, QStringList{"Buffer full"});
+    std::thread([&poster] { poster.post("again"); }).join();
+    QTRY_COMPARE(boxes.texts.size(), 2);
+    QCOMPARE(boxes.titles, (QStringList{"CCommThread", ""}));
+}
+
+void PlatformTest::mapsPortNamesToDevicePaths_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("COM1") << "COM1"
+                          << "/dev/ttyS0";
+    QTest::newRow("COM10") << "COM10"
+                           << "/dev/ttyS9";
+    QTest::newRow("lower case") << "com3"
+                                << "/dev/ttyS2";
+    QTest::newRow("COM11 is a /dev name") << "COM11"
+                                          << "/dev/COM11";
+    QTest::newRow("COM0 is a /dev name") << "COM0"
+                                         << "/dev/COM0";
+    QTest::newRow("path") << "/dev/pts/7"
+                          << "/dev/pts/7";
+    QTest::newRow("usb") << "ttyUSB0"
+                         << "/dev/ttyUSB0";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void PlatformTest::mapsPortNamesToDevicePaths() {
+    QFETCH(QString, name);
+    QFETCH(QString, path);
+    QCOMPARE(DevicePathFromPortName(name), path);
+}
+
+void PlatformTest::opensPseudoTerminalWithSupportedFraming_data() {
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("dataBits");
+    QTest::addColumn<int>("stopBits");
+    QTest::addColumn<int>("parity");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("9600 8N1") << 9600 << 8 << 0 << 0 << true;
+    QTest::newRow("230000, not a standard rate") << 230000 << 8 << 0 << 0 << true;
+    QTest::newRow("7E2") << 38400 << 7 << 2 << 2 << true;
+    QTest::newRow("mark parity") << 9600 << 8 << 0 << 3 << true;
+    QTest::newRow("1.5 stop bits with 5 data bits") << 9600 << 5 << 1 << 0 << true;
+    QTest::newRow("1.5 stop bits with 8 data bits") << 9600 << 8 << 1 << 0 << false;
+    QTest::newRow("4 data bits") << 9600 << 4 << 0 << 0 << false;
+    QTest::newRow("parity code 5") << 9600 << 8 << 0 << 5 << false;
+    QTest::newRow("baud 0") << 0 << 8 << 0 << 0 << false;
+    QTest::newRow("negative baud") << -9600 << 8 << 0 << 0 << false;
+}
+
+void PlatformTest::opensPseudoTerminalWithSupportedFraming() {
+    QFETCH(int, baud);
+    QFETCH(int, dataBits);
+    QFETCH(int, stopBits);
+    QFETCH(int, parity);
+    QFETCH(bool, opens);
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    SerialDevice device;
+    QCOMPARE(device.open(pty.devicePath(), SerialSettings{baud, dataBits, stopBits, parity}),
+             opens);
+    QCOMPARE(device.isOpen(), opens);
+}
+
+void PlatformTest::secondOpenOfSameDeviceFails() {
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    SerialDevice first;
+    SerialDevice second;
+    QVERIFY(first.open(pty.devicePath(), {}));
+    QVERIFY(!second.open(pty.devicePath(), {}));
+    first.close();
+    QVERIFY(second.open(pty.devicePath(), {}));
+    QVERIFY(!first.open("/dev/null", {})); // not a terminal
+    QVERIFY(!first.open("/nonexistent/tty", {}));
+}
+
+void PlatformTest::waitReturnsWokenWhenSignalled() {
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    SerialDevice device;
+    QVERIFY(device.open(pty.devicePath(), {}));
+    WakeSignal wake;
+    std::thread([&wake] { wake.raise(); }).join();
+    QCOMPARE(device.wait(wake.fd()), int(SerialDevice::Woken));
+    wake.clear();
+    QVERIFY(pty.writeAll("x"));
+    QCOMPARE(device.wait(wake.fd()), int(SerialDevice::Readable));
+    char byte = 0;
+    QCOMPARE(device.read(&byte, 1), qint64(1));
+    QCOMPARE(device.read(&byte, 1), qint64(0)); // nothing queued is not the end
+    pty.close();
+    QVERIFY(device.wait(wake.fd()) & SerialDevice::HungUp);
+    QCOMPARE(device.read(&byte, 1), qint64(-1));
+}
+
+QTEST_GUILESS_MAIN(PlatformTest)
+#include "tst_platform.moc"
