@@ -1,10 +1,31 @@
 #include "link/CZbProtocol.h"
 
 #include "link/CCommThread.h"
+#include "link/CZbEventHandler.h"
+#include "link/ChannelMask.h"
 #include "link/CommandFrames.h"
 #include "model/StudioModel.h"
 
-CZbProtocol::CZbProtocol(CCommThread* port) : m_port(port) {}
+namespace {
+
+std::uint16_t maskOf(const std::uint8_t* frame) {
+    return std::uint16_t(frame[3] << 8 | frame[4]);
+}
+
+// Calls f(channel) for channels 0..9 whose bit the frame's mask holds, in order. The group
+// bits never name a channel.
+template <typename F> void forEachChannel(const std::uint8_t* frame, F f) {
+    const std::uint16_t mask = maskOf(frame);
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        if (mask & MaskFromChannel(channel))
+            f(channel);
+    }
+}
+
+} // namespace
+
+CZbProtocol::CZbProtocol(CCommThread* port, CZbEventHandler* handler)
+    : m_port(port), m_handler(handler) {}
 
 void CZbProtocol::write(const QByteArray& frame) {
     if (m_port != nullptr && !frame.isEmpty())
@@ -33,4 +54,60 @@ int CZbProtocol::SendUnitSettings(std::uint16_t mask, const StrobeData* unit) {
 void CZbProtocol::SendStudioLevels(int type, const StudioData* studio) {
     if (studio != nullptr)
         write(BuildStudioLevels(type, *studio));
+}
+
+int CZbProtocol::DispatchReport(const std::uint8_t* frame, int kind) {
+    if (frame == nullptr || m_handler == nullptr)
+        return 0;
+    switch (kind) {
+    case 0x01:
+        DecodeStatus(frame);
+        return 1;
+    case 0x10:
+        DecodeSetting(frame);
+        return 1;
+    case 0x30:
+        DecodeHeat(frame);
+        return 1;
+    case 0x60:
+        DecodeCharge(frame);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+void CZbProtocol::DecodeStatus(const std::uint8_t* frame) {
+    forEachChannel(frame, [this, frame](int channel) {
+        m_scratch.nChNum = ChannelFromMask(maskOf(frame));
+        m_scratch.bFlashPow = frame[5];
+        m_scratch.nFlashValue = frame[6];
+        m_scratch.nModelValue = frame[7];
+        m_scratch.bFlashCell = frame[8];
+        m_scratch.bFlashSnd = frame[9];
+        m_scratch.nModelMode1 = frame[10];
+        m_scratch.nModelMode2 = frame[11];
+        m_scratch.bModelPow = frame[12];
+        m_handler->OnStatus(channel, &m_scratch, 0);
+    });
+}
+
+void CZbProtocol::DecodeSetting(const std::uint8_t* frame) {
+    const int type = frame[2] & 0x0F;
+    if (type == 14 || type == 15) {
+        m_handler->OnSettingReport(type, 0, reinterpret_cast<qintptr>(frame));
+        return;
+    }
+    const qintptr value = frame[5] << 8 | frame[6];
+    forEachChannel(frame, [&](int channel) { m_handler->OnSettingReport(type, channel, value); });
+}
+
+void CZbProtocol::DecodeHeat(const std::uint8_t* frame) {
+    const int type = frame[2] & 0x0F;
+    forEachChannel(frame, [&](int channel) { m_handler->OnHeatReport(type, channel, frame[6]); });
+}
+
+void CZbProtocol::DecodeCharge(const std::uint8_t* frame) {
+    const int type = frame[2] & 0x0F;
+    forEachChannel(frame, [&](int channel) { m_handler->OnChargeReport(type, channel, frame[6]); });
 }

@@ -1,18 +1,22 @@
 #pragma once
 
+#include "link/ReportAssembler.h"
 #include "model/StrobeData.h"
 
 #include <QByteArray>
 #include <cstdint>
 
 class CCommThread;
+class CZbEventHandler;
 struct StudioData;
 
-// The protocol object: the command senders, each writing its frame with one WriteComm and
-// ignoring the count written (a link that is down drops commands silently).
-class CZbProtocol {
+// The protocol object. Outgoing: the command senders, each writing its frame with one
+// WriteComm and ignoring the count written (a link that is down drops commands silently).
+// Incoming: DispatchReport decodes an assembled report into events of the handler, one per
+// addressed channel.
+class CZbProtocol : public ReportDispatcher {
 public:
-    explicit CZbProtocol(CCommThread* port);
+    explicit CZbProtocol(CCommThread* port, CZbEventHandler* handler = nullptr);
 
     // Returns 1.
     int SendStudioSelect(int studioNumber);
@@ -24,10 +28,21 @@ public:
     // Writes nothing for an absent studio or a type other than 14 or 15.
     void SendStudioLevels(int type, const StudioData* studio);
 
+    // 0 for kinds that carry nothing (0x00, 0x02) or are unknown, else 1.
+    int DispatchReport(const std::uint8_t* frame, int kind) override;
+
     CCommThread* Port() const { return m_port; }
+    CZbEventHandler* Handler() const { return m_handler; }
+    const StrobeData& ScratchRecord() const { return m_scratch; }
 
 private:
     void write(const QByteArray& frame);
+    void DecodeStatus(const std::uint8_t* frame);
+    void DecodeSetting(const std::uint8_t* frame);
+    void DecodeHeat(const std::uint8_t* frame);
+    void DecodeCharge(const std::uint8_t* frame);
 
     CCommThread* m_port;
+    CZbEventHandler* m_handler;
+    StrobeData m_scratch; // the status decoder's record; its bFlashCharge stays 1
 };

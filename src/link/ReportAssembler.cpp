@@ -1,0 +1,66 @@
+#include "link/ReportAssembler.h"
+
+#include <algorithm>
+
+std::uint8_t ReportAssembler::KindOf(std::uint8_t kindByte) {
+    const std::uint8_t kind = (kindByte & 0xF0) != 0 ? std::uint8_t(kindByte & 0xF0) : kindByte;
+    switch (kind) {
+    case 0x00:
+    case 0x01:
+    case 0x02:
+    case 0x10:
+    case 0x30:
+    case 0x60:
+        return kind;
+    default:
+        return kRejected;
+    }
+}
+
+void ReportAssembler::Feed(const std::uint8_t* bytes, int count) {
+    for (int i = 0; i < count; ++i)
+        Feed(bytes[i]);
+}
+
+void ReportAssembler::Feed(std::uint8_t byte) {
+    if (byte == 0xFF) { // a partly assembled frame is dropped without notice
+        // Decoders read past a short frame and must see zeros there; only the bytes the last
+        // frame stored can be other than zero.
+        std::fill(m_buffer.begin() + 1, m_buffer.begin() + std::max(m_count, 1), std::uint8_t(0));
+        m_buffer[0] = byte;
+        m_count = 1;
+        m_length = 0;
+        m_kind = kRejected;
+        m_state = StartSeen;
+        return;
+    }
+    switch (m_state) {
+    case StartSeen:
+        // A frame that could never complete, or would not fit, is dropped here, before it
+        // stores a byte past the buffer.
+        if (byte < 4 || byte > kBufferSize) {
+            m_state = Idle;
+            return;
+        }
+        m_buffer[std::size_t(m_count++)] = byte;
+        m_length = byte;
+        m_state = LengthSeen;
+        return;
+    case LengthSeen:
+        m_buffer[std::size_t(m_count++)] = byte;
+        m_kind = KindOf(byte);
+        m_state = InBody;
+        return;
+    case InBody:
+        if (m_kind == kRejected)
+            return;
+        m_buffer[std::size_t(m_count++)] = byte;
+        if (m_count == m_length) {
+            m_state = Idle;
+            m_dispatcher.DispatchReport(m_buffer.data(), m_kind);
+        }
+        return;
+    default:
+        return; // idle: stray bytes between frames
+    }
+}
