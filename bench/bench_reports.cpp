@@ -31,9 +31,20 @@ public:
     int DispatchReport(const std::uint8_t*, int) override { return int(++frames & 1); }
 };
 
-// A plausible mix of what heads send: mostly setting echoes, some charge and heat reports,
-// status refreshes, levels echoes and a little noise.
-QByteArray reportStream(qsizetype size) {
+// Shares of frame kinds in percent: setting echo, charge, heat, status, levels echo; the rest
+// is noise (a rejected frame and a stray byte).
+struct Mix {
+    const char* name;
+    int setting, charge, heat, status, levels;
+};
+
+// What a session sends back: an echo per command, two charge reports per test flash, heat now
+// and then, status reports at a scan, a levels echo per group change.
+constexpr Mix kSessionMix{"session mix", 60, 25, 10, 2, 2};
+// Message-heavy: many status refreshes and levels echoes that touch all ten heads.
+constexpr Mix kHeavyMix{"heavy mix", 55, 20, 10, 8, 5};
+
+QByteArray reportStream(qsizetype size, const Mix& mix) {
     QRandomGenerator random(7);
     QByteArray out;
     out.reserve(size + 32);
@@ -47,22 +58,22 @@ QByteArray reportStream(qsizetype size) {
         const int pick = int(random.bounded(100));
         const int channel = int(random.bounded(10));
         const char level = char(11 + random.bounded(71));
-        if (pick < 55) { // setting echo
+        if (pick < mix.setting) {
             static const char types[] = {3, 4, 5, 6, 7, 8, 12, 13};
             const char type = types[random.bounded(8)];
             out += QByteArray("\xFF\x07", 2) + char(0x10 | type) + mask(channel) + level + level;
-        } else if (pick < 75) { // charge
+        } else if (pick < mix.setting + mix.charge) {
             out += QByteArray("\xFF\x07\x61", 3) + mask(channel) + '\0' + char(pick & 1);
-        } else if (pick < 85) { // heat
+        } else if (pick < mix.setting + mix.charge + mix.heat) {
             out += QByteArray("\xFF\x07\x3A", 3) + mask(channel) + '\0' + level;
-        } else if (pick < 93) { // status refresh
+        } else if (pick < mix.setting + mix.charge + mix.heat + mix.status) {
             out += QByteArray("\xFF\x0D\x01", 3) + mask(channel) + QByteArray("\x01", 1) + level +
                    level + QByteArray("\x00\x01\x00\x01\x01", 5);
-        } else if (pick < 98) { // levels echo
+        } else if (pick < mix.setting + mix.charge + mix.heat + mix.status + mix.levels) {
             out += QByteArray("\xFF\x17\x1E", 3);
             for (int i = 0; i < 10; ++i)
                 out.append(level).append(level);
-        } else { // a rejected frame and stray bytes
+        } else {
             out += QByteArray("\x13\xFF\x07\x45\x00\x01\x00\x02", 8);
         }
     }
@@ -75,62 +86,61 @@ double megabytesPerSecond(qint64 bytes, qint64 nanoseconds) {
 
 } // namespace
 
-int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    const qsizetype megabytes = argc > 1 ? QByteArray(argv[1]).toInt() : 64;
-    const QByteArray stream = reportStream(megabytes * 1024 * 1024);
+void run(const Mix& mix, qsizetype megabytes) {
+    const QByteArray stream = reportStream(megabytes * 1024 * 1024, mix);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(stream.constData());
     constexpr int kBurst = 2048; // the reader's chunk size
+    auto feedAll = [&](ReportAssembler& assembler, bool deliverPosted) {
+        QElapsedTimer timer;
+        timer.start();
+        for (qsizetype at = 0; at < stream.size(); at += kBurst) {
+            assembler.Feed(bytes + at, int(qMin<qsizetype>(kBurst, stream.size() - at)));
+            if (deliverPosted)
+                QCoreApplication::sendPostedEvents(); // as the event loop does after a burst
+        }
+        return timer.nsecsElapsed();
+    };
 
-    // Assembler alone.
     NullDispatcher null;
     ReportAssembler bare(null);
-    QElapsedTimer timer;
-    timer.start();
-    for (qsizetype at = 0; at < stream.size(); at += kBurst)
-        bare.Feed(bytes + at, int(qMin<qsizetype>(kBurst, stream.size() - at)));
-    const qint64 bareNs = timer.nsecsElapsed();
+    const qint64 bareNs = feedAll(bare, false);
 
-    // Decoders and handler without message delivery (no target).
-    {
-        StudioModel model;
+    auto studioOfTen = [](StudioModel& model) {
         StudioData* studio = model.studios[0].get();
         for (int ch = 0; ch < kChannelCount; ++ch)
             PutStrobe(studio, ch, std::make_unique<StrobeData>());
         SelectStudio(&model, studio);
-        CStrobeEventHandler handler(nullptr, &model);
-        CZbProtocol protocol(nullptr, &handler);
-        ReportAssembler assembler(protocol);
-        timer.restart();
-        for (qsizetype at = 0; at < stream.size(); at += kBurst)
-            assembler.Feed(bytes + at, int(qMin<qsizetype>(kBurst, stream.size() - at)));
-        std::printf("without message delivery:   %7.1f MB/s\n",
-                    megabytesPerSecond(stream.size(), timer.nsecsElapsed()));
-    }
+    };
+    StudioModel quietModel;
+    studioOfTen(quietModel);
+    CStrobeEventHandler quietHandler(nullptr, &quietModel); // no target: no messages
+    CZbProtocol quietProtocol(nullptr, &quietHandler);
+    ReportAssembler quiet(quietProtocol);
+    const qint64 quietNs = feedAll(quiet, false);
 
-    // Whole path into a studio of ten units.
     StudioModel model;
-    StudioData* studio = model.studios[0].get();
-    for (int ch = 0; ch < kChannelCount; ++ch)
-        PutStrobe(studio, ch, std::make_unique<StrobeData>());
-    SelectStudio(&model, studio);
+    studioOfTen(model);
     CountingTarget target;
     CStrobeEventHandler handler(&target, &model);
     CZbProtocol protocol(nullptr, &handler);
     ReportAssembler assembler(protocol);
-    timer.restart();
-    for (qsizetype at = 0; at < stream.size(); at += kBurst) {
-        assembler.Feed(bytes + at, int(qMin<qsizetype>(kBurst, stream.size() - at)));
-        QCoreApplication::sendPostedEvents(); // posted messages are handled per burst
-    }
-    const qint64 fullNs = timer.nsecsElapsed();
+    const qint64 fullNs = feedAll(assembler, true);
 
-    std::printf("stream: %lld bytes, %lld frames\n", qlonglong(stream.size()),
-                qlonglong(null.frames));
-    std::printf("assembler alone:           %8.1f MB/s\n",
+    std::printf("%s: %lld bytes, %lld frames, %lld messages\n", mix.name, qlonglong(stream.size()),
+                qlonglong(null.frames), qlonglong(target.messages));
+    std::printf("  assembler alone                  %8.1f MB/s\n",
                 megabytesPerSecond(stream.size(), bareNs));
-    std::printf("assembler+decoders+handler: %7.1f MB/s  (%lld messages, %.1f M messages/s)\n",
-                megabytesPerSecond(stream.size(), fullNs), qlonglong(target.messages),
+    std::printf("  + decoders + handler, no messages %7.1f MB/s\n",
+                megabytesPerSecond(stream.size(), quietNs));
+    std::printf("  + messages delivered and counted  %7.1f MB/s  (%.1f M messages/s)\n",
+                megabytesPerSecond(stream.size(), fullNs),
                 double(target.messages) / (double(fullNs) / 1e9) / 1e6);
+}
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const qsizetype megabytes = argc > 1 ? QByteArray(argv[1]).toInt() : 64;
+    run(kSessionMix, megabytes);
+    run(kHeavyMix, megabytes);
     return 0;
 }

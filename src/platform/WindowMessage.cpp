@@ -18,9 +18,9 @@ WindowMessage* AsWindowMessage(QEvent* event) {
     const int number = int(event->type()) - int(QEvent::User);
     if (number < 0 || number > kLastNumber)
         return nullptr;
-    auto* message = dynamic_cast<WindowMessage*>(event);
-    if (message != nullptr)
-        message->acquire();
+    // Events of type QEvent::User + 0..999 are ours alone and always WindowMessages.
+    auto* message = static_cast<WindowMessage*>(event);
+    message->acquire();
     return message;
 }
 

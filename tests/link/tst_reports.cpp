@@ -114,6 +114,11 @@ void ReportsTest::cutsFramesWhereverBurstsSplitThem() {
         assembler.Feed(bytesOf(wire) + split, int(wire.size()) - split);
         QCOMPARE(dispatcher.frames, frames);
     }
+    RecordingDispatcher byByte;
+    ReportAssembler assembler(byByte);
+    for (char c : wire)
+        assembler.Feed(std::uint8_t(c));
+    QCOMPARE(byByte.frames, frames);
 }
 
 void ReportsTest::settingReportInTwoBurstsSetsCellAndSendsCode() {
