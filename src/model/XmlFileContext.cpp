@@ -199,9 +199,9 @@ bool WriteXmlFile(const QDomDocument& document, const QString& path,
         return false;
     const QByteArray bytes = writer.result().toUtf8();
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
+    // Flushed here: Qt 6.4's commit() misses a failure of its own flush and would put a cut-off
+    // file in place of the earlier one.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
