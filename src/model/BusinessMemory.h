@@ -1,0 +1,36 @@
+#pragma once
+
+#include "model/XmlFileContext.h"
+
+#include <QString>
+
+// Stored set-ups ("Business Memory"): one XML file per name in the folder "Business Memory" of
+// the working directory, each holding the units of one studio. Functions return 1 on success and
+// 0 on failure, and show their own messages. GUI thread only.
+
+inline constexpr char kMemoryFolder[] = "Business Memory";
+
+// "Business Memory/<name>.xml", or an empty string for a name that could leave the folder: one
+// holding "/", "\" or a NUL, and "." and "..". The empty name is the file ".xml".
+QString MemoryFilePath(const QString& name);
+
+// Appends the stored names, without ".xml", to pFileList, sorted by name (case folded first);
+// does not clear it. Creates the folder when it is missing.
+void ListMemoryFiles(XmlFileContext* context);
+
+// Reads the file of the name into the memory studio, which the caller has cleared. On failure
+// shows "Fail to open file"; units read before the failure stay.
+int LoadMemoryFile(XmlFileContext* context, const QString& name);
+
+// Writes the current studio to the file of the name, replacing an earlier file only once the new
+// one is whole. No current studio: 0, nothing shown. An empty studio: "No channel item." and 1,
+// nothing written. Failure: "Fail to save file" and 0.
+int SaveMemoryFile(XmlFileContext* context, const QString& name);
+
+// The preview behind a click in the list: clears the memory studio, loads the file into it and
+// returns "File info :\r\n" with one line per unit, or an empty text when the load failed.
+QString PreviewMemoryFile(XmlFileContext* context, const QString& name);
+
+// The save behind the Save command: SaveMemoryFile, then, when it returned 1, the list emptied
+// and filled again. Returns what SaveMemoryFile returned.
+int SaveMemoryFileAndRelist(XmlFileContext* context, const QString& name);

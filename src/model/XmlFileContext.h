@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QDomDocument>
+#include <QString>
+#include <QStringList>
+
+struct StudioModel;
+
+// Where the stored set-up names go: the panel's list control implements it, tests use a string
+// list. The core includes no widget header.
+class FileListSink {
+public:
+    virtual ~FileListSink() = default;
+    virtual void clear() = 0;
+    virtual void append(const QString& name) = 0;
+};
+
+// What the set-up files and the options file work with. The main frame creates it empty; the
+// remote control panel fills in the model and its list. pDoc points at the document of the file
+// operation in progress and is null outside one.
+struct XmlFileContext {
+    StudioModel* pModel = nullptr;
+    QDomDocument* pDoc = nullptr;
+    FileListSink* pFileList = nullptr; // not owned
+};
+
+// The document of one file operation, published in the context for as long as the call runs.
+class XmlDocumentScope {
+public:
+    explicit XmlDocumentScope(XmlFileContext* context);
+    ~XmlDocumentScope();
+    XmlDocumentScope(const XmlDocumentScope&) = delete;
+    XmlDocumentScope& operator=(const XmlDocumentScope&) = delete;
+
+    QDomDocument& document() { return m_document; }
+
+private:
+    XmlFileContext* m_context;
+    QDomDocument m_document;
+};
+
+// Appends child to parent; when the DOM refuses, shows "XmlAddChild Failure" and returns 0, else
+// returns 1. Callers go on either way.
+int XmlAddChild(QDomNode parent, const QDomNode& child);
+
+// Appends a text node of one line feed and n tabs: the indentation before the next child, or
+// before the closing tag. A refusal is ignored.
+void AppendIndent(QDomNode parent, int n);
+
+// The declaration both files start with.
+QDomProcessingInstruction CreateXmlDeclaration(QDomDocument& document);
+
+// A number as the files hold it: leading white space skipped, an optional sign, digits up to the
+// first non-digit; no digits give 0, and values beyond 32 bits clamp to the nearest end.
+int ParseDecimal(const QString& text);
+
+// Writes the tree as it stands, UTF-8, with no white space of its own, and replaces the file only
+// once all of it is written. Attributes are written in the order of attributeOrder (QDomDocument
+// keeps them in a hash whose order changes from run to run); others follow by name. Fails on
+// characters that XML 1.0 cannot hold, since such a file could never be read back.
+bool WriteXmlFile(const QDomDocument& document, const QString& path,
+                  const QStringList& attributeOrder = {});
+
+// Parses the file into the document. False when it is missing, unreadable, not well-formed or
+// has no root element.
+bool ReadXmlFile(const QString& path, QDomDocument& document);
