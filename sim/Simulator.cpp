@@ -60,6 +60,8 @@ bool Simulator::start() {
     m_output.clear();
     m_wake->clear();
     m_stop.store(false, std::memory_order_release);
+    m_unplugAsked.store(false, std::memory_order_release);
+    m_replugAsked.store(false, std::memory_order_release);
     m_thread = std::thread(&Simulator::run, this);
     return true;
 }
@@ -71,9 +73,21 @@ void Simulator::stop() {
     m_wake->raise();
     m_thread.join();
     m_link->remove();
+    {
+        std::lock_guard lock(m_mutex);
+        m_devicePath.clear();
+    }
     m_pty->close();
-    std::lock_guard lock(m_mutex);
-    m_devicePath.clear();
+}
+
+void Simulator::unplug() {
+    m_unplugAsked.store(true, std::memory_order_release);
+    m_wake->raise();
+}
+
+void Simulator::replug() {
+    m_replugAsked.store(true, std::memory_order_release);
+    m_wake->raise();
 }
 
 QString Simulator::errorString() const {
@@ -108,13 +122,18 @@ void Simulator::log(Milliseconds now, const QString& text) const {
 void Simulator::run() {
     while (!m_stop.load(std::memory_order_acquire)) {
         const Milliseconds now = elapsed();
+        const bool unplugAsked = m_unplugAsked.exchange(false, std::memory_order_acq_rel);
         if (m_pullAt && now >= *m_pullAt) {
             m_pullAt.reset();
-            pull(now, QStringLiteral("dongle pulled"));
+            if (m_pty->isOpen())
+                pull(now, QStringLiteral("dongle pulled"));
             if (m_config.replugAfter)
                 m_plugAt = now + *m_config.replugAfter;
+        } else if (unplugAsked && m_pty->isOpen()) {
+            pull(now, QStringLiteral("dongle pulled"));
         }
-        if (m_plugAt && now >= *m_plugAt) {
+        const bool replugAsked = m_replugAsked.exchange(false, std::memory_order_acq_rel);
+        if ((m_plugAt && now >= *m_plugAt) || (replugAsked && !m_pty->isOpen())) {
             m_plugAt.reset();
             plugIn(now);
         }
@@ -140,6 +159,8 @@ void Simulator::run() {
 }
 
 void Simulator::pull(Milliseconds now, const QString& why) {
+    // The name goes first, so whoever sees the hang-up finds no link and no path left.
+    m_link->remove();
     {
         std::lock_guard lock(m_mutex);
         m_engine.unplug();
@@ -148,7 +169,6 @@ void Simulator::pull(Milliseconds now, const QString& why) {
     // Closing the master and our own descriptor of the device end is what makes the console's
     // reader see the hang-up.
     m_pty->close();
-    m_link->remove();
     m_output.clear();
     log(now, why);
 }

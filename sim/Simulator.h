@@ -37,6 +37,11 @@ public:
     QString errorString() const;
     const SimConfig& config() const { return m_config; }
 
+    // Pull the dongle out or plug it in again, as --cut-after and --replug-after do on their
+    // timers. Either returns at once; the simulator's thread does it next.
+    void unplug();
+    void replug();
+
     // The device end the console opens; empty while the dongle is pulled.
     QString devicePath() const;
     // Snapshots of the heads and of the selected group (-1 for none).
@@ -72,6 +77,8 @@ private:
 
     std::unique_ptr<WakeSignal> m_wake;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_unplugAsked{false};
+    std::atomic<bool> m_replugAsked{false};
     std::thread m_thread;
 };
 

@@ -18,6 +18,7 @@ private slots:
     void linkReplacesWhatWasThere();
     void pullingTheDongleHangsUpTheConsole();
     void replugOpensANewDeviceAndMovesTheLink();
+    void cutAndReplugTimesPullAndPlugTheDongle();
     void startsAgainAfterStop();
 };
 
@@ -150,11 +151,11 @@ void SimulatorTest::pullingTheDongleHangsUpTheConsole() {
     QTemporaryDir dir;
     SimConfig config = smallConfig("B:1");
     config.linkPath = dir.filePath(QStringLiteral("dongle"));
-    config.cutAfter = Milliseconds(300);
     Simulator simulator(config);
     QVERIFY(simulator.start());
     SerialDevice device;
     QVERIFY(device.open(simulator.devicePath(), {}));
+    simulator.unplug();
     QVERIFY(hangsUp(device));
     QVERIFY(simulator.devicePath().isEmpty());
     QVERIFY(!QFileInfo(config.linkPath).isSymLink());
@@ -166,8 +167,6 @@ void SimulatorTest::replugOpensANewDeviceAndMovesTheLink() {
     LogLines plugged;
     SimConfig config = smallConfig("B:1");
     config.linkPath = dir.filePath(QStringLiteral("dongle"));
-    config.cutAfter = Milliseconds(300);
-    config.replugAfter = Milliseconds(50);
     config.deviceOpened = [&plugged](const QString& path) { plugged.add(path); };
     Simulator simulator(config);
     QVERIFY(simulator.start());
@@ -176,8 +175,10 @@ void SimulatorTest::replugOpensANewDeviceAndMovesTheLink() {
     const QByteArray select = hex("FF 05 00 00 42");
     first.write(select.constData(), select.size(), 1000);
     QCOMPARE(readExactly(first, 13).size(), 13);
+    simulator.unplug();
     QVERIFY(hangsUp(first));
 
+    simulator.replug();
     QTRY_VERIFY(!plugged.all().isEmpty());
     const QString path = plugged.all();
     QCOMPARE(simulator.devicePath(), path);
@@ -188,6 +189,27 @@ void SimulatorTest::replugOpensANewDeviceAndMovesTheLink() {
     QVERIFY(second.open(config.linkPath, {}));
     second.write(select.constData(), select.size(), 1000);
     QCOMPARE(readExactly(second, 13), hex("FF 0D 01 00 01 01 32 32 00 00 00 00 01"));
+}
+
+void SimulatorTest::cutAndReplugTimesPullAndPlugTheDongle() {
+    QTemporaryDir dir;
+    LogLines log;
+    LogLines plugged;
+    SimConfig config = smallConfig("B:1");
+    config.linkPath = dir.filePath(QStringLiteral("dongle"));
+    config.cutAfter = Milliseconds(50);
+    config.replugAfter = Milliseconds(50);
+    config.log = [&log](const QString& line) { log.add(line); };
+    config.deviceOpened = [&plugged](const QString& path) { plugged.add(path); };
+    Simulator simulator(config);
+    QVERIFY(simulator.start());
+    QTRY_VERIFY(!plugged.all().isEmpty());
+    QCOMPARE(QFile::symLinkTarget(config.linkPath), plugged.all());
+    const QString lines = log.all();
+    QVERIFY2(lines.indexOf(QStringLiteral("dongle pulled")) >= 0 &&
+                 lines.indexOf(QStringLiteral("dongle pulled")) <
+                     lines.indexOf(QStringLiteral("dongle plugged in at ") + plugged.all()),
+             qPrintable(lines));
 }
 
 void SimulatorTest::startsAgainAfterStop() {
