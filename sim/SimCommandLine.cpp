@@ -42,7 +42,8 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Plays the radio dongle and the flash heads behind it on a pseudo-terminal.\n"
-        "Prints the device path to open as its first line, runs until interrupted."));
+        "Prints the device path to open as its first line (and the new one after a replug)\n"
+        "and runs until interrupted."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption link(QStringLiteral("link"),

@@ -209,12 +209,17 @@ void Simulator::receiveFromConsole(Milliseconds now) {
     if (bytes.isEmpty())
         return;
     QList<QByteArray> frames;
+    qint64 ignored = 0;
     {
         std::lock_guard lock(m_mutex);
+        const qint64 before = m_engine.discardedBytes();
         frames = m_engine.receive(bytes, now);
+        ignored = m_engine.discardedBytes() - before;
     }
     if (!m_config.log)
         return;
+    if (ignored > 0)
+        log(now, QStringLiteral("in   %1 byte(s) outside any frame, ignored").arg(ignored));
     for (const QByteArray& frame : frames)
         log(now, QStringLiteral("in   ") + DescribeCommand(frame));
 }
