@@ -24,6 +24,7 @@ private slots:
     void testFlashWhileRechargingIsEchoedButDoesNotFire();
     void heatRisesWithFlashesAndIsReportedAtMostEveryInterval();
     void warmHeadReportsItsHeatAfterAnnouncingItself();
+    void heatStopsShortOfTheStartByte();
     void unitSettingsAreTakenAndAnsweredWithStatus_data();
     void unitSettingsAreTakenAndAnsweredWithStatus();
     void studioLevelsTakePairsAndEchoAllTenChannels_data();
@@ -366,6 +367,25 @@ void SimEngineTest::warmHeadReportsItsHeatAfterAnnouncingItself() {
     const QList<QByteArray> frames = send(engine, hex("FF 05 00 00 41"), 300000, 400000);
     QCOMPARE(frames, (QList<QByteArray>{hex("FF 0D 01 00 01 01 32 32 00 00 00 00 01"),
                                         hex("FF 07 3A 00 01 00 07")}));
+}
+
+void SimEngineTest::heatStopsShortOfTheStartByte() {
+    SimConfig config = configFor("A:1", 0, 0);
+    config.coolingStep = Milliseconds(0);
+    config.recyclePerLevel = Milliseconds(0);
+    SimEngine engine(config);
+    select(engine, 'A');
+    send(engine, hex("FF 07 13 00 01 51 32"), 1000, 1000); // level 81 heats by 10 a flash
+    for (int flash = 0; flash < 40; ++flash)
+        send(engine, hex("FF 07 1B 00 01 00 00"), 2000 + flash, 2000 + flash);
+    QCOMPARE(head(engine, 0, 0, 3000).flashes, 40);
+    QCOMPARE(head(engine, 0, 0, 3000).heat, 250);
+    QList<QByteArray> heat;
+    for (const QByteArray& frame : framesOf(runUntil(engine, 10000))) {
+        if (frame[2] == char(0x3A))
+            heat.append(frame);
+    }
+    QCOMPARE(heat, QList<QByteArray>{hex("FF 07 3A 00 01 00 FA")});
 }
 
 void SimEngineTest::unitSettingsAreTakenAndAnsweredWithStatus_data() {
