@@ -37,20 +37,20 @@ bool parseChannels(const QString& item, QList<int>& channels, QString& error) {
 
 } // namespace
 
-QList<HeadSpec> DefaultHeads() {
-    QList<HeadSpec> heads;
+QList<HeadSetup> DefaultHeads() {
+    QList<HeadSetup> heads;
     QString error;
     ParseHeads(QStringLiteral("A:1-4,B:1,2,5,C:1,E:1-10"), heads, error);
     return heads;
 }
 
-bool ParseHeads(const QString& list, QList<HeadSpec>& heads, QString& error) {
+bool ParseHeads(const QString& list, QList<HeadSetup>& heads, QString& error) {
     return ParseHeads(QStringList{list}, heads, error);
 }
 
-bool ParseHeads(const QStringList& lists, QList<HeadSpec>& heads, QString& error) {
+bool ParseHeads(const QStringList& lists, QList<HeadSetup>& heads, QString& error) {
     bool seen[kGroups][kChannels] = {};
-    QList<HeadSpec> out;
+    QList<HeadSetup> out;
     for (const QString& list : lists) {
         int group = -1;
         const QStringList items = list.split(QLatin1Char(','));
@@ -80,7 +80,7 @@ bool ParseHeads(const QStringList& lists, QList<HeadSpec>& heads, QString& error
                     return false;
                 }
                 seen[group][channel] = true;
-                out.append(HeadSpec{group, channel, {}});
+                out.append(HeadSetup{group, channel, {}});
             }
         }
     }
@@ -88,18 +88,18 @@ bool ParseHeads(const QStringList& lists, QList<HeadSpec>& heads, QString& error
         error = QStringLiteral("no heads given");
         return false;
     }
-    std::sort(out.begin(), out.end(), [](const HeadSpec& a, const HeadSpec& b) {
+    std::sort(out.begin(), out.end(), [](const HeadSetup& a, const HeadSetup& b) {
         return a.group != b.group ? a.group < b.group : a.channel < b.channel;
     });
     heads = out;
     return true;
 }
 
-QString FormatHeads(const QList<HeadSpec>& heads) {
+QString FormatHeads(const QList<HeadSetup>& heads) {
     QStringList parts;
     int group = -1;
     for (qsizetype i = 0; i < heads.size();) {
-        const HeadSpec& head = heads[i];
+        const HeadSetup& head = heads[i];
         qsizetype end = i + 1;
         while (end < heads.size() && heads[end].group == head.group &&
                heads[end].channel == heads[end - 1].channel + 1)

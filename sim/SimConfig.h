@@ -13,7 +13,7 @@ using Milliseconds = std::chrono::milliseconds;
 
 // Everything that shapes one simulated dongle and its heads.
 struct SimConfig {
-    QList<HeadSpec> heads = DefaultHeads();
+    QList<HeadSetup> heads = DefaultHeads();
     quint64 seed = 1;
 
     // Heads announce themselves after a studio select within [delayMin, delayMax]; echoes of

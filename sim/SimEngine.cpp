@@ -31,9 +31,9 @@ bool isRejectedKind(quint8 kind) {
 } // namespace
 
 SimEngine::SimEngine(const SimConfig& config) : m_config(config), m_random(config.seed) {
-    for (const HeadSpec& spec : config.heads) {
+    for (const HeadSetup& setup : config.heads) {
         Head head;
-        head.spec = spec;
+        head.setup = setup;
         m_heads.append(head);
     }
 }
@@ -69,7 +69,7 @@ void SimEngine::selectGroup(int group, Milliseconds now) {
     m_selected = group;
     for (int i = 0; i < m_heads.size(); ++i) {
         Head& head = m_heads[i];
-        if (head.spec.group != group)
+        if (head.setup.group != group)
             continue;
         const Milliseconds announced = announceDue(now);
         schedule(announced, EventKind::Status, i);
@@ -83,10 +83,10 @@ void SimEngine::selectGroup(int group, Milliseconds now) {
 void SimEngine::unitCommand(const Command& command, Milliseconds now) {
     for (int i = 0; i < m_heads.size(); ++i) {
         Head& head = m_heads[i];
-        if (head.spec.group != m_selected || !MaskAddresses(command.mask, head.spec.channel))
+        if (head.setup.group != m_selected || !MaskAddresses(command.mask, head.setup.channel))
             continue;
-        HeadSettings& s = head.spec.settings;
-        const int channel = head.spec.channel;
+        HeadSettings& s = head.setup.settings;
+        const int channel = head.setup.channel;
         quint8* target = nullptr;
         switch (command.type) {
         case FlashLevel:
@@ -129,9 +129,9 @@ void SimEngine::unitCommand(const Command& command, Milliseconds now) {
 
 void SimEngine::fire(int index, Milliseconds now) {
     Head& head = m_heads[index];
-    if (head.spec.settings.flashPower == 0)
+    if (head.setup.settings.flashPower == 0)
         return; // a head that is off hears nothing
-    const int channel = head.spec.channel;
+    const int channel = head.setup.channel;
     const Milliseconds due = echoDue(now);
     schedule(due, EventKind::Frame, index, ChargeReport(TestFlash, channel, 0x00));
     if (!head.charged)
@@ -139,20 +139,20 @@ void SimEngine::fire(int index, Milliseconds now) {
     head.charged = false;
     ++head.flashes;
     schedule(due, EventKind::Frame, index, ChargeReport(kChargeState, channel, 0x00));
-    schedule(due + head.spec.settings.flashLevel * m_config.recyclePerLevel, EventKind::Recharged,
+    schedule(due + head.setup.settings.flashLevel * m_config.recyclePerLevel, EventKind::Recharged,
              index);
     cool(head, now);
-    head.heat = std::min(kMaxHeat, head.heat + heatPerFlash(head.spec.settings.flashLevel));
+    head.heat = std::min(kMaxHeat, head.heat + heatPerFlash(head.setup.settings.flashLevel));
     scheduleHeatCheck(index, now, due);
 }
 
 void SimEngine::unitSettings(const Command& command, Milliseconds now) {
     for (int i = 0; i < m_heads.size(); ++i) {
         Head& head = m_heads[i];
-        if (head.spec.group != m_selected || !MaskAddresses(command.mask, head.spec.channel))
+        if (head.setup.group != m_selected || !MaskAddresses(command.mask, head.setup.channel))
             continue;
         const HeadSettings& in = command.settings;
-        head.spec.settings =
+        head.setup.settings =
             HeadSettings{onOff(in.flashPower), clampLevel(in.flashLevel), clampLevel(in.modelLevel),
                          onOff(in.cell),       onOff(in.sound),           onOff(in.modelMode1),
                          onOff(in.modelMode2), onOff(in.modelPower)};
@@ -165,12 +165,12 @@ void SimEngine::studioLevels(const Command& command, Milliseconds now) {
         return;
     std::array<quint8, 2 * kChannelCount> levels{};
     for (Head& head : m_heads) {
-        if (head.spec.group != m_selected)
+        if (head.setup.group != m_selected)
             continue;
-        const size_t at = size_t(2 * head.spec.channel);
+        const size_t at = size_t(2 * head.setup.channel);
         const quint8 flash = command.levels[at];
         const quint8 model = command.levels[at + 1];
-        HeadSettings& s = head.spec.settings;
+        HeadSettings& s = head.setup.settings;
         if (flash != 0 && model != 0) {
             s.flashLevel = clampLevel(flash);
             s.modelLevel = clampLevel(model);
@@ -182,7 +182,7 @@ void SimEngine::studioLevels(const Command& command, Milliseconds now) {
 }
 
 void SimEngine::schedule(Milliseconds due, EventKind kind, int head, QByteArray frame) {
-    const int group = head >= 0 ? m_heads[head].spec.group : m_selected;
+    const int group = head >= 0 ? m_heads[head].setup.group : m_selected;
     m_events.emplace(std::make_pair(due, m_sequence++), Event{kind, head, group, std::move(frame)});
 }
 
@@ -200,7 +200,7 @@ Milliseconds SimEngine::echoDue(Milliseconds now) {
 
 void SimEngine::scheduleHeatCheck(int index, Milliseconds now, Milliseconds notBefore) {
     Head& head = m_heads[index];
-    if (head.heatCheckPending || head.spec.group != m_selected ||
+    if (head.heatCheckPending || head.setup.group != m_selected ||
         (heatAt(head, now) == 0 && head.reportedHeat == 0))
         return;
     Milliseconds due = notBefore;
@@ -239,24 +239,24 @@ std::optional<QByteArray> SimEngine::run(const Event& event, Milliseconds due) {
         const Head& head = m_heads[event.head];
         if (!heard)
             return std::nullopt;
-        return StatusReport(head.spec.channel, head.spec.settings);
+        return StatusReport(head.setup.channel, head.setup.settings);
     }
     case EventKind::Recharged: {
         Head& head = m_heads[event.head];
         head.charged = true;
-        if (head.spec.group != m_selected)
+        if (head.setup.group != m_selected)
             return std::nullopt;
-        return ChargeReport(kChargeState, head.spec.channel, 0x01);
+        return ChargeReport(kChargeState, head.setup.channel, 0x01);
     }
     case EventKind::HeatCheck: {
         Head& head = m_heads[event.head];
         head.heatCheckPending = false;
-        if (head.spec.group != m_selected)
+        if (head.setup.group != m_selected)
             return std::nullopt; // picked up again when the group is selected
         cool(head, due);
         std::optional<QByteArray> report;
         if (head.heat != head.reportedHeat) {
-            report = HeatReport(kHeatLevel, head.spec.channel, quint8(head.heat));
+            report = HeatReport(kHeatLevel, head.setup.channel, quint8(head.heat));
             head.reportedHeat = head.heat;
             head.lastHeatReport = due;
         }
@@ -299,8 +299,8 @@ QList<HeadState> SimEngine::heads(Milliseconds now) const {
     QList<HeadState> out;
     out.reserve(m_heads.size());
     for (const Head& head : m_heads)
-        out.append(HeadState{head.spec.group, head.spec.channel, head.spec.settings, head.charged,
-                             heatAt(head, now), head.flashes});
+        out.append(HeadState{head.setup.group, head.setup.channel, head.setup.settings,
+                             head.charged, heatAt(head, now), head.flashes});
     return out;
 }
 

@@ -60,7 +60,7 @@ public:
 
 private:
     struct Head {
-        HeadSpec spec;
+        HeadSetup setup;
         bool charged = true;
         int heat = 0; // as of heatSince; cooling is applied when looked at
         Milliseconds heatSince{0};

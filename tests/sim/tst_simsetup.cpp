@@ -23,9 +23,9 @@ private slots:
 namespace {
 
 // "A1 A2 B5": group letter and operator channel of every head, in order.
-QString names(const QList<HeadSpec>& heads) {
+QString names(const QList<HeadSetup>& heads) {
     QStringList out;
-    for (const HeadSpec& head : heads)
+    for (const HeadSetup& head : heads)
         out.append(QStringLiteral("%1%2").arg(QChar('A' + head.group)).arg(head.channel + 1));
     return out.join(QLatin1Char(' '));
 }
@@ -50,11 +50,11 @@ void SimSetupTest::readsHeadLists_data() {
 void SimSetupTest::readsHeadLists() {
     QFETCH(QStringList, lists);
     QFETCH(QString, heads);
-    QList<HeadSpec> parsed;
+    QList<HeadSetup> parsed;
     QString error;
     QVERIFY2(ParseHeads(lists, parsed, error), qPrintable(error));
     QCOMPARE(names(parsed), heads);
-    for (const HeadSpec& head : parsed)
+    for (const HeadSetup& head : parsed)
         QCOMPARE(head.settings, HeadSettings{});
 }
 
@@ -79,7 +79,7 @@ void SimSetupTest::refusesBadHeadLists_data() {
 
 void SimSetupTest::refusesBadHeadLists() {
     QFETCH(QStringList, lists);
-    QList<HeadSpec> heads = DefaultHeads();
+    QList<HeadSetup> heads = DefaultHeads();
     QString error;
     QVERIFY(!ParseHeads(lists, heads, error));
     QVERIFY(!error.isEmpty());
@@ -91,7 +91,7 @@ void SimSetupTest::defaultHeadsAreFoldedIntoRanges() {
     QCOMPARE(names(DefaultHeads()),
              QStringLiteral("A1 A2 A3 A4 B1 B2 B5 C1 E1 E2 E3 E4 E5 E6 E7 E8 E9 E10"));
     QCOMPARE(FormatHeads(DefaultHeads()), QStringLiteral("A:1-4,B:1,2,5,C:1,E:1-10"));
-    QList<HeadSpec> heads;
+    QList<HeadSetup> heads;
     QString error;
     QVERIFY(ParseHeads(FormatHeads(DefaultHeads()), heads, error));
     QCOMPARE(heads, DefaultHeads());
