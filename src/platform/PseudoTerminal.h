@@ -17,6 +17,8 @@ public:
     bool open(bool keepDeviceOpen = false);
     bool isOpen() const { return m_master >= 0; }
     int masterFd() const { return m_master; }
+    // Whether open(true) really got its descriptor of the device end.
+    bool holdsDeviceEnd() const { return m_keeper >= 0; }
     QString devicePath() const { return m_devicePath; }
 
     // Closing the master looks like an unplugged dongle to whoever holds the device end.
