@@ -103,13 +103,8 @@ bool writeUnit(QDomDocument& document, QDomElement& studioElement, const StrobeD
 
     const QStringList texts = valueTexts(unit);
     for (int i = 0; i < kValueCount; ++i) {
-        QDomElement value = document.createElement(QString::fromLatin1(kValueNames[i]));
-        if (value.isNull())
+        if (!AppendTextElement(element, QString::fromLatin1(kValueNames[i]), texts[i], 3))
             return false;
-        AppendIndent(element, 3);
-        if (!texts[i].isEmpty())
-            value.appendChild(document.createTextNode(texts[i]));
-        XmlAddChild(element, value);
     }
     AppendIndent(element, 2);
     return true;
@@ -118,16 +113,9 @@ bool writeUnit(QDomDocument& document, QDomElement& studioElement, const StrobeD
 bool save(XmlFileContext* context, const StudioData& studio, const QString& name) {
     XmlDocumentScope scope(context);
     QDomDocument& document = scope.document();
-    const QDomProcessingInstruction declaration = CreateXmlDeclaration(document);
-    if (declaration.isNull())
-        return false;
-    XmlAddChild(document, declaration);
-
-    QDomElement root = document.createElement(QStringLiteral("StudioManage"));
+    QDomElement root = BeginXmlDocument(document, QStringLiteral("StudioManage"));
     if (root.isNull())
         return false;
-    AppendIndent(document, 0);
-    XmlAddChild(document, root);
 
     QDomElement studioElement = document.createElement(QStringLiteral("Studio"));
     if (studioElement.isNull())

@@ -13,16 +13,9 @@ QString optionPath() {
 bool write(XmlFileContext* context, const ComSettings& settings) {
     XmlDocumentScope scope(context);
     QDomDocument& document = scope.document();
-    const QDomProcessingInstruction declaration = CreateXmlDeclaration(document);
-    if (declaration.isNull())
-        return false;
-    XmlAddChild(document, declaration);
-
-    QDomElement option = document.createElement(QStringLiteral("Option"));
+    QDomElement option = BeginXmlDocument(document, QStringLiteral("Option"));
     if (option.isNull())
         return false;
-    AppendIndent(document, 0);
-    XmlAddChild(document, option);
 
     QDomElement comSet = document.createElement(QStringLiteral("ComSet"));
     if (comSet.isNull())
@@ -33,13 +26,8 @@ bool write(XmlFileContext* context, const ComSettings& settings) {
     const std::pair<const char*, QString> values[] = {
         {"sComPort", settings.portName}, {"nBaud", QString::number(settings.baudRate)}};
     for (const auto& [name, text] : values) {
-        QDomElement element = document.createElement(QString::fromLatin1(name));
-        if (element.isNull())
+        if (!AppendTextElement(comSet, QString::fromLatin1(name), text, 2))
             return false;
-        AppendIndent(comSet, 2);
-        if (!text.isEmpty())
-            element.appendChild(document.createTextNode(text));
-        XmlAddChild(comSet, element);
     }
     AppendIndent(comSet, 1);
     AppendIndent(option, 0);

@@ -38,6 +38,31 @@ QDomProcessingInstruction CreateXmlDeclaration(QDomDocument& document) {
                                                 QStringLiteral("version='1.0' encoding='utf-8'"));
 }
 
+QDomElement BeginXmlDocument(QDomDocument& document, const QString& rootName) {
+    const QDomProcessingInstruction declaration = CreateXmlDeclaration(document);
+    if (declaration.isNull())
+        return {};
+    XmlAddChild(document, declaration);
+    QDomElement root = document.createElement(rootName);
+    if (root.isNull())
+        return {};
+    AppendIndent(document, 0);
+    XmlAddChild(document, root);
+    return root;
+}
+
+bool AppendTextElement(QDomElement& parent, const QString& name, const QString& text, int depth) {
+    QDomDocument document = parent.ownerDocument();
+    QDomElement element = document.createElement(name);
+    if (element.isNull())
+        return false;
+    AppendIndent(parent, depth);
+    if (!text.isEmpty())
+        element.appendChild(document.createTextNode(text));
+    XmlAddChild(parent, element);
+    return true;
+}
+
 int ParseDecimal(const QString& text) {
     qsizetype i = 0;
     const qsizetype size = text.size();

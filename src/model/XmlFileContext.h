@@ -50,6 +50,14 @@ void AppendIndent(QDomNode parent, int n);
 // The declaration both files start with.
 QDomProcessingInstruction CreateXmlDeclaration(QDomDocument& document);
 
+// Starts a file: the declaration, the line feed after it and the root element. A null element
+// when the DOM cannot make the declaration or the root.
+QDomElement BeginXmlDocument(QDomDocument& document, const QString& rootName);
+
+// Appends an element holding only its text (none when empty), indented at the given depth.
+// False when the DOM cannot make the element.
+bool AppendTextElement(QDomElement& parent, const QString& name, const QString& text, int depth);
+
 // A number as the files hold it: leading white space skipped, an optional sign, digits up to the
 // first non-digit; no digits give 0, and values beyond 32 bits clamp to the nearest end.
 int ParseDecimal(const QString& text);
