@@ -1,0 +1,84 @@
+#include "cli/Commands.h"
+#include "cli/ExitCode.h"
+#include "cli/Output.h"
+#include "link/CStrobeEventHandler.h"
+#include "platform/Messages.h"
+
+namespace {
+
+constexpr std::chrono::milliseconds kEchoWait{1000};
+
+QString valueText(const SettingSpec& spec, int value) {
+    return spec.kind == SettingKind::Level ? LevelText(value) : SwitchWord(spec, value);
+}
+
+// The head's echo of our command among the handler's messages: the change code of the setting,
+// or, for a level, -1 when the head echoed a level the handler refused to store.
+const LinkSession::UnitMessage* findEcho(const LinkSession& session, const StrobeData* unit,
+                                         const SettingSpec& spec) {
+    for (const LinkSession::UnitMessage& message : session.Messages()) {
+        if (message.number != Msg::FrameUnitSetting || message.unit != unit)
+            continue;
+        if (message.wParam == spec.echoCode ||
+            (spec.kind == SettingKind::Level && message.wParam == CHANGE_NONE))
+            return &message;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int RunSet(const Invocation& invocation) {
+    const SettingSpec& spec = *invocation.setting;
+    LinkSession session;
+    if (const int code = OpenLink(session, invocation); code != EXIT_DONE)
+        return code;
+
+    StudioData* studio = session.StartScan(invocation.studio);
+    const int channel = invocation.channel;
+    const QString head = QStringLiteral("%1 of %2").arg(ChannelLabel(channel), studio->sStudioName);
+    LinkSession::WaitEnd end =
+        session.WaitUntil([&] { return studio->UnitOn(channel) != nullptr; }, invocation.wait);
+    if (end != LinkSession::WaitEnd::Done)
+        return WaitFailure(end, session,
+                           QStringLiteral("no head on %1 answered within %2")
+                               .arg(head, SecondsText(invocation.wait)));
+
+    // As the panel does: the value goes into the record first and is sent from it. The echo
+    // writes back what the head took.
+    StrobeData* unit = studio->UnitOn(channel);
+    const int reported = spec.field != nullptr ? unit->*spec.field : 0;
+    if (spec.field != nullptr)
+        unit->*spec.field = invocation.value;
+    session.ClearMessages();
+    session.Protocol().SendUnitCommand(0, unit, spec.commandType);
+    end = session.WaitUntil([&] { return findEcho(session, unit, spec) != nullptr; }, kEchoWait);
+    if (end != LinkSession::WaitEnd::Done && end != LinkSession::WaitEnd::TimedOut)
+        return WaitFailure(end, session, {});
+
+    const LinkSession::UnitMessage* echo = findEcho(session, unit, spec);
+    int code = EXIT_DONE;
+    if (echo == nullptr || (echo->wParam == CHANGE_NONE && spec.kind == SettingKind::Level)) {
+        // Unconfirmed: the record shows what the head last told us, not our wish.
+        if (spec.field != nullptr)
+            unit->*spec.field = reported;
+        PrintError(
+            echo == nullptr
+                ? QStringLiteral("no echo from %1 within %2").arg(head, SecondsText(kEchoWait))
+                : QStringLiteral("%1 echoed a %2 level out of range")
+                      .arg(head, QLatin1String(spec.name)));
+        code = EXIT_NO_ANSWER;
+    } else if (spec.field != nullptr && unit->*spec.field != invocation.value) {
+        PrintError(QStringLiteral("%1 took %2 %3, not %4")
+                       .arg(head, QLatin1String(spec.name), valueText(spec, unit->*spec.field),
+                            valueText(spec, invocation.value)));
+        code = EXIT_NO_ANSWER;
+    }
+    if (invocation.json)
+        PrintOutBytes(JsonObject({{"studio", JsonString(studio->sStudioName)},
+                                  {"units", JsonArray({UnitJson(*unit)})}}) +
+                      '\n');
+    else
+        PrintOut(UnitLine(*unit));
+    return code;
+}
