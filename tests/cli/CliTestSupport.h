@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStringList>
+#include <memory>
+
+// Runs the real lumadesk-cli. Waits are bounds, not sleeps: a run that hangs fails the test.
+struct CliRun {
+    int exitCode = -1;
+    bool finished = false;
+    QByteArray out;
+    QByteArray err;
+};
+
+inline std::unique_ptr<QProcess> startCli(const QStringList& arguments,
+                                          const QString& workingDirectory = {}) {
+    auto process = std::make_unique<QProcess>();
+    if (!workingDirectory.isEmpty())
+        process->setWorkingDirectory(workingDirectory);
+    process->start(QStringLiteral(LUMADESK_CLI_PROGRAM), arguments);
+    return process;
+}
+
+inline CliRun finishCli(QProcess& process, int timeoutMs = 30000) {
+    CliRun run;
+    run.finished =
+        process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+inline CliRun runCli(const QStringList& arguments, const QString& workingDirectory = {}) {
+    const std::unique_ptr<QProcess> process = startCli(arguments, workingDirectory);
+    return finishCli(*process);
+}
+
+inline QJsonObject jsonObject(const QByteArray& text) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        qWarning("not a JSON object (%s): %s", qPrintable(error.errorString()), text.constData());
+    return document.object();
+}
+
+// Describes a run for a failing check.
+inline QByteArray describe(const CliRun& run) {
+    return "exit " + QByteArray::number(run.exitCode) + "\nstdout: " + run.out +
+           "\nstderr: " + run.err;
+}
