@@ -23,8 +23,12 @@ int OpenLink(LinkSession& session, const Invocation& invocation) {
     if (session.Open(settings))
         return EXIT_DONE;
     const QString path = DevicePathFromPortName(settings.portName);
+    if (path.isEmpty()) {
+        PrintError(QStringLiteral("no port to open: Option.xml names an empty one (use --port)"));
+        return EXIT_PORT;
+    }
     QString why;
-    if (path.isEmpty() || !QFileInfo::exists(path))
+    if (!QFileInfo::exists(path))
         why = QStringLiteral(": no such device");
     else if (!QFileInfo(path).isReadable() || !QFileInfo(path).isWritable())
         why = QStringLiteral(": no permission");

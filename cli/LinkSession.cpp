@@ -47,7 +47,7 @@ LinkSession::WaitEnd LinkSession::WaitUntil(const std::function<bool()>& done,
     m_loop = &loop;
     WaitEnd end = WaitEnd::Done;
     for (;;) {
-        if (m_interrupt.interrupted()) {
+        if (m_interrupt.interrupted() || m_stopped) {
             end = WaitEnd::Interrupted;
             break;
         }
@@ -65,6 +65,11 @@ LinkSession::WaitEnd LinkSession::WaitUntil(const std::function<bool()>& done,
     }
     m_loop = outer;
     return end;
+}
+
+void LinkSession::Stop() {
+    m_stopped = true;
+    wake();
 }
 
 void LinkSession::wake() {

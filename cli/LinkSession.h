@@ -52,10 +52,13 @@ public:
     StudioData* StartScan(int studioNumber);
 
     // Runs the event loop until `done` holds (checked after every message), the limit passes
-    // (none: no limit), the reader ends or SIGINT/SIGTERM arrives. A null `done` waits for the
-    // other three.
+    // (none: no limit), the reader ends, SIGINT/SIGTERM arrives or Stop is called. A null `done`
+    // waits for the other three.
     WaitEnd WaitUntil(const std::function<bool()>& done,
                       std::optional<std::chrono::milliseconds> limit);
+
+    // Ends the wait in progress (or the next one) as if interrupted.
+    void Stop();
 
     const QList<UnitMessage>& Messages() const { return m_messages; }
     void ClearMessages() { m_messages.clear(); }
@@ -78,4 +81,5 @@ private:
     QList<UnitMessage> m_messages;
     QEventLoop* m_loop = nullptr;
     bool m_readerEnded = false;
+    bool m_stopped = false;
 };

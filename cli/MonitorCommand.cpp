@@ -7,11 +7,13 @@
 int RunMonitor(const Invocation& invocation) {
     LinkSession session;
     const bool json = invocation.json;
-    session.SetEventListener([json](const RadioEvent& event) {
+    session.SetEventListener([json, &session](const RadioEvent& event) {
         if (json)
             PrintOutBytes(EventJson(event) + '\n');
         else
             PrintOut(EventLine(event));
+        if (OutputClosed())
+            session.Stop(); // nobody reads any more: the end of a pipeline, not a failure
     });
     if (const int code = OpenLink(session, invocation); code != EXIT_DONE)
         return code;
@@ -24,6 +26,6 @@ int RunMonitor(const Invocation& invocation) {
     case LinkSession::WaitEnd::LinkLost:
         return WaitFailure(LinkSession::WaitEnd::LinkLost, session, {});
     default:
-        return EXIT_DONE; // the duration ended, or SIGINT: both are the normal end
+        return EXIT_DONE; // the duration ended, SIGINT, or the reader left: all normal ends
     }
 }

@@ -11,10 +11,12 @@
 
 namespace {
 
-void writeAll(FILE* stream, const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
+bool writeAll(FILE* stream, const QByteArray& bytes) {
+    const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    return std::fflush(stream) == 0 && written == size_t(bytes.size());
 }
+
+bool g_outputClosed = false;
 
 QByteArray number(int value) {
     return QByteArray::number(value);
@@ -82,7 +84,12 @@ void PrintOut(const QString& text) {
 }
 
 void PrintOutBytes(const QByteArray& bytes) {
-    writeAll(stdout, bytes);
+    if (!g_outputClosed && !writeAll(stdout, bytes))
+        g_outputClosed = true;
+}
+
+bool OutputClosed() {
+    return g_outputClosed;
 }
 
 void PrintError(const QString& text) {

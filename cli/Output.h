@@ -15,6 +15,9 @@ struct StudioData;
 // that act on each line as it comes.
 void PrintOut(const QString& text); // standard output, a line feed added
 void PrintOutBytes(const QByteArray& bytes);
+// Whether standard output failed, as it does once the reader of a pipe went away (SIGPIPE is
+// ignored, so the tool can still close the port in order).
+bool OutputClosed();
 void PrintError(const QString& text); // standard error, "lumadesk-cli: " before it
 
 // JSON texts, built in the record's member order so a person reading them finds their way.

@@ -6,9 +6,12 @@
 #include "platform/MessageBox.h"
 
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
+    // A closed pipe must not kill us with the port still held; writes report it instead.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lumadesk-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(LUMADESK_VERSION));

@@ -15,11 +15,15 @@ struct CliRun {
     QByteArray err;
 };
 
+// With `pipeTo`, standard output goes through a real pipe into that process.
 inline std::unique_ptr<QProcess> startCli(const QStringList& arguments,
-                                          const QString& workingDirectory = {}) {
+                                          const QString& workingDirectory = {},
+                                          QProcess* pipeTo = nullptr) {
     auto process = std::make_unique<QProcess>();
     if (!workingDirectory.isEmpty())
         process->setWorkingDirectory(workingDirectory);
+    if (pipeTo != nullptr)
+        process->setStandardOutputProcess(pipeTo);
     process->start(QStringLiteral(LUMADESK_CLI_PROGRAM), arguments);
     return process;
 }

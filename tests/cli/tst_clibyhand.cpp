@@ -1,10 +1,15 @@
 #include "CliTestSupport.h"
 #include "platform/PseudoTerminal.h"
 
+#include <QFile>
 #include <QJsonArray>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,7 +35,8 @@ class CliByHandTest : public QObject {
 private slots:
     void setExitsThreeWithoutAConfirmingEcho_data();
     void setExitsThreeWithoutAConfirmingEcho();
-    void monitorPrintsOneJsonLinePerEventAndEndsOnSigint();
+    void monitorPrintsOneJsonLinePerEventAndEndsCleanly_data();
+    void monitorPrintsOneJsonLinePerEventAndEndsCleanly();
     void usageErrorsGiveReasonAndUsage_data();
     void usageErrorsGiveReasonAndUsage();
     void portAndFileFailuresHaveTheirOwnExitCodes_data();
@@ -101,10 +107,28 @@ void CliByHandTest::setExitsThreeWithoutAConfirmingEcho() {
     }
 }
 
-void CliByHandTest::monitorPrintsOneJsonLinePerEventAndEndsOnSigint() {
+void CliByHandTest::monitorPrintsOneJsonLinePerEventAndEndsCleanly_data() {
+    QTest::addColumn<bool>("byPipe");
+    QTest::addRow("SIGINT") << false;
+    QTest::addRow("reader of the pipe leaves") << true;
+}
+
+void CliByHandTest::monitorPrintsOneJsonLinePerEventAndEndsCleanly() {
+    QFETCH(bool, byPipe);
     PseudoTerminal dongle;
-    QVERIFY(dongle.open(true));
-    const auto cli = startCli({"--port", dongle.devicePath(), "--json", "monitor"});
+    QVERIFY(dongle.open());
+    // Held like the simulator holds it: a tool that died with the port open would leave the
+    // terminal exclusive for everyone after it.
+    const int held = ::open(QFile::encodeName(dongle.devicePath()).constData(), O_RDWR | O_NOCTTY);
+    QVERIFY(held >= 0);
+    const auto closeHeld = qScopeGuard([held] { ::close(held); });
+    // `head` reads the seven lines and leaves, as a script's reader does.
+    QProcess head;
+    const auto cli = startCli({"--port", dongle.devicePath(), "--json", "monitor"}, {},
+                              byPipe ? &head : nullptr);
+    if (byPipe)
+        head.start(QStringLiteral("head"), {"-n", "7"});
+    QProcess& reader = byPipe ? head : *cli;
     // The port is open (and purged) once this line is out.
     QVERIFY(readUntilLines(*cli, QProcess::StandardError, 1).contains("monitoring"));
 
@@ -116,7 +140,7 @@ void CliByHandTest::monitorPrintsOneJsonLinePerEventAndEndsOnSigint() {
                                 "FF 07 3A 10 00 00 4B"                   // heat 75, CH-10
                                 "FF 17 1F 14 1E 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
                                 "51 0B"))); // model levels: CH-01 and CH-10 only
-    const QByteArray out = readUntilLines(*cli, QProcess::StandardOutput, 7);
+    const QByteArray out = readUntilLines(reader, QProcess::StandardOutput, 7);
     const QList<QByteArray> lines = out.trimmed().split('\n');
     const char* const expected[] = {
         R"({"event":"status","type":1,"channel":2,"value":{"nFlashValue":45,"bFlashCell":1,
@@ -134,10 +158,18 @@ void CliByHandTest::monitorPrintsOneJsonLinePerEventAndEndsOnSigint() {
     for (qsizetype i = 0; i < lines.size(); ++i)
         QCOMPARE(jsonObject(lines.at(i)), jsonObject(expected[i]));
 
-    QCOMPARE(::kill(pid_t(cli->processId()), SIGINT), 0);
+    if (byPipe) {
+        QVERIFY(head.waitForFinished(10000));
+        QVERIFY(dongle.writeAll(hex("FF 07 3A 10 00 00 4C"))); // its line meets a closed pipe
+    } else {
+        QCOMPARE(::kill(pid_t(cli->processId()), SIGINT), 0);
+    }
     const CliRun run = finishCli(*cli);
     QVERIFY2(run.finished, describe(run));
     QCOMPARE(run.exitCode, 0);
+    int exclusive = -1;
+    QCOMPARE(::ioctl(held, TIOCGEXCL, &exclusive), 0);
+    QCOMPARE(exclusive, 0);
 }
 
 void CliByHandTest::usageErrorsGiveReasonAndUsage_data() {
