@@ -7,5 +7,5 @@ enum ExitCode : int {
     EXIT_PORT = 2,          // the port cannot be opened, or the link went away while we waited
     EXIT_NO_ANSWER = 3,     // no head, or no echo in time (or one that did not confirm the value)
     EXIT_FILE = 4,          // a set-up file could not be read or written
-    EXIT_INTERRUPTED = 130, // SIGINT or SIGTERM during a command that waits for an answer
+    EXIT_INTERRUPTED = 130, // SIGINT, SIGTERM or SIGHUP while a command waited for an answer
 };

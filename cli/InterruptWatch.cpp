@@ -4,14 +4,15 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <iterator>
 #include <unistd.h>
 
 namespace {
 
 // The handler may only write to the pipe; everything else happens on the event loop.
 int g_pipe[2] = {-1, -1};
-struct sigaction g_previousInt;
-struct sigaction g_previousTerm;
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction g_previous[std::size(kSignals)];
 
 void onSignal(int) {
     const int saved = errno;
@@ -39,15 +40,15 @@ InterruptWatch::InterruptWatch(std::function<void()> onInterrupt)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, &g_previousInt);
-    ::sigaction(SIGTERM, &action, &g_previousTerm);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
+        ::sigaction(kSignals[i], &action, &g_previous[i]);
 }
 
 InterruptWatch::~InterruptWatch() {
     if (!m_notifier)
         return;
-    ::sigaction(SIGINT, &g_previousInt, nullptr);
-    ::sigaction(SIGTERM, &g_previousTerm, nullptr);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
+        ::sigaction(kSignals[i], &g_previous[i], nullptr);
     m_notifier.reset();
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);

@@ -6,7 +6,7 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM into a call on the event loop's thread, so a command can end its
+// Turns SIGINT, SIGTERM and SIGHUP into a call on the event loop's thread, so a command can end its
 // wait and close the port in order instead of dying with the port held. One at a time; the
 // signals' earlier handling comes back when it is destroyed.
 class InterruptWatch : public QObject {

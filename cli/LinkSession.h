@@ -52,8 +52,8 @@ public:
     StudioData* StartScan(int studioNumber);
 
     // Runs the event loop until `done` holds (checked after every message), the limit passes
-    // (none: no limit), the reader ends, SIGINT/SIGTERM arrives or Stop is called. A null `done`
-    // waits for the other three.
+    // (none: no limit), the reader ends, a stop signal arrives or Stop is called. A null `done`
+    // waits for the others.
     WaitEnd WaitUntil(const std::function<bool()>& done,
                       std::optional<std::chrono::milliseconds> limit);
 

@@ -43,6 +43,15 @@ inline CliRun runCli(const QStringList& arguments, const QString& workingDirecto
     return finishCli(*process);
 }
 
+// What the process wrote on the channel until it has written that many lines.
+inline QByteArray readUntilLines(QProcess& process, QProcess::ProcessChannel channel, int lines) {
+    QByteArray text;
+    process.setReadChannel(channel);
+    while (text.count('\n') < lines && process.waitForReadyRead(10000))
+        text += process.readAll();
+    return text;
+}
+
 inline QJsonObject jsonObject(const QByteArray& text) {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(text, &error);

@@ -20,14 +20,6 @@ QByteArray hex(const char* text) {
 // The head on CH-02 reports flash and model 5.0, power and lamp on, everything else off.
 const char kStatusOfChannel2[] = "FF 0D 01 00 02 01 32 32 00 00 00 00 01";
 
-QByteArray readUntilLines(QProcess& process, QProcess::ProcessChannel channel, int lines) {
-    QByteArray text;
-    process.setReadChannel(channel);
-    while (text.count('\n') < lines && process.waitForReadyRead(10000))
-        text += process.readAll();
-    return text;
-}
-
 } // namespace
 
 class CliByHandTest : public QObject {

@@ -38,6 +38,7 @@ public:
     bool started() const { return m_started; }
     QString path() const { return m_simulator->devicePath(); }
     QList<sim::HeadState> heads() const { return m_simulator->heads(); }
+    void unplug() { m_simulator->unplug(); }
     QStringList commandsIn() const {
         const std::lock_guard lock(m_mutex);
         return m_in;
@@ -72,6 +73,7 @@ private slots:
     void setPutsTheCommandOnTheWireAndExitsOnTheEcho_data();
     void setPutsTheCommandOnTheWireAndExitsOnTheEcho();
     void savedSetUpShowsAndAppliesToAnotherStudio();
+    void monitorExitsTwoWhenTheDongleIsPulled();
 };
 
 void CliOnSimTest::scanListsExactlyTheHeadsOfTheGroup_data() {
@@ -238,6 +240,19 @@ void CliOnSimTest::savedSetUpShowsAndAppliesToAnotherStudio() {
     const QList<sim::HeadState> heads = dongle.heads();
     QCOMPARE(headOn(heads, 1, 0)->settings.flashLevel, quint8(30));
     QCOMPARE(headOn(heads, 1, 2)->settings.modelPower, quint8(0));
+}
+
+void CliOnSimTest::monitorExitsTwoWhenTheDongleIsPulled() {
+    RecordingDongle dongle(QStringLiteral("A:1"));
+    QVERIFY(dongle.started());
+    const auto cli = startCli({"--port", dongle.path(), "monitor"});
+    QVERIFY(readUntilLines(*cli, QProcess::StandardError, 1).contains("monitoring"));
+
+    dongle.unplug();
+    const CliRun run = finishCli(*cli);
+    QVERIFY2(run.finished, describe(run));
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains("was lost"), run.err);
 }
 
 QTEST_GUILESS_MAIN(CliOnSimTest)
