@@ -229,24 +229,24 @@ QString takeArguments(const CommandInfo& info, const QStringList& args, Invocati
     inv.setting = FindSetting(args[2]);
     if (inv.setting == nullptr)
         return QStringLiteral("no setting \"%1\" (%2)").arg(args[2], SettingNames());
-    const SettingSpec& spec = *inv.setting;
-    if (spec.kind == SettingKind::Trigger)
-        return args.size() == 3 ? QString() : QStringLiteral("%1 takes no value").arg(spec.name);
+    const UnitSetting& setting = *inv.setting;
+    if (setting.kind == SettingKind::Trigger)
+        return args.size() == 3 ? QString() : QStringLiteral("%1 takes no value").arg(setting.name);
     if (args.size() < 4)
-        return QStringLiteral("%1 needs a value").arg(spec.name);
+        return QStringLiteral("%1 needs a value").arg(setting.name);
     const QString& value = args[3];
-    if (spec.kind == SettingKind::Level) {
+    if (setting.kind == SettingKind::Level) {
         inv.value = ParseLevel(value);
-        return inv.value < 0
-                   ? QStringLiteral("%1 needs a level 1.1..8.1, not \"%2\"").arg(spec.name, value)
-                   : QString();
+        return inv.value < 0 ? QStringLiteral("%1 needs a level 1.1..8.1, not \"%2\"")
+                                   .arg(setting.name, value)
+                             : QString();
     }
-    if (value == QLatin1String(spec.onWord) || value == QLatin1String(spec.offWord)) {
-        inv.value = value == QLatin1String(spec.onWord) ? 1 : 0;
+    if (value == QLatin1String(setting.onWord) || value == QLatin1String(setting.offWord)) {
+        inv.value = value == QLatin1String(setting.onWord) ? 1 : 0;
         return {};
     }
     return QStringLiteral("%1 is %2 or %3, not \"%4\"")
-        .arg(spec.name, spec.onWord, spec.offWord, value);
+        .arg(setting.name, setting.onWord, setting.offWord, value);
 }
 
 } // namespace

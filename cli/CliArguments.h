@@ -18,7 +18,7 @@ struct Invocation {
 
     int studio = -1;  // 0..4
     int channel = -1; // 0..9
-    const SettingSpec* setting = nullptr;
+    const UnitSetting* setting = nullptr;
     int value = 0; // tenths for levels, 0/1 for switches
     QString name;  // set-up name
     std::chrono::milliseconds wait{6000};

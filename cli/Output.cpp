@@ -28,8 +28,8 @@ QString channelText(int channel) {
 }
 
 QString switchText(int StrobeData::*field, int value) {
-    const SettingSpec* spec = SettingOfField(field);
-    return QStringLiteral("%1 %2").arg(QLatin1String(spec->name), SwitchWord(*spec, value));
+    const UnitSetting* setting = SettingOfField(field);
+    return QStringLiteral("%1 %2").arg(QLatin1String(setting->name), SwitchWord(*setting, value));
 }
 
 // The eight settings a head reports, as `set` names them.

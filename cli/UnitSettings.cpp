@@ -10,7 +10,7 @@
 namespace {
 
 // mode2 is "Continous" when set and "Flash Prop" when clear; mode1 "Prop" when set.
-const SettingSpec kSettings[] = {
+const UnitSetting kSettings[] = {
     {"flash", SettingKind::Level, CMD_FLASH_LEVEL, CHANGE_FLASH_LEVEL, &StrobeData::nFlashValue,
      nullptr, nullptr},
     {"model", SettingKind::Level, CMD_MODEL_LEVEL, CHANGE_MODEL_LEVEL, &StrobeData::nModelValue,
@@ -33,29 +33,29 @@ const SettingSpec kSettings[] = {
 
 } // namespace
 
-const SettingSpec* FindSetting(const QString& name) {
-    for (const SettingSpec& spec : kSettings) {
-        if (name == QLatin1String(spec.name))
-            return &spec;
+const UnitSetting* FindSetting(const QString& name) {
+    for (const UnitSetting& setting : kSettings) {
+        if (name == QLatin1String(setting.name))
+            return &setting;
     }
     return nullptr;
 }
 
 QString SettingNames() {
     QStringList names;
-    for (const SettingSpec& spec : kSettings)
-        names.append(QLatin1String(spec.name));
+    for (const UnitSetting& setting : kSettings)
+        names.append(QLatin1String(setting.name));
     return names.join(QStringLiteral(", "));
 }
 
-QString SwitchWord(const SettingSpec& spec, int value) {
-    return QLatin1String(value != 0 ? spec.onWord : spec.offWord);
+QString SwitchWord(const UnitSetting& setting, int value) {
+    return QLatin1String(value != 0 ? setting.onWord : setting.offWord);
 }
 
-const SettingSpec* SettingOfField(int StrobeData::*field) {
-    for (const SettingSpec& spec : kSettings) {
-        if (spec.field == field)
-            return &spec;
+const UnitSetting* SettingOfField(int StrobeData::*field) {
+    for (const UnitSetting& setting : kSettings) {
+        if (setting.field == field)
+            return &setting;
     }
     return nullptr;
 }

@@ -8,7 +8,7 @@
 // its echo comes back with.
 enum class SettingKind { Level, Switch, Trigger };
 
-struct SettingSpec {
+struct UnitSetting {
     const char* name; // as the operator writes it
     SettingKind kind;
     int commandType;        // unit command type
@@ -18,17 +18,17 @@ struct SettingSpec {
     const char* onWord;
 };
 
-// The spec of a setting name, or null.
-const SettingSpec* FindSetting(const QString& name);
+// The setting of that name, or null.
+const UnitSetting* FindSetting(const QString& name);
 
 // "flash, model, cell, ..." for messages and help.
 QString SettingNames();
 
 // A switch value as the operator writes it ("on", "prop", "continuous", ...).
-QString SwitchWord(const SettingSpec& spec, int value);
+QString SwitchWord(const UnitSetting& setting, int value);
 
-// The spec of the record member of that name, or null ("bFlashCell" gives cell's).
-const SettingSpec* SettingOfField(int StrobeData::*field);
+// The setting stored in that record member, or null (&StrobeData::bFlashCell gives cell).
+const UnitSetting* SettingOfField(int StrobeData::*field);
 
 // A level written "4.5" (or "4") in tenths, when it lies in 1.1..8.1; -1 otherwise.
 int ParseLevel(const QString& text);
