@@ -1,0 +1,58 @@
+#include "cli/EventTap.h"
+
+#include "link/CommandFrames.h"
+#include "model/StrobeData.h"
+
+#include <cstdint>
+
+int EventTap::OnStatus(int channel, const StrobeData* status, int reserved) {
+    if (status != nullptr) {
+        RadioEvent event;
+        event.kind = RadioEvent::Status;
+        event.type = 1;
+        event.channel = channel;
+        event.status = {status->nFlashValue, status->bFlashCell,  status->bFlashSnd,
+                        status->bFlashPow,   status->nModelValue, status->nModelMode1,
+                        status->nModelMode2, status->bModelPow};
+        tell(event);
+    }
+    return m_inner.OnStatus(channel, status, reserved);
+}
+
+int EventTap::OnSettingReport(int type, int channel, qintptr value) {
+    RadioEvent event;
+    event.type = type;
+    event.channel = channel;
+    if (type == LEVELS_FLASH || type == LEVELS_MODEL) {
+        // The value is the frame itself, valid only during this call.
+        const auto* frame = reinterpret_cast<const std::uint8_t*>(value);
+        event.kind = RadioEvent::Levels;
+        for (std::size_t i = 0; frame != nullptr && i < event.levels.size(); ++i)
+            event.levels[i] = {frame[3 + 2 * i], frame[4 + 2 * i]};
+    } else {
+        event.kind = RadioEvent::Setting;
+        event.value = int(value);
+    }
+    tell(event);
+    return m_inner.OnSettingReport(type, channel, value);
+}
+
+int EventTap::OnChargeReport(int type, int channel, int value) {
+    RadioEvent event;
+    event.kind = RadioEvent::Charge;
+    event.type = type;
+    event.channel = channel;
+    event.value = value;
+    tell(event);
+    return m_inner.OnChargeReport(type, channel, value);
+}
+
+int EventTap::OnHeatReport(int type, int channel, int value) {
+    RadioEvent event;
+    event.kind = RadioEvent::Heat;
+    event.type = type;
+    event.channel = channel;
+    event.value = value;
+    tell(event);
+    return m_inner.OnHeatReport(type, channel, value);
+}

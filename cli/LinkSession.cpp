@@ -1,0 +1,103 @@
+#include "cli/LinkSession.h"
+
+#include "platform/Messages.h"
+#include "platform/WindowMessage.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+LinkSession::LinkSession() = default;
+
+LinkSession::~LinkSession() {
+    // The reader is joined before the objects it posts to and fills go away.
+    m_port.ClosePort();
+}
+
+bool LinkSession::Open(const ComSettings& settings) {
+    m_readerEnded = false;
+    return m_port.OpenPort(settings.portName, settings.baudRate, settings.dataBits,
+                           settings.stopBits, settings.parity) == 1;
+}
+
+StudioData* LinkSession::StartScan(int studioNumber) {
+    StudioData* studio = m_model.StudioByNumber(studioNumber);
+    if (studio == nullptr)
+        return nullptr;
+    ClearStudio(&m_model, studio);
+    SelectStudio(&m_model, studio);
+    m_model.pScanStudio = studio;
+    m_protocol.SendStudioSelect(studio->nStudioNum);
+    return studio;
+}
+
+LinkSession::WaitEnd LinkSession::WaitUntil(const std::function<bool()>& done,
+                                            std::optional<std::chrono::milliseconds> limit) {
+    QEventLoop loop;
+    QTimer timer;
+    bool timedOut = false;
+    if (limit) {
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+            timedOut = true;
+            loop.quit();
+        });
+        timer.start(*limit);
+    }
+    QEventLoop* outer = m_loop;
+    m_loop = &loop;
+    WaitEnd end = WaitEnd::Done;
+    for (;;) {
+        if (m_interrupt.interrupted() || m_stopped) {
+            end = WaitEnd::Interrupted;
+            break;
+        }
+        if (done && done())
+            break;
+        if (m_readerEnded) {
+            end = WaitEnd::LinkLost;
+            break;
+        }
+        if (timedOut) {
+            end = WaitEnd::TimedOut;
+            break;
+        }
+        loop.exec();
+    }
+    m_loop = outer;
+    return end;
+}
+
+void LinkSession::Stop() {
+    m_stopped = true;
+    wake();
+}
+
+void LinkSession::wake() {
+    if (m_loop != nullptr)
+        m_loop->quit();
+}
+
+void LinkSession::customEvent(QEvent* event) {
+    WindowMessage* message = AsWindowMessage(event);
+    if (message == nullptr)
+        return QObject::customEvent(event);
+    message->acquire();
+    switch (message->number()) {
+    case Msg::FrameBytesReceived:
+        m_pump.Drain();
+        break;
+    case Msg::FrameReaderEnded:
+        // Our own ClosePort ends the reader too, but by then nobody waits any more.
+        m_readerEnded = true;
+        break;
+    case Msg::FrameNewUnit:
+    case Msg::FrameUnitStatus:
+    case Msg::FrameUnitSetting:
+        m_messages.append(
+            {message->number(), message->wParam(), message->lParamAs<const StrobeData>()});
+        break;
+    default:
+        return;
+    }
+    wake();
+}
