@@ -81,7 +81,6 @@ void LinkSession::customEvent(QEvent* event) {
     WindowMessage* message = AsWindowMessage(event);
     if (message == nullptr)
         return QObject::customEvent(event);
-    message->acquire();
     switch (message->number()) {
     case Msg::FrameBytesReceived:
         m_pump.Drain();
