@@ -28,16 +28,12 @@ int RunApply(const Invocation& invocation) {
     // The preview first: a set-up that cannot be read needs no link.
     if (PreviewMemoryFile(&context, invocation.name).isEmpty())
         return EXIT_FILE; // the core said "Fail to open file"
-    if (const int code = OpenLink(session, invocation); code != EXIT_DONE)
-        return code;
     int code = EXIT_DONE;
-    const StudioData* studio = ScanStudio(session, invocation, code);
+    const StudioData* studio = OpenAndScan(session, invocation, code);
     if (studio == nullptr)
         return code;
     if (studio->nChItemCnt == 0) {
-        PrintError(QStringLiteral("no head of %1 answered within %2; nothing applied")
-                       .arg(studio->sStudioName, SecondsText(invocation.wait)));
-        return EXIT_NO_ANSWER;
+        return NoHeadAnswered(*studio, invocation, QStringLiteral("nothing applied"));
     }
 
     session.ClearMessages();

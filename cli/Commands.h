@@ -27,8 +27,13 @@ int OpenLink(LinkSession& session, const Invocation& invocation);
 // `noAnswer` is what to say when the time ran out.
 int WaitFailure(LinkSession::WaitEnd end, const LinkSession& session, const QString& noAnswer);
 
-// Scans as the console does and waits the full time; the studio, or null with `exitCode` set
-// when the wait was cut short or no head answered.
-StudioData* ScanStudio(LinkSession& session, const Invocation& invocation, int& exitCode);
+// Opens the port and scans as the console does, waiting the full time; the studio, or null with
+// `exitCode` set when the port did not open or the wait was cut short.
+StudioData* OpenAndScan(LinkSession& session, const Invocation& invocation, int& exitCode);
+
+// Says that no head of the scanned studio answered (and what that means for the command);
+// returns EXIT_NO_ANSWER.
+int NoHeadAnswered(const StudioData& studio, const Invocation& invocation,
+                   const QString& consequence = {});
 
 QString SecondsText(std::chrono::milliseconds duration);

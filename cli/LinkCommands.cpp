@@ -56,7 +56,10 @@ int WaitFailure(LinkSession::WaitEnd end, const LinkSession& session, const QStr
     return EXIT_NO_ANSWER;
 }
 
-StudioData* ScanStudio(LinkSession& session, const Invocation& invocation, int& exitCode) {
+StudioData* OpenAndScan(LinkSession& session, const Invocation& invocation, int& exitCode) {
+    exitCode = OpenLink(session, invocation);
+    if (exitCode != EXIT_DONE)
+        return nullptr;
     StudioData* studio = session.StartScan(invocation.studio);
     // Like the console's scan, the whole time: nobody knows how many heads will answer.
     const LinkSession::WaitEnd end = session.WaitUntil(nullptr, invocation.wait);
@@ -64,6 +67,14 @@ StudioData* ScanStudio(LinkSession& session, const Invocation& invocation, int& 
     if (exitCode != EXIT_DONE)
         return nullptr;
     return studio;
+}
+
+int NoHeadAnswered(const StudioData& studio, const Invocation& invocation,
+                   const QString& consequence) {
+    PrintError(QStringLiteral("no head of %1 answered within %2%3")
+                   .arg(studio.sStudioName, SecondsText(invocation.wait),
+                        consequence.isEmpty() ? QString() : QStringLiteral("; ") + consequence));
+    return EXIT_NO_ANSWER;
 }
 
 QString SecondsText(std::chrono::milliseconds duration) {

@@ -5,10 +5,8 @@
 
 int RunSave(const Invocation& invocation) {
     LinkSession session;
-    if (const int code = OpenLink(session, invocation); code != EXIT_DONE)
-        return code;
     int code = EXIT_DONE;
-    const StudioData* studio = ScanStudio(session, invocation, code);
+    const StudioData* studio = OpenAndScan(session, invocation, code);
     if (studio == nullptr)
         return code;
 
@@ -20,9 +18,7 @@ int RunSave(const Invocation& invocation) {
         return EXIT_FILE; // the core said "Fail to save file"
     if (studio->nChItemCnt == 0) {
         // The core said "No channel item." and wrote nothing.
-        PrintError(QStringLiteral("no head of %1 answered within %2; nothing saved")
-                       .arg(studio->sStudioName, SecondsText(invocation.wait)));
-        return EXIT_NO_ANSWER;
+        return NoHeadAnswered(*studio, invocation, QStringLiteral("nothing saved"));
     }
     const QString path = MemoryFilePath(invocation.name);
     if (invocation.json)
