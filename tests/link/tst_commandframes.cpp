@@ -5,6 +5,8 @@
 #include "model/StudioModel.h"
 #include "platform/PseudoTerminal.h"
 
+#include "support/PortOnPty.h"
+
 #include <QtTest>
 #include <memory>
 
@@ -159,12 +161,9 @@ void CommandFramesTest::buildsStudioLevelsWithZeroPairsForEmptySlots() {
 }
 
 void CommandFramesTest::sendersWriteEachFrameWithOneWriteOverPseudoTerminal() {
-    PseudoTerminal pty;
-    QVERIFY(pty.open());
-    QObject owner;
-    CCommThread port(&owner);
-    QCOMPARE(port.OpenPort(pty.devicePath(), 38400, 8, 0, 0), 1);
-    CZbProtocol protocol(&port);
+    PortOnPty link;
+    QVERIFY(link.open(38400));
+    CZbProtocol protocol(&link.port);
     StudioModel model;
     StudioData* studio = model.studios[2].get();
     auto unit = unitOn(3);
@@ -181,21 +180,18 @@ void CommandFramesTest::sendersWriteEachFrameWithOneWriteOverPseudoTerminal() {
     const QByteArray expected = BuildStudioSelect(2) + hex("ff 07 17 00 08 00 02") +
                                 BuildUnitSettings(0, *placed) + BuildStudioLevels(14, *studio);
     QCOMPARE(expected.size(), 5 + 7 + 14 + 23);
-    QCOMPARE(pty.readExactly(int(expected.size()), 2000).toHex(' '), expected.toHex(' '));
-    QCOMPARE(pty.readFor(50), QByteArray());
+    QCOMPARE(link.dongle.readExactly(int(expected.size()), 2000).toHex(' '), expected.toHex(' '));
+    QCOMPARE(link.dongle.readFor(50), QByteArray());
 }
 
 void CommandFramesTest::sendersRefuseAbsentRecordOrStudio() {
-    PseudoTerminal pty;
-    QVERIFY(pty.open());
-    QObject owner;
-    CCommThread port(&owner);
-    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1);
-    CZbProtocol protocol(&port);
+    PortOnPty link;
+    QVERIFY(link.open());
+    CZbProtocol protocol(&link.port);
     QCOMPARE(protocol.SendUnitCommand(0, nullptr, 3), 0);
     QCOMPARE(protocol.SendUnitSettings(0, nullptr), 0);
     protocol.SendStudioLevels(14, nullptr);
-    QCOMPARE(pty.readFor(50), QByteArray());
+    QCOMPARE(link.dongle.readFor(50), QByteArray());
 
     CZbProtocol unlinked(nullptr); // a link that is down drops commands silently
     StrobeData unit;

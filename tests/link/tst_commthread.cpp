@@ -2,6 +2,7 @@
 #include "platform/Messages.h"
 #include "platform/PseudoTerminal.h"
 #include "support/MessageRecorder.h"
+#include "support/PortOnPty.h"
 
 #include <QDir>
 #include <QtTest>
@@ -45,40 +46,35 @@ int entriesIn(const char* dir) {
 } // namespace
 
 void CommThreadTest::bytesPassUnchangedInBothDirections() {
-    PseudoTerminal pty;
-    QVERIFY(pty.open());
-    MessageRecorder owner;
-    CCommThread port(&owner);
-    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1);
-    QVERIFY(port.IsConnected());
+    PortOnPty link;
+    QVERIFY(link.open());
+    QVERIFY(link.port.IsConnected());
 
     const QByteArray bytes = allByteValues();
-    QCOMPARE(port.WriteComm(int(bytes.size()), reinterpret_cast<const std::uint8_t*>(bytes.data())),
-             int(bytes.size()));
-    QCOMPARE(pty.readExactly(int(bytes.size()), 2000), bytes);
+    QCOMPARE(
+        link.port.WriteComm(int(bytes.size()), reinterpret_cast<const std::uint8_t*>(bytes.data())),
+        int(bytes.size()));
+    QCOMPARE(link.dongle.readExactly(int(bytes.size()), 2000), bytes);
 
-    QVERIFY(pty.writeAll(bytes));
-    QTRY_COMPARE(port.HeldCount(), int(bytes.size()));
-    QCOMPARE(drain(port), bytes);
+    QVERIFY(link.dongle.writeAll(bytes));
+    QTRY_COMPARE(link.port.HeldCount(), int(bytes.size()));
+    QCOMPARE(drain(link.port), bytes);
 }
 
 void CommThreadTest::postsOneNotificationPerBurst() {
-    PseudoTerminal pty;
-    QVERIFY(pty.open());
-    MessageRecorder owner;
-    CCommThread port(&owner);
-    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1);
+    PortOnPty link;
+    QVERIFY(link.open());
 
-    QVERIFY(pty.writeAll(QByteArray(10, 'a')));
-    QTRY_COMPARE(owner.count(Msg::FrameBytesReceived), 1);
-    QCOMPARE(owner.count(Msg::FrameReaderEnded), 0);
-    QVERIFY(pty.writeAll(QByteArray(1000, 'b')));
-    QTRY_COMPARE(port.HeldCount(), 1010);
-    port.ClosePort(); // joins the reader: everything it posted is queued now
-    QTRY_COMPARE(owner.count(Msg::FrameReaderEnded), 1);
-    QCOMPARE(owner.count(Msg::FrameBytesReceived), 2);
-    QCOMPARE(owner.entries.last().number, Msg::FrameReaderEnded);
-    for (const auto& e : owner.entries) {
+    QVERIFY(link.dongle.writeAll(QByteArray(10, 'a')));
+    QTRY_COMPARE(link.owner.count(Msg::FrameBytesReceived), 1);
+    QCOMPARE(link.owner.count(Msg::FrameReaderEnded), 0);
+    QVERIFY(link.dongle.writeAll(QByteArray(1000, 'b')));
+    QTRY_COMPARE(link.port.HeldCount(), 1010);
+    link.port.ClosePort(); // joins the reader: everything it posted is queued now
+    QTRY_COMPARE(link.owner.count(Msg::FrameReaderEnded), 1);
+    QCOMPARE(link.owner.count(Msg::FrameBytesReceived), 2);
+    QCOMPARE(link.owner.entries.last().number, Msg::FrameReaderEnded);
+    for (const auto& e : link.owner.entries) {
         QVERIFY(e.posted);
         QCOMPARE(e.wParam, qintptr(0));
         QCOMPARE(e.lParam, qintptr(0));
@@ -87,61 +83,52 @@ void CommThreadTest::postsOneNotificationPerBurst() {
 
 void CommThreadTest::dropsChunkThatDoesNotFitAndTellsTheGuiThread() {
     MessageBoxRecorder boxes;
-    PseudoTerminal pty;
-    QVERIFY(pty.open());
-    MessageRecorder owner;
-    CCommThread port(&owner);
-    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1);
+    PortOnPty link;
+    QVERIFY(link.open());
 
-    QVERIFY(pty.writeAll(QByteArray(4095, 'x')));
-    QTRY_COMPARE(port.HeldCount(), 4095);
+    QVERIFY(link.dongle.writeAll(QByteArray(4095, 'x')));
+    QTRY_COMPARE(link.port.HeldCount(), 4095);
     QVERIFY(boxes.texts.isEmpty());
-    QVERIFY(pty.writeAll("y"));
+    QVERIFY(link.dongle.writeAll("y"));
     QTRY_COMPARE(boxes.texts, QStringList{"Buffer full"});
     QCOMPARE(boxes.titles, QStringList{"CCommThread"});
-    QCOMPARE(port.HeldCount(), 4095);
-    const QByteArray held = drain(port);
+    QCOMPARE(link.port.HeldCount(), 4095);
+    const QByteArray held = drain(link.port);
     QCOMPARE(held, QByteArray(4095, 'x')); // the bytes already held stay
 
-    QVERIFY(pty.writeAll("z"));
-    QTRY_COMPARE(port.HeldCount(), 1);
-    QCOMPARE(port.TakeByte(), std::uint8_t('z'));
+    QVERIFY(link.dongle.writeAll("z"));
+    QTRY_COMPARE(link.port.HeldCount(), 1);
+    QCOMPARE(link.port.TakeByte(), std::uint8_t('z'));
 }
 
 void CommThreadTest::closePortWhileReaderWaitsPostsExactlyOneEnd() {
-    PseudoTerminal pty;
-    QVERIFY(pty.open());
-    MessageRecorder owner;
-    CCommThread port(&owner);
-    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1);
-    port.ClosePort();
-    QVERIFY(!port.IsConnected());
-    QCoreApplication::sendPostedEvents(&owner);
-    QCOMPARE(owner.count(Msg::FrameReaderEnded), 1);
-    port.ClosePort(); // a second close posts nothing more
-    QCoreApplication::sendPostedEvents(&owner);
-    QCOMPARE(owner.count(Msg::FrameReaderEnded), 1);
-    QCOMPARE(owner.entries.size(), 1);
+    PortOnPty link;
+    QVERIFY(link.open());
+    link.port.ClosePort();
+    QVERIFY(!link.port.IsConnected());
+    QCoreApplication::sendPostedEvents(&link.owner);
+    QCOMPARE(link.owner.count(Msg::FrameReaderEnded), 1);
+    link.port.ClosePort(); // a second close posts nothing more
+    QCoreApplication::sendPostedEvents(&link.owner);
+    QCOMPARE(link.owner.count(Msg::FrameReaderEnded), 1);
+    QCOMPARE(link.owner.entries.size(), 1);
 }
 
 void CommThreadTest::unpluggedDeviceEndsReaderAndPortReopensOnNewDevice() {
-    PseudoTerminal first;
-    QVERIFY(first.open());
-    MessageRecorder owner;
-    CCommThread port(&owner);
-    QCOMPARE(port.OpenPort(first.devicePath(), 9600, 8, 0, 0), 1);
-    first.close(); // unplug
-    QTRY_COMPARE(owner.count(Msg::FrameReaderEnded), 1);
+    PortOnPty link;
+    QVERIFY(link.open());
+    link.dongle.close(); // unplug
+    QTRY_COMPARE(link.owner.count(Msg::FrameReaderEnded), 1);
 
     PseudoTerminal second;
     QVERIFY(second.open());
-    QCOMPARE(port.OpenPort(second.devicePath(), 9600, 8, 0, 0), 1);
-    QCOMPARE(port.PortPath(), second.devicePath());
+    QCOMPARE(link.port.OpenPort(second.devicePath(), 9600, 8, 0, 0), 1);
+    QCOMPARE(link.port.PortPath(), second.devicePath());
     const std::uint8_t frame[] = {0xFF, 0x05, 0x00, 0x00, 0x43};
-    QCOMPARE(port.WriteComm(5, frame), 5);
+    QCOMPARE(link.port.WriteComm(5, frame), 5);
     QCOMPARE(second.readExactly(5, 2000), QByteArray("\xFF\x05\x00\x00\x43", 5));
-    QCoreApplication::sendPostedEvents(&owner);
-    QCOMPARE(owner.count(Msg::FrameReaderEnded), 1); // the reopen did not end anything else
+    QCoreApplication::sendPostedEvents(&link.owner);
+    QCOMPARE(link.owner.count(Msg::FrameReaderEnded), 1); // the reopen did not end anything else
 }
 
 void CommThreadTest::writeOnClosedObjectReturnsZero() {

@@ -7,6 +7,7 @@
 #include "model/XmlFileContext.h"
 #include "platform/PseudoTerminal.h"
 #include "support/MessageRecorder.h"
+#include "support/PortOnPty.h"
 
 #include <QStringEncoder>
 #include <QXmlStreamReader>
@@ -290,12 +291,9 @@ void MemoryFilesTest::applyCopiesPreviewAndSendsSettingsInSlotOrder() {
         "Business Memory/two.xml",
         document("<Studio>" + strobe("nChNum=\"2\" sModelName=\"Key\"", "52,1,0,1,1,30,1,0,0,Top") +
                  "</Studio>")));
-    PseudoTerminal pty;
-    QVERIFY(pty.open());
-    QObject owner;
-    CCommThread port(&owner);
-    QCOMPARE(port.OpenPort(pty.devicePath(), 9600, 8, 0, 0), 1);
-    CZbProtocol protocol(&port);
+    PortOnPty link;
+    QVERIFY(link.open());
+    CZbProtocol protocol(&link.port);
     StudioModel model;
     StudioData* studio = model.studios[0].get();
     put(studio, 5, "Fill")->nFlashValue = 40;
@@ -316,8 +314,8 @@ void MemoryFilesTest::applyCopiesPreviewAndSendsSettingsInSlotOrder() {
     // FF 0E 01, the unit's own mask, power, flash, model, cell, sound, mode 1, mode 2, lamp, 00.
     const QByteArray expected = QByteArray::fromHex("ff0e01000401341e010001000000"
                                                     "ff0e010100012800000000000100");
-    QCOMPARE(pty.readExactly(int(expected.size()), 2000).toHex(' '), expected.toHex(' '));
-    QCOMPARE(pty.readFor(50), QByteArray());
+    QCOMPARE(link.dongle.readExactly(int(expected.size()), 2000).toHex(' '), expected.toHex(' '));
+    QCOMPARE(link.dongle.readFor(50), QByteArray());
     QCOMPARE(boxes.texts, QStringList());
 }
 
