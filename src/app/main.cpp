@@ -1,5 +1,6 @@
 #include "app/CLumaDeskApp.h"
 #include "app/CommandLine.h"
+#include "platform/QuitSignals.h"
 #include "platform/RuntimeDir.h"
 #include "sim/Simulator.h"
 
@@ -57,6 +58,7 @@ int main(int argc, char* argv[]) {
 
     int result = 1;
     {
+        QuitSignals quitSignals;
         CLumaDeskApp lumadesk(options);
         if (lumadesk.InitInstance())
             result = app->exec();
