@@ -24,7 +24,7 @@ public:
     CLumaDeskApp(const CLumaDeskApp&) = delete;
     CLumaDeskApp& operator=(const CLumaDeskApp&) = delete;
 
-    // Returns false when the frame could not be made; the program then ends.
+    // Shows the frame. The program runs only when this returns true.
     bool InitInstance();
 
     CMainFrame* frame() const { return m_frame.get(); }

@@ -13,8 +13,8 @@
 #include <QTemporaryDir>
 #include <functional>
 
-// Watches the window messages that reach a pane (or the frame) without taking them: the pane's
-// own handler still runs. A hook may look at the model at the moment a message arrives.
+// Watches the window messages that reach a pane (or the frame) without taking them; a hook may
+// act at the moment one arrives.
 class MessageTap : public QObject {
 public:
     struct Entry {
@@ -41,23 +41,19 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (WindowMessage* m = AsWindowMessage(event)) {
-            const Entry entry{m->number(), m->wParam(), m->lParam(), m->posted()};
-            entries.append(entry);
+            entries.append(Entry{m->number(), m->wParam(), m->lParam(), m->posted()});
             if (onMessage)
-                onMessage(entry);
+                onMessage(entries.constLast());
         }
         return false;
     }
 };
 
-// Runs the test in a fresh working directory, where Option.xml and set-up files land.
+// A fresh working directory, where Option.xml lands.
 class WorkingDirectory {
 public:
     WorkingDirectory() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
     ~WorkingDirectory() { QDir::setCurrent(m_previous); }
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
     QString filePath(const QString& name) const { return m_dir.filePath(name); }
 
 private:
@@ -65,14 +61,11 @@ private:
     QString m_previous;
 };
 
-// Answers every modal dialog of the shell for its lifetime, without a nested event loop.
+// Answers the shell's modal dialogs for its lifetime, without a nested event loop.
 class ModalAnswer {
 public:
-    explicit ModalAnswer(std::function<int(QDialog&)> answer)
-        : m_previous(SetModalRunner(std::move(answer))) {}
+    explicit ModalAnswer(ModalRunner answer) : m_previous(SetModalRunner(std::move(answer))) {}
     ~ModalAnswer() { SetModalRunner(std::move(m_previous)); }
-    ModalAnswer(const ModalAnswer&) = delete;
-    ModalAnswer& operator=(const ModalAnswer&) = delete;
 
     static int accept(QDialog& dialog) {
         dialog.accept();
@@ -101,9 +94,9 @@ inline QByteArray statusReport(int channel, int flashLevel = 50) {
     return QByteArray(bytes, sizeof bytes);
 }
 
-inline QByteArray settingReport(int type, int channel, int hi, int lo) {
+inline QByteArray settingReport(int type, int channel, int lo) {
     const std::uint16_t mask = MaskFromChannel(channel);
-    const char bytes[] = {'\xFF',   7,       char(0x10 | type), char(mask >> 8), char(mask & 0xFF),
-                          char(hi), char(lo)};
+    const char bytes[] = {'\xFF', 7,       char(0x10 | type), char(mask >> 8), char(mask & 0xFF),
+                          0,      char(lo)};
     return QByteArray(bytes, sizeof bytes);
 }
