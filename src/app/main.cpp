@@ -1,54 +1,70 @@
-#include "app/LinkStateWindow.h"
+#include "app/CLumaDeskApp.h"
+#include "app/CommandLine.h"
+#include "platform/QuitSignals.h"
+#include "platform/RuntimeDir.h"
+#include "sim/Simulator.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
+#include <cstdio>
 #include <memory>
 
 namespace {
 
-bool asksForTextOnly(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
-            arg == "--version")
-            return true;
-    }
-    return false;
+int fail(const QString& text, int code) {
+    std::fprintf(stderr, "lumadesk: %s\n", qPrintable(text));
+    return code;
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // --help and --version must work without a display.
-    std::unique_ptr<QCoreApplication> app(asksForTextOnly(argc, argv)
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const QByteArray runtimeDir = EnsureRuntimeDir();
+
+    // --help and --version work without a display.
+    std::unique_ptr<QCoreApplication> app(AsksForTextOnly(arguments)
                                               ? new QCoreApplication(argc, argv)
                                               : new QApplication(argc, argv));
-    QCoreApplication::setApplicationName(QStringLiteral("LumaDesk"));
+    QCoreApplication::setApplicationName(CLumaDeskApp::applicationName());
     QCoreApplication::setApplicationVersion(QStringLiteral(LUMADESK_VERSION));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Studio flash console: shows the state of the radio link."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Serial port: COM1..COM10, a device path, or a "
-                                                 "name under /dev (default COM2)."),
-                                  QStringLiteral("NAME"), QStringLiteral("COM2"));
-    const QCommandLineOption baud(QStringLiteral("baud"),
-                                  QStringLiteral("Baud rate (default 9600)."), QStringLiteral("N"),
-                                  QStringLiteral("9600"));
-    parser.addOption(port);
-    parser.addOption(baud);
-    parser.process(*app);
+    CommandLine line;
+    QString error;
+    if (!ParseCommandLine(QCoreApplication::arguments(), line, error))
+        return fail(error, 2);
 
-    bool ok = false;
-    const int baudRate = parser.value(baud).toInt(&ok);
-    if (!ok || baudRate <= 0) {
-        qCritical("lumadesk: --baud needs a positive number");
-        return 1;
+    ShellOptions options;
+    std::unique_ptr<sim::Simulator> radio;
+    if (line.simulate) {
+        sim::SimConfig config;
+        if (!line.heads.isEmpty() && !sim::ParseHeads(line.heads, config.heads, error))
+            return fail(error, 2);
+        radio = std::make_unique<sim::Simulator>(config);
+        if (!radio->start())
+            return fail(radio->errorString(), 1);
+        const QString device = radio->devicePath();
+        options.portOverride = device;
+        options.extraPorts.append(SerialPortEntry{device, QStringLiteral("Simulated radio")});
+        options.statusNote = QStringLiteral("Simulated radio on %1").arg(device);
+        std::printf("lumadesk: simulated radio on %s\n", qPrintable(device));
+        std::fflush(stdout);
+    } else if (!line.port.isEmpty()) {
+        options.portOverride = line.port;
+        options.extraPorts.append(
+            SerialPortEntry{line.port, QStringLiteral("Given on the command line")});
     }
-    LinkStateWindow window(parser.value(port), baudRate);
-    window.show();
-    return app->exec();
+
+    int result = 1;
+    {
+        QuitSignals quitSignals;
+        CLumaDeskApp lumadesk(options);
+        if (lumadesk.InitInstance())
+            result = app->exec();
+    } // the frame closes its port before the simulated dongle goes
+    radio.reset();
+    app.reset();
+    RemoveRuntimeDir(runtimeDir);
+    return result;
 }

@@ -1,0 +1,65 @@
+#include "app/CLumaDeskApp.h"
+
+#include "app/CLumaDeskDoc.h"
+#include "app/CMainFrame.h"
+#include "app/RecentFileList.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeySequence>
+#include <QMessageBox>
+
+namespace {
+
+int showRealBox(const MessageBoxRequest& request) {
+    QWidget* owner = qobject_cast<QWidget*>(request.owner);
+    if (owner == nullptr)
+        owner = QApplication::activeWindow();
+    const QString title = request.title.isEmpty() ? CLumaDeskApp::applicationName() : request.title;
+    const auto buttons = request.buttons == MessageButtons::OkCancel
+                             ? QMessageBox::Ok | QMessageBox::Cancel
+                             : QMessageBox::StandardButtons(QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, title, request.text, buttons, owner);
+    return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+}
+
+} // namespace
+
+QString CLumaDeskApp::settingsKey() {
+    // The key the console's settings have always been kept under.
+    return QStringLiteral("로컬 응용 프로그램 마법사에서 생성된 응용 프로그램");
+}
+
+CLumaDeskApp::CLumaDeskApp(ShellOptions options) : m_options(std::move(options)) {}
+
+CLumaDeskApp::~CLumaDeskApp() {
+    m_frame.reset();
+    m_document.reset();
+    if (m_boxesInstalled)
+        SetMessageBoxHandler(std::move(m_previousBoxes));
+}
+
+bool CLumaDeskApp::InitInstance() {
+    m_previousBoxes = SetMessageBoxHandler(showRealBox);
+    m_boxesInstalled = true;
+    m_recent = std::make_unique<RecentFileList>(settingsKey(), applicationName());
+    m_document = std::make_unique<CLumaDeskDoc>(*m_recent);
+    m_frame = std::make_unique<CMainFrame>(m_options);
+
+    // No menu, but the keys of the document commands work.
+    CLumaDeskDoc* document = m_document.get();
+    CMainFrame* frame = m_frame.get();
+    const auto addKey = [frame](QKeySequence::StandardKey key, auto handler) {
+        auto* action = new QAction(frame);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        QObject::connect(action, &QAction::triggered, frame, handler);
+        frame->addAction(action);
+    };
+    addKey(QKeySequence::New, [document] { document->OnFileNew(); });
+    addKey(QKeySequence::Open, [document, frame] { document->OnFileOpen(frame); });
+    addKey(QKeySequence::Save, [document, frame] { document->OnFileSave(frame); });
+
+    m_frame->show();
+    return true;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/ShellOptions.h"
+#include "platform/MessageBox.h"
+
+#include <QString>
+#include <memory>
+
+class CLumaDeskDoc;
+class CMainFrame;
+class RecentFileList;
+
+// Start-up of the console, once a QApplication exists: message boxes become real boxes, the
+// recent-file list is read from the settings, the document and the one main frame are created
+// and shown. Everything it made goes with it, the frame (and so the link) first.
+class CLumaDeskApp {
+public:
+    // The settings location: organisation and application of the user's settings file.
+    static QString settingsKey();
+    static QString applicationName() { return QStringLiteral("LumaDesk"); }
+
+    explicit CLumaDeskApp(ShellOptions options = {});
+    ~CLumaDeskApp();
+    CLumaDeskApp(const CLumaDeskApp&) = delete;
+    CLumaDeskApp& operator=(const CLumaDeskApp&) = delete;
+
+    // Shows the frame. The program runs only when this returns true.
+    bool InitInstance();
+
+    CMainFrame* frame() const { return m_frame.get(); }
+    CLumaDeskDoc* document() const { return m_document.get(); }
+    RecentFileList* recentFiles() const { return m_recent.get(); }
+
+private:
+    ShellOptions m_options;
+    MessageBoxHandler m_previousBoxes;
+    bool m_boxesInstalled = false;
+    std::unique_ptr<RecentFileList> m_recent;
+    std::unique_ptr<CLumaDeskDoc> m_document;
+    std::unique_ptr<CMainFrame> m_frame;
+};

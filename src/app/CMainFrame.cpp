@@ -1,0 +1,186 @@
+#include "app/CMainFrame.h"
+
+#include "app/CComSettingDlg.h"
+#include "app/ChannelScan.h"
+#include "app/DialogSeams.h"
+#include "app/UnitEventRelay.h"
+#include "model/OptionFile.h"
+#include "panels/CControlFormView.h"
+#include "platform/Messages.h"
+#include "platform/WindowMessage.h"
+#include "platform/ports/SerialPortList.h"
+#include "views/CNavigationFormView.h"
+#include "views/CStrobeSplitterWnd.h"
+#include "views/CStudioListFormView.h"
+#include "views/UiResources.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QStatusBar>
+
+namespace {
+
+constexpr int kMessagePaneWidth = 500;
+constexpr int kLinkPaneWidth = 150;
+
+} // namespace
+
+CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
+    : QMainWindow(parent), m_options(options), m_files{&m_model, nullptr, nullptr}, m_port(this),
+      m_handler(this, &m_model), m_protocol(&m_port, &m_handler), m_assembler(m_protocol),
+      m_pump(m_port.Ring(), m_assembler),
+      m_link(m_port, m_settings, [this](const QString& text) { m_linkPane->setText(text); }) {
+    InitUiResources();
+    setWindowTitle(QStringLiteral("Glowmark"));
+    setWindowIcon(QIcon(QStringLiteral(":/lumadesk/lumadesk.svg")));
+    // No maximise box, no menu bar.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    resize(kMinimumWidth, kMinimumHeight);
+
+    createBars();
+    createPanes();
+
+    // Start values, then what Option.xml holds, then what this run was told.
+    m_settings = ComSettings{};
+    ReadOptionFile(&m_files, m_settings);
+    if (!m_options.portOverride.isEmpty())
+        m_settings.portName = m_options.portOverride;
+
+    // The first tick opens the port.
+    m_link.start();
+}
+
+CMainFrame::~CMainFrame() {
+    // The reader thread posts to this window and reads the port object: it goes first. Then
+    // the panes, so that nothing can reach the model while the members are destroyed.
+    m_port.ClosePort();
+    delete takeCentralWidget();
+}
+
+void CMainFrame::createBars() {
+    m_toolBar = new CMainToolBar(this);
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    m_toolBar->applyFlags(m_flags);
+    connect(m_toolBar->command(CMD_LOAD), &QAction::triggered, this, &CMainFrame::OnLoad);
+    connect(m_toolBar->command(CMD_SAVE), &QAction::triggered, this, &CMainFrame::OnSave);
+    connect(m_toolBar->command(CMD_SCAN), &QAction::triggered, this, &CMainFrame::OnScan);
+    connect(m_toolBar->command(CMD_NAME), &QAction::triggered, this, &CMainFrame::OnName);
+    connect(m_toolBar->command(CMD_COM), &QAction::triggered, this, &CMainFrame::OnCom);
+
+    // Pane 0 gives way to the toolbar's prompts while the mouse is on a button.
+    const QString note =
+        m_options.statusNote.isEmpty() ? QStringLiteral(" ") : m_options.statusNote;
+    m_messagePane = new QLabel(note, this);
+    m_messagePane->setFixedWidth(kMessagePaneWidth);
+    m_linkPane = new QLabel(LinkKeeper::disconnectedText(), this);
+    m_linkPane->setFixedWidth(kLinkPaneWidth);
+    statusBar()->addWidget(m_messagePane);
+    statusBar()->addPermanentWidget(m_linkPane);
+}
+
+void CMainFrame::createPanes() {
+    m_outer = new CStrobeSplitterWnd(this);
+    m_inner = new CStrobeSplitterWnd(m_outer);
+    m_inner->addWidget(new CStudioListFormView(m_inner));
+    m_inner->addWidget(new CControlFormView(m_inner));
+    m_outer->addWidget(m_inner);
+    m_outer->addWidget(new CNavigationFormView(m_outer));
+    m_outer->SetColumnInfo(0, 525, 100);
+    m_outer->SetColumnInfo(1, 275, 100);
+    m_inner->SetColumnInfo(0, 200, 100);
+    m_inner->SetColumnInfo(1, 325, 100);
+    setCentralWidget(m_outer);
+}
+
+QWidget* CMainFrame::studioListPane() const {
+    return m_inner->GetPane(0, 0);
+}
+
+QWidget* CMainFrame::controlPane() const {
+    return m_inner->GetPane(0, 1);
+}
+
+QWidget* CMainFrame::navigationPane() const {
+    return m_outer->GetPane(0, 1);
+}
+
+int CMainFrame::commandFlag(int command) const {
+    if (command < 0 || command >= kFrameCommandCount)
+        return 0;
+    return m_flags[std::size_t(command)];
+}
+
+QString CMainFrame::paneText(int pane) const {
+    if (pane == 0)
+        return m_messagePane->text();
+    if (pane == 1)
+        return m_linkPane->text();
+    return {};
+}
+
+void CMainFrame::setCommandFlag(qintptr command, qintptr value) {
+    if (command < 0 || command >= kFrameCommandCount)
+        return;
+    m_flags[std::size_t(command)] = int(value);
+    m_toolBar->applyFlags(m_flags);
+}
+
+void CMainFrame::OnLoad() {
+    SendMessage(controlPane(), Msg::CtrlLoadCommand);
+}
+
+void CMainFrame::OnSave() {
+    SendMessage(controlPane(), Msg::CtrlSaveCommand);
+}
+
+void CMainFrame::OnName() {
+    SendMessage(studioListPane(), Msg::ListNameCommand);
+}
+
+void CMainFrame::OnScan() {
+    RunChannelScan(m_model, m_protocol, studioListPane(), this, m_scanTickMs);
+}
+
+void CMainFrame::OnCom() {
+    QList<SerialPortEntry> ports = ListSerialPorts();
+    ports += m_options.extraPorts;
+    CComSettingDlg dialog(m_settings, ports, this);
+    m_link.suspendForSettings();
+    const bool accepted = RunModal(dialog) == QDialog::Accepted;
+    m_link.resumeAfterSettings(accepted);
+    // Saved even when the port could not be opened: the next start reads it.
+    if (accepted)
+        WriteOptionFile(&m_files, m_settings);
+}
+
+void CMainFrame::customEvent(QEvent* event) {
+    WindowMessage* message = AsWindowMessage(event);
+    if (message == nullptr)
+        return QMainWindow::customEvent(event);
+    switch (message->number()) {
+    case Msg::FrameEnableCommand:
+        setCommandFlag(message->wParam(), message->lParam());
+        message->setResult(0);
+        break;
+    case Msg::FrameBytesReceived:
+        m_pump.Drain();
+        break;
+    case Msg::FrameReaderEnded:
+        m_link.readerEnded();
+        break;
+    case Msg::FrameNewUnit:
+    case Msg::FrameUnitStatus:
+    case Msg::FrameUnitSetting:
+        RelayUnitEvent(m_model, *message,
+                       PaneSet{studioListPane(), controlPane(), navigationPane()});
+        break;
+    case Msg::FrameScanStudio:
+        OnScan();
+        break;
+    default:
+        QMainWindow::customEvent(event);
+    }
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "app/CMainToolBar.h"
+#include "app/CWaitingDlg.h"
+#include "app/LinkKeeper.h"
+#include "app/ShellOptions.h"
+#include "link/CCommThread.h"
+#include "link/CStrobeEventHandler.h"
+#include "link/CZbProtocol.h"
+#include "link/ReceivePump.h"
+#include "link/ReportAssembler.h"
+#include "model/ComSettings.h"
+#include "model/StudioModel.h"
+#include "model/XmlFileContext.h"
+
+#include <QMainWindow>
+#include <array>
+
+class CStrobeSplitterWnd;
+class QLabel;
+
+// The console's one window. It owns the radio link (port, protocol, assembler, event handler),
+// the studio model, the COM settings and the file context; it lays out the three panes in two
+// splitters, keeps the link open, carries out the toolbar commands and passes the news about
+// units on to the panes. The panes reach the link and the data only through it.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kMinimumWidth = 800;
+    static constexpr int kMinimumHeight = 500;
+
+    explicit CMainFrame(const ShellOptions& options = {}, QWidget* parent = nullptr);
+    // Closes the port (joining the reader) before anything else goes.
+    ~CMainFrame() override;
+
+    StudioModel& model() { return m_model; }
+    CZbProtocol& protocol() { return m_protocol; }
+    CCommThread& port() { return m_port; }
+    ComSettings& comSettings() { return m_settings; }
+    XmlFileContext& fileContext() { return m_files; }
+    LinkKeeper& link() { return m_link; }
+
+    // The panes, found by splitter row and column.
+    CStrobeSplitterWnd* outerSplitter() const { return m_outer; }
+    CStrobeSplitterWnd* innerSplitter() const { return m_inner; }
+    QWidget* studioListPane() const;
+    QWidget* controlPane() const;
+    QWidget* navigationPane() const;
+
+    QAction* commandAction(int command) const { return m_toolBar->command(command); }
+    int commandFlag(int command) const;
+    QString paneText(int pane) const;
+
+    // The scan's wait box ticks this often (tests shorten it).
+    void setScanTickMs(int ms) { m_scanTickMs = ms; }
+
+    // The toolbar commands.
+    void OnLoad();
+    void OnSave();
+    void OnScan();
+    void OnName();
+    void OnCom();
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    void createBars();
+    void createPanes();
+    void setCommandFlag(qintptr command, qintptr value);
+
+    ShellOptions m_options;
+    int m_scanTickMs = CWaitingDlg::kDefaultTickMs;
+    std::array<int, kFrameCommandCount> m_flags{0, 0, 1, 1, 1};
+
+    CMainToolBar* m_toolBar = nullptr;
+    QLabel* m_messagePane = nullptr;
+    QLabel* m_linkPane = nullptr;
+    CStrobeSplitterWnd* m_outer = nullptr;
+    CStrobeSplitterWnd* m_inner = nullptr;
+
+    // Owned, in the order they depend on each other; destroyed in reverse.
+    ComSettings m_settings;
+    StudioModel m_model;
+    XmlFileContext m_files;
+    CCommThread m_port;
+    CStrobeEventHandler m_handler;
+    CZbProtocol m_protocol;
+    ReportAssembler m_assembler;
+    ReceivePump m_pump;
+    LinkKeeper m_link;
+};

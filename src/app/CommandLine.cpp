@@ -1,0 +1,75 @@
+#include "app/CommandLine.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+const QString kSimulate = QStringLiteral("--simulate");
+
+} // namespace
+
+bool ParseCommandLine(const QStringList& arguments, CommandLine& out, QString& error) {
+    // Qt's parser knows no option with an optional value: "--simulate=HEADS" becomes
+    // "--simulate HEADS", and HEADS is the one positional argument.
+    QStringList args;
+    for (const QString& arg : arguments) {
+        if (arg.startsWith(kSimulate + QLatin1Char('='))) {
+            args << kSimulate << arg.mid(kSimulate.size() + 1);
+        } else {
+            args << arg;
+        }
+    }
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Studio flash console: sets and watches flash heads through a radio "
+                       "dongle on a serial port."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Serial port for this run instead of the one in Option.xml (which is "
+                       "left as it is): COM1..COM10, a device path, or a name under /dev."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"),
+        QStringLiteral("Run on a simulated radio dongle started in-process on a "
+                       "pseudo-terminal; HEADS as lumadesk-sim takes them, e.g. A:1-4,B:1,5."));
+    parser.addOption(port);
+    parser.addOption(simulate);
+    parser.addPositionalArgument(QStringLiteral("HEADS"),
+                                 QStringLiteral("With --simulate: the simulated heads."),
+                                 QStringLiteral("[HEADS]"));
+    parser.process(args); // --help, --version and unknown options end the program here
+
+    out = CommandLine{};
+    out.port = parser.value(port);
+    out.simulate = parser.isSet(simulate);
+    const QStringList rest = parser.positionalArguments();
+    if (parser.isSet(port) && out.port.trimmed().isEmpty()) {
+        error = QStringLiteral("--port needs a port name");
+        return false;
+    }
+    if (out.simulate && parser.isSet(port)) {
+        error = QStringLiteral("--port and --simulate cannot be used together");
+        return false;
+    }
+    if (rest.size() > (out.simulate ? 1 : 0)) {
+        error = QStringLiteral("unexpected argument: %1").arg(rest.constLast());
+        return false;
+    }
+    if (out.simulate && !rest.isEmpty())
+        out.heads = rest.constFirst();
+    return true;
+}
+
+bool AsksForTextOnly(const QStringList& arguments) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments.at(i);
+        if (arg == QLatin1String("-h") || arg == QLatin1String("--help") ||
+            arg == QLatin1String("--help-all") || arg == QLatin1String("-v") ||
+            arg == QLatin1String("--version"))
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,99 @@
+#include "app/LinkKeeper.h"
+
+#include "link/CCommThread.h"
+
+#include <QTimerEvent>
+
+namespace {
+
+bool sameLine(const ComSettings& a, const ComSettings& b) {
+    return a.portName == b.portName && a.baudRate == b.baudRate && a.dataBits == b.dataBits &&
+           a.stopBits == b.stopBits && a.parity == b.parity;
+}
+
+} // namespace
+
+LinkKeeper::LinkKeeper(CCommThread& port, const ComSettings& settings, StateText show)
+    : m_port(port), m_settings(settings), m_show(std::move(show)) {}
+
+void LinkKeeper::start() {
+    startRetry();
+}
+
+void LinkKeeper::startRetry() {
+    stopRetry();
+    m_timerId = startTimer(kRetryMs);
+}
+
+void LinkKeeper::stopRetry() {
+    if (m_timerId != 0)
+        killTimer(m_timerId);
+    m_timerId = 0;
+}
+
+bool LinkKeeper::open() {
+    const int opened = m_port.OpenPort(m_settings.portName, m_settings.baudRate,
+                                       m_settings.dataBits, m_settings.stopBits, m_settings.parity);
+    m_up = opened == 1;
+    if (m_up) {
+        ++m_readersRunning;
+        m_openedWith = m_settings;
+    }
+    return m_up;
+}
+
+void LinkKeeper::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_timerId || m_timerId == 0)
+        return QObject::timerEvent(event);
+    if (m_up)
+        return;
+    if (open()) {
+        m_show(connectedText());
+        stopRetry();
+    } else {
+        m_show(disconnectedText());
+    }
+}
+
+void LinkKeeper::readerEnded() {
+    if (m_readersRunning > 0)
+        --m_readersRunning;
+    if (m_readersRunning > 0)
+        return; // the end of a reader closed earlier; the current link still runs
+    // Joins the ended reader and lets the device go at once.
+    m_port.ClosePort();
+    m_up = false;
+    m_show(disconnectedText());
+    startRetry();
+}
+
+void LinkKeeper::suspendForSettings() {
+    stopRetry();
+    if (m_up) {
+        m_port.ClosePort();
+        m_up = false;
+    }
+}
+
+void LinkKeeper::resumeAfterSettings(bool accepted) {
+    if (!accepted) {
+        if (!m_up) {
+            m_show(disconnectedText());
+            startRetry();
+        }
+        return;
+    }
+    // A link that the retry timer brought back during the dialog used the old settings.
+    if (m_up && !sameLine(m_openedWith, m_settings)) {
+        m_port.ClosePort();
+        m_up = false;
+    }
+    if (m_up)
+        return;
+    if (open()) {
+        m_show(connectedText());
+    } else {
+        m_show(disconnectedText());
+        startRetry();
+    }
+}

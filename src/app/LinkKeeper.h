@@ -1,0 +1,62 @@
+#pragma once
+
+#include "model/ComSettings.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class CCommThread;
+
+// Keeps the radio link open: while it is down, the retry timer tries to open the port with the
+// COM settings every 500 ms; a successful open stops the timer, the reader's end starts it
+// again. It tells the state to whoever shows it ("Zigbee connected" / "Zigbee disconnected").
+// The port and the settings are the main frame's; this only drives them.
+class LinkKeeper : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kRetryMs = 500;
+
+    using StateText = std::function<void(const QString&)>;
+
+    LinkKeeper(CCommThread& port, const ComSettings& settings, StateText show);
+
+    static QString connectedText() { return QStringLiteral("Zigbee connected"); }
+    static QString disconnectedText() { return QStringLiteral("Zigbee disconnected"); }
+
+    bool isUp() const { return m_up; }
+    bool isRetrying() const { return m_timerId != 0; }
+    int retryTimerId() const { return m_timerId; }
+
+    // Starts the retry timer; the first tick opens the port.
+    void start();
+
+    // The reader thread said it ended (its end message). Ends that belong to a reader closed
+    // before the current link was opened are ignored, so a late message cannot take a live
+    // link down.
+    void readerEnded();
+
+    // Before the COM settings dialog: no retries, and the link is closed if it was up. The
+    // reader's end message still arrives and is handled as usual while the dialog is open.
+    void suspendForSettings();
+    // After the dialog. OK: open with the settings now held (a link the retry timer reopened
+    // meanwhile is reopened only when the settings changed); otherwise the retry timer takes
+    // over. Cancel: retries restart unless the link came back meanwhile.
+    void resumeAfterSettings(bool accepted);
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    bool open();
+    void startRetry();
+    void stopRetry();
+
+    CCommThread& m_port;
+    const ComSettings& m_settings;
+    StateText m_show;
+    bool m_up = false;
+    int m_timerId = 0;
+    int m_readersRunning = 0; // readers started whose end message has not come yet
+    ComSettings m_openedWith;
+};

@@ -1,0 +1,138 @@
+#include "ShellTestSupport.h"
+#include "app/CLumaDeskApp.h"
+#include "app/CLumaDeskDoc.h"
+#include "app/CMainFrame.h"
+#include "app/RecentFileList.h"
+#include "model/OptionFile.h"
+#include "platform/PseudoTerminal.h"
+
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace {
+
+// How many descriptors of the process lead to the device.
+int descriptorsOn(qint64 pid, const QString& device) {
+    int n = 0;
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot))
+        n += fd.symLinkTarget() == device ? 1 : 0;
+    return n;
+}
+
+// The program as a session starts it: no runtime directory; no display when `display` is off.
+std::unique_ptr<QProcess> startProgram(const QStringList& arguments, const QString& tmpDir,
+                                       bool display = true) {
+    auto program = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("XDG_RUNTIME_DIR");
+    env.insert("TMPDIR", tmpDir);
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(name);
+    if (display)
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+    program->setProcessEnvironment(env);
+    program->start(QStringLiteral(LUMADESK_PROGRAM), arguments);
+    return program;
+}
+
+} // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void documentKeysNameTheDocumentAndKeepFourRecentFiles();
+    void givenPortIsUsedAndOptionFileLeftAlone();
+    void programRunsOnASimulatedRadio();
+    void helpAndVersionNeedNoDisplay();
+};
+
+void StartupTest::documentKeysNameTheDocumentAndKeepFourRecentFiles() {
+    WorkingDirectory cwd;
+    QSettings(CLumaDeskApp::settingsKey(), CLumaDeskApp::applicationName()).clear();
+    CLumaDeskApp app(ShellOptions{cwd.filePath("none"), {}, {}});
+    QVERIFY(app.InitInstance());
+    CMainFrame* frame = app.frame();
+    QVERIFY(QTest::qWaitForWindowActive(frame));
+    PlaceStrobe(&frame->model(), 0, 3, std::make_unique<StrobeData>());
+    QString chosen;
+    const FileChooser previous = SetFileChooser([&chosen](const FileChoice&) { return chosen; });
+
+    QStringList opened;
+    for (int i = 1; i <= 5; ++i) {
+        chosen = cwd.filePath(QStringLiteral("setup%1.txt").arg(i));
+        QFile file(chosen);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
+        file.close();
+        QTest::keyClick(frame, Qt::Key_O, Qt::ControlModifier);
+        opened.prepend(chosen);
+    }
+    QCOMPARE(app.document()->pathName(), opened[0]);
+    QCOMPARE(app.recentFiles()->files(), opened.mid(0, 4));
+    QSettings settings(CLumaDeskApp::settingsKey(), CLumaDeskApp::applicationName());
+    QVERIFY(settings.fileName().startsWith(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)));
+    QCOMPARE(settings.value("Recent File List/File4").toString(), opened[3]);
+
+    QTest::keyClick(frame, Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(app.document()->pathName().isEmpty());
+    chosen = opened[4]; // Save asks for a name; a file that exists keeps what it holds
+    QTest::keyClick(frame, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(app.recentFiles()->files().constFirst(), opened[4]);
+    QCOMPARE(readFile(opened[4]), QByteArray("kept"));
+    QCOMPARE(frame->model().studios[0]->nChItemCnt, 1); // the document holds no data
+    SetFileChooser(previous);
+}
+
+void StartupTest::givenPortIsUsedAndOptionFileLeftAlone() {
+    WorkingDirectory cwd;
+    ComSettings options;
+    options.portName = "COM5";
+    QCOMPARE(WriteOptionFile(nullptr, options), 1);
+    const QByteArray before = readFile(kOptionFile);
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    const QString link = cwd.filePath("dongle");
+    QVERIFY(QFile::link(dongle.devicePath(), link));
+
+    const auto program = startProgram({"--port", link}, cwd.filePath("."));
+    QVERIFY(program->waitForStarted());
+    QTRY_COMPARE(descriptorsOn(program->processId(), dongle.devicePath()), 1);
+    program->terminate(); // ends in order: exit code 0, its runtime directory gone
+    QVERIFY(program->waitForFinished());
+    QCOMPARE(program->exitCode(), 0);
+    QCOMPARE(readFile(kOptionFile), before);
+    const QByteArray errors = program->readAllStandardError();
+    QVERIFY2(!errors.contains("XDG_RUNTIME_DIR"), errors.constData());
+    QCOMPARE(QDir(cwd.filePath(".")).entryList({"lumadesk-runtime-*"}, QDir::Dirs), QStringList());
+}
+
+void StartupTest::programRunsOnASimulatedRadio() {
+    WorkingDirectory cwd;
+    const auto program = startProgram({"--simulate", "B:1,2"}, cwd.filePath("."));
+    QTRY_VERIFY(program->canReadLine());
+    const QString line = QString::fromLocal8Bit(program->readLine()).trimmed();
+    QVERIFY2(line.startsWith("lumadesk: simulated radio on /dev/pts/"), qPrintable(line));
+    // The simulator keeps one descriptor of its device end; the console opens another.
+    QTRY_COMPARE(descriptorsOn(program->processId(), line.section(' ', -1)), 2);
+    program->terminate();
+    QVERIFY(program->waitForFinished());
+    QCOMPARE(program->exitCode(), 0);
+    QVERIFY(!QFile::exists(kOptionFile));
+}
+
+void StartupTest::helpAndVersionNeedNoDisplay() {
+    WorkingDirectory cwd;
+    const auto help = startProgram({"--help"}, cwd.filePath("."), false);
+    const auto version = startProgram({"--version"}, cwd.filePath("."), false);
+    QVERIFY(help->waitForFinished() && version->waitForFinished());
+    QCOMPARE(help->exitCode() + version->exitCode(), 0);
+    QVERIFY(help->readAllStandardOutput().contains("--simulate"));
+    QVERIFY(version->readAllStandardOutput().startsWith("LumaDesk "));
+}
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"
