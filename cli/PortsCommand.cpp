@@ -1,19 +1,18 @@
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "cli/Output.h"
-
-#include <QSerialPortInfo>
+#include "platform/ports/SerialPortList.h"
 
 int RunPorts(const Invocation& invocation) {
     QList<QByteArray> items;
-    for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
+    for (const SerialPortEntry& port : ListSerialPorts()) {
         if (invocation.json)
-            items.append(JsonObject({{"name", JsonString(port.portName())},
-                                     {"description", JsonString(port.description())}}));
+            items.append(JsonObject({{"name", JsonString(port.name)},
+                                     {"description", JsonString(port.description)}}));
         else
-            PrintOut(port.description().isEmpty()
-                         ? port.portName()
-                         : QStringLiteral("%1  %2").arg(port.portName(), port.description()));
+            PrintOut(port.description.isEmpty()
+                         ? port.name
+                         : QStringLiteral("%1  %2").arg(port.name, port.description));
     }
     if (invocation.json)
         PrintOutBytes(JsonObject({{"ports", JsonArray(items)}}) + '\n');
