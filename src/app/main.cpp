@@ -15,18 +15,28 @@ int fail(const QString& text, int code) {
     return code;
 }
 
+// Without one, QApplication would abort before the arguments were even looked at.
+bool hasDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const QByteArray runtimeDir = EnsureRuntimeDir();
-
-    // --help and --version work without a display.
-    std::unique_ptr<QCoreApplication> app(AsksForTextOnly(arguments)
-                                              ? new QCoreApplication(argc, argv)
-                                              : new QApplication(argc, argv));
+    // --help, --version and argument errors work without a display.
+    const bool window = !AsksForTextOnly(arguments) && hasDisplay();
+    // Made before the application object and removed after it, on every way out.
+    struct RuntimeDirGuard {
+        QByteArray directory;
+        ~RuntimeDirGuard() { RemoveRuntimeDir(directory); }
+    } runtimeDir{window ? EnsureRuntimeDir() : QByteArray()};
+    std::unique_ptr<QCoreApplication> app(window ? new QApplication(argc, argv)
+                                                 : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(CLumaDeskApp::applicationName());
     QCoreApplication::setApplicationVersion(QStringLiteral(LUMADESK_VERSION));
 
@@ -34,6 +44,11 @@ int main(int argc, char* argv[]) {
     QString error;
     if (!ParseCommandLine(QCoreApplication::arguments(), line, error))
         return fail(error, 2);
+
+    if (!window)
+        return fail(QStringLiteral("no display to show the window on (set DISPLAY, or "
+                                   "QT_QPA_PLATFORM=offscreen)"),
+                    1);
 
     ShellOptions options;
     std::unique_ptr<sim::Simulator> radio;
@@ -64,7 +79,5 @@ int main(int argc, char* argv[]) {
             result = app->exec();
     } // the frame closes its port before the simulated dongle goes
     radio.reset();
-    app.reset();
-    RemoveRuntimeDir(runtimeDir);
     return result;
 }
