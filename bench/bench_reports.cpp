@@ -139,7 +139,15 @@ void run(const Mix& mix, qsizetype megabytes) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    const qsizetype megabytes = argc > 1 ? QByteArray(argv[1]).toInt() : 64;
+    bool ok = true;
+    const qsizetype megabytes = argc > 1 ? QByteArray(argv[1]).toInt(&ok) : 64;
+    if (argc > 2 || !ok || megabytes <= 0) {
+        std::fprintf(stderr,
+                     "usage: bench_reports [MEGABYTES]\n"
+                     "Feeds MEGABYTES (default 64) of report frames through the assembler, the\n"
+                     "decoders and the event handler and prints the throughput of each stage.\n");
+        return argc > 1 && (QByteArray(argv[1]) == "--help" || QByteArray(argv[1]) == "-h") ? 0 : 1;
+    }
     run(kSessionMix, megabytes);
     run(kHeavyMix, megabytes);
     return 0;
