@@ -1,22 +1,11 @@
 #pragma once
 
-#include <QWidget>
+#include "panels/CFormPane.h"
 
-class QLabel;
-
-// The remote control panel's pane, right in the main window's inner splitter. For now it
-// carries its caption and takes the messages addressed to it; the controls come with their
-// own work.
-class CControlFormView : public QWidget {
+// The remote control panel's pane, right in the main window's inner splitter. For now it carries
+// its caption and takes the messages addressed to it; the controls come with their own work.
+class CControlFormView : public CFormPane {
     Q_OBJECT
 public:
     explicit CControlFormView(QWidget* parent = nullptr);
-
-    QString caption() const;
-
-protected:
-    void customEvent(QEvent* event) override;
-
-private:
-    QLabel* m_caption;
 };

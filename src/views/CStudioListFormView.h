@@ -1,21 +1,11 @@
 #pragma once
 
-#include <QWidget>
+#include "panels/CFormPane.h"
 
-class QLabel;
-
-// The studio tree's pane, left in the main window's inner splitter. For now it carries its
-// caption and takes the messages addressed to it; the tree comes with its own work.
-class CStudioListFormView : public QWidget {
+// The studio tree's pane, left in the main window's inner splitter. For now it carries its caption
+// and takes the messages addressed to it; the tree comes with its own work.
+class CStudioListFormView : public CFormPane {
     Q_OBJECT
 public:
     explicit CStudioListFormView(QWidget* parent = nullptr);
-
-    QString caption() const;
-
-protected:
-    void customEvent(QEvent* event) override;
-
-private:
-    QLabel* m_caption;
 };
