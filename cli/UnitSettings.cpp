@@ -2,6 +2,7 @@
 
 #include "link/CStrobeEventHandler.h"
 #include "link/CommandFrames.h"
+#include "model/PowerLevel.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -66,12 +67,9 @@ int ParseLevel(const QString& text) {
     if (!match.hasMatch())
         return -1;
     const int tenths = match.captured(1).toInt() * 10 + match.captured(2).toInt();
-    return tenths >= CStrobeEventHandler::kLowestLevel &&
-                   tenths <= CStrobeEventHandler::kHighestLevel
-               ? tenths
-               : -1;
+    return IsValidLevel(tenths) ? tenths : -1;
 }
 
 QString LevelText(int tenths) {
-    return QString::asprintf("%d.%d", tenths / 10, tenths % 10);
+    return FormatPowerLevel(tenths);
 }

@@ -1,19 +1,11 @@
 #include "link/CStrobeEventHandler.h"
 
+#include "model/PowerLevel.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
 
 #include <memory>
-
-namespace {
-
-bool validLevel(int level) {
-    return level >= CStrobeEventHandler::kLowestLevel &&
-           level <= CStrobeEventHandler::kHighestLevel;
-}
-
-} // namespace
 
 CStrobeEventHandler::CStrobeEventHandler(QObject* target, StudioModel* model)
     : m_target(target), m_model(model) {}
@@ -67,17 +59,17 @@ int CStrobeEventHandler::OnSettingReport(int type, int channel, qintptr value) {
     };
     switch (type) {
     case 3:
-        if (validLevel(hi)) {
+        if (IsValidLevel(hi)) {
             unit->nFlashValue = hi;
-            if (validLevel(lo))
+            if (IsValidLevel(lo))
                 unit->nModelValue = lo;
             code = CHANGE_FLASH_LEVEL;
         }
         break;
     case 4:
-        if (validLevel(lo)) {
+        if (IsValidLevel(lo)) {
             unit->nModelValue = lo;
-            if (validLevel(hi))
+            if (IsValidLevel(hi))
                 unit->nFlashValue = hi;
             code = CHANGE_MODEL_LEVEL;
         }

@@ -1,5 +1,6 @@
 #include "model/BusinessMemory.h"
 
+#include "model/PowerLevel.h"
 #include "model/StudioModel.h"
 #include "platform/MessageBox.h"
 
@@ -25,7 +26,7 @@ const QStringList& attributeOrder() {
 }
 
 QString levelText(int value, int on) {
-    return on != 0 ? QString::asprintf("%d.%d", value / 10, value % 10) : QStringLiteral("OFF");
+    return on != 0 ? FormatPowerLevel(value) : QStringLiteral("OFF");
 }
 
 // The ten value elements of a unit, in file order; the last one is the light's name.
