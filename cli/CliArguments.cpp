@@ -1,6 +1,7 @@
 #include "cli/CliArguments.h"
 
 #include "model/BusinessMemory.h"
+#include "model/PowerLevel.h"
 #include "model/StrobeData.h"
 
 #include <QCommandLineParser>
@@ -226,9 +227,9 @@ QString takeArguments(const CommandInfo& info, const QStringList& args, Invocati
     inv.channel = ParseChannel(args[1]);
     if (inv.channel < 0)
         return QStringLiteral("no channel \"%1\" (CH-01..CH-10 or 1..10)").arg(args[1]);
-    inv.setting = FindSetting(args[2]);
+    inv.setting = lumadesk::SettingNamed(args[2]);
     if (inv.setting == nullptr)
-        return QStringLiteral("no setting \"%1\" (%2)").arg(args[2], SettingNames());
+        return QStringLiteral("no setting \"%1\" (%2)").arg(args[2], lumadesk::SettingNames());
     const UnitSetting& setting = *inv.setting;
     if (setting.kind == SettingKind::Trigger)
         return args.size() == 3 ? QString() : QStringLiteral("%1 takes no value").arg(setting.name);
@@ -237,8 +238,9 @@ QString takeArguments(const CommandInfo& info, const QStringList& args, Invocati
     const QString& value = args[3];
     if (setting.kind == SettingKind::Level) {
         inv.value = ParseLevel(value);
-        return inv.value < 0 ? QStringLiteral("%1 needs a level 1.1..8.1, not \"%2\"")
-                                   .arg(setting.name, value)
+        return inv.value < 0 ? QStringLiteral("%1 needs a level %2..%3, not \"%4\"")
+                                   .arg(QLatin1String(setting.name), FormatPowerLevel(kLowestLevel),
+                                        FormatPowerLevel(kHighestLevel), value)
                              : QString();
     }
     if (value == QLatin1String(setting.onWord) || value == QLatin1String(setting.offWord)) {

@@ -1,6 +1,6 @@
 #include "cli/EventTap.h"
 
-#include "link/CommandFrames.h"
+#include "link/FrameTypes.h"
 #include "model/StrobeData.h"
 
 #include <cstdint>
@@ -9,7 +9,7 @@ int EventTap::OnStatus(int channel, const StrobeData* status, int reserved) {
     if (status != nullptr) {
         RadioEvent event;
         event.kind = RadioEvent::Status;
-        event.type = 1;
+        event.type = lumadesk::kStatusType;
         event.channel = channel;
         event.status = {status->nFlashValue, status->bFlashCell,  status->bFlashSnd,
                         status->bFlashPow,   status->nModelValue, status->nModelMode1,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/CZbEventHandler.h"
+#include "model/StrobeData.h"
 
 #include <array>
 #include <functional>
@@ -20,7 +21,7 @@ struct RadioEvent {
         int nModelValue = 0, nModelMode1 = 0, nModelMode2 = 0, bModelPow = 0;
     } status;
     // Levels (setting types 14 and 15): (flash, model) for channels 0..9.
-    std::array<std::pair<int, int>, 10> levels{};
+    std::array<std::pair<int, int>, kChannelCount> levels{};
 };
 
 // Sits between the protocol's decoders and the console's event handler: hands every event to

@@ -1,13 +1,15 @@
 #include "cli/Output.h"
 
 #include "cli/UnitSettings.h"
-#include "link/CommandFrames.h"
+#include "model/PowerLevel.h"
 #include "model/StudioModel.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QStringList>
 #include <cstdio>
+
+using namespace lumadesk;
 
 namespace {
 
@@ -27,19 +29,19 @@ QString channelText(int channel) {
     return label.isEmpty() ? QStringLiteral("channel %1").arg(channel) : label;
 }
 
-QString switchText(int StrobeData::*field, int value) {
-    const UnitSetting* setting = SettingOfField(field);
-    return QStringLiteral("%1 %2").arg(QLatin1String(setting->name), SwitchWord(*setting, value));
+// "cell on", "flash 4.5": the setting held in that record member, as `set` names it.
+QString settingText(int StrobeData::*member, int value) {
+    return SettingText(*SettingOfMember(member), value);
 }
 
-// The eight settings a head reports, as `set` names them.
+// The eight settings a head reports.
 QString settingsText(int flash, int model, int power, int lamp, int cell, int sound, int mode1,
                      int mode2) {
     return QStringList{
-        QStringLiteral("flash ") + LevelText(flash), QStringLiteral("model ") + LevelText(model),
-        switchText(&StrobeData::bFlashPow, power),   switchText(&StrobeData::bModelPow, lamp),
-        switchText(&StrobeData::bFlashCell, cell),   switchText(&StrobeData::bFlashSnd, sound),
-        switchText(&StrobeData::nModelMode1, mode1), switchText(&StrobeData::nModelMode2, mode2)}
+        settingText(&StrobeData::nFlashValue, flash), settingText(&StrobeData::nModelValue, model),
+        settingText(&StrobeData::bFlashPow, power),   settingText(&StrobeData::bModelPow, lamp),
+        settingText(&StrobeData::bFlashCell, cell),   settingText(&StrobeData::bFlashSnd, sound),
+        settingText(&StrobeData::nModelMode1, mode1), settingText(&StrobeData::nModelMode2, mode2)}
         .join(QStringLiteral("  "));
 }
 
@@ -59,22 +61,20 @@ const char* kindName(RadioEvent::Kind kind) {
     return "";
 }
 
-// What a setting echo says, for people: levels for types 3 and 4, the switch for the switch
-// types, the raw value otherwise.
+// What a setting echo says, for people: both levels for a level type (the echo carries both),
+// the switch for a switch type, the raw value otherwise.
 QString settingValueText(int type, int value) {
-    const int hi = (value >> 8) & 0xFF;
-    const int lo = value & 0xFF;
-    if (type == CMD_FLASH_LEVEL || type == CMD_MODEL_LEVEL)
-        return QStringLiteral("flash %1  model %2").arg(LevelText(hi), LevelText(lo));
-    static const std::pair<int, int StrobeData::*> switches[] = {
-        {CMD_MODEL_MODE1, &StrobeData::nModelMode1}, {CMD_MODEL_MODE2, &StrobeData::nModelMode2},
-        {CMD_FLASH_CELL, &StrobeData::bFlashCell},   {CMD_FLASH_SOUND, &StrobeData::bFlashSnd},
-        {CMD_MODEL_POWER, &StrobeData::bModelPow},   {CMD_FLASH_POWER, &StrobeData::bFlashPow}};
-    for (const auto& [switchType, field] : switches) {
-        if (type == switchType)
-            return switchText(field, lo);
+    const UnitSetting* setting = SettingOfCommand(type);
+    if (setting == nullptr || setting->kind == SettingKind::Trigger)
+        return QStringLiteral("value %1").arg(value);
+    if (setting->kind == SettingKind::Switch)
+        return SettingText(*setting, EchoedByte(*setting, value));
+    QStringList levels;
+    for (const UnitSetting& level : UnitSettings()) {
+        if (level.kind == SettingKind::Level)
+            levels.append(SettingText(level, EchoedByte(level, value)));
     }
-    return QStringLiteral("value %1").arg(value);
+    return levels.join(QStringLiteral("  "));
 }
 
 } // namespace
@@ -224,8 +224,8 @@ QString EventLine(const RadioEvent& event) {
         QString line = kind + QStringLiteral("type %1").arg(event.type);
         for (std::size_t i = 0; i < event.levels.size(); ++i)
             line += QStringLiteral("  %1 %2/%3")
-                        .arg(ChannelLabel(int(i)), LevelText(event.levels[i].first),
-                             LevelText(event.levels[i].second));
+                        .arg(ChannelLabel(int(i)), FormatPowerLevel(event.levels[i].first),
+                             FormatPowerLevel(event.levels[i].second));
         return line;
     }
     case RadioEvent::Charge:

@@ -1,16 +1,12 @@
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "cli/Output.h"
-#include "link/CStrobeEventHandler.h"
+#include "platform/ChangeCode.h"
 #include "platform/Messages.h"
 
 namespace {
 
 constexpr std::chrono::milliseconds kEchoWait{1000};
-
-QString valueText(const UnitSetting& setting, int value) {
-    return setting.kind == SettingKind::Level ? LevelText(value) : SwitchWord(setting, value);
-}
 
 // The head's echo of our command among the handler's messages: the change code of the setting,
 // or, for a level, -1 when the head echoed a level the handler refused to store.
@@ -19,7 +15,7 @@ const LinkSession::UnitMessage* findEcho(const LinkSession& session, const Strob
     for (const LinkSession::UnitMessage& message : session.Messages()) {
         if (message.number != Msg::FrameUnitSetting || message.unit != unit)
             continue;
-        if (message.wParam == setting.echoCode ||
+        if (message.wParam == setting.changeCode ||
             (setting.kind == SettingKind::Level && message.wParam == CHANGE_NONE))
             return &message;
     }
@@ -47,9 +43,9 @@ int RunSet(const Invocation& invocation) {
     // As the panel does: the value goes into the record first and is sent from it. The echo
     // writes back what the head took.
     StrobeData* unit = studio->UnitOn(channel);
-    const int reported = setting.field != nullptr ? unit->*setting.field : 0;
-    if (setting.field != nullptr)
-        unit->*setting.field = invocation.value;
+    const int reported = setting.member != nullptr ? unit->*setting.member : 0;
+    if (setting.member != nullptr)
+        unit->*setting.member = invocation.value;
     session.ClearMessages();
     session.Protocol().SendUnitCommand(0, unit, setting.commandType);
     end = session.WaitUntil([&] { return findEcho(session, unit, setting) != nullptr; }, kEchoWait);
@@ -60,19 +56,19 @@ int RunSet(const Invocation& invocation) {
     int code = EXIT_DONE;
     if (echo == nullptr || (echo->wParam == CHANGE_NONE && setting.kind == SettingKind::Level)) {
         // Unconfirmed: the record shows what the head last told us, not our wish.
-        if (setting.field != nullptr)
-            unit->*setting.field = reported;
+        if (setting.member != nullptr)
+            unit->*setting.member = reported;
         PrintError(
             echo == nullptr
                 ? QStringLiteral("no echo from %1 within %2").arg(head, SecondsText(kEchoWait))
                 : QStringLiteral("%1 echoed a %2 level out of range")
                       .arg(head, QLatin1String(setting.name)));
         code = EXIT_NO_ANSWER;
-    } else if (setting.field != nullptr && unit->*setting.field != invocation.value) {
+    } else if (setting.member != nullptr && unit->*setting.member != invocation.value) {
         PrintError(QStringLiteral("%1 took %2 %3, not %4")
                        .arg(head, QLatin1String(setting.name),
-                            valueText(setting, unit->*setting.field),
-                            valueText(setting, invocation.value)));
+                            lumadesk::SettingValueText(setting, unit->*setting.member),
+                            lumadesk::SettingValueText(setting, invocation.value)));
         code = EXIT_NO_ANSWER;
     }
     if (invocation.json)

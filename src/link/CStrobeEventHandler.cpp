@@ -1,11 +1,14 @@
 #include "link/CStrobeEventHandler.h"
 
+#include "link/UnitSettingTable.h"
 #include "model/PowerLevel.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
 
 #include <memory>
+
+using namespace lumadesk;
 
 CStrobeEventHandler::CStrobeEventHandler(QObject* target, StudioModel* model)
     : m_target(target), m_model(model) {}
@@ -42,58 +45,29 @@ int CStrobeEventHandler::OnStatus(int channel, const StrobeData* status, int) {
 }
 
 int CStrobeEventHandler::OnSettingReport(int type, int channel, qintptr value) {
-    if (type == 14 || type == 15) {
+    if (type == LEVELS_FLASH || type == LEVELS_MODEL) {
         applyLevels(reinterpret_cast<const std::uint8_t*>(value));
         return 1;
     }
+    const UnitSetting* setting = SettingOfCommand(type);
+    if (setting == nullptr || setting->member == nullptr)
+        return 1; // 0-2, 9, 10 and the test flash: nothing to store or tell
     StrobeData* unit = unitOn(channel);
     if (unit == nullptr)
         return 1;
-    const int hi = int((value >> 8) & 0xFF);
-    const int lo = int(value & 0xFF);
-    int code = CHANGE_NONE;
-    // A switch echo: any non-zero low byte is on.
-    auto setSwitch = [&](int& field, int changeCode) {
-        field = lo != 0 ? 1 : 0;
-        code = changeCode;
-    };
-    switch (type) {
-    case 3:
-        if (IsValidLevel(hi)) {
-            unit->nFlashValue = hi;
-            if (IsValidLevel(lo))
-                unit->nModelValue = lo;
-            code = CHANGE_FLASH_LEVEL;
+    int code = setting->changeCode;
+    if (setting->kind == SettingKind::Switch) {
+        // Any non-zero byte is on, so the command's own bit values read as on.
+        unit->*setting->member = EchoedByte(*setting, value) != 0 ? 1 : 0;
+    } else if (IsValidLevel(EchoedByte(*setting, value))) {
+        // The level the type names is taken; the other rides along when it too is in range.
+        for (const UnitSetting& level : UnitSettings()) {
+            if (level.kind == SettingKind::Level &&
+                (&level == setting || IsValidLevel(EchoedByte(level, value))))
+                unit->*level.member = EchoedByte(level, value);
         }
-        break;
-    case 4:
-        if (IsValidLevel(lo)) {
-            unit->nModelValue = lo;
-            if (IsValidLevel(hi))
-                unit->nFlashValue = hi;
-            code = CHANGE_MODEL_LEVEL;
-        }
-        break;
-    case 5:
-        setSwitch(unit->nModelMode1, CHANGE_MODEL_MODE1);
-        break;
-    case 6:
-        setSwitch(unit->nModelMode2, CHANGE_MODEL_MODE2);
-        break;
-    case 7:
-        setSwitch(unit->bFlashCell, CHANGE_FLASH_CELL);
-        break;
-    case 8:
-        setSwitch(unit->bFlashSnd, CHANGE_FLASH_SOUND);
-        break;
-    case 12:
-        setSwitch(unit->bModelPow, CHANGE_MODEL_POWER);
-        break;
-    case 13:
-        setSwitch(unit->bFlashPow, CHANGE_FLASH_POWER);
-        break;
-    default:
-        return 1; // 0-2, 9, 10, 11: nothing to store or tell
+    } else {
+        code = CHANGE_NONE;
     }
     sendChange(code, unit);
     return 1;
@@ -119,10 +93,10 @@ int CStrobeEventHandler::OnChargeReport(int type, int channel, int value) {
     StrobeData* unit = unitOn(channel);
     if (unit == nullptr)
         return 1;
-    if (type == 1) {
+    if (type == kChargeStateType) {
         unit->bFlashCharge = value != 0 ? 1 : 0;
         sendChange(CHANGE_CHARGE, unit);
-    } else if (type == 11) {
+    } else if (type == kTestEchoType) {
         sendChange(CHANGE_NONE, unit); // the test echo stores nothing
     }
     return 1;
@@ -130,7 +104,7 @@ int CStrobeEventHandler::OnChargeReport(int type, int channel, int value) {
 
 int CStrobeEventHandler::OnHeatReport(int type, int channel, int value) {
     StrobeData* unit = unitOn(channel);
-    if (unit != nullptr && type == 10) {
+    if (unit != nullptr && type == kHeatLevelType) {
         unit->nHeatLevel = value;
         PostMessage(m_target, Msg::FrameUnitSetting, CHANGE_HEAT, AsLParam(unit));
     }

@@ -6,6 +6,8 @@
 #include "link/CommandFrames.h"
 #include "model/StudioModel.h"
 
+using namespace lumadesk;
+
 namespace {
 
 std::uint16_t maskOf(const std::uint8_t* frame) {
@@ -60,16 +62,16 @@ int CZbProtocol::DispatchReport(const std::uint8_t* frame, int kind) {
     if (frame == nullptr || m_handler == nullptr)
         return 0;
     switch (kind) {
-    case 0x01:
+    case kStatusReport:
         DecodeStatus(frame);
         return 1;
-    case 0x10:
+    case kSettingReport:
         DecodeSetting(frame);
         return 1;
-    case 0x30:
+    case kHeatReport:
         DecodeHeat(frame);
         return 1;
-    case 0x60:
+    case kChargeReport:
         DecodeCharge(frame);
         return 1;
     default:
@@ -93,8 +95,8 @@ void CZbProtocol::DecodeStatus(const std::uint8_t* frame) {
 }
 
 void CZbProtocol::DecodeSetting(const std::uint8_t* frame) {
-    const int type = frame[2] & 0x0F;
-    if (type == 14 || type == 15) {
+    const int type = ReportType(frame[2]);
+    if (type == LEVELS_FLASH || type == LEVELS_MODEL) {
         m_handler->OnSettingReport(type, 0, reinterpret_cast<qintptr>(frame));
         return;
     }
@@ -103,11 +105,11 @@ void CZbProtocol::DecodeSetting(const std::uint8_t* frame) {
 }
 
 void CZbProtocol::DecodeHeat(const std::uint8_t* frame) {
-    const int type = frame[2] & 0x0F;
+    const int type = ReportType(frame[2]);
     forEachChannel(frame, [&](int channel) { m_handler->OnHeatReport(type, channel, frame[6]); });
 }
 
 void CZbProtocol::DecodeCharge(const std::uint8_t* frame) {
-    const int type = frame[2] & 0x0F;
+    const int type = ReportType(frame[2]);
     forEachChannel(frame, [&](int channel) { m_handler->OnChargeReport(type, channel, frame[6]); });
 }

@@ -1,7 +1,9 @@
 #include "link/ChannelMask.h"
 
+#include "model/StrobeData.h"
+
 int ChannelFromMask(std::uint16_t mask) {
-    for (int channel = 0; channel <= 9; ++channel) {
+    for (int channel = 0; channel < kChannelCount; ++channel) {
         if (mask & MaskFromChannel(channel))
             return channel;
     }

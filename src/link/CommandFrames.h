@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/FrameTypes.h"
+
 #include <QByteArray>
 #include <cstdint>
 
@@ -9,23 +11,6 @@ struct StudioData;
 // The four command frames, built from a record or a studio. Pure: bytes out, no I/O.
 // Every parameter byte is the low byte of the stored value. An empty result means the
 // arguments build no frame.
-
-// Unit command types (frame byte 2 is 0x10 | type).
-enum UnitCommandType : int {
-    CMD_FLASH_LEVEL = 3,
-    CMD_MODEL_LEVEL = 4,
-    CMD_MODEL_MODE1 = 5,
-    CMD_MODEL_MODE2 = 6,
-    CMD_FLASH_CELL = 7,
-    CMD_FLASH_SOUND = 8,
-    CMD_TEST_FLASH = 11,
-    CMD_MODEL_POWER = 12,
-    CMD_FLASH_POWER = 13,
-};
-
-// Studio levels frame types.
-inline constexpr int LEVELS_FLASH = 14;
-inline constexpr int LEVELS_MODEL = 15;
 
 // FF 05 00 00 41+n.
 QByteArray BuildStudioSelect(int studioNumber);

@@ -1,17 +1,21 @@
 #include "link/ReportAssembler.h"
 
+#include "link/FrameTypes.h"
+
 #include <algorithm>
 #include <cstring>
+
+using namespace lumadesk;
 
 std::uint8_t ReportAssembler::KindOf(std::uint8_t kindByte) {
     const std::uint8_t kind = (kindByte & 0xF0) != 0 ? std::uint8_t(kindByte & 0xF0) : kindByte;
     switch (kind) {
-    case 0x00:
-    case 0x01:
-    case 0x02:
-    case 0x10:
-    case 0x30:
-    case 0x60:
+    case kQuietReport00:
+    case kStatusReport:
+    case kQuietReport02:
+    case kSettingReport:
+    case kHeatReport:
+    case kChargeReport:
         return kind;
     default:
         return kRejected;
@@ -32,7 +36,7 @@ void ReportAssembler::Feed(const std::uint8_t* bytes, int count) {
         const std::size_t span =
             storing ? std::min<std::size_t>(std::size_t(m_length - m_count), std::size_t(end - at))
                     : std::size_t(end - at);
-        const auto* start = static_cast<const std::uint8_t*>(std::memchr(at, 0xFF, span));
+        const auto* start = static_cast<const std::uint8_t*>(std::memchr(at, kStartByte, span));
         const std::size_t run = start != nullptr ? std::size_t(start - at) : span;
         if (storing && run > 0) {
             std::memcpy(m_buffer.data() + m_count, at, run);
@@ -49,7 +53,7 @@ void ReportAssembler::Feed(const std::uint8_t* bytes, int count) {
 }
 
 void ReportAssembler::Feed(std::uint8_t byte) {
-    if (byte == 0xFF) { // a partly assembled frame is dropped without notice
+    if (byte == kStartByte) { // a partly assembled frame is dropped without notice
         // Decoders read past a short frame and must see zeros there; only the bytes the last
         // frame stored can be other than zero.
         std::fill(m_buffer.begin() + 1, m_buffer.begin() + std::max(m_count, 1), std::uint8_t(0));
@@ -64,7 +68,7 @@ void ReportAssembler::Feed(std::uint8_t byte) {
     case StartSeen:
         // A frame that could never complete, or would not fit, is dropped here, before it
         // stores a byte past the buffer.
-        if (byte < 4 || byte > kBufferSize) {
+        if (byte < kShortestFrame || byte > kBufferSize) {
             m_state = Idle;
             return;
         }
