@@ -53,9 +53,13 @@ bool loadUnit(const QDomElement& element, StudioData* target) {
     if (texts.size() < kValueCount)
         return false;
 
-    auto unit = std::make_unique<StrobeData>();
+    int channel = StrobeData().nChNum;
     if (element.hasAttribute(QStringLiteral("nChNum")))
-        unit->nChNum = ParseDecimal(element.attribute(QStringLiteral("nChNum")));
+        channel = ParseDecimal(element.attribute(QStringLiteral("nChNum")));
+    if (channel < 0 || channel >= kChannelCount)
+        return true; // not placed, so no record is built for it
+    auto unit = std::make_unique<StrobeData>();
+    unit->nChNum = channel;
     if (element.hasAttribute(QStringLiteral("sModelName")))
         unit->sModelName = element.attribute(QStringLiteral("sModelName"));
     int* const block[] = {&unit->nFlashValue,  &unit->bFlashCell,  &unit->bFlashSnd,
@@ -64,8 +68,7 @@ bool loadUnit(const QDomElement& element, StudioData* target) {
     for (int i = 0; i < 9; ++i)
         *block[i] = ParseDecimal(texts[i]);
     unit->sLightName = texts[9];
-    // A channel outside 0..9 is not placed, and the record goes with this scope.
-    PutStrobe(target, unit->nChNum, std::move(unit));
+    PutStrobe(target, channel, std::move(unit));
     return true;
 }
 

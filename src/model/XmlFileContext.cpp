@@ -4,8 +4,14 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QScopeGuard>
+#include <QXmlStreamReader>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 XmlDocumentScope::XmlDocumentScope(XmlFileContext* context) : m_context(context) {
@@ -233,12 +239,129 @@ bool WriteXmlFile(const QDomDocument& document, const QString& path,
     return file.commit();
 }
 
+namespace lumadesk {
+namespace {
+
+// The whole file, when it is a regular one of at most kMaxXmlFileBytes. Checked before the open so
+// that no device is opened at all, and again on the open descriptor, which cannot block: a FIFO
+// put in the file's place between the two is refused rather than waited on.
+bool readRegularFile(const QString& path, QByteArray& bytes) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (name.isEmpty() || ::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_size > kMaxXmlFileBytes)
+        return false;
+    int fd = -1;
+    do
+        fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return false;
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxXmlFileBytes)
+        return false;
+    // The file may grow while it is read: one byte past the limit is enough to tell.
+    bytes.resize(qsizetype(info.st_size) + 1);
+    qsizetype total = 0;
+    for (;;) {
+        if (total == bytes.size()) {
+            if (total > kMaxXmlFileBytes)
+                return false;
+            bytes.resize(std::min<qsizetype>(2 * total, kMaxXmlFileBytes + 1));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + total, std::size_t(bytes.size() - total));
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        total += n;
+    }
+    bytes.truncate(total);
+    return true;
+}
+
+bool isNameStart(char32_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u':' || c == u'_' ||
+           (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
+           (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) ||
+           (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
+           (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) ||
+           (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool isNameChar(char32_t c) {
+    return isNameStart(c) || (c >= u'0' && c <= u'9') || c == u'-' || c == u'.' || c == 0xB7 ||
+           (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
+// XML 1.0 Name. Qt's reader checks element names but lets an attribute such as "n~ChNum" pass.
+bool isXmlName(QStringView name) {
+    const QList<uint> codes = name.toUcs4();
+    if (codes.isEmpty() || !isNameStart(codes.front()))
+        return false;
+    return std::all_of(codes.begin() + 1, codes.end(), [](uint c) { return isNameChar(c); });
+}
+
+// Builds the tree from one pass of the stream reader rather than by QDomDocument::setContent: the
+// pass stops at the first fault or past kMaxXmlDepth (Qt's parser takes quadratic time on deep
+// documents), and it keeps text of white space only, which Qt 6.4's parser drops.
+bool parseInto(const QByteArray& bytes, QDomDocument& document) {
+    QXmlStreamReader reader(bytes);
+    reader.setNamespaceProcessing(false);
+    // Null at the document level: an empty QDomDocument is a null node until its first create*.
+    QDomNode current;
+    const auto append = [&](const QDomNode& node) {
+        return (current.isNull() ? QDomNode(document) : current).appendChild(node);
+    };
+    int depth = 0;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement: {
+            if (++depth > kMaxXmlDepth || !isXmlName(reader.qualifiedName()))
+                return false;
+            QDomElement element = document.createElement(reader.qualifiedName().toString());
+            for (const QXmlStreamAttribute& attribute : reader.attributes()) {
+                if (!isXmlName(attribute.qualifiedName()))
+                    return false;
+                element.setAttribute(attribute.qualifiedName().toString(),
+                                     attribute.value().toString());
+            }
+            current = append(element);
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            --depth;
+            current = current.parentNode();
+            break;
+        case QXmlStreamReader::Characters:
+            if (depth > 0) // outside the root only white space can stand
+                append(reader.isCDATA()
+                           ? QDomNode(document.createCDATASection(reader.text().toString()))
+                           : QDomNode(document.createTextNode(reader.text().toString())));
+            break;
+        case QXmlStreamReader::Comment:
+            append(document.createComment(reader.text().toString()));
+            break;
+        case QXmlStreamReader::ProcessingInstruction:
+            append(document.createProcessingInstruction(
+                reader.processingInstructionTarget().toString(),
+                reader.processingInstructionData().toString()));
+            break;
+        default:
+            break;
+        }
+    }
+    return !reader.hasError() && !document.documentElement().isNull();
+}
+
+} // namespace
+} // namespace lumadesk
+
 bool ReadXmlFile(const QString& path, QDomDocument& document) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    return bool(document.setContent(bytes)) && !document.documentElement().isNull();
+    QByteArray bytes;
+    return lumadesk::readRegularFile(path, bytes) && lumadesk::parseInto(bytes, document);
 }

@@ -69,6 +69,18 @@ int ParseDecimal(const QString& text);
 bool WriteXmlFile(const QDomDocument& document, const QString& path,
                   const QStringList& attributeOrder = {});
 
-// Parses the file into the document. False when it is missing, unreadable, not well-formed or
-// has no root element.
+// Parses the file into the document. False when it is missing, not a regular file, larger than
+// kMaxXmlFileBytes, not well-formed (names included), nested deeper than kMaxXmlDepth or without
+// a root element. Text of white space only is kept, so a name of spaces reads back as written.
 bool ReadXmlFile(const QString& path, QDomDocument& document);
+
+namespace lumadesk {
+
+// Far beyond any real file (a set-up of ten units is a few kilobytes, the options far less):
+// larger files are refused unread, so a stray link or a huge file cannot eat the memory.
+inline constexpr qint64 kMaxXmlFileBytes = qint64(1) << 20;
+
+// Real files nest four levels deep; deeper documents are refused as the parse reaches this.
+inline constexpr int kMaxXmlDepth = 32;
+
+} // namespace lumadesk

@@ -12,6 +12,7 @@
 #include <QStringEncoder>
 #include <QXmlStreamReader>
 #include <QtTest>
+#include <sys/stat.h>
 #include <unistd.h>
 
 class MemoryFilesTest : public QObject {
@@ -83,6 +84,11 @@ QByteArray document(const QByteArray& studios, const QByteArray& root = "StudioM
 }
 
 const QByteArray kTen = "52,0,0,1,1,30,0,0,1,Lamp";
+
+// Line feeds after the root until the file has the given size.
+QByteArray paddedTo(const QByteArray& file, qint64 size) {
+    return file + QByteArray(qsizetype(size) - file.size(), '\n');
+}
 
 } // namespace
 
@@ -167,6 +173,7 @@ void MemoryFilesTest::saveThenLoadKeepsEveryStoredValue() {
     a->nModelMode2 = 1;
     a->bFlashPow = 0;
     put(studio, 7, "")->sLightName = "";
+    put(studio, 8)->sLightName = "  ";
     SelectStudio(&model, studio);
     XmlFileContext context{&model};
     ListMemoryFiles(&context);
@@ -234,6 +241,21 @@ void MemoryFilesTest::loadsHandWrittenFiles_data() {
         << document("<Studio>" + strobe("nChNum=\"1\"", kTen) + "</Studio>").chopped(20) << 0
         << QStringList();
     QTest::newRow("empty file") << QByteArray() << 0 << QStringList();
+    QTest::newRow("attribute name XML forbids")
+        << document("<Studio>" + strobe("n~ChNum=\"3\"", kTen) + "</Studio>") << 0 << QStringList();
+    const QByteArray deepName = QByteArray("<b>").repeated(lumadesk::kMaxXmlDepth) + "Lamp" +
+                                QByteArray("</b>").repeated(lumadesk::kMaxXmlDepth);
+    QTest::newRow("nested deeper than any real file")
+        << document("<Studio>" + strobe("", kTen).replace("Lamp", deepName) + "</Studio>") << 0
+        << QStringList();
+    QTest::newRow("light name of white space only")
+        << document("<Studio>" + strobe("", "52,0,0,1,1,30,0,0,1, \t ") + "</Studio>") << 1
+        << QStringList{"0 Not define 52,0,0,1,1,30,0,0,1  \t "};
+    const QByteArray one = document("<Studio>" + strobe("", kTen) + "</Studio>");
+    QTest::newRow("at the size limit")
+        << paddedTo(one, lumadesk::kMaxXmlFileBytes) << 1 << QStringList{"0 Not define " + lamp};
+    QTest::newRow("past the size limit")
+        << paddedTo(one, lumadesk::kMaxXmlFileBytes + 1) << 0 << QStringList();
 }
 
 void MemoryFilesTest::loadsHandWrittenFiles() {
@@ -262,7 +284,11 @@ void MemoryFilesTest::loadFailsWhereFileCannotBeRead() {
     QVERIFY(QFile::remove("Business Memory"));
     QVERIFY(QDir().mkpath("Business Memory/dir.xml"));
     QCOMPARE(LoadMemoryFile(&context, "dir"), 0);
-    QCOMPARE(boxes.texts, QStringList(3, QString("Fail to open file")));
+    QVERIFY(QFile::link("/dev/zero", "Business Memory/zero.xml"));
+    QCOMPARE(LoadMemoryFile(&context, "zero"), 0);
+    QCOMPARE(mkfifo("Business Memory/fifo.xml", 0600), 0); // no writer: an open would wait
+    QCOMPARE(LoadMemoryFile(&context, "fifo"), 0);
+    QCOMPARE(boxes.texts, QStringList(5, QString("Fail to open file")));
 }
 
 void MemoryFilesTest::previewSummarisesUnitsInCrLfLines() {

@@ -3,6 +3,7 @@
 #include "support/MessageRecorder.h"
 
 #include <QtTest>
+#include <sys/stat.h>
 
 class OptionFileTest : public QObject {
     Q_OBJECT
@@ -12,6 +13,7 @@ private slots:
     void readsHandWrittenFiles_data();
     void readsHandWrittenFiles();
     void failedWriteKeepsEarlierFileAndSaysSo();
+    void specialFilesKeepDefaults();
 };
 
 namespace {
@@ -86,6 +88,9 @@ void OptionFileTest::readsHandWrittenFiles_data() {
     QTest::newRow("not well-formed")
         << option("<ComSet>" + port + "<nBaud>38400</nBaud></ComSet>").chopped(3) << 0 << "COM2"
         << 9600;
+    QTest::newRow("port of white space only")
+        << option("<ComSet><sComPort>  </sComPort><nBaud>38400</nBaud></ComSet>") << 1 << "  "
+        << 38400;
 }
 
 void OptionFileTest::readsHandWrittenFiles() {
@@ -123,6 +128,20 @@ void OptionFileTest::failedWriteKeepsEarlierFileAndSaysSo() {
     QCOMPARE(WriteOptionFile(nullptr, settings), 0);
     QCOMPARE(ReadOptionFile(nullptr, settings), 0);
     QCOMPARE(boxes.texts, QStringList(2, QString("Fail to save file")));
+}
+
+void OptionFileTest::specialFilesKeepDefaults() {
+    TempWorkingDir dir;
+    MessageBoxRecorder boxes;
+    ComSettings settings;
+    QVERIFY(QFile::link("/dev/zero", "Option.xml"));
+    QCOMPARE(ReadOptionFile(nullptr, settings), 0);
+    QVERIFY(QFile::remove("Option.xml"));
+    QCOMPARE(mkfifo("Option.xml", 0600), 0); // no writer: an open would wait
+    QCOMPARE(ReadOptionFile(nullptr, settings), 0);
+    QCOMPARE(settings.portName, QString("COM2"));
+    QCOMPARE(settings.baudRate, 9600);
+    QCOMPARE(boxes.texts, QStringList());
 }
 
 QTEST_GUILESS_MAIN(OptionFileTest)
