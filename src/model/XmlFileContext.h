@@ -77,8 +77,9 @@ bool ReadXmlFile(const QString& path, QDomDocument& document);
 namespace lumadesk {
 
 // Far beyond any real file (a set-up of ten units is a few kilobytes, the options far less):
-// larger files are refused unread, so a stray link or a huge file cannot eat the memory.
-inline constexpr qint64 kMaxXmlFileBytes = qint64(1) << 20;
+// larger files are refused unread, so a stray link or a huge file cannot eat the memory, and the
+// largest accepted one still loads in a blink.
+inline constexpr qint64 kMaxXmlFileBytes = qint64(256) << 10;
 
 // Real files nest four levels deep; deeper documents are refused as the parse reaches this.
 inline constexpr int kMaxXmlDepth = 32;
