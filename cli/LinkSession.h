@@ -16,8 +16,8 @@ class QEventLoop;
 
 // The console's radio link and model, as the main frame holds them, with the event tap between
 // the decoders and the handler. The session is the owner the reader thread and the handler send
-// their messages to. Waits run the event loop, so
-// reports are taken in while the tool waits for one.
+// their messages to. Waits run the event loop, so reports are taken in while the tool waits for
+// one.
 class LinkSession : public QObject {
 public:
     enum class WaitEnd { Done, TimedOut, LinkLost, Interrupted };
