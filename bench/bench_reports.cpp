@@ -1,27 +1,43 @@
-// Throughput of the receive path: report bytes through the assembler, the decoders and the event
-// handler into a studio of ten units, with the handler's messages delivered to an object that
-// counts them. Run the release build: build/release/bench/bench_reports [megabytes]
-#include "link/CStrobeEventHandler.h"
-#include "link/CZbProtocol.h"
+// Throughput of the receive path as the program runs it: report bytes through the receive ring,
+// the drain on the bytes-received message, the assembler, the decoders and the event handler
+// into a studio of ten units, and the handler's messages through the main frame's relay to the
+// panes, in a real main frame (offscreen). Once with the bursts put into the ring by hand, once
+// with a real pseudo-terminal and the port's reader thread in front.
+// Run the release build: build/release/bench/bench_reports [megabytes]
+#include "app/CMainFrame.h"
+#include "link/RadioLink.h"
 #include "link/ReportAssembler.h"
 #include "model/StudioModel.h"
+#include "platform/Messages.h"
+#include "platform/PseudoTerminal.h"
 #include "platform/WindowMessage.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QRandomGenerator>
+#include <QTimer>
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
-class CountingTarget : public QObject {
+// Counts the unit messages (70-72) that reach the frame, without taking them.
+class MessageCounter : public QObject {
 public:
     qint64 messages = 0;
 
 protected:
-    void customEvent(QEvent* event) override {
-        if (AsWindowMessage(event) != nullptr)
-            ++messages;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (WindowMessage* m = AsWindowMessage(event)) {
+            if (m->number() == Msg::FrameNewUnit || m->number() == Msg::FrameUnitStatus ||
+                m->number() == Msg::FrameUnitSetting)
+                ++messages;
+        }
+        return false;
     }
 };
 
@@ -84,68 +100,148 @@ double megabytesPerSecond(qint64 bytes, qint64 nanoseconds) {
     return double(bytes) / (1024.0 * 1024.0) / (double(nanoseconds) / 1e9);
 }
 
+constexpr int kBurst = 2048; // the reader's chunk size
+
+void studioOfTen(StudioModel& model) {
+    StudioData* studio = model.studios[0].get();
+    for (int ch = 0; ch < kChannelCount; ++ch)
+        PutStrobe(studio, ch, std::make_unique<StrobeData>());
+    SelectStudio(&model, studio);
+}
+
+void deliverAll() {
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::processEvents();
+}
+
+// The reader's part done by hand: each burst goes into the frame's ring and the frame is told,
+// then the event loop runs once, as after a burst from the reader.
+qint64 throughRing(const QByteArray& stream, MessageCounter& counter) {
+    CMainFrame frame(ShellOptions{QStringLiteral("/nonexistent/bench-port"), {}, {}});
+    frame.installEventFilter(&counter);
+    frame.show();
+    studioOfTen(frame.model());
+    deliverAll();
+    counter.messages = 0;
+    ReceiveRing& ring = frame.port().Ring();
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(stream.constData());
+    QElapsedTimer timer;
+    timer.start();
+    for (qsizetype at = 0; at < stream.size(); at += kBurst) {
+        if (!ring.append(bytes + at, int(qMin<qsizetype>(kBurst, stream.size() - at))))
+            qFatal("ring full");
+        PostMessage(&frame, Msg::FrameBytesReceived);
+        QCoreApplication::processEvents();
+    }
+    deliverAll();
+    return timer.nsecsElapsed();
+}
+
+// The whole way: a writer thread plays the dongle on the master end of a pseudo-terminal, the
+// frame's port reads the device end. The writer keeps no more bytes under way than the ring
+// holds, so nothing is dropped; it counts what the drain took from the ring's read index.
+qint64 throughPty(const QByteArray& stream, MessageCounter& counter) {
+    PseudoTerminal dongle;
+    if (!dongle.open())
+        qFatal("no pseudo-terminal");
+    CMainFrame frame(ShellOptions{dongle.devicePath(), {}, {}});
+    frame.installEventFilter(&counter);
+    frame.show();
+    studioOfTen(frame.model());
+    QElapsedTimer wait;
+    wait.start();
+    while (!frame.link().isUp() && wait.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (!frame.link().isUp())
+        qFatal("the frame did not open the pseudo-terminal");
+    deliverAll();
+    counter.messages = 0;
+
+    const ReceiveRing& ring = frame.port().Ring();
+    QEventLoop loop;
+    std::atomic<bool> failed{false};
+    QElapsedTimer timer;
+    timer.start();
+    std::thread writer([&] {
+        constexpr qint64 kMostUnderWay = ReceiveRing::kCapacity - 1 - kBurst;
+        const char* bytes = stream.constData();
+        qint64 written = 0, taken = 0;
+        int lastRead = ring.readIndex();
+        while (taken < stream.size()) {
+            const int read = ring.readIndex();
+            taken += (read - lastRead + ReceiveRing::kSize) % ReceiveRing::kSize;
+            lastRead = read;
+            if (written < stream.size() && written - taken <= kMostUnderWay) {
+                const ssize_t n = ::write(dongle.masterFd(), bytes + written,
+                                          size_t(qMin<qint64>(kBurst, stream.size() - written)));
+                if (n > 0)
+                    written += n;
+                else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+                    failed = true;
+                    break;
+                }
+            } else {
+                std::this_thread::yield();
+            }
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    writer.join();
+    deliverAll();
+    const qint64 ns = timer.nsecsElapsed();
+    if (failed)
+        qFatal("writing to the pseudo-terminal failed");
+    return ns;
+}
+
 } // namespace
 
 void run(const Mix& mix, qsizetype megabytes) {
     const QByteArray stream = reportStream(megabytes * 1024 * 1024, mix);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(stream.constData());
-    constexpr int kBurst = 2048; // the reader's chunk size
-    auto feedAll = [&](ReportAssembler& assembler, bool deliverPosted) {
-        QElapsedTimer timer;
-        timer.start();
-        for (qsizetype at = 0; at < stream.size(); at += kBurst) {
-            assembler.Feed(bytes + at, int(qMin<qsizetype>(kBurst, stream.size() - at)));
-            if (deliverPosted)
-                QCoreApplication::sendPostedEvents(); // as the event loop does after a burst
-        }
-        return timer.nsecsElapsed();
-    };
 
     NullDispatcher null;
     ReportAssembler bare(null);
-    const qint64 bareNs = feedAll(bare, false);
+    QElapsedTimer timer;
+    timer.start();
+    for (qsizetype at = 0; at < stream.size(); at += kBurst)
+        bare.Feed(bytes + at, int(qMin<qsizetype>(kBurst, stream.size() - at)));
+    const qint64 bareNs = timer.nsecsElapsed();
 
-    auto studioOfTen = [](StudioModel& model) {
-        StudioData* studio = model.studios[0].get();
-        for (int ch = 0; ch < kChannelCount; ++ch)
-            PutStrobe(studio, ch, std::make_unique<StrobeData>());
-        SelectStudio(&model, studio);
-    };
-    StudioModel quietModel;
-    studioOfTen(quietModel);
-    CStrobeEventHandler quietHandler(nullptr, &quietModel); // no target: no messages
-    CZbProtocol quietProtocol(nullptr, &quietHandler);
-    ReportAssembler quiet(quietProtocol);
-    const qint64 quietNs = feedAll(quiet, false);
+    MessageCounter ringCount;
+    const qint64 ringNs = throughRing(stream, ringCount);
+    MessageCounter ptyCount;
+    const qint64 ptyNs = throughPty(stream, ptyCount);
 
-    StudioModel model;
-    studioOfTen(model);
-    CountingTarget target;
-    CStrobeEventHandler handler(&target, &model);
-    CZbProtocol protocol(nullptr, &handler);
-    ReportAssembler assembler(protocol);
-    const qint64 fullNs = feedAll(assembler, true);
-
-    std::printf("%s: %lld bytes, %lld frames, %lld messages\n", mix.name, qlonglong(stream.size()),
-                qlonglong(null.frames), qlonglong(target.messages));
-    std::printf("  assembler alone                  %8.1f MB/s\n",
+    std::printf("%s: %lld bytes, %lld frames, %lld messages (%lld through the terminal)\n",
+                mix.name, qlonglong(stream.size()), qlonglong(null.frames),
+                qlonglong(ringCount.messages), qlonglong(ptyCount.messages));
+    std::printf("  assembler alone                               %8.1f MB/s\n",
                 megabytesPerSecond(stream.size(), bareNs));
-    std::printf("  + decoders + handler, no messages %7.1f MB/s\n",
-                megabytesPerSecond(stream.size(), quietNs));
-    std::printf("  + messages delivered and counted  %7.1f MB/s  (%.1f M messages/s)\n",
-                megabytesPerSecond(stream.size(), fullNs),
-                double(target.messages) / (double(fullNs) / 1e9) / 1e6);
+    std::printf("  ring, drain, main frame, relays               %8.1f MB/s  (%.1f M messages/s)\n",
+                megabytesPerSecond(stream.size(), ringNs),
+                double(ringCount.messages) / (double(ringNs) / 1e9) / 1e6);
+    std::printf("  pseudo-terminal, reader, ring ... relays      %8.1f MB/s  (%.1f M messages/s)\n",
+                megabytesPerSecond(stream.size(), ptyNs),
+                double(ptyCount.messages) / (double(ptyNs) / 1e9) / 1e6);
 }
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // A real main frame needs a window system; offscreen unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     bool ok = true;
     const qsizetype megabytes = argc > 1 ? QByteArray(argv[1]).toInt(&ok) : 64;
     if (argc > 2 || !ok || megabytes <= 0) {
-        std::fprintf(stderr,
-                     "usage: bench_reports [MEGABYTES]\n"
-                     "Feeds MEGABYTES (default 64) of report frames through the assembler, the\n"
-                     "decoders and the event handler and prints the throughput of each stage.\n");
+        std::fprintf(
+            stderr,
+            "usage: bench_reports [MEGABYTES]\n"
+            "Feeds MEGABYTES (default 64) of report frames through the receive ring, the\n"
+            "drain and a real main frame (offscreen) with its relays to the panes, once by\n"
+            "hand and once through a pseudo-terminal and the port's reader thread, and\n"
+            "prints the throughput of each.\n");
         return argc > 1 && (QByteArray(argv[1]) == "--help" || QByteArray(argv[1]) == "-h") ? 0 : 1;
     }
     run(kSessionMix, megabytes);

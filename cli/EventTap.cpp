@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-int EventTap::OnStatus(int channel, const StrobeData* status, int reserved) {
+int EventTap::OnStatus(int channel, const StrobeData* status, int) {
     if (status != nullptr) {
         RadioEvent event;
         event.kind = RadioEvent::Status;
@@ -16,7 +16,7 @@ int EventTap::OnStatus(int channel, const StrobeData* status, int reserved) {
                         status->nModelMode2, status->bModelPow};
         tell(event);
     }
-    return m_inner.OnStatus(channel, status, reserved);
+    return 1;
 }
 
 int EventTap::OnSettingReport(int type, int channel, qintptr value) {
@@ -34,7 +34,7 @@ int EventTap::OnSettingReport(int type, int channel, qintptr value) {
         event.value = int(value);
     }
     tell(event);
-    return m_inner.OnSettingReport(type, channel, value);
+    return 1;
 }
 
 int EventTap::OnChargeReport(int type, int channel, int value) {
@@ -44,7 +44,7 @@ int EventTap::OnChargeReport(int type, int channel, int value) {
     event.channel = channel;
     event.value = value;
     tell(event);
-    return m_inner.OnChargeReport(type, channel, value);
+    return 1;
 }
 
 int EventTap::OnHeatReport(int type, int channel, int value) {
@@ -54,5 +54,5 @@ int EventTap::OnHeatReport(int type, int channel, int value) {
     event.channel = channel;
     event.value = value;
     tell(event);
-    return m_inner.OnHeatReport(type, channel, value);
+    return 1;
 }

@@ -24,14 +24,13 @@ struct RadioEvent {
     std::array<std::pair<int, int>, kChannelCount> levels{};
 };
 
-// Sits between the protocol's decoders and the console's event handler: hands every event to
-// the listener, then to the handler as before. The tool sees what the decoders made of the
-// frames, so nothing is decoded twice.
+// The link's event tap for the tool: hands every decoded event to the listener just before the
+// console's event handler applies it. The tool sees what the decoders made of the frames, so
+// nothing is decoded twice.
 class EventTap : public CZbEventHandler {
 public:
     using Listener = std::function<void(const RadioEvent&)>;
 
-    explicit EventTap(CZbEventHandler& inner) : m_inner(inner) {}
     void setListener(Listener listener) { m_listener = std::move(listener); }
 
     int OnStatus(int channel, const StrobeData* status, int reserved) override;
@@ -45,6 +44,5 @@ private:
             m_listener(event);
     }
 
-    CZbEventHandler& m_inner;
     Listener m_listener;
 };

@@ -6,28 +6,26 @@
 #include <QEventLoop>
 #include <QTimer>
 
-LinkSession::LinkSession() = default;
+LinkSession::LinkSession() {
+    m_link.setEventTap(&m_tap);
+}
 
 LinkSession::~LinkSession() {
     // The reader is joined before the objects it posts to and fills go away.
-    m_port.ClosePort();
+    m_link.close();
 }
 
 bool LinkSession::Open(const ComSettings& settings) {
     m_readerEnded = false;
-    return m_port.OpenPort(settings.portName, settings.baudRate, settings.dataBits,
-                           settings.stopBits, settings.parity) == 1;
+    return m_link.open(settings);
 }
 
 StudioData* LinkSession::StartScan(int studioNumber) {
     StudioData* studio = m_model.StudioByNumber(studioNumber);
     if (studio == nullptr)
         return nullptr;
-    ClearStudio(&m_model, studio);
     SelectStudio(&m_model, studio);
-    m_model.pScanStudio = studio;
-    m_protocol.SendStudioSelect(studio->nStudioNum);
-    return studio;
+    return m_link.startScan(nullptr);
 }
 
 LinkSession::WaitEnd LinkSession::WaitUntil(const std::function<bool()>& done,
@@ -47,7 +45,7 @@ LinkSession::WaitEnd LinkSession::WaitUntil(const std::function<bool()>& done,
     m_loop = &loop;
     WaitEnd end = WaitEnd::Done;
     for (;;) {
-        if (m_interrupt.interrupted() || m_stopped) {
+        if (m_interrupt.signalled() || m_stopped) {
             end = WaitEnd::Interrupted;
             break;
         }
@@ -83,7 +81,7 @@ void LinkSession::customEvent(QEvent* event) {
         return QObject::customEvent(event);
     switch (message->number()) {
     case Msg::FrameBytesReceived:
-        m_pump.Drain();
+        m_link.drain();
         break;
     case Msg::FrameReaderEnded:
         // Our own ClosePort ends the reader too, but by then nobody waits any more.

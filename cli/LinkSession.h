@@ -1,14 +1,10 @@
 #pragma once
 
 #include "cli/EventTap.h"
-#include "cli/InterruptWatch.h"
-#include "link/CCommThread.h"
-#include "link/CStrobeEventHandler.h"
-#include "link/CZbProtocol.h"
-#include "link/ReceivePump.h"
-#include "link/ReportAssembler.h"
-#include "model/ComSettings.h"
+#include "link/RadioLink.h"
 #include "model/StudioModel.h"
+#include "platform/ComSettings.h"
+#include "platform/SignalWatch.h"
 
 #include <QList>
 #include <QObject>
@@ -18,10 +14,10 @@
 
 class QEventLoop;
 
-// The console's core wired as the main frame wires it: the port with its reader thread, the
-// pump and assembler, the protocol object, the event handler and the model. The session is the
-// owner the reader thread and the handler send their messages to. Waits run the event loop, so
-// reports are taken in while the tool waits for one.
+// The console's radio link and model, as the main frame holds them, with the event tap between
+// the decoders and the handler. The session is the owner the reader thread and the handler send
+// their messages to. Waits run the event loop, so reports are taken in while the tool waits for
+// one.
 class LinkSession : public QObject {
 public:
     enum class WaitEnd { Done, TimedOut, LinkLost, Interrupted };
@@ -41,14 +37,15 @@ public:
     LinkSession& operator=(const LinkSession&) = delete;
 
     bool Open(const ComSettings& settings);
-    QString PortPath() const { return m_port.PortPath(); }
+    QString PortPath() const { return m_link.port().PortPath(); }
 
     StudioModel& Model() { return m_model; }
-    CZbProtocol& Protocol() { return m_protocol; }
+    CZbProtocol& Protocol() { return m_link.protocol(); }
     void SetEventListener(EventTap::Listener listener) { m_tap.setListener(std::move(listener)); }
 
-    // What the console's scan does: the studio is emptied, becomes current and scanned, and the
-    // dongle is told to address its group. The heads' answers fill it while the caller waits.
+    // What the console's scan does, on the studio of that number made current first: it is
+    // emptied, the dongle is told to address its group and it becomes the scanned one. The
+    // heads' answers fill it while the caller waits.
     StudioData* StartScan(int studioNumber);
 
     // Runs the event loop until `done` holds (checked after every message), the limit passes
@@ -69,14 +66,11 @@ protected:
 private:
     void wake();
 
+    // The model and the tap outlive the link that fills and calls them.
     StudioModel m_model;
-    CCommThread m_port{this};
-    CStrobeEventHandler m_handler{this, &m_model};
-    EventTap m_tap{m_handler};
-    CZbProtocol m_protocol{&m_port, &m_tap};
-    ReportAssembler m_assembler{m_protocol};
-    ReceivePump m_pump{m_port.Ring(), m_assembler};
-    InterruptWatch m_interrupt{[this] { wake(); }};
+    EventTap m_tap;
+    lumadesk::RadioLink m_link{this, m_model};
+    lumadesk::SignalWatch m_interrupt{[this] { wake(); }};
 
     QList<UnitMessage> m_messages;
     QEventLoop* m_loop = nullptr;

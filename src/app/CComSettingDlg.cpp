@@ -1,6 +1,6 @@
 #include "app/CComSettingDlg.h"
 
-#include "model/ComSettings.h"
+#include "platform/ComSettings.h"
 #include "platform/PortNames.h"
 
 #include <QComboBox>

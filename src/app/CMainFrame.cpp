@@ -26,10 +26,9 @@ constexpr int kLinkPaneWidth = 150;
 } // namespace
 
 CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
-    : QMainWindow(parent), m_options(options), m_files{&m_model, nullptr, nullptr}, m_port(this),
-      m_handler(this, &m_model), m_protocol(&m_port, &m_handler), m_assembler(m_protocol),
-      m_pump(m_port.Ring(), m_assembler),
-      m_link(m_port, m_settings, [this](const QString& text) { m_linkPane->setText(text); }) {
+    : QMainWindow(parent), m_options(options), m_files{&m_model, nullptr, nullptr},
+      m_radio(this, m_model),
+      m_link(m_radio, m_settings, [this](const QString& text) { m_linkPane->setText(text); }) {
     InitUiResources();
     setWindowTitle(QStringLiteral("Glowmark"));
     setWindowIcon(QIcon(QStringLiteral(":/lumadesk/lumadesk.svg")));
@@ -56,7 +55,7 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
 CMainFrame::~CMainFrame() {
     // The reader thread posts to this window and reads the port object: it goes first. Then
     // the panes, so that nothing can reach the model while the members are destroyed.
-    m_port.ClosePort();
+    m_radio.close();
     delete takeCentralWidget();
 }
 
@@ -141,7 +140,7 @@ void CMainFrame::OnName() {
 }
 
 void CMainFrame::OnScan() {
-    RunChannelScan(m_model, m_protocol, studioListPane(), this, m_scanTickMs);
+    RunChannelScan(m_radio, studioListPane(), this, m_scanTickMs);
 }
 
 void CMainFrame::OnCom() {
@@ -166,7 +165,7 @@ void CMainFrame::customEvent(QEvent* event) {
         message->setResult(0);
         break;
     case Msg::FrameBytesReceived:
-        m_pump.Drain();
+        m_radio.drain();
         break;
     case Msg::FrameReaderEnded:
         m_link.readerEnded();

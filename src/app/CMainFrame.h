@@ -4,14 +4,10 @@
 #include "app/CWaitingDlg.h"
 #include "app/LinkKeeper.h"
 #include "app/ShellOptions.h"
-#include "link/CCommThread.h"
-#include "link/CStrobeEventHandler.h"
-#include "link/CZbProtocol.h"
-#include "link/ReceivePump.h"
-#include "link/ReportAssembler.h"
-#include "model/ComSettings.h"
+#include "link/RadioLink.h"
 #include "model/StudioModel.h"
 #include "model/XmlFileContext.h"
+#include "platform/ComSettings.h"
 
 #include <QMainWindow>
 #include <array>
@@ -34,8 +30,9 @@ public:
     ~CMainFrame() override;
 
     StudioModel& model() { return m_model; }
-    CZbProtocol& protocol() { return m_protocol; }
-    CCommThread& port() { return m_port; }
+    CZbProtocol& protocol() { return m_radio.protocol(); }
+    CCommThread& port() { return m_radio.port(); }
+    lumadesk::RadioLink& radio() { return m_radio; }
     ComSettings& comSettings() { return m_settings; }
     XmlFileContext& fileContext() { return m_files; }
     LinkKeeper& link() { return m_link; }
@@ -83,10 +80,6 @@ private:
     ComSettings m_settings;
     StudioModel m_model;
     XmlFileContext m_files;
-    CCommThread m_port;
-    CStrobeEventHandler m_handler;
-    CZbProtocol m_protocol;
-    ReportAssembler m_assembler;
-    ReceivePump m_pump;
+    lumadesk::RadioLink m_radio;
     LinkKeeper m_link;
 };

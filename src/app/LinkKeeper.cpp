@@ -1,6 +1,6 @@
 #include "app/LinkKeeper.h"
 
-#include "link/CCommThread.h"
+#include "link/RadioLink.h"
 
 #include <QTimerEvent>
 
@@ -13,8 +13,8 @@ bool sameLine(const ComSettings& a, const ComSettings& b) {
 
 } // namespace
 
-LinkKeeper::LinkKeeper(CCommThread& port, const ComSettings& settings, StateText show)
-    : m_port(port), m_settings(settings), m_show(std::move(show)) {}
+LinkKeeper::LinkKeeper(lumadesk::RadioLink& link, const ComSettings& settings, StateText show)
+    : m_link(link), m_settings(settings), m_show(std::move(show)) {}
 
 void LinkKeeper::start() {
     startRetry();
@@ -32,9 +32,7 @@ void LinkKeeper::stopRetry() {
 }
 
 bool LinkKeeper::open() {
-    const int opened = m_port.OpenPort(m_settings.portName, m_settings.baudRate,
-                                       m_settings.dataBits, m_settings.stopBits, m_settings.parity);
-    m_up = opened == 1;
+    m_up = m_link.open(m_settings);
     if (m_up) {
         ++m_readersRunning;
         m_openedWith = m_settings;
@@ -61,7 +59,7 @@ void LinkKeeper::readerEnded() {
     if (m_readersRunning > 0)
         return; // the end of a reader closed earlier; the current link still runs
     // Joins the ended reader and lets the device go at once.
-    m_port.ClosePort();
+    m_link.close();
     m_up = false;
     m_show(disconnectedText());
     startRetry();
@@ -70,7 +68,7 @@ void LinkKeeper::readerEnded() {
 void LinkKeeper::suspendForSettings() {
     stopRetry();
     if (m_up) {
-        m_port.ClosePort();
+        m_link.close();
         m_up = false;
     }
 }
@@ -85,7 +83,7 @@ void LinkKeeper::resumeAfterSettings(bool accepted) {
     }
     // A link that the retry timer brought back during the dialog used the old settings.
     if (m_up && !sameLine(m_openedWith, m_settings)) {
-        m_port.ClosePort();
+        m_link.close();
         m_up = false;
     }
     if (m_up)

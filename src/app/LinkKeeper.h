@@ -1,17 +1,19 @@
 #pragma once
 
-#include "model/ComSettings.h"
+#include "platform/ComSettings.h"
 
 #include <QObject>
 #include <QString>
 #include <functional>
 
-class CCommThread;
+namespace lumadesk {
+class RadioLink;
+}
 
 // Keeps the radio link open: while it is down, the retry timer tries to open the port with the
 // COM settings every 500 ms; a successful open stops the timer, the reader's end starts it
 // again. It tells the state to whoever shows it ("Zigbee connected" / "Zigbee disconnected").
-// The port and the settings are the main frame's; this only drives them.
+// The link and the settings are the main frame's; this only drives them.
 class LinkKeeper : public QObject {
     Q_OBJECT
 public:
@@ -19,7 +21,7 @@ public:
 
     using StateText = std::function<void(const QString&)>;
 
-    LinkKeeper(CCommThread& port, const ComSettings& settings, StateText show);
+    LinkKeeper(lumadesk::RadioLink& link, const ComSettings& settings, StateText show);
 
     static QString connectedText() { return QStringLiteral("Zigbee connected"); }
     static QString disconnectedText() { return QStringLiteral("Zigbee disconnected"); }
@@ -52,7 +54,7 @@ private:
     void startRetry();
     void stopRetry();
 
-    CCommThread& m_port;
+    lumadesk::RadioLink& m_link;
     const ComSettings& m_settings;
     StateText m_show;
     bool m_up = false;

@@ -1,7 +1,7 @@
 #include "app/CLumaDeskApp.h"
 #include "app/CommandLine.h"
-#include "platform/QuitSignals.h"
 #include "platform/RuntimeDir.h"
+#include "platform/SignalWatch.h"
 #include "sim/Simulator.h"
 
 #include <QApplication>
@@ -73,7 +73,7 @@ int main(int argc, char* argv[]) {
 
     int result = 1;
     {
-        QuitSignals quitSignals;
+        lumadesk::SignalWatch quitSignals([] { QCoreApplication::quit(); });
         CLumaDeskApp lumadesk(options);
         if (lumadesk.InitInstance())
             result = app->exec();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/ComSettings.h"
 #include "model/XmlFileContext.h"
+#include "platform/ComSettings.h"
 
 // "Option.xml" in the working directory: the port name and the baud rate, the only COM settings
 // that survive a restart. The context may be null (the command-line tool has none).

@@ -17,7 +17,7 @@ namespace {
 // "No write time-out" must still not wedge the GUI thread on a device that never drains.
 constexpr int kUnboundedWriteCapMs = 2000;
 
-bool frameFlags(const SerialSettings& s, tcflag_t& cflag) {
+bool frameFlags(const ComSettings& s, tcflag_t& cflag) {
     cflag = CREAD | CLOCAL;
     switch (s.dataBits) {
     case 5:
@@ -78,12 +78,12 @@ SerialDevice::~SerialDevice() {
     close();
 }
 
-bool SerialDevice::isSupported(const SerialSettings& settings) {
+bool SerialDevice::isSupported(const ComSettings& settings) {
     tcflag_t cflag = 0;
     return settings.baudRate > 0 && frameFlags(settings, cflag);
 }
 
-bool SerialDevice::open(const QString& path, const SerialSettings& settings) {
+bool SerialDevice::open(const QString& path, const ComSettings& settings) {
     close();
     tcflag_t cflag = 0;
     if (settings.baudRate <= 0 || !frameFlags(settings, cflag) || path.isEmpty())

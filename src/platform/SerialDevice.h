@@ -1,17 +1,9 @@
 #pragma once
 
+#include "platform/ComSettings.h"
+
 #include <QString>
 #include <QtGlobal>
-
-// Line settings as the COM settings record keeps them: stop bits and parity use the codes of
-// the original platform (stop bits 0 = 1, 1 = 1.5, 2 = 2; parity 0 none, 1 odd, 2 even,
-// 3 mark, 4 space).
-struct SerialSettings {
-    int baudRate = 9600;
-    int dataBits = 8;
-    int stopBits = 0;
-    int parity = 0;
-};
 
 // One serial device on POSIX termios: exclusive, raw, non-blocking. Not thread-safe by itself;
 // CCommThread decides which thread calls what.
@@ -29,9 +21,10 @@ public:
     SerialDevice(const SerialDevice&) = delete;
     SerialDevice& operator=(const SerialDevice&) = delete;
 
-    // Opens the device exclusively and applies raw mode with the given framing. An unsupported
+    // Opens the device exclusively and applies raw mode with the settings' line (their port
+    // name is not used: the path is the device). An unsupported
     // baud rate, data bit count, stop bit or parity code fails the open.
-    bool open(const QString& path, const SerialSettings& settings);
+    bool open(const QString& path, const ComSettings& settings);
     bool isOpen() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
     void close();
@@ -54,7 +47,7 @@ public:
     // WaitResult bits.
     int wait(int wakeFd);
 
-    static bool isSupported(const SerialSettings& settings);
+    static bool isSupported(const ComSettings& settings);
 
 private:
     int m_fd = -1;

@@ -99,7 +99,7 @@ void ComSettingTest::okStoresTheListsAndSavesThemCancelTouchesNothing() {
     QCOMPARE(settings.parity, 0);
     QCOMPARE(settings.dataBits, 8);
     QCOMPARE(settings.stopBits, 0);
-    ComSettings stored{"", 1, 8, 0, 0};
+    ComSettings stored{1, 8, 0, 0, ""};
     QCOMPARE(ReadOptionFile(nullptr, stored), 1);
     QCOMPARE(stored.portName, QString("COM3"));
     QCOMPARE(stored.baudRate, 9600);

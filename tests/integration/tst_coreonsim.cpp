@@ -1,9 +1,5 @@
-#include "link/CCommThread.h"
-#include "link/CStrobeEventHandler.h"
-#include "link/CZbProtocol.h"
 #include "link/CommandFrames.h"
-#include "link/ReceivePump.h"
-#include "link/ReportAssembler.h"
+#include "link/RadioLink.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
@@ -13,16 +9,13 @@
 
 namespace {
 
-// The console's core as the main frame wires it: port, pump, assembler, protocol, handler and
-// model; it counts the handler's messages.
+// The console's core as the main frame holds it: the model and the radio link; it drains the
+// link on every notification and counts the handler's messages.
 class Core : public QObject {
 public:
     StudioModel model;
-    CCommThread port{this};
-    CStrobeEventHandler handler{this, &model};
-    CZbProtocol protocol{&port, &handler};
-    ReportAssembler assembler{protocol};
-    ReceivePump pump{port.Ring(), assembler};
+    lumadesk::RadioLink link{this, model};
+    CZbProtocol& protocol = link.protocol();
     QList<int> messages;
 
     int count(int number) const { return int(messages.count(number)); }
@@ -33,7 +26,7 @@ protected:
         if (message == nullptr)
             return;
         if (message->number() == Msg::FrameBytesReceived)
-            pump.Drain();
+            link.drain();
         else
             messages.append(message->number());
     }
@@ -63,7 +56,7 @@ void CoreOnSimTest::studioSelectCreatesExactlyTheAnsweringHeads() {
     sim::Simulator dongle(quickHeads("B:1,3,10,C:2"));
     QVERIFY2(dongle.start(), qPrintable(dongle.errorString()));
     Core core;
-    QCOMPARE(core.port.OpenPort(dongle.devicePath(), 9600, 8, 0, 0), 1);
+    QVERIFY(core.link.open(ComSettings{9600, 8, 0, 0, dongle.devicePath()}));
     StudioData* studio = core.model.studios[1].get();
     SelectStudio(&core.model, studio);
 
@@ -82,7 +75,7 @@ void CoreOnSimTest::unitCommandIsEchoedAndConfirmedInTheRecord() {
     sim::Simulator dongle(quickHeads("A:4"));
     QVERIFY2(dongle.start(), qPrintable(dongle.errorString()));
     Core core;
-    QCOMPARE(core.port.OpenPort(dongle.devicePath(), 9600, 8, 0, 0), 1);
+    QVERIFY(core.link.open(ComSettings{9600, 8, 0, 0, dongle.devicePath()}));
     SelectStudio(&core.model, core.model.studios[0].get());
     core.protocol.SendStudioSelect(0);
     QTRY_VERIFY(core.model.studios[0]->UnitOn(3) != nullptr);
@@ -107,7 +100,7 @@ void CoreOnSimTest::levelsFrameComesBackApplied() {
     sim::Simulator dongle(quickHeads("E:1,2"));
     QVERIFY2(dongle.start(), qPrintable(dongle.errorString()));
     Core core;
-    QCOMPARE(core.port.OpenPort(dongle.devicePath(), 9600, 8, 0, 0), 1);
+    QVERIFY(core.link.open(ComSettings{9600, 8, 0, 0, dongle.devicePath()}));
     StudioData* studio = core.model.studios[4].get();
     SelectStudio(&core.model, studio);
     core.protocol.SendStudioSelect(4);

@@ -1,5 +1,6 @@
 #include "link/CStrobeEventHandler.h"
 #include "link/CZbProtocol.h"
+#include "link/RadioLink.h"
 #include "link/ReceivePump.h"
 #include "link/ReceiveRing.h"
 #include "link/ReportAssembler.h"
@@ -30,13 +31,14 @@ public:
     }
 };
 
-// A studio made current as the tree would, with a handler and a recorder as its main frame.
+// A studio made current as the tree would, with the link (never opened) and a recorder as its
+// main frame.
 struct Console {
     StudioModel model;
     MessageRecorder frame;
-    CStrobeEventHandler handler{&frame, &model};
-    CZbProtocol protocol{nullptr, &handler};
-    ReportAssembler assembler{protocol};
+    lumadesk::RadioLink link{&frame, model};
+    CZbProtocol& protocol = link.protocol();
+    ReportAssembler& assembler = link.assembler();
     StudioData* studio = model.studios[1].get();
 
     Console() { SelectStudio(&model, studio); }

@@ -2,10 +2,12 @@
 #include "platform/PortNames.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialDevice.h"
+#include "platform/SignalWatch.h"
 #include "platform/WindowMessage.h"
 #include "support/MessageRecorder.h"
 
 #include <QtTest>
+#include <csignal>
 #include <thread>
 
 class PlatformTest : public QObject {
@@ -22,6 +24,7 @@ private slots:
     void opensPseudoTerminalWithSupportedFraming();
     void secondOpenOfSameDeviceFails();
     void waitReturnsWokenWhenSignalled();
+    void signalWatchCallsBackOnceActiveAndGivesTheSignalBack();
 };
 
 void PlatformTest::sentMessageRunsBeforeSenderGoesOnAndReturnsResult() {
@@ -136,8 +139,7 @@ void PlatformTest::opensPseudoTerminalWithSupportedFraming() {
     PseudoTerminal pty;
     QVERIFY(pty.open());
     SerialDevice device;
-    QCOMPARE(device.open(pty.devicePath(), SerialSettings{baud, dataBits, stopBits, parity}),
-             opens);
+    QCOMPARE(device.open(pty.devicePath(), ComSettings{baud, dataBits, stopBits, parity}), opens);
     QCOMPARE(device.isOpen(), opens);
 }
 
@@ -171,6 +173,36 @@ void PlatformTest::waitReturnsWokenWhenSignalled() {
     pty.close();
     QVERIFY(device.wait(wake.fd()) & SerialDevice::HungUp);
     QCOMPARE(device.read(&byte, 1), qint64(-1));
+}
+
+namespace {
+volatile sig_atomic_t g_earlierHandlerRan = 0;
+void earlierHandler(int) {
+    g_earlierHandlerRan = 1;
+}
+} // namespace
+
+void PlatformTest::signalWatchCallsBackOnceActiveAndGivesTheSignalBack() {
+    struct sigaction earlier {};
+    earlier.sa_handler = earlierHandler;
+    sigemptyset(&earlier.sa_mask);
+    struct sigaction before {};
+    QCOMPARE(::sigaction(SIGHUP, &earlier, &before), 0);
+    {
+        int calls = 0;
+        lumadesk::SignalWatch watch([&calls] { ++calls; });
+        QVERIFY(watch.isActive());
+        lumadesk::SignalWatch second([] { QFAIL("the second watch was called"); });
+        QVERIFY(!second.isActive()); // the first keeps the signals
+        QCOMPARE(::raise(SIGHUP), 0);
+        QTRY_COMPARE(calls, 1);
+        QVERIFY(watch.signalled());
+        QVERIFY(!second.signalled());
+        QCOMPARE(g_earlierHandlerRan, sig_atomic_t(0));
+    }
+    QCOMPARE(::raise(SIGHUP), 0);
+    QCOMPARE(g_earlierHandlerRan, sig_atomic_t(1));
+    ::sigaction(SIGHUP, &before, nullptr);
 }
 
 QTEST_GUILESS_MAIN(PlatformTest)

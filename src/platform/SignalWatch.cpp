@@ -1,4 +1,4 @@
-#include "cli/InterruptWatch.h"
+#include "platform/SignalWatch.h"
 
 #include <QSocketNotifier>
 #include <cerrno>
@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <iterator>
 #include <unistd.h>
+
+namespace lumadesk {
 
 namespace {
 
@@ -15,6 +17,7 @@ constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction g_previous[std::size(kSignals)];
 
 void onSignal(int) {
+    // The write may change errno under whatever the interrupted code was doing.
     const int saved = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
@@ -23,28 +26,28 @@ void onSignal(int) {
 
 } // namespace
 
-InterruptWatch::InterruptWatch(std::function<void()> onInterrupt)
-    : m_onInterrupt(std::move(onInterrupt)) {
-    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return; // no watch: the signals keep their default and end the process
+SignalWatch::SignalWatch(std::function<void()> onSignal)
+    : m_onSignal(std::move(onSignal)) {
+    if (g_pipe[0] >= 0 || ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return; // another watch holds the signals, or none can: they keep their handling
     m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, [this] {
         char bytes[16];
         while (::read(g_pipe[0], bytes, sizeof bytes) > 0) {
         }
-        m_interrupted = true;
-        if (m_onInterrupt)
-            m_onInterrupt();
+        m_signalled = true;
+        if (m_onSignal)
+            m_onSignal();
     });
     struct sigaction action {};
-    action.sa_handler = onSignal;
+    action.sa_handler = lumadesk::onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (std::size_t i = 0; i < std::size(kSignals); ++i)
         ::sigaction(kSignals[i], &action, &g_previous[i]);
 }
 
-InterruptWatch::~InterruptWatch() {
+SignalWatch::~SignalWatch() {
     if (!m_notifier)
         return;
     for (std::size_t i = 0; i < std::size(kSignals); ++i)
@@ -54,3 +57,5 @@ InterruptWatch::~InterruptWatch() {
     ::close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;
 }
+
+} // namespace lumadesk

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "link/CCommThread.h"
+#include "link/CStrobeEventHandler.h"
+#include "link/CZbEventHandler.h"
+#include "link/CZbProtocol.h"
+#include "link/ReceivePump.h"
+#include "link/ReportAssembler.h"
+#include "platform/ComSettings.h"
+
+class QObject;
+struct StudioData;
+struct StudioModel;
+
+namespace lumadesk {
+
+// The radio link as one piece: the port with its reader thread and ring, the pump, the report
+// assembler, the protocol object and the event handler, built in the order they depend on each
+// other. The owner (the main frame, the tool's session) receives the reader's messages (60,
+// 61) and the handler's (70-72); it calls drain() on each bytes-received message.
+class RadioLink {
+public:
+    RadioLink(QObject* owner, StudioModel& model);
+    // Joins the reader before anything it fills or posts to goes away.
+    ~RadioLink();
+    RadioLink(const RadioLink&) = delete;
+    RadioLink& operator=(const RadioLink&) = delete;
+
+    // Opens the port with the line settings and starts the reader; false leaves it closed.
+    bool open(const ComSettings& settings);
+    void close();
+    bool isConnected() const { return m_port.IsConnected(); }
+
+    // The command senders.
+    CZbProtocol& protocol() { return m_protocol; }
+    CCommThread& port() { return m_port; }
+    const CCommThread& port() const { return m_port; }
+    ReportAssembler& assembler() { return m_assembler; }
+
+    // Feeds the bytes the ring holds to the assembler; the number fed.
+    int drain() { return m_pump.Drain(); }
+
+    // Sees every decoded event just before the handler applies it; null for none. The tap's
+    // return values are not used.
+    void setEventTap(CZbEventHandler* tap) { m_front.tap = tap; }
+
+    // The first steps of a channel scan of the current studio (one of the five, never the
+    // memory studio): it is emptied, the studio list pane is told (sent, so it lets go of the
+    // old records first; null for none), the dongle is told to address its group, and the
+    // studio becomes the scanned one. The heads' answers fill it from then on. Null, with
+    // nothing done, when there is no current studio.
+    StudioData* startScan(QObject* studioListPane);
+
+private:
+    // Passes each event to the tap, then to the handler.
+    struct TappedHandler : CZbEventHandler {
+        explicit TappedHandler(CZbEventHandler& next) : handler(next) {}
+        int OnStatus(int channel, const StrobeData* status, int reserved) override;
+        int OnSettingReport(int type, int channel, qintptr value) override;
+        int OnChargeReport(int type, int channel, int value) override;
+        int OnHeatReport(int type, int channel, int value) override;
+
+        CZbEventHandler& handler;
+        CZbEventHandler* tap = nullptr;
+    };
+
+    // Member order is the dependency order: the reader fills the port's ring and the pump
+    // empties it into the assembler, which hands frames to the protocol, which calls the
+    // handler. Destroyed in reverse, after close() has joined the reader.
+    StudioModel& m_model;
+    CCommThread m_port;
+    CStrobeEventHandler m_handler;
+    TappedHandler m_front{m_handler};
+    CZbProtocol m_protocol{&m_port, &m_front};
+    ReportAssembler m_assembler{m_protocol};
+    ReceivePump m_pump{m_port.Ring(), m_assembler};
+};
+
+} // namespace lumadesk
