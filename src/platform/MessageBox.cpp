@@ -67,6 +67,8 @@ void MessageBoxPoster::post(const QString& text, const QString& title) {
 void MessageBoxPoster::customEvent(QEvent* event) {
     if (event->type() != PostedBoxEvent::type())
         return QObject::customEvent(event);
-    m_pending.store(false, std::memory_order_release);
+    // Cleared only when the box is closed: a modal box runs a nested event loop, and a flag
+    // cleared before it would let every later post open another box inside it.
     static_cast<PostedBoxEvent*>(event)->show();
+    m_pending.store(false, std::memory_order_release);
 }
