@@ -120,11 +120,17 @@ void CommThreadTest::stalledDrainLosesNoByteOfAFlood() {
     QByteArray flood(5 * ReceiveRing::kSize, '\0');
     for (int i = 0; i < flood.size(); ++i)
         flood[i] = char(i * 7 + i / 251);
-    QVERIFY(link.dongle.writeAll(flood)); // the kernel's queue takes what the ring cannot
+    // The line keeps sending; what the ring cannot take waits in the kernel and the line.
+    std::atomic<bool> sent{false};
+    std::thread line(
+        [&] { sent.store(link.dongle.writeAll(flood, 10000), std::memory_order_release); });
+    const std::unique_ptr<std::thread, void (*)(std::thread*)> joined(
+        &line, [](std::thread* t) { t->join(); });
     // The window does not drain for a second: far longer than the ring lasts at this rate.
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    QTRY_COMPARE(received.size(), flood.size());
+    QTRY_COMPARE_WITH_TIMEOUT(received.size(), flood.size(), 10000);
     QCOMPARE(received, flood);
+    QTRY_VERIFY(sent.load(std::memory_order_acquire));
     QCOMPARE(link.port.DroppedChunks(), 0);
     QVERIFY(boxes.texts.isEmpty());
 }
