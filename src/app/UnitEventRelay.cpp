@@ -9,20 +9,20 @@ bool RelayUnitEvent(const StudioModel& model, const WindowMessage& message, cons
     if (number != Msg::FrameNewUnit && number != Msg::FrameUnitStatus &&
         number != Msg::FrameUnitSetting)
         return false;
-    const auto* unit = message.lParamAs<const StrobeData>();
-    if (!model.OwnsRecord(unit))
+    const StrobeData* unit = lumadesk::HeldRecordOf(model, message);
+    if (unit == nullptr)
         return true;
     const bool selected = unit == UnitOfNode(model.pCurNode);
     const qintptr w = message.wParam();
     const qintptr l = message.lParam();
     switch (number) {
     case Msg::FrameNewUnit:
-        PostMessage(panes.studioList, Msg::ListNewUnit, w, l);
+        lumadesk::PostRecordMessage(panes.studioList, Msg::ListNewUnit, w, unit);
         break;
     case Msg::FrameUnitStatus:
-        PostMessage(panes.navigation, Msg::NavUnitStatus, w, l);
+        lumadesk::PostRecordMessage(panes.navigation, Msg::NavUnitStatus, w, unit);
         if (selected)
-            PostMessage(panes.control, Msg::CtrlUnitStatus, w, l);
+            lumadesk::PostRecordMessage(panes.control, Msg::CtrlUnitStatus, w, unit);
         break;
     default:
         SendMessage(panes.navigation, Msg::NavUnitSetting, w, l);

@@ -25,7 +25,7 @@ int CCommThread::OpenPort(const QString& portName, int baudRate, int dataBits, i
     m_portPath = DevicePathFromPortName(portName);
     if (baudRate <= 0 || !m_wake.isValid())
         return 0;
-    if (!m_device.open(m_portPath, SerialSettings{baudRate, dataBits, stopBits, parity}))
+    if (!m_device.open(m_portPath, ComSettings{baudRate, dataBits, stopBits, parity}))
         return 0;
     m_device.purge();
     m_writeMultiplier = WriteMultiplier(baudRate);
@@ -68,24 +68,55 @@ int CCommThread::ReadComm(std::uint8_t* buffer) {
     return int(m_device.read(buffer, kReadChunk));
 }
 
+bool CCommThread::storeChunk(const std::uint8_t* chunk, int count, bool& unannounced) {
+    if (m_ring.append(chunk, count)) {
+        unannounced = true;
+        return true;
+    }
+    // The owner drains only what it has heard of; the kernel's queue and the line hold what
+    // follows while we wait for room.
+    if (unannounced) {
+        PostMessage(m_owner, Msg::FrameBytesReceived);
+        unannounced = false;
+    }
+    switch (m_ring.waitForRoom(count, m_wake.fd(), kStallLimitMs)) {
+    case ReceiveRing::RoomWait::Room:
+        unannounced = m_ring.append(chunk, count);
+        return true;
+    case ReceiveRing::RoomWait::Woken:
+        return false;
+    case ReceiveRing::RoomWait::Stalled:
+        break;
+    }
+    m_boxes.post(QStringLiteral("Buffer full"), kCaption); // chunk dropped whole
+    // Counted after the post: whoever sees the count sees the post's effect on the box flag.
+    m_droppedChunks.fetch_add(1, std::memory_order_release);
+    return true;
+}
+
 void CCommThread::ThreadWatchComm() {
     std::uint8_t chunk[kReadChunk];
-    while (m_connected.load(std::memory_order_acquire) == 1) {
+    bool closing = false;
+    while (!closing && m_connected.load(std::memory_order_acquire) == 1) {
         const int events = m_device.wait(m_wake.fd());
         if (events & SerialDevice::Woken)
             break;
         bool gone = (events & (SerialDevice::HungUp | SerialDevice::Failed)) != 0;
         if (events & SerialDevice::Readable) {
+            bool unannounced = false;
             for (;;) {
                 const int n = ReadComm(chunk);
                 if (n < 0)
                     gone = true;
                 if (n <= 0)
                     break;
-                if (!m_ring.append(chunk, n))
-                    m_boxes.post(QStringLiteral("Buffer full"), kCaption); // chunk dropped whole
+                if (!storeChunk(chunk, n, unannounced)) {
+                    closing = true;
+                    break;
+                }
             }
-            PostMessage(m_owner, Msg::FrameBytesReceived);
+            if (!closing)
+                PostMessage(m_owner, Msg::FrameBytesReceived);
         }
         if (gone)
             break;

@@ -15,9 +15,13 @@ class QObject;
 // command frames, and runs one reader thread that moves received bytes into the ring and posts
 // Msg::FrameBytesReceived after each burst and Msg::FrameReaderEnded once when it leaves. It
 // knows nothing of frames. Everything but the reader thread runs on the owner's (GUI) thread.
+//
+// A chunk that does not fit into the ring waits for the owner's drain; only when no drain comes
+// for kStallLimitMs is it dropped and "Buffer full" shown (one box at a time).
 class CCommThread {
 public:
     static constexpr int kReadChunk = 2048;
+    static constexpr int kStallLimitMs = 2000;
 
     explicit CCommThread(QObject* owner);
     ~CCommThread();
@@ -39,6 +43,9 @@ public:
     // is queued, -1 when the device is gone.
     int ReadComm(std::uint8_t* buffer);
 
+    // Chunks dropped because the owner did not drain for kStallLimitMs, since construction.
+    int DroppedChunks() const { return m_droppedChunks.load(std::memory_order_acquire); }
+
     // The owner's side of the ring: the count held, then bytes one at a time.
     int HeldCount() const { return m_ring.held(); }
     std::uint8_t TakeByte() { return m_ring.take(); }
@@ -52,11 +59,14 @@ public:
 
 private:
     void ThreadWatchComm();
+    // Reader thread: false when ClosePort woke it while it waited for room.
+    bool storeChunk(const std::uint8_t* chunk, int count, bool& unannounced);
     void joinReader();
 
     QObject* m_owner;
     QString m_portPath;
     std::atomic<int> m_connected{0};
+    std::atomic<int> m_droppedChunks{0};
     SerialDevice m_device;
     WakeSignal m_wake;
     std::thread m_reader;

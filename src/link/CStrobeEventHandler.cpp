@@ -34,13 +34,13 @@ int CStrobeEventHandler::OnStatus(int channel, const StrobeData* status, int) {
         return 1;
     if (StrobeData* unit = studio->UnitOn(channel)) {
         CopySettingsBlock(*unit, *status);
-        PostMessage(m_target, Msg::FrameUnitStatus, channel, AsLParam(unit));
+        lumadesk::PostRecordMessage(m_target, Msg::FrameUnitStatus, channel, unit);
         return 1;
     }
     auto fresh = std::make_unique<StrobeData>();
     CopySettingsBlock(*fresh, *status);
     if (StrobeData* unit = PlaceStrobe(m_model, studio->nStudioNum, channel, std::move(fresh)))
-        PostMessage(m_target, Msg::FrameNewUnit, channel, AsLParam(unit));
+        lumadesk::PostRecordMessage(m_target, Msg::FrameNewUnit, channel, unit);
     return 1;
 }
 
@@ -106,7 +106,7 @@ int CStrobeEventHandler::OnHeatReport(int type, int channel, int value) {
     StrobeData* unit = unitOn(channel);
     if (unit != nullptr && type == kHeatLevelType) {
         unit->nHeatLevel = value;
-        PostMessage(m_target, Msg::FrameUnitSetting, CHANGE_HEAT, AsLParam(unit));
+        lumadesk::PostRecordMessage(m_target, Msg::FrameUnitSetting, CHANGE_HEAT, unit);
     }
     return 1;
 }

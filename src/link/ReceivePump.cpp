@@ -12,8 +12,15 @@ int ReceivePump::Drain() {
     int fed = 0;
     do {
         m_again = false;
-        for (int n = m_ring.held(); n > 0; --n, ++fed)
-            m_assembler.Feed(m_ring.take());
+        // Span by span: the assembler reads the ring's own bytes, and each span costs one store
+        // of the read index, made after the span is fed so the reader cannot overwrite it.
+        for (int n = m_ring.held(); n > 0;) {
+            const std::span<const std::uint8_t> span = m_ring.readable(n);
+            m_assembler.Feed(span.data(), int(span.size()));
+            m_ring.consume(int(span.size()));
+            n -= int(span.size());
+            fed += int(span.size());
+        }
     } while (m_again);
     m_draining = false;
     return fed;

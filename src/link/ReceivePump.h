@@ -4,8 +4,8 @@ class ReceiveRing;
 class ReportAssembler;
 
 // Moves received bytes from the ring into the assembler, on the GUI thread, once per
-// bytes-received notification: it reads the held count once and feeds exactly that many bytes;
-// bytes that arrive meanwhile wait for their own notification.
+// bytes-received notification: it reads the held count once and feeds exactly that many bytes,
+// in at most two contiguous spans; bytes that arrive meanwhile wait for their own notification.
 class ReceivePump {
 public:
     ReceivePump(ReceiveRing& ring, ReportAssembler& assembler)

@@ -1,6 +1,15 @@
 #include "model/StrobeData.h"
 
-StrobeData::StrobeData() {
+#include <atomic>
+
+namespace {
+std::uint64_t nextSerial() {
+    static std::atomic<std::uint64_t> last{0};
+    return last.fetch_add(1, std::memory_order_relaxed) + 1; // uniqueness only, orders nothing
+}
+} // namespace
+
+StrobeData::StrobeData() : serial(nextSerial()) {
     lightNode.pParent = this;
 }
 

@@ -3,6 +3,7 @@
 #include "model/Node.h"
 
 #include <QString>
+#include <cstdint>
 
 // The record of one flash head. The settings block runs from nFlashValue to bModelPow;
 // bChSelect and nHeatLevel are run-time state and never stored.
@@ -10,6 +11,10 @@ struct StrobeData : NodeHeader {
     StrobeData();
     StrobeData(const StrobeData&) = delete; // the light node points back at its own record
     StrobeData& operator=(const StrobeData&) = delete;
+
+    // Unique for the run and never reused, unlike the record's address: a posted message
+    // carries it so that a later record at a freed address is not taken for this one.
+    const std::uint64_t serial;
 
     int nChNum = 0;
     QString sChName;

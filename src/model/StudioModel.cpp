@@ -1,5 +1,7 @@
 #include "model/StudioModel.h"
 
+#include "platform/WindowMessage.h"
+
 namespace {
 
 bool nodeIsIn(const NodeHeader* node, const StrobeData* record) {
@@ -49,6 +51,26 @@ bool StudioModel::OwnsRecord(const StrobeData* record) const {
     }
     return holds(*pMemoryStudio);
 }
+
+bool StudioModel::OwnsRecord(const StrobeData* record, std::uint64_t serial) const {
+    return OwnsRecord(record) && record->serial == serial;
+}
+
+namespace lumadesk {
+
+bool PostRecordMessage(QObject* target, int number, qintptr wParam, const StrobeData* record) {
+    return PostMessage(target, number, wParam, AsLParam(record),
+                       record != nullptr ? record->serial : 0);
+}
+
+StrobeData* HeldRecordOf(const StudioModel& model, const WindowMessage& message) {
+    auto* record = message.lParamAs<StrobeData>();
+    const bool held = message.posted() ? model.OwnsRecord(record, message.recordSerial())
+                                       : model.OwnsRecord(record);
+    return held ? record : nullptr;
+}
+
+} // namespace lumadesk
 
 StudioData* StudioModel::StudioByNumber(int number) const {
     if (unsigned(number) >= unsigned(kStudioCount))

@@ -2,6 +2,9 @@
 
 #include "model/StrobeData.h"
 
+class QObject;
+class WindowMessage;
+
 #include <array>
 #include <memory>
 #include <vector>
@@ -45,10 +48,24 @@ struct StudioModel {
     // Whether the record is held by one of the six studios now. Posted messages carry record
     // pointers that a scan may have destroyed since.
     bool OwnsRecord(const StrobeData* record) const;
+    // ... and it is still the record of that serial, not a later one at the same address.
+    bool OwnsRecord(const StrobeData* record, std::uint64_t serial) const;
 
     // The studio with number 0..4, or null.
     StudioData* StudioByNumber(int number) const;
 };
+
+namespace lumadesk {
+
+// Posts a message whose lParam is the record, with the record's serial.
+bool PostRecordMessage(QObject* target, int number, qintptr wParam, const StrobeData* record);
+
+// The record a message names in lParam when the model still holds exactly that record, else
+// null. A posted message must name it by pointer and serial (PostRecordMessage); a sent one
+// cannot outlive its record, so its pointer suffices. Every receiver of record messages asks this.
+StrobeData* HeldRecordOf(const StudioModel& model, const WindowMessage& message);
+
+} // namespace lumadesk
 
 StudioData* StudioOfNode(NodeHeader* node);
 StrobeData* UnitOfNode(NodeHeader* node);

@@ -14,5 +14,3 @@ struct ComSettings {
     QString portName = QStringLiteral("COM2");
 };
 
-// The port's earlier name for the same record.
-using SerialSettings = ComSettings;

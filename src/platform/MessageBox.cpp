@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QPointer>
 #include <cstdio>
 
 namespace {
@@ -67,6 +68,10 @@ void MessageBoxPoster::post(const QString& text, const QString& title) {
 void MessageBoxPoster::customEvent(QEvent* event) {
     if (event->type() != PostedBoxEvent::type())
         return QObject::customEvent(event);
-    m_pending.store(false, std::memory_order_release);
+    // Cleared only when the box is closed: a modal box runs a nested event loop, and a flag
+    // cleared before it would let every later post open another box inside it.
+    const QPointer<MessageBoxPoster> alive(this); // the owner may go while the box is open
     static_cast<PostedBoxEvent*>(event)->show();
+    if (alive)
+        m_pending.store(false, std::memory_order_release);
 }

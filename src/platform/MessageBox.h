@@ -32,7 +32,7 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
 // Shows boxes for a thread that must not show them itself. Create it on the GUI thread; post()
 // is safe from any thread and the box appears later on the GUI thread. While one box waits to
-// be shown, further posts are dropped, so a stream of failures cannot pile up boxes.
+// be shown or is open, further posts are dropped, so a stream of failures cannot pile up boxes.
 class MessageBoxPoster : public QObject {
 public:
     explicit MessageBoxPoster(QObject* parent = nullptr) : QObject(parent) {}

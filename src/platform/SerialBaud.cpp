@@ -19,3 +19,10 @@ bool SetSerialBaudRate(int fd, int baudRate) {
     tio.c_ospeed = unsigned(baudRate);
     return ioctl(fd, TCSETS2, &tio) == 0;
 }
+
+namespace lumadesk {
+int SerialBaudRate(int fd) {
+    struct termios2 tio {};
+    return ioctl(fd, TCGETS2, &tio) == 0 ? int(tio.c_ospeed) : -1;
+}
+} // namespace lumadesk

@@ -8,9 +8,10 @@ namespace {
 constexpr int kLastNumber = 999;
 } // namespace
 
-WindowMessage::WindowMessage(int number, qintptr wParam, qintptr lParam, bool posted)
+WindowMessage::WindowMessage(int number, qintptr wParam, qintptr lParam, bool posted,
+                             quint64 recordSerial)
     : QEvent(typeOf(number)), m_number(number), m_wParam(wParam), m_lParam(lParam),
-      m_posted(posted) {}
+      m_posted(posted), m_recordSerial(recordSerial) {}
 
 WindowMessage* AsWindowMessage(QEvent* event) {
     if (event == nullptr)
@@ -32,10 +33,11 @@ qintptr SendMessage(QObject* target, int number, qintptr wParam, qintptr lParam)
     return message.result();
 }
 
-bool PostMessage(QObject* target, int number, qintptr wParam, qintptr lParam) {
+bool PostMessage(QObject* target, int number, qintptr wParam, qintptr lParam,
+                 quint64 recordSerial) {
     if (target == nullptr)
         return false;
-    auto* message = new WindowMessage(number, wParam, lParam, true);
+    auto* message = new WindowMessage(number, wParam, lParam, true, recordSerial);
     message->publish();
     QCoreApplication::postEvent(target, message);
     return true;

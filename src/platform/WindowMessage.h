@@ -11,12 +11,15 @@ class QObject;
 // goes on and carry its result back; posted ones are queued and may come from any thread.
 class WindowMessage : public QEvent {
 public:
-    WindowMessage(int number, qintptr wParam, qintptr lParam, bool posted);
+    WindowMessage(int number, qintptr wParam, qintptr lParam, bool posted,
+                  quint64 recordSerial = 0);
 
     int number() const { return m_number; }
     qintptr wParam() const { return m_wParam; }
     qintptr lParam() const { return m_lParam; }
     bool posted() const { return m_posted; }
+    // The serial of the record lParam names, captured when the message was posted; 0 for none.
+    quint64 recordSerial() const { return m_recordSerial; }
 
     qintptr result() const { return m_result; }
     void setResult(qintptr result) { m_result = result; }
@@ -35,6 +38,7 @@ private:
     qintptr m_wParam;
     qintptr m_lParam;
     bool m_posted;
+    quint64 m_recordSerial;
     qintptr m_result = 0;
     std::atomic<bool> m_published{false};
 };
@@ -47,7 +51,9 @@ WindowMessage* AsWindowMessage(QEvent* event);
 qintptr SendMessage(QObject* target, int number, qintptr wParam = 0, qintptr lParam = 0);
 
 // Queues the message for the target's thread; safe from any thread. False for a null target.
-bool PostMessage(QObject* target, int number, qintptr wParam = 0, qintptr lParam = 0);
+// recordSerial travels with it (see WindowMessage::recordSerial).
+bool PostMessage(QObject* target, int number, qintptr wParam = 0, qintptr lParam = 0,
+                 quint64 recordSerial = 0);
 
 template <typename T> qintptr AsLParam(T* pointer) {
     return reinterpret_cast<qintptr>(pointer);

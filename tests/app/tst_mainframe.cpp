@@ -43,6 +43,7 @@ private slots:
     void keepsTheLinkThroughUnplugAndReplug();
     void relaysUnitNewsToThePanesThatShowTheUnit();
     void dropsARecordThatAScanDestroyedBeforeDelivery();
+    void dropsANewsForADestroyedRecordWhenANewOneTookItsAddress();
 };
 
 void MainFrameTest::startsWithItsCommandsPanesAndSizes() {
@@ -185,6 +186,45 @@ void MainFrameTest::dropsARecordThatAScanDestroyedBeforeDelivery() {
     QCOMPARE(list.only(Msg::ListStudioCleared).size(), 1);
     QVERIFY(list.only(Msg::ListNewUnit).isEmpty());
     QCOMPARE(frame.model().studios[0]->nChItemCnt, 0);
+}
+
+void MainFrameTest::dropsANewsForADestroyedRecordWhenANewOneTookItsAddress() {
+    WorkingDirectory cwd;
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    CMainFrame frame(ShellOptions{dongle.devicePath(), {}, {}});
+    QTRY_COMPARE(frame.paneText(1), kConnected);
+    StudioModel& model = frame.model();
+    SelectStudio(&model, model.studios[0].get());
+    MessageTap list(frame.studioListPane());
+
+    // While the new unit's message waits, its record is destroyed and another one is made at
+    // the same address, as the allocator likes to do.
+    MessageTap frameTap(&frame);
+    bool reused = false;
+    bool replaced = false;
+    frameTap.onMessage = [&](const MessageTap::Entry& e) {
+        if (e.number != Msg::FrameNewUnit || replaced)
+            return;
+        replaced = true;
+        ClearStudio(&model, model.studios[0].get());
+        std::vector<std::unique_ptr<StrobeData>> misses;
+        while (!reused && misses.size() < 1000) {
+            auto fresh = std::make_unique<StrobeData>();
+            reused = AsLParam(fresh.get()) == e.lParam;
+            if (reused)
+                PlaceStrobe(&model, 0, 4, std::move(fresh));
+            else
+                misses.push_back(std::move(fresh));
+        }
+    };
+    QVERIFY(dongle.writeAll(statusReport(4)));
+    QTRY_VERIFY(replaced);
+    if (!reused)
+        QSKIP("the allocator gave no freed address back (a sanitizer's quarantine)");
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(AsLParam(model.studios[0]->UnitOn(4)), frameTap.only(Msg::FrameNewUnit)[0].lParam);
+    QVERIFY(list.only(Msg::ListNewUnit).isEmpty());
 }
 
 QTEST_MAIN(MainFrameTest)

@@ -5,7 +5,10 @@
 #include "support/PortOnPty.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QtTest>
+#include <chrono>
+#include <thread>
 
 class CommThreadTest : public QObject {
     Q_OBJECT
@@ -13,6 +16,9 @@ private slots:
     void bytesPassUnchangedInBothDirections();
     void postsOneNotificationPerBurst();
     void dropsChunkThatDoesNotFitAndTellsTheGuiThread();
+    void stalledDrainLosesNoByteOfAFlood();
+    void ownerThatNeverDrainsGetsOneBoxWhileItIsOpen();
+    void writeThatNeverDrainsGivesUpAfterAboutTwoSeconds();
     void closePortWhileReaderWaitsPostsExactlyOneEnd();
     void unpluggedDeviceEndsReaderAndPortReopensOnNewDevice();
     void writeOnClosedObjectReturnsZero();
@@ -99,6 +105,81 @@ void CommThreadTest::dropsChunkThatDoesNotFitAndTellsTheGuiThread() {
     QVERIFY(link.dongle.writeAll("z"));
     QTRY_COMPARE(link.port.HeldCount(), 1);
     QCOMPARE(link.port.TakeByte(), std::uint8_t('z'));
+}
+
+void CommThreadTest::stalledDrainLosesNoByteOfAFlood() {
+    MessageBoxRecorder boxes;
+    PortOnPty link;
+    QVERIFY(link.open(115200));
+    QByteArray received;
+    link.owner.onMessage = [&](const MessageRecorder::Entry& e) {
+        if (e.number == Msg::FrameBytesReceived)
+            received += drain(link.port);
+        return qintptr(0);
+    };
+    QByteArray flood(5 * ReceiveRing::kSize, '\0');
+    for (int i = 0; i < flood.size(); ++i)
+        flood[i] = char(i * 7 + i / 251);
+    // The line keeps sending; what the ring cannot take waits in the kernel and the line.
+    std::atomic<bool> sent{false};
+    std::thread line(
+        [&] { sent.store(link.dongle.writeAll(flood, 10000), std::memory_order_release); });
+    const std::unique_ptr<std::thread, void (*)(std::thread*)> joined(
+        &line, [](std::thread* t) { t->join(); });
+    // The window does not drain for a second: far longer than the ring lasts at this rate.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    QTRY_COMPARE_WITH_TIMEOUT(received.size(), flood.size(), 10000);
+    QCOMPARE(received, flood);
+    QTRY_VERIFY(sent.load(std::memory_order_acquire));
+    QCOMPARE(link.port.DroppedChunks(), 0);
+    QVERIFY(boxes.texts.isEmpty());
+}
+
+void CommThreadTest::ownerThatNeverDrainsGetsOneBoxWhileItIsOpen() {
+    PortOnPty link;
+    QVERIFY(link.open(115200));
+    std::atomic<bool> flooding{true};
+    std::thread flood([&] {
+        while (flooding.load(std::memory_order_acquire))
+            link.dongle.writeAll(QByteArray(512, 'f'), 50);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    QStringList texts;
+    qint64 openedAt = -1;
+    const MessageBoxHandler previous = SetMessageBoxHandler([&](const MessageBoxRequest& box) {
+        texts << box.text;
+        if (openedAt < 0) {
+            openedAt = clock.elapsed();
+            // Stays open, as a modal box does in its own event loop, until another chunk fell.
+            (void)QTest::qWaitFor([&] { return link.port.DroppedChunks() >= 2; }, 10000);
+        }
+        return IDOK;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(!texts.isEmpty(), 5000);
+    QVERIFY2(openedAt >= 1500, "a chunk fell before the owner stalled for two seconds");
+    QVERIFY(link.port.DroppedChunks() >= 2);
+    QCOMPARE(texts, QStringList{"Buffer full"});
+
+    clock.restart();
+    link.port.ClosePort(); // wakes the reader from its wait for room
+    QVERIFY(clock.elapsed() < 1000);
+    flooding.store(false, std::memory_order_release);
+    flood.join();
+    SetMessageBoxHandler(previous);
+}
+
+void CommThreadTest::writeThatNeverDrainsGivesUpAfterAboutTwoSeconds() {
+    PortOnPty link;
+    QVERIFY(link.open(115200));         // no write time-out at this rate
+    const QByteArray big(1 << 20, 'w'); // far more than the terminal queues hold
+    QElapsedTimer clock;
+    clock.start();
+    const int written =
+        link.port.WriteComm(int(big.size()), reinterpret_cast<const std::uint8_t*>(big.data()));
+    const qint64 took = clock.elapsed();
+    QVERIFY(written < big.size());
+    QVERIFY2(took >= 1500 && took < 10000, qPrintable(QString::number(took)));
 }
 
 void CommThreadTest::closePortWhileReaderWaitsPostsExactlyOneEnd() {

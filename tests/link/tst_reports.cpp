@@ -72,6 +72,7 @@ private slots:
     void sentChangesArriveDuringFeedPostedOnesAfter();
     void pumpFeedsOnlyTheCountHeldWhenItStarted();
     void pumpCalledAgainWhileDrainingLosesNothing();
+    void pumpAssemblesAFrameThatWrapsAroundTheRing();
 };
 
 void ReportsTest::cutsFramesWhereverBurstsSplitThem_data() {
@@ -427,6 +428,22 @@ void ReportsTest::pumpCalledAgainWhileDrainingLosesNothing() {
     QCOMPARE(nested, 0);
     QCOMPARE(unit->bFlashCell, 1);
     QCOMPARE(unit->bFlashSnd, 1);
+    QCOMPARE(ring.held(), 0);
+}
+
+void ReportsTest::pumpAssemblesAFrameThatWrapsAroundTheRing() {
+    Console console;
+    StrobeData* unit = console.addUnit(3);
+    ReceiveRing ring;
+    ReceivePump pump(ring, console.assembler);
+    const QByteArray noise(ReceiveRing::kSize - 4, '\x13');
+    QVERIFY(ring.append(bytesOf(noise), int(noise.size())));
+    QCOMPARE(pump.Drain(), int(noise.size()));
+    const QByteArray cell = hex("ff 07 17 00 08 00 02"); // four bytes before the end, three after
+    QVERIFY(ring.append(bytesOf(cell), int(cell.size())));
+    QVERIFY(ring.writeIndex() < ring.readIndex());
+    QCOMPARE(pump.Drain(), 7);
+    QCOMPARE(unit->bFlashCell, 1);
     QCOMPARE(ring.held(), 0);
 }
 

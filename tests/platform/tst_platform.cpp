@@ -1,6 +1,7 @@
 #include "platform/MessageBox.h"
 #include "platform/PortNames.h"
 #include "platform/PseudoTerminal.h"
+#include "platform/SerialBaud.h"
 #include "platform/SerialDevice.h"
 #include "platform/SignalWatch.h"
 #include "platform/WindowMessage.h"
@@ -8,6 +9,7 @@
 
 #include <QtTest>
 #include <csignal>
+#include <termios.h>
 #include <thread>
 
 class PlatformTest : public QObject {
@@ -22,6 +24,8 @@ private slots:
     void mapsPortNamesToDevicePaths();
     void opensPseudoTerminalWithSupportedFraming_data();
     void opensPseudoTerminalWithSupportedFraming();
+    void terminalHoldsTheFramingAndSpeedChosen_data();
+    void terminalHoldsTheFramingAndSpeedChosen();
     void secondOpenOfSameDeviceFails();
     void waitReturnsWokenWhenSignalled();
     void signalWatchCallsBackOnceActiveAndGivesTheSignalBack();
@@ -141,6 +145,50 @@ void PlatformTest::opensPseudoTerminalWithSupportedFraming() {
     SerialDevice device;
     QCOMPARE(device.open(pty.devicePath(), ComSettings{baud, dataBits, stopBits, parity}), opens);
     QCOMPARE(device.isOpen(), opens);
+}
+
+void PlatformTest::terminalHoldsTheFramingAndSpeedChosen_data() {
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("dataBits");
+    QTest::addColumn<int>("stopBits");
+    QTest::addColumn<int>("parity");
+    QTest::addColumn<int>("flags"); // CSTOPB, PARODD and CMSPAR as the terminal must hold them
+    const int bauds[] = {110, 300, 1200, 9600, 14400, 19200, 38400, 57600, 115200, 230000};
+    // Parity codes as the COM dialog lists them: none, odd, even, mark, space.
+    const int parities[] = {0, PARODD, 0, PARODD | CMSPAR, CMSPAR};
+    int row = 0;
+    for (int parity = 0; parity < 5; ++parity) {
+        for (int dataBits = 5; dataBits <= 8; ++dataBits) {
+            // Stop bits 1, then 1.5 (five data bits) or 2 (six to eight); both set CSTOPB.
+            for (int stopBits : {0, dataBits == 5 ? 1 : 2}) {
+                const int baud = bauds[row++ % 10];
+                QTest::addRow("%d %d%c%s", baud, dataBits, "NOEMS"[parity],
+                              stopBits == 0 ? "1" : (stopBits == 1 ? "1.5" : "2"))
+                    << baud << dataBits << stopBits << parity
+                    << ((stopBits != 0 ? CSTOPB : 0) | parities[parity]);
+            }
+        }
+    }
+}
+
+void PlatformTest::terminalHoldsTheFramingAndSpeedChosen() {
+    QFETCH(int, baud);
+    QFETCH(int, dataBits);
+    QFETCH(int, stopBits);
+    QFETCH(int, parity);
+    QFETCH(int, flags);
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    SerialDevice device;
+    QVERIFY(device.open(pty.devicePath(), ComSettings{baud, dataBits, stopBits, parity}));
+    termios tio{};
+    QCOMPARE(::tcgetattr(device.fd(), &tio), 0);
+    // A pseudo-terminal forces CS8 and clears PARENB whatever it is given, so the data bits
+    // cannot be read back here; whether parity is on shows in the input check, INPCK.
+    QCOMPARE(int(tio.c_cflag & (CSTOPB | PARODD | CMSPAR)), flags);
+    QCOMPARE((tio.c_iflag & INPCK) != 0, parity != 0);
+    QCOMPARE(int(tio.c_cflag & CRTSCTS), 0);
+    QCOMPARE(lumadesk::SerialBaudRate(device.fd()), baud);
 }
 
 void PlatformTest::secondOpenOfSameDeviceFails() {
