@@ -12,13 +12,12 @@
 
 namespace {
 
-// The pane on a real model with recorders in place of the frame and the navigation pane.
-// Studio A holds channels 0 ("Key", light "Soft") and 2 ("Fill", light "Rim"); Studio B,
-// when asked, channel 4 ("Back").
+// The pane on a real model; one recorder stands in for the frame and the navigation pane (their
+// message numbers differ). Studio A holds channels 0 ("Key", light "Soft") and 2 ("Fill", light
+// "Rim"); Studio B, when asked, channel 4 ("Back").
 struct Fixture {
     StudioModel model;
-    MessageRecorder frame;
-    MessageRecorder navigation;
+    MessageRecorder peers;
     CStudioListFormView pane;
 
     explicit Fixture(bool unitsInB = false) {
@@ -27,66 +26,57 @@ struct Fixture {
         if (unitsInB)
             unit(1, 4, "Back", "Not define");
         pane.resize(200, 466);
-        pane.OnInitialUpdate(&model, &frame, &navigation);
+        pane.OnInitialUpdate(&model, &peers, &peers);
         for (int n = 0; n < 2; ++n)
             SendMessage(&pane, Msg::ListStudioCleared, 0, AsLParam(model.studios[n].get()));
         pane.tree()->expandAll();
         pane.show();
         (void)QTest::qWaitForWindowExposed(&pane);
-        forget();
+        peers.entries.clear();
     }
-
-    StrobeData* unit(int studio, int channel, const char* name, const char* light) {
-        auto record = std::make_unique<StrobeData>();
-        record->sModelName = QString::fromLatin1(name);
-        record->sLightName = QString::fromLatin1(light);
-        return PlaceStrobe(&model, studio, channel, std::move(record));
+    void unit(int studio, int channel, const char* name, const char* light) {
+        StrobeData* u = PlaceStrobe(&model, studio, channel, std::make_unique<StrobeData>());
+        u->sModelName = QString::fromLatin1(name);
+        u->sLightName = QString::fromLatin1(light);
     }
-
     // "B" a studio, "A2" the unit on channel 2 of Studio A, "A2L" its light node.
     NodeHeader* node(const QString& name) const {
         StudioData* studio = model.studios[std::size_t(name[0].unicode() - 'A')].get();
-        if (name.size() == 1)
-            return studio;
-        StrobeData* unit = studio->UnitOn(name[1].digitValue());
-        if (unit == nullptr || !name.endsWith('L'))
-            return unit;
-        return &unit->lightNode;
+        StrobeData* unit = name.size() > 1 ? studio->UnitOn(name[1].digitValue()) : nullptr;
+        if (unit == nullptr)
+            return name.size() > 1 ? nullptr : studio;
+        return name.endsWith('L') ? &unit->lightNode : static_cast<NodeHeader*>(unit);
     }
-    QString nameOf(qintptr lParam) const {
-        if (lParam == 0)
-            return QStringLiteral("0");
-        for (const char* n : {"A", "B", "C", "A0", "A2", "B4"}) {
-            if (AsLParam(node(QString::fromLatin1(n))) == lParam)
-                return QString::fromLatin1(n);
-        }
-        return QString::number(lParam);
-    }
-
     void click(const QString& name) {
         QTreeWidgetItem* item = pane.itemShowing(node(name));
         QVERIFY(item != nullptr);
-        pane.tree()->scrollToItem(item);
         QTest::mouseClick(pane.tree()->viewport(), Qt::LeftButton, {},
                           pane.tree()->visualItemRect(item).center());
         QCoreApplication::sendPostedEvents();
     }
-    QStringList heard(const MessageRecorder& recorder) const {
+    // "number:wParam:lParam", the lParam by node name where it is one.
+    QStringList heard() const {
         QStringList out;
-        for (const auto& e : recorder.entries)
-            out << QStringLiteral("%1:%2:%3").arg(e.number).arg(e.wParam).arg(nameOf(e.lParam));
+        for (const auto& e : peers.entries) {
+            QString l = QString::number(e.lParam);
+            for (const char* n : {"A", "B", "A2"}) {
+                if (e.lParam != 0 && AsLParam(node(QString::fromLatin1(n))) == e.lParam)
+                    l = QString::fromLatin1(n);
+            }
+            out << QStringLiteral("%1:%2:%3").arg(e.number).arg(e.wParam).arg(l);
+        }
         return out;
-    }
-    void forget() {
-        frame.entries.clear();
-        navigation.entries.clear();
     }
     QStringList childTexts(int studio) const {
         QStringList out;
-        QTreeWidgetItem* item = pane.studioItem(studio);
-        for (int i = 0; i < item->childCount(); ++i)
-            out << item->child(i)->text(0);
+        for (int i = 0; i < pane.studioItem(studio)->childCount(); ++i)
+            out << pane.studioItem(studio)->child(i)->text(0);
         return out;
+    }
+    // The name box's text, in brackets while it is disabled.
+    QString edit() const {
+        const QString text = pane.nameEdit()->text();
+        return pane.nameEdit()->isEnabled() ? text : '[' + text + ']';
     }
 };
 
@@ -99,8 +89,7 @@ private slots:
     void selectionTellsTheGridOrAsksForAScan();
     void renameChangesTheNameInPlace_data();
     void renameChangesTheNameInPlace();
-    void newUnitsAreListedInChannelOrder();
-    void recordsTheModelNoLongerHoldsAreDropped();
+    void newUnitsAreListedInChannelOrderAndDeadOnesDropped();
     void rebuildHandsTheSelectionToTheStudio_data();
     void rebuildHandsTheSelectionToTheStudio();
     void itemsTakeTheirColoursAndControlsFollowTheSize();
@@ -112,32 +101,31 @@ void StudioListTest::selectionTellsTheGridOrAsksForAScan_data() {
     QTest::addColumn<bool>("unitsInB");
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("click");
-    QTest::addColumn<QStringList>("navigation");
-    QTest::addColumn<int>("scans");
+    QTest::addColumn<QStringList>("heard"); // "Name" is switched off after every selection
     QTest::addColumn<QString>("edit");
-    QTest::addColumn<bool>("editable");
-    const QStringList none;
+    const QString off("50:3:0");
     QTest::newRow("empty studio, another scanned")
         << "A" << false << ""
-        << "B" << QStringList{"20:0:B"} << 0 << "Studio B" << false;
-    QTest::newRow("studio with units, another scanned") << "A" << true << ""
-                                                        << "B" << none << 1 << "Studio B" << false;
+        << "B" << QStringList{"20:0:B", off} << "[Studio B]";
+    QTest::newRow("studio with units, another scanned")
+        << "A" << true << ""
+        << "B" << QStringList{off, "73:0:0"} << "[Studio B]";
     QTest::newRow("studio with units, none scanned")
         << "" << true << ""
-        << "B" << QStringList{"20:0:B"} << 0 << "Studio B" << false;
+        << "B" << QStringList{"20:0:B", off} << "[Studio B]";
     QTest::newRow("own studio after its unit") << "A" << false << "A0"
-                                               << "A" << none << 0 << "Studio A" << false;
-    QTest::newRow("unit of another studio")
-        << "A" << false << "C"
-        << "A2" << QStringList{"21:1:A2"} << 0 << "Fill" << true;
+                                               << "A" << QStringList{off} << "[Studio A]";
+    QTest::newRow("unit of another studio") << "A" << false << "C"
+                                            << "A2" << QStringList{"21:1:A2", off} << "Fill";
     QTest::newRow("second unit of the shown studio")
         << "A" << false << "A0"
-        << "A2" << QStringList{"21:0:A2"} << 0 << "Fill" << true;
+        << "A2" << QStringList{"21:0:A2", off} << "Fill";
     QTest::newRow("light node stands for its unit")
         << "A" << false << "A0"
-        << "A2L" << QStringList{"21:0:A2"} << 0 << "Rim" << true;
-    QTest::newRow("unit of an unscanned studio with units") << "A" << true << "A0"
-                                                            << "B4" << none << 1 << "Back" << true;
+        << "A2L" << QStringList{"21:0:A2", off} << "Rim";
+    QTest::newRow("unit of an unscanned studio with units")
+        << "A" << true << "A0"
+        << "B4" << QStringList{off, "73:0:0"} << "Back";
 }
 
 void StudioListTest::selectionTellsTheGridOrAsksForAScan() {
@@ -145,63 +133,54 @@ void StudioListTest::selectionTellsTheGridOrAsksForAScan() {
     QFETCH(bool, unitsInB);
     QFETCH(QString, before);
     QFETCH(QString, click);
+    QFETCH(QStringList, heard);
+    QFETCH(QString, edit);
     Fixture f(unitsInB);
     if (!scanned.isEmpty())
         f.model.pScanStudio = StudioOfNode(f.node(scanned));
     if (!before.isEmpty())
         f.click(before);
-    f.forget();
+    f.peers.entries.clear();
 
     f.click(click);
-    QFETCH(QStringList, navigation);
-    QCOMPARE(f.heard(f.navigation), navigation);
-    QFETCH(int, scans);
-    QCOMPARE(f.frame.count(Msg::FrameScanStudio), scans);
+    QCOMPARE(f.heard(), heard);
     QCOMPARE(f.model.pCurNode, f.node(click));
-    QFETCH(QString, edit);
-    QCOMPARE(f.pane.nameEdit()->text(), edit);
-    QFETCH(bool, editable);
-    QCOMPARE(f.pane.nameEdit()->isEnabled(), editable);
-    QCOMPARE(f.heard(f.frame).filter("50:").last(), QString("50:3:0")); // "Name" off
+    QCOMPARE(f.edit(), edit);
 }
 
 void StudioListTest::renameChangesTheNameInPlace_data() {
     QTest::addColumn<QString>("click");
     QTest::addColumn<QString>("itemText");
-    QTest::addColumn<QStringList>("navigation");
+    QTest::addColumn<QStringList>("heard"); // the grid's name row follows at once
     QTest::newRow("unit") << "A2"
-                          << "CH-03 Beauty" << QStringList{"24:2:A2"};
+                          << "CH-03 Beauty" << QStringList{"24:2:A2", "50:3:0"};
     QTest::newRow("light node") << "A2L"
-                                << "Beauty" << QStringList{};
+                                << "Beauty" << QStringList{"50:3:0"};
 }
 
 void StudioListTest::renameChangesTheNameInPlace() {
     QFETCH(QString, click);
+    QFETCH(QString, itemText);
+    QFETCH(QStringList, heard);
     Fixture f;
     f.click(click);
     QTreeWidgetItem* item = f.pane.itemShowing(f.node(click));
     const int row = item->parent()->indexOfChild(item);
-    QLineEdit* edit = f.pane.nameEdit();
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(edit, QStringLiteral("Beauty"));
-    QCOMPARE(f.frame.entries.last().wParam, 3); // typing enables "Name"
-    QCOMPARE(f.frame.entries.last().lParam, 1);
-    f.forget();
+    QTest::keyClick(f.pane.nameEdit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(f.pane.nameEdit(), QStringLiteral("Beauty"));
+    QCOMPARE(f.heard().last(), QString("50:3:1")); // typing enables "Name"
+    f.peers.entries.clear();
 
     SendMessage(&f.pane, Msg::ListNameCommand);
     auto* unit = f.model.studios[0]->UnitOn(2);
     QCOMPARE(click.endsWith('L') ? unit->sLightName : unit->sModelName, QString("Beauty"));
-    QFETCH(QString, itemText);
     QCOMPARE(item->text(0), itemText);
     QCOMPARE(item->parent()->indexOfChild(item), row);
-    QFETCH(QStringList, navigation);
-    QCOMPARE(f.heard(f.navigation), navigation);
-    QCOMPARE(f.heard(f.frame), QStringList{"50:3:0"});
+    QCOMPARE(f.heard(), heard);
 }
 
-void StudioListTest::newUnitsAreListedInChannelOrder() {
+void StudioListTest::newUnitsAreListedInChannelOrderAndDeadOnesDropped() {
     Fixture f;
-    StudioData* studioC = f.model.studios[2].get();
     for (int channel : {9, 0, 4, 1}) {
         StrobeData* unit = PlaceStrobe(&f.model, 2, channel, std::make_unique<StrobeData>());
         PostMessage(&f.pane, Msg::ListNewUnit, channel, AsLParam(unit));
@@ -209,22 +188,21 @@ void StudioListTest::newUnitsAreListedInChannelOrder() {
     QCoreApplication::sendPostedEvents();
     QCOMPARE(f.childTexts(2), QStringList({"CH-01 Not define", "CH-02 Not define",
                                            "CH-05 Not define", "CH-10 Not define"}));
-    QCOMPARE(f.navigation.count(Msg::NavUnitAdded), 4);
-    QCOMPARE(studioC->UnitOn(9)->lightNode.nNodeKind, int(NODE_LIGHT));
-    QCOMPARE(f.pane.itemShowing(&studioC->UnitOn(9)->lightNode)->text(0), QString("Not define"));
-}
+    QCOMPARE(f.pane.itemShowing(&f.model.studios[2]->UnitOn(9)->lightNode)->text(0),
+             QString("Not define"));
+    QCOMPARE(f.peers.count(Msg::NavUnitAdded), 4);
 
-void StudioListTest::recordsTheModelNoLongerHoldsAreDropped() {
-    Fixture f;
-    StrobeData* gone = PlaceStrobe(&f.model, 2, 3, std::make_unique<StrobeData>());
+    // A record a scan destroyed while its message waited, one the model never held, and the
+    // memory studio: nothing is shown and nobody is told.
+    StrobeData* gone = PlaceStrobe(&f.model, 3, 3, std::make_unique<StrobeData>());
     PostMessage(&f.pane, Msg::ListNewUnit, 3, AsLParam(gone));
-    ClearStudio(&f.model, f.model.studios[2].get()); // a scan while the message waited
+    ClearStudio(&f.model, f.model.studios[3].get());
     StrobeData stray;
     PostMessage(&f.pane, Msg::ListNewUnit, 0, AsLParam(&stray));
     SendMessage(&f.pane, Msg::ListStudioCleared, 0, AsLParam(f.model.pMemoryStudio.get()));
     QCoreApplication::sendPostedEvents();
-    QCOMPARE(f.childTexts(2), QStringList());
-    QCOMPARE(f.navigation.entries.size(), 0);
+    QCOMPARE(f.childTexts(3), QStringList());
+    QCOMPARE(f.peers.entries.size(), 4);
 }
 
 void StudioListTest::rebuildHandsTheSelectionToTheStudio_data() {
@@ -241,12 +219,13 @@ void StudioListTest::rebuildHandsTheSelectionToTheStudio_data() {
 void StudioListTest::rebuildHandsTheSelectionToTheStudio() {
     QFETCH(int, message);
     QFETCH(QString, selected);
+    QFETCH(QStringList, units);
     // Studio B, next to A's last item, holds units: a selection that fell to it would scan it.
     Fixture f(true);
     StudioData* studioA = f.model.studios[0].get();
     f.model.pScanStudio = studioA;
     f.click(selected);
-    f.forget();
+    f.peers.entries.clear();
 
     if (message == Msg::ListStudioCleared) {
         ClearStudio(&f.model, studioA);
@@ -259,11 +238,9 @@ void StudioListTest::rebuildHandsTheSelectionToTheStudio() {
     QCoreApplication::sendPostedEvents();
     QCOMPARE(f.pane.tree()->selectedItems(), QList<QTreeWidgetItem*>{f.pane.studioItem(0)});
     QCOMPARE(f.model.pCurNode, static_cast<NodeHeader*>(studioA));
-    QCOMPARE(f.frame.count(Msg::FrameScanStudio), 0);
-    QCOMPARE(f.heard(f.navigation), QStringList{"20:0:A"});
-    QFETCH(QStringList, units);
+    QCOMPARE(f.heard(), QStringList({"50:3:0", "20:0:A"}));
     QCOMPARE(f.childTexts(0), units);
-    QCOMPARE(f.pane.nameEdit()->text(), QString("Studio A"));
+    QCOMPARE(f.edit(), QString("[Studio A]"));
 }
 
 void StudioListTest::itemsTakeTheirColoursAndControlsFollowTheSize() {
