@@ -83,7 +83,8 @@ void CMainFrame::createBars() {
 void CMainFrame::createPanes() {
     m_outer = new CStrobeSplitterWnd(this);
     m_inner = new CStrobeSplitterWnd(m_outer);
-    m_inner->addWidget(new CStudioListFormView(m_inner));
+    auto* studioList = new CStudioListFormView(m_inner);
+    m_inner->addWidget(studioList);
     m_inner->addWidget(new CControlFormView(m_inner));
     m_outer->addWidget(m_inner);
     m_outer->addWidget(new CNavigationFormView(m_outer));
@@ -92,6 +93,7 @@ void CMainFrame::createPanes() {
     m_inner->SetColumnInfo(0, 200, 100);
     m_inner->SetColumnInfo(1, 325, 100);
     setCentralWidget(m_outer);
+    studioList->OnInitialUpdate(&m_model, this, navigationPane());
 }
 
 QWidget* CMainFrame::studioListPane() const {

@@ -1,6 +1,344 @@
 #include "views/CStudioListFormView.h"
 
+#include "model/StudioModel.h"
 #include "platform/Messages.h"
+#include "platform/WindowMessage.h"
+#include "views/PostedRecord.h"
+#include "views/UiResources.h"
+
+#include <QHeaderView>
+#include <QIcon>
+#include <QLineEdit>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+
+namespace lumadesk {
+namespace {
+
+constexpr int kNameCommand = 3; // toolbar button of "Name" in message 50
+constexpr int kNodeRole = Qt::UserRole;
+
+enum TreeImage { ImageStudio, ImageUnit, ImageLight };
+
+QIcon treeImage(TreeImage image) {
+    static const char* const files[] = {":/lumadesk/tree/studio.svg", ":/lumadesk/tree/unit.svg",
+                                        ":/lumadesk/tree/light.svg"};
+    return QIcon(QString::fromLatin1(files[image]));
+}
+
+NodeHeader* nodeOf(const QTreeWidgetItem* item) {
+    return item == nullptr
+               ? nullptr
+               : reinterpret_cast<NodeHeader*>(item->data(0, kNodeRole).value<quintptr>());
+}
+
+QString unitText(const StrobeData& unit) {
+    return unit.sChName + QLatin1Char(' ') + unit.sModelName;
+}
+
+// Inserted where its text sorts among the siblings; a rename later does not move it.
+QTreeWidgetItem* insertSorted(QTreeWidgetItem* parent, const QString& text, TreeImage image,
+                              NodeHeader* node, int kind) {
+    int row = 0;
+    while (row < parent->childCount() &&
+           QString::compare(parent->child(row)->text(0), text, Qt::CaseInsensitive) <= 0)
+        ++row;
+    auto* item = new QTreeWidgetItem({text});
+    item->setIcon(0, treeImage(image));
+    item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
+    parent->insertChild(row, item);
+    node->nNodeKind = kind;
+    node->hTreeItem = item;
+    return item;
+}
+
+bool isWithin(const QTreeWidgetItem* item, const QTreeWidgetItem* ancestor) {
+    for (const QTreeWidgetItem* i = item; i != nullptr; i = i->parent()) {
+        if (i == ancestor)
+            return true;
+    }
+    return false;
+}
+
+// The selected item in green on light grey, the item under the mouse in white on black.
+class StudioItemDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QColor back;
+        QColor text;
+        if (option.state & QStyle::State_Selected) {
+            back = QColor(0xE6, 0xE6, 0xE6);
+            text = QColor(0x00, 0xC0, 0x00);
+        } else if (option.state & QStyle::State_MouseOver) {
+            back = Qt::black;
+            text = Qt::white;
+        } else {
+            return QStyledItemDelegate::paint(painter, option, index);
+        }
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        opt.state &= ~(QStyle::State_Selected | QStyle::State_MouseOver | QStyle::State_HasFocus);
+        opt.backgroundBrush = back;
+        for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText})
+            opt.palette.setColor(role, text);
+        const QWidget* widget = option.widget;
+        QStyle* style = widget != nullptr ? widget->style() : nullptr;
+        if (style != nullptr)
+            style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    }
+};
+
+// A tree whose selection cannot be emptied by the operator (Ctrl+click, Ctrl+Space): there is
+// always a current node once one was chosen.
+class StudioTree : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override {
+        const auto flags = QTreeWidget::selectionCommand(index, event);
+        return flags.testFlag(QItemSelectionModel::Deselect) ? QItemSelectionModel::NoUpdate
+                                                             : flags;
+    }
+};
+
+} // namespace
+} // namespace lumadesk
+
+using namespace lumadesk;
 
 CStudioListFormView::CStudioListFormView(QWidget* parent)
-    : CFormPane(QStringLiteral("Studio List"), Msg::ListNewUnit, Msg::ListMemoryApplied, parent) {}
+    : CFormPane(QStringLiteral("Studio List"), Msg::ListNewUnit, Msg::ListMemoryApplied, parent),
+      m_tree(new StudioTree(this)), m_edit(new QLineEdit(this)) {
+    InitUiResources();
+    m_tree->setAccessibleName(QStringLiteral("Studio List"));
+    m_tree->setHeaderHidden(true);
+    m_tree->setColumnCount(1);
+    m_tree->setRootIsDecorated(true);
+    m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setDragEnabled(false);
+    m_tree->setIconSize(QSize(16, 16));
+    m_tree->setItemDelegate(new StudioItemDelegate(m_tree));
+    // Only the item's own rectangle shows the selection, not the expand button's column.
+    QPalette palette = m_tree->palette();
+    palette.setBrush(QPalette::Highlight, palette.base());
+    m_tree->setPalette(palette);
+    m_tree->setMouseTracking(true);
+    m_tree->viewport()->setAttribute(Qt::WA_Hover);
+    m_edit->setAccessibleName(QStringLiteral("Name"));
+
+    connect(m_tree, &QTreeWidget::itemSelectionChanged, this,
+            &CStudioListFormView::onSelectionChanged);
+    // Typing enables "Name"; texts the pane sets itself do not.
+    connect(m_edit, &QLineEdit::textEdited, this,
+            [this] { SendMessage(m_mainFrame, Msg::FrameEnableCommand, kNameCommand, 1); });
+    placeWidgets();
+}
+
+void CStudioListFormView::OnInitialUpdate(StudioModel* model, QObject* mainFrame,
+                                          QObject* navigationPane) {
+    m_model = model;
+    m_mainFrame = mainFrame;
+    m_navigation = navigationPane;
+    m_tree->clear();
+    m_curStudioItem = nullptr;
+    for (int n = 0; n < kStudioCount; ++n) {
+        StudioData* studio = model->studios[std::size_t(n)].get();
+        auto* item = new QTreeWidgetItem({studio->sStudioName});
+        item->setIcon(0, treeImage(ImageStudio));
+        item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(studio)));
+        m_tree->addTopLevelItem(item);
+        studio->nNodeKind = NODE_STUDIO;
+        studio->hTreeItem = item;
+        m_studioItems[std::size_t(n)] = item;
+    }
+}
+
+QTreeWidgetItem* CStudioListFormView::studioItem(int n) const {
+    return n >= 0 && n < kStudioCount ? m_studioItems[std::size_t(n)] : nullptr;
+}
+
+QTreeWidgetItem* CStudioListFormView::itemShowing(const NodeHeader* node) const {
+    if (node == nullptr)
+        return nullptr;
+    for (QTreeWidgetItem* studio : m_studioItems) {
+        if (studio == nullptr)
+            continue;
+        if (nodeOf(studio) == node)
+            return studio;
+        for (int u = 0; u < studio->childCount(); ++u) {
+            QTreeWidgetItem* unit = studio->child(u);
+            if (nodeOf(unit) == node)
+                return unit;
+            for (int l = 0; l < unit->childCount(); ++l) {
+                if (nodeOf(unit->child(l)) == node)
+                    return unit->child(l);
+            }
+        }
+    }
+    return nullptr;
+}
+
+void CStudioListFormView::customEvent(QEvent* event) {
+    WindowMessage* message = AsWindowMessage(event);
+    if (message == nullptr || m_model == nullptr)
+        return CFormPane::customEvent(event);
+    switch (message->number()) {
+    case Msg::ListNewUnit:
+        onNewUnit(message->wParam(), message->lParam());
+        break;
+    case Msg::ListNameCommand:
+        onRename();
+        break;
+    case Msg::ListStudioCleared:
+        onStudioCleared(message->lParam());
+        break;
+    case Msg::ListMemoryApplied:
+        onMemoryApplied();
+        break;
+    default:
+        return CFormPane::customEvent(event);
+    }
+    message->setResult(0);
+}
+
+void CStudioListFormView::onSelectionChanged() {
+    if (m_model == nullptr)
+        return;
+    const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
+    QTreeWidgetItem* item = selected.isEmpty() ? nullptr : selected.constFirst();
+    NodeHeader* node = nodeOf(item);
+    m_model->pCurNode = node;
+    StudioData* studio = StudioOfNode(node);
+    QTreeWidgetItem* studioItem = this->studioItem(shownStudioNumber(*m_model, studio));
+    // A studio that holds units is only shown after it was scanned: the frame scans it first.
+    const bool mustScan = studio != nullptr && studio->nChItemCnt > 0 &&
+                          m_model->pScanStudio != nullptr && m_model->pScanStudio != studio;
+    const int kind = node != nullptr ? node->nNodeKind : NODE_NONE;
+    if (kind == NODE_STUDIO) {
+        if (item != m_curStudioItem) {
+            if (mustScan)
+                PostMessage(m_mainFrame, Msg::FrameScanStudio);
+            else
+                SendMessage(m_navigation, Msg::NavShowStudio, 0, AsLParam(studio));
+        }
+        m_edit->setText(studio->sStudioName);
+        m_edit->setEnabled(false);
+    } else if (kind == NODE_STROBE || kind == NODE_LIGHT) {
+        StrobeData* unit = UnitOfNode(node);
+        if (studioItem != m_curStudioItem) {
+            if (mustScan)
+                PostMessage(m_mainFrame, Msg::FrameScanStudio);
+            else
+                SendMessage(m_navigation, Msg::NavSelectUnit, 1, AsLParam(unit));
+        } else {
+            SendMessage(m_navigation, Msg::NavSelectUnit, 0, AsLParam(unit));
+        }
+        m_edit->setText(kind == NODE_LIGHT ? unit->sLightName : unit->sModelName);
+        m_edit->setEnabled(true);
+    }
+    if (kind == NODE_STUDIO || kind == NODE_STROBE || kind == NODE_LIGHT) {
+        SendMessage(m_mainFrame, Msg::FrameEnableCommand, kNameCommand, 0);
+        m_curStudioItem = studioItem;
+    } else {
+        m_curStudioItem = nullptr;
+    }
+}
+
+void CStudioListFormView::onNewUnit(qintptr channel, qintptr lParam) {
+    auto* unit = reinterpret_cast<StrobeData*>(lParam);
+    if (!isLiveRecord(*m_model, unit))
+        return;
+    // Under the unit's own studio, which is the studio of the current node that the report
+    // filled; a unit a rebuild already showed is not shown twice.
+    QTreeWidgetItem* parent =
+        studioItem(shownStudioNumber(*m_model, static_cast<StudioData*>(unit->pParent)));
+    if (itemShowing(unit) == nullptr)
+        addUnitItems(parent, unit);
+    SendMessage(m_navigation, Msg::NavUnitAdded, channel, lParam);
+}
+
+void CStudioListFormView::onRename() {
+    const QString text = m_edit->text();
+    NodeHeader* node = m_model->pCurNode;
+    const int kind = node != nullptr ? node->nNodeKind : NODE_NONE;
+    if (kind == NODE_STROBE || kind == NODE_LIGHT) {
+        StrobeData* unit = UnitOfNode(node);
+        if (kind == NODE_STROBE)
+            unit->sModelName = text;
+        else
+            unit->sLightName = text;
+        if (QTreeWidgetItem* item = itemShowing(node))
+            item->setText(0, kind == NODE_STROBE ? unitText(*unit) : text);
+        // The grid's name row shows the unit's name: refresh its block now.
+        if (kind == NODE_STROBE)
+            SendMessage(m_navigation, Msg::NavUnitStatus, unit->nChNum, AsLParam(unit));
+    }
+    SendMessage(m_mainFrame, Msg::FrameEnableCommand, kNameCommand, 0);
+}
+
+void CStudioListFormView::onStudioCleared(qintptr lParam) {
+    auto* studio = reinterpret_cast<StudioData*>(lParam);
+    const int n = shownStudioNumber(*m_model, studio);
+    if (n < 0)
+        return;
+    rebuildStudio(n);
+    SendMessage(m_navigation, Msg::NavShowStudio, 0, lParam);
+}
+
+void CStudioListFormView::onMemoryApplied() {
+    const int n = shownStudioNumber(*m_model, StudioOfNode(m_model->pCurNode));
+    if (n < 0)
+        return;
+    rebuildStudio(n);
+    m_tree->viewport()->repaint();
+    // The rebuild may have moved the current node.
+    SendMessage(m_navigation, Msg::NavShowStudio, 0, AsLParam(StudioOfNode(m_model->pCurNode)));
+}
+
+void CStudioListFormView::rebuildStudio(int n) {
+    QTreeWidgetItem* studio = studioItem(n);
+    if (studio == nullptr)
+        return;
+    // Deleting the selected item would let the view select a neighbour, possibly another
+    // studio, and run the selection for it; the studio's own item takes the selection first.
+    const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
+    if (!selected.isEmpty() && selected.constFirst() != studio &&
+        isWithin(selected.constFirst(), studio))
+        m_tree->setCurrentItem(studio);
+    else if (m_tree->currentItem() != studio && isWithin(m_tree->currentItem(), studio))
+        m_tree->setCurrentItem(studio, 0, QItemSelectionModel::NoUpdate);
+    // The records these items showed may be gone: the items are deleted without a look at them.
+    qDeleteAll(studio->takeChildren());
+    const StudioData& data = *m_model->studios[std::size_t(n)];
+    for (int slot = 0; slot < kChannelCount; ++slot) {
+        if (data.bChUsed[std::size_t(slot)])
+            addUnitItems(studio, data.pStrobe[std::size_t(slot)].get());
+    }
+}
+
+void CStudioListFormView::addUnitItems(QTreeWidgetItem* parent, StrobeData* unit) {
+    if (parent == nullptr || unit == nullptr)
+        return;
+    QTreeWidgetItem* item = insertSorted(parent, unitText(*unit), ImageUnit, unit, NODE_STROBE);
+    insertSorted(item, unit->sLightName, ImageLight, &unit->lightNode, NODE_LIGHT);
+}
+
+void CStudioListFormView::resizeEvent(QResizeEvent* event) {
+    CFormPane::resizeEvent(event);
+    placeWidgets();
+}
+
+void CStudioListFormView::placeWidgets() {
+    const int cx = width();
+    const int cy = height();
+    m_tree->setGeometry(8, 30, qMax(0, cx - 20), qMax(0, cy - 70));
+    m_edit->setGeometry(8, cy - 30, qMax(0, cx - 20), m_edit->sizeHint().height());
+}

@@ -2,10 +2,54 @@
 
 #include "panels/CFormPane.h"
 
-// The studio tree's pane, left in the main window's inner splitter. For now it carries its caption
-// and takes the messages addressed to it; the tree comes with its own work.
+#include <QPointer>
+#include <array>
+
+class QLineEdit;
+class QTreeWidget;
+class QTreeWidgetItem;
+struct NodeHeader;
+struct StrobeData;
+struct StudioModel;
+
+// The studio tree's pane, left in the main window's inner splitter: studios, their units and
+// each unit's light node, an edit box for new names, and the selection that tells the
+// navigation pane which studio or unit to show.
 class CStudioListFormView : public CFormPane {
     Q_OBJECT
 public:
     explicit CStudioListFormView(QWidget* parent = nullptr);
+
+    // Takes the model and the panes it talks to, and puts the five studios into the tree.
+    // Until then messages are taken and do nothing.
+    void OnInitialUpdate(StudioModel* model, QObject* mainFrame, QObject* navigationPane);
+
+    QTreeWidget* tree() const { return m_tree; }
+    QLineEdit* nameEdit() const { return m_edit; }
+    // The item of studio n (0..4), or null.
+    QTreeWidgetItem* studioItem(int n) const;
+    // The item that shows the node, or null. Walks the tree, so a stale handle never counts.
+    QTreeWidgetItem* itemShowing(const NodeHeader* node) const;
+
+protected:
+    void customEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void onSelectionChanged();
+    void onNewUnit(qintptr channel, qintptr lParam);
+    void onRename();
+    void onStudioCleared(qintptr lParam);
+    void onMemoryApplied();
+    void rebuildStudio(int n);
+    void addUnitItems(QTreeWidgetItem* parent, StrobeData* unit);
+    void placeWidgets();
+
+    QTreeWidget* m_tree;
+    QLineEdit* m_edit;
+    StudioModel* m_model = nullptr;
+    QPointer<QObject> m_mainFrame;
+    QPointer<QObject> m_navigation;
+    std::array<QTreeWidgetItem*, 5> m_studioItems{};
+    QTreeWidgetItem* m_curStudioItem = nullptr; // compared, never dereferenced
 };
