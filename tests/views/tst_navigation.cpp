@@ -1,6 +1,9 @@
+#include "app/CMainFrame.h"
+#include "app/ShellTestSupport.h"
 #include "model/StudioModel.h"
 #include "platform/ChangeCode.h"
 #include "platform/Messages.h"
+#include "platform/PseudoTerminal.h"
 #include "support/MessageRecorder.h"
 #include "views/CNavigationFormView.h"
 #include "views/CNavigationGrid.h"
@@ -90,6 +93,7 @@ private slots:
     void settingStatusAndGroupMessagesReachTheirBlocks();
     void recordsTheModelNoLongerHoldsAreDropped();
     void exposesTheGridAsChannelGrid();
+    void radioNewsReachTheGridThroughTheFrame();
 };
 
 void NavigationTest::setsUpAnEmptyGridUnderItsCaption() {
@@ -390,6 +394,29 @@ void NavigationTest::exposesTheGridAsChannelGrid() {
     QVERIFY(status->state().checkable);
     QCOMPARE(grid->tableInterface()->cellAt(1, 0)->text(QAccessible::Name),
              QStringLiteral("  CH-01  Not define"));
+}
+
+void NavigationTest::radioNewsReachTheGridThroughTheFrame() {
+    WorkingDirectory cwd;
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    CMainFrame frame(ShellOptions{dongle.devicePath(), {}, {}});
+    QTRY_COMPARE(frame.paneText(1), QStringLiteral("Zigbee connected"));
+    StudioData* studio = frame.model().studios[0].get();
+    for (int ch : {0, 1})
+        PutStrobe(studio, ch, std::make_unique<StrobeData>())->nNodeKind = NODE_STROBE;
+    SelectStudio(&frame.model(), studio);
+    SendMessage(frame.navigationPane(), Msg::NavShowStudio, 0, AsLParam(studio));
+    auto* grid = qobject_cast<CNavigationFormView*>(frame.navigationPane())->grid();
+    auto label = [grid] {
+        CUGCell c;
+        grid->GetCell(0, 6, &c);
+        return c.label;
+    };
+    QVERIFY(dongle.writeAll(statusReport(1, 70) + settingReport(7, 1, 1)));
+    QTRY_COMPARE(label(), QStringLiteral("Flash : F 7.0\nModel : F 5.0"));
+    CUGCell cell;
+    QTRY_VERIFY(grid->GetCell(2, 7, &cell) && cell.bitmap.toImage().pixelColor(10, 2) == kGreen);
 }
 
 QTEST_MAIN(NavigationTest)
