@@ -86,11 +86,13 @@ int main(int argc, char* argv[]) {
     const int seconds = argc > 2 ? QByteArray(argv[2]).toInt(&okSeconds) : 10;
     if (argc > 3 || !okReports || !okSeconds || reports <= 0 || seconds <= 0) {
         std::fprintf(
-            stderr, "usage: bench_grid [REPORTS] [SECONDS]\n"
-                    "Feeds REPORTS (default 100000) status, heat and levels reports one at a time\n"
-                    "through the main window to the channel grid and prints the latency from the\n"
-                    "ring to the grid's cells; then lets ten heads report 200 times a second each\n"
-                    "for SECONDS (default 10) and prints the event loop's lag.\n");
+            stderr,
+            "usage: bench_grid [REPORTS] [SECONDS]\n"
+            "Feeds REPORTS (default 100000) status, heat and levels reports one at a time\n"
+            "through the main window to the channel grid and prints the latency from the\n"
+            "ring to the grid's cells; then lets ten heads report 200 times a second each\n"
+            "for SECONDS (default 10) and prints the event loop's lag, with a run of SECONDS\n"
+            "without reports before it for comparison.\n");
         return argc > 1 && (QByteArray(argv[1]) == "--help" || QByteArray(argv[1]) == "-h") ? 0 : 1;
     }
 
@@ -166,46 +168,54 @@ int main(int argc, char* argv[]) {
                 percentile(all, 1.0) / 1e3);
 
     // Phase 2: ten heads, 200 reports a second each, paced by the feeder; a 5 ms timer on the
-    // GUI thread measures how late the loop comes round.
+    // GUI thread measures how late the loop comes round. The same without reports first: on a
+    // shared machine that is the floor the figure stands on.
     constexpr int kTickMs = 5;
-    std::vector<qint64> lag;
-    std::atomic<bool> stop{false};
-    int sent = 0;
-    int dropped = 0;
-    qint64 last = nowNs();
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = nowNs();
-        lag.push_back(std::max<qint64>(0, now - last - qint64(kTickMs) * 1000000));
-        last = now;
-    });
-    std::thread paced([&] {
-        const auto period = std::chrono::microseconds(1000000 / (10 * 200));
-        auto next = Clock::now();
-        for (int n = 0; !stop.load(std::memory_order_acquire); ++n) {
-            next += period;
-            std::this_thread::sleep_until(next);
-            const Kind kind = Kind(n % KIND_COUNT);
-            dropped += feed(frame, report(kind, n % kChannelCount, n)) ? 0 : 1;
-            ++sent;
-        }
-    });
-    QTimer::singleShot(seconds * 1000, [&] {
-        stop.store(true, std::memory_order_release);
-        app.quit();
-    });
-    last = nowNs();
-    ticker.start(kTickMs);
-    app.exec();
-    paced.join();
-    ticker.stop();
-    QCoreApplication::sendPostedEvents();
-    std::printf("event-loop lag, 10 heads x 200 reports/s for %d s (%d reports, %d dropped at a "
-                "full ring):\n",
-                seconds, sent, dropped);
-    std::printf("  %zu ticks of %d ms  median %.2f ms  p99 %.2f ms  max %.2f ms\n", lag.size(),
-                kTickMs, percentile(lag, 0.5) / 1e6, percentile(lag, 0.99) / 1e6,
-                percentile(lag, 1.0) / 1e6);
+    auto lagRun = [&](bool withReports) {
+        std::vector<qint64> lag;
+        std::atomic<bool> stop{false};
+        int sent = 0;
+        int dropped = 0;
+        qint64 last = nowNs();
+        QTimer ticker;
+        ticker.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            const qint64 now = nowNs();
+            lag.push_back(std::max<qint64>(0, now - last - qint64(kTickMs) * 1000000));
+            last = now;
+        });
+        std::thread paced([&] {
+            const auto period = std::chrono::microseconds(1000000 / (10 * 200));
+            auto next = Clock::now();
+            for (int n = 0; withReports && !stop.load(std::memory_order_acquire); ++n) {
+                next += period;
+                std::this_thread::sleep_until(next);
+                const Kind kind = Kind(n % KIND_COUNT);
+                dropped += feed(frame, report(kind, n % kChannelCount, n)) ? 0 : 1;
+                ++sent;
+            }
+        });
+        QTimer::singleShot(seconds * 1000, [&] {
+            stop.store(true, std::memory_order_release);
+            app.quit();
+        });
+        last = nowNs();
+        ticker.start(kTickMs);
+        app.exec();
+        paced.join();
+        ticker.stop();
+        QCoreApplication::sendPostedEvents();
+        if (withReports)
+            std::printf("event-loop lag, 10 heads x 200 reports/s for %d s (%d reports, %d "
+                        "dropped at a full ring):\n",
+                        seconds, sent, dropped);
+        else
+            std::printf("event-loop lag, no reports, %d s:\n", seconds);
+        std::printf("  %zu ticks of %d ms  median %.2f ms  p99 %.2f ms  max %.2f ms\n", lag.size(),
+                    kTickMs, percentile(lag, 0.5) / 1e6, percentile(lag, 0.99) / 1e6,
+                    percentile(lag, 1.0) / 1e6);
+    };
+    lagRun(false);
+    lagRun(true);
     return 0;
 }
