@@ -272,7 +272,10 @@ void NavigationTest::headingTickTicksEveryShownUnit() {
         ClearStudio(&f.model, f.studio);
     f.show();
     QSignalSpy changed(f.grid->cellModel(), &QAbstractItemModel::dataChanged);
-    QTest::mouseClick(f.grid->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(8, 15));
+    QWidget* heading = f.grid->horizontalHeader()->viewport();
+    QTest::mouseClick(heading, Qt::LeftButton, {}, QPoint(100, 15)); // its label: no tick
+    QCOMPARE(f.cell(0, -1).text, QString());
+    QTest::mouseClick(heading, Qt::LeftButton, {}, QPoint(8, 15));
     QCOMPARE(changed.size(), blocks ? 1 : 0); // the boxes are drawn again
     for (int i = 0; i < f.grid->shownCount(); ++i) {
         QCOMPARE(f.cell(0, 4 * i + 2).text, QStringLiteral("1"));
@@ -324,9 +327,7 @@ void NavigationTest::selectAndAddKeepTheRightUnitCurrent() {
     QCOMPARE(f.grid->GetCurrentRow(), 5);
     QCOMPARE(f.model.pCurNode, stranger);
     SelectStudio(&f.model, f.studio);
-    SendMessage(&f.pane, Msg::NavShowStudio, 0, AsLParam(f.studio));
-    f.model.pCurNode = f.studio; // a studio node: nothing current in the grid remembered
-    f.grid->ShowStudio(f.studio);
+    f.grid->ShowStudio(f.studio); // no unit current yet
     PutStrobe(f.studio, 5, std::make_unique<StrobeData>());
     const int before = f.control.count(Msg::CtrlCurrentUnit);
     SendMessage(&f.pane, Msg::NavUnitAdded, 5, AsLParam(f.unit(5)));

@@ -1,6 +1,5 @@
 #include "views/CUGCtrl.h"
 
-#include <QAccessible>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -77,10 +76,8 @@ private slots:
     void clickAnywhereInAJoinedCellMakesItsTopLeftCurrent_data();
     void clickAnywhereInAJoinedCellMakesItsTopLeftCurrent();
     void checkBoxTogglesOnItsBoxOrSpaceOnly();
-    void headingCheckBoxTogglesAndNotifiesRowMinusOne();
     void deletingTheCurrentRowReportsNoMove();
     void redrawTouchesOnlyTheNamedCells();
-    void exposesCellsAsAnAccessibleTable();
 };
 
 void UGCtrlTest::takesThePlaceholdersPlaceAndGeometry() {
@@ -137,16 +134,6 @@ void UGCtrlTest::checkBoxTogglesOnItsBoxOrSpaceOnly() {
     QCOMPARE(f.grid->notes.size(), 2);
 }
 
-void UGCtrlTest::headingCheckBoxTogglesAndNotifiesRowMinusOne() {
-    Fixture f;
-    QWidget* heading = f.grid->horizontalHeader()->viewport();
-    QTest::mouseClick(heading, Qt::LeftButton, {}, QPoint(100, 15)); // on the label
-    QVERIFY(f.grid->notes.isEmpty());
-    QTest::mouseClick(heading, Qt::LeftButton, {}, QPoint(8, 15));
-    QCOMPARE(f.grid->notes, (QList<QList<int>>{{2, 0, -1, 53, 1}}));
-    QCOMPARE(f.grid->QuickGetText(0, -1), QStringLiteral("1"));
-}
-
 void UGCtrlTest::deletingTheCurrentRowReportsNoMove() {
     Fixture f;
     f.grid->GotoCell(0, 4);
@@ -171,18 +158,6 @@ void UGCtrlTest::redrawTouchesOnlyTheNamedCells() {
     QCOMPARE(changed[0][0].toModelIndex(), f.grid->model()->index(5, 2));
     QCOMPARE(changed[1][0].toModelIndex(), f.grid->model()->index(4, 0));
     QCOMPARE(changed[1][1].toModelIndex(), f.grid->model()->index(5, 2));
-}
-
-void UGCtrlTest::exposesCellsAsAnAccessibleTable() {
-    Fixture f;
-    f.grid->QuickSetText(0, 1, QStringLiteral("1"));
-    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(f.grid);
-    QVERIFY(table != nullptr && table->tableInterface() != nullptr);
-    QAccessibleInterface* box = table->tableInterface()->cellAt(1, 0);
-    QCOMPARE(box->text(QAccessible::Name), QStringLiteral("line one\nline two"));
-    QVERIFY(box->state().checkable);
-    QVERIFY(box->state().checked);
-    QCOMPARE(table->tableInterface()->cellAt(2, 2)->text(QAccessible::Name), QStringLiteral("x"));
 }
 
 QTEST_MAIN(UGCtrlTest)
