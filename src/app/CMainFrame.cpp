@@ -87,7 +87,8 @@ void CMainFrame::createPanes() {
     m_inner->addWidget(studioList);
     m_inner->addWidget(new CControlFormView(m_inner));
     m_outer->addWidget(m_inner);
-    m_outer->addWidget(new CNavigationFormView(m_outer));
+    m_outer->addWidget(new CNavigationFormView(
+        &m_model, [this] { return controlPane(); }, m_outer));
     m_outer->SetColumnInfo(0, 525, 100);
     m_outer->SetColumnInfo(1, 275, 100);
     m_inner->SetColumnInfo(0, 200, 100);

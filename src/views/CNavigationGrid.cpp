@@ -1,0 +1,335 @@
+#include "views/CNavigationGrid.h"
+
+#include "model/StudioModel.h"
+#include "platform/ChangeCode.h"
+#include "platform/Messages.h"
+#include "platform/WindowMessage.h"
+#include "views/UiResources.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <algorithm>
+
+namespace lumadesk {
+
+namespace {
+
+constexpr int kHeatAlarm = 60;
+const QColor kHeadingBack(0x9D, 0xCE, 0xFF);
+const QColor kHeadingText(0x00, 0x00, 0x80);
+const QColor kNameBack(0xF0, 0xF0, 0xF0);
+const QColor kNameText(0xFC, 0x41, 0x32);
+const QColor kAlarmBackCurrent(0x4B, 0x68, 0x9E);
+const QColor kAlarmBackOther(0xA2, 0xA9, 0xAA);
+const QColor kRunningBackCurrent(0x5B, 0x8A, 0xD7);
+
+// A font whose line (ascent + descent) is at most the given cell height in pixels.
+QFont fontOfCellHeight(const QString& family, int height, int weight) {
+    QFont font(family);
+    font.setWeight(QFont::Weight(weight));
+    for (int size = height; size > 1; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).height() <= height)
+            break;
+    }
+    return font;
+}
+
+QPixmap icon(const char* name) {
+    QPixmap pixmap(20, 20);
+    pixmap.fill(Qt::white);
+    QSvgRenderer svg(QStringLiteral(":/lumadesk/grid/%1.svg").arg(QLatin1String(name)));
+    QPainter painter(&pixmap);
+    svg.render(&painter);
+    return pixmap;
+}
+
+QString levelText(int level) {
+    return level > 10 ? QStringLiteral("F %1.%2").arg(level / 10).arg(level % 10) : QString();
+}
+
+bool running(const StrobeData& unit) {
+    return unit.bFlashPow != 0 && unit.nHeatLevel < kHeatAlarm;
+}
+
+} // namespace
+
+bool IsLiveRecord(const StudioModel& model, const StrobeData* unit) {
+    return model.OwnsRecord(unit);
+}
+
+bool IsLiveStudio(const StudioModel& model, const StudioData* studio) {
+    if (studio == nullptr)
+        return false;
+    if (studio == model.pMemoryStudio.get())
+        return true;
+    return std::any_of(model.studios.begin(), model.studios.end(),
+                       [studio](const auto& s) { return s.get() == studio; });
+}
+
+CNavigationGrid::CNavigationGrid(StudioModel* model, std::function<QObject*()> controlPane,
+                                 QWidget* parent)
+    : CUGCtrl(parent), m_model(model), m_controlPane(std::move(controlPane)) {
+    setAccessibleName(QStringLiteral("Channel grid"));
+}
+
+void CNavigationGrid::OnSetup() {
+    m_cellFont = fontOfCellHeight(QStringLiteral("Arial"), 14, 500);
+    m_headingFont = fontOfCellHeight(QStringLiteral("MS Sans Serif"), 14, 900);
+    m_alarmFont = fontOfCellHeight(QStringLiteral("Arial"), 30, 600);
+    InitUiResources();
+    const char* names[ICON_COUNT][2] = {{"mode1_on", "mode1_off"},
+                                        {"mode2_on", "mode2_off"},
+                                        {"cell_on", "cell_off"},
+                                        {"sound_on", "sound_off"},
+                                        {"charge_on", "charge_off"}};
+    for (int i = 0; i < ICON_COUNT; ++i) {
+        m_on[std::size_t(i)] = icon(names[i][0]);
+        m_off[std::size_t(i)] = icon(names[i][1]);
+    }
+
+    SetDefFont(m_cellFont);
+    SetTH_Height(30);
+    SetSH_Width(0);
+    SetDefRowHeight(20);
+    SetDefColWidth(20);
+    SetNumberCols(5);
+    SetColWidth(1, 150);
+    EnableUserSizing(false);
+
+    CUGCell heading;
+    GetHeadingDefault(&heading);
+    heading.backColor = kHeadingBack;
+    heading.textColor = kHeadingText;
+    heading.font = m_headingFont;
+    heading.alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    SetHeadingDefault(heading);
+
+    QuickSetCellType(0, -1, kCheckBoxType);
+    QuickSetCellTypeEx(0, -1, kCheckBox3D | kCheckBoxTick);
+    JoinCells(0, -1, 4, -1);
+    m_headingLabel = QStringLiteral("Channel Select");
+    QuickSetLabelText(0, -1, m_headingLabel);
+}
+
+QString CNavigationGrid::NameText(const StrobeData& unit) {
+    return QStringLiteral("  %1  %2").arg(unit.sChName, unit.sModelName);
+}
+
+QString CNavigationGrid::PowerLabel(int model, int flash) {
+    if (flash == -1 && model == -1)
+        return {};
+    QString modelText;
+    if (model == -1)
+        modelText = QStringLiteral("Off");
+    else
+        modelText = levelText(model);
+    return QStringLiteral("Flash : %1\nModel : %2").arg(levelText(flash), modelText);
+}
+
+int CNavigationGrid::BlockOf(const StrobeData* unit) const {
+    const auto& shown = m_model->arrShown;
+    const auto at = std::find(shown.begin(), shown.end(), unit);
+    return at == shown.end() || unit == nullptr ? -1 : int(at - shown.begin());
+}
+
+StrobeData* CNavigationGrid::shownUnit(int i) const {
+    if (i < 0 || i >= int(m_model->arrShown.size()))
+        return nullptr;
+    StrobeData* unit = m_model->arrShown[std::size_t(i)];
+    return IsLiveRecord(*m_model, unit) ? unit : nullptr;
+}
+
+void CNavigationGrid::ShowStudio(StudioData* studio) {
+    if (studio == nullptr)
+        return;
+    m_headingLabel = QStringLiteral("Channel Select [ %1 ]").arg(studio->sStudioName);
+    QuickSetLabelText(0, -1, m_headingLabel);
+    for (int row = kRowsPerBlock * m_shownCount - 1; row >= 0; --row)
+        DeleteRow(row);
+    m_shownCount = 0;
+    std::vector<StrobeData*>().swap(m_model->arrShown);
+    m_currentIndex = kRebuilding;
+    for (int s = 0; s < kChannelCount; ++s) {
+        if (studio->bChUsed[std::size_t(s)] != 1 || !studio->pStrobe[std::size_t(s)])
+            continue;
+        StrobeData* unit = studio->pStrobe[std::size_t(s)].get();
+        addBlock(unit);
+        m_model->arrShown.push_back(unit);
+    }
+    m_currentIndex = kNoCurrent;
+    RedrawAll();
+}
+
+void CNavigationGrid::addBlock(StrobeData* unit) {
+    const int n = GetNumberRows();
+    for (int r = 0; r < kRowsPerBlock; ++r)
+        InsertRow(n + r);
+    SetRowHeight(n, 2);
+
+    CUGCell name;
+    GetCell(0, n + 1, &name);
+    name.backColor = kNameBack;
+    name.textColor = kNameText;
+    name.font = m_cellFont;
+    name.alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    name.text = NameText(*unit);
+    SetCell(0, n + 1, name);
+
+    CUGCell status;
+    GetCell(0, n + 2, &status);
+    status.cellType = kCheckBoxType;
+    status.cellTypeEx = kCheckBox3D | kCheckBoxTick;
+    status.alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    // The box shows the unit's own tick: the group panel acts on bChSelect, so a box that
+    // came back unticked after a rebuild would hide heads it still changes.
+    status.text = QString::number(unit->bChSelect != 0 ? 1 : 0);
+    SetCell(0, n + 2, status);
+
+    JoinCells(0, n, 4, n);
+    JoinCells(0, n + 1, 4, n + 1);
+    JoinCells(0, n + 2, 1, n + 3);
+    const int i = n / kRowsPerBlock;
+    setStatusCell(i, *unit, false);
+    setIcons(i, *unit);
+    ++m_shownCount;
+}
+
+void CNavigationGrid::setStatusCell(int i, const StrobeData& unit, bool redraw) {
+    QString alarm;
+    if (unit.bFlashPow == 0)
+        alarm = QStringLiteral("OFF");
+    else if (unit.nHeatLevel >= kHeatAlarm)
+        alarm = QStringLiteral("Overheat");
+    else
+        setPowerLabel(unit.bModelPow != 0 ? unit.nModelValue : -1, unit.nFlashValue, i, false);
+
+    const int row = kRowsPerBlock * i + 2;
+    const bool current = i == m_currentIndex;
+    CUGCell cell;
+    GetCell(0, row, &cell);
+    if (!alarm.isEmpty()) {
+        cell.backColor = current ? kAlarmBackCurrent : kAlarmBackOther;
+        cell.textColor = current ? QColor(Qt::white) : QColor(Qt::black);
+        cell.font = m_alarmFont;
+        cell.label = alarm;
+    } else {
+        cell.backColor = current ? kRunningBackCurrent : QColor(Qt::white);
+        cell.textColor = current ? QColor(Qt::white) : QColor(Qt::black);
+        cell.font = m_cellFont;
+    }
+    SetCell(0, row, cell);
+    if (redraw)
+        RedrawCell(0, row);
+}
+
+void CNavigationGrid::setPowerLabel(int model, int flash, int i, bool redraw) {
+    const int row = kRowsPerBlock * i + 2;
+    const QString label = PowerLabel(model, flash);
+    if (!label.isNull())
+        QuickSetLabelText(0, row, label);
+    if (redraw)
+        RedrawCell(0, row);
+}
+
+void CNavigationGrid::setIcon(int i, Icon which, int value, bool redraw) {
+    static constexpr int kCol[ICON_COUNT] = {2, 3, 2, 3, 4};
+    static constexpr int kRow[ICON_COUNT] = {2, 2, 3, 3, 3};
+    const int col = kCol[which];
+    const int row = kRowsPerBlock * i + kRow[which];
+    QuickSetBitmap(col, row, value == 1 ? m_on[which] : m_off[which]);
+    if (redraw)
+        RedrawCell(col, row);
+}
+
+void CNavigationGrid::setIcons(int i, const StrobeData& unit) {
+    setIcon(i, MODE1, unit.nModelMode1, false);
+    setIcon(i, MODE2, unit.nModelMode2, false);
+    setIcon(i, CELL, unit.bFlashCell, false);
+    setIcon(i, SOUND, unit.bFlashSnd, false);
+    setIcon(i, CHARGE, unit.bFlashCharge, false);
+}
+
+void CNavigationGrid::RefreshStrobe(int code, StrobeData* unit) {
+    const int i = BlockOf(unit);
+    if (i < 0 || i >= m_shownCount)
+        return;
+    switch (code) {
+    case CHANGE_FLASH_LEVEL:
+    case CHANGE_MODEL_LEVEL:
+    case CHANGE_MODEL_POWER:
+        if (running(*unit))
+            setPowerLabel(unit->bModelPow != 0 ? unit->nModelValue : -1, unit->nFlashValue, i,
+                          true);
+        break;
+    case CHANGE_FLASH_CELL:
+        setIcon(i, CELL, unit->bFlashCell, true);
+        break;
+    case CHANGE_FLASH_SOUND:
+        setIcon(i, SOUND, unit->bFlashSnd, true);
+        break;
+    case CHANGE_FLASH_POWER:
+    case CHANGE_HEAT:
+        setStatusCell(i, *unit, true);
+        break;
+    case CHANGE_MODEL_MODE1:
+        setIcon(i, MODE1, unit->nModelMode1, true);
+        break;
+    case CHANGE_MODEL_MODE2:
+        setIcon(i, MODE2, unit->nModelMode2, true);
+        break;
+    case CHANGE_CHARGE:
+        setIcon(i, CHARGE, unit->bFlashCharge, true);
+        break;
+    default:
+        break;
+    }
+}
+
+void CNavigationGrid::UpdateStrobeBlock(int i, StrobeData* unit) {
+    if (unit == nullptr || i < 0 || i >= m_shownCount)
+        return;
+    const int row = kRowsPerBlock * i;
+    QuickSetText(0, row + 1, NameText(*unit));
+    setStatusCell(i, *unit, false);
+    setIcons(i, *unit);
+    RedrawRange(0, row + 1, 4, row + 3);
+}
+
+void CNavigationGrid::OnCellChange(int, int, int, int newRow) {
+    const int i = newRow / kRowsPerBlock;
+    if (newRow < 0 || i == m_currentIndex || m_shownCount <= 0)
+        return;
+    StrobeData* unit = shownUnit(i);
+    if (unit == nullptr)
+        return;
+    StrobeData* old = shownUnit(m_currentIndex);
+    const int oldIndex = m_currentIndex;
+    m_currentIndex = i;
+    setStatusCell(i, *unit, false);
+    if (old != nullptr)
+        setStatusCell(oldIndex, *old, false);
+    m_model->pCurNode = unit;
+    SendMessage(m_controlPane ? m_controlPane() : nullptr, Msg::CtrlCurrentUnit);
+    RedrawAll();
+}
+
+int CNavigationGrid::OnCellTypeNotify(int type, int col, int row, int message, int value) {
+    if (type != kCheckBoxType || message != kCheckBoxChanged || col != 0)
+        return 0;
+    if (row == -1) {
+        for (int i = 0; i < m_shownCount; ++i) {
+            QuickSetText(0, kRowsPerBlock * i + 2, QString::number(value));
+            if (StrobeData* unit = shownUnit(i))
+                unit->bChSelect = value;
+        }
+        RedrawAll();
+    } else if (row % kRowsPerBlock == 2) {
+        if (StrobeData* unit = shownUnit(row / kRowsPerBlock))
+            unit->bChSelect = value;
+    }
+    return 0;
+}
+
+} // namespace lumadesk

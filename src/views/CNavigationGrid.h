@@ -1,0 +1,79 @@
+#pragma once
+
+#include "views/CUGCtrl.h"
+
+#include <QFont>
+#include <QPixmap>
+#include <array>
+#include <functional>
+
+struct StudioModel;
+struct StudioData;
+struct StrobeData;
+
+namespace lumadesk {
+
+// Whether a record that reached a pane by pointer is still one the model holds. Every pointer a
+// message carries goes through here, so a stricter check replaces it in one place.
+bool IsLiveRecord(const StudioModel& model, const StrobeData* unit);
+// The same for a studio: one of the five or the memory studio.
+bool IsLiveStudio(const StudioModel& model, const StudioData* studio);
+
+// The channel grid: one block of four rows per shown unit of a studio (spacer, name, a status
+// check box over two rows beside five switch icons), the heading box that ticks them all, and
+// the current unit, which follows the current cell.
+class CNavigationGrid : public CUGCtrl {
+    Q_OBJECT
+public:
+    static constexpr int kRowsPerBlock = 4;
+    static constexpr int kNoCurrent = -100; // after a rebuild, until a unit is picked
+    static constexpr int kRebuilding = -1;
+
+    // The model and the way to the remote control pane come from the pane that hosts the grid;
+    // both outlive it.
+    explicit CNavigationGrid(StudioModel* model, std::function<QObject*()> controlPane,
+                             QWidget* parent = nullptr);
+
+    void ShowStudio(StudioData* studio);
+    void RefreshStrobe(int code, StrobeData* unit);
+    void UpdateStrobeBlock(int i, StrobeData* unit);
+
+    // The block of the unit among the shown units, or -1.
+    int BlockOf(const StrobeData* unit) const;
+    int shownCount() const { return m_shownCount; }
+    int currentIndex() const { return m_currentIndex; }
+    QString headingLabel() const { return m_headingLabel; }
+
+    static QString NameText(const StrobeData& unit);
+    // The two-line label for levels; an unchanged label (null) when both are -1.
+    static QString PowerLabel(int model, int flash);
+
+protected:
+    void OnSetup() override;
+    void OnCellChange(int oldCol, int newCol, int oldRow, int newRow) override;
+    int OnCellTypeNotify(int type, int col, int row, int message, int value) override;
+
+private:
+    enum Icon { MODE1, MODE2, CELL, SOUND, CHARGE, ICON_COUNT };
+
+    void addBlock(StrobeData* unit);
+    void setStatusCell(int i, const StrobeData& unit, bool redraw);
+    void setPowerLabel(int model, int flash, int i, bool redraw);
+    void setIcon(int i, Icon icon, int value, bool redraw);
+    void setIcons(int i, const StrobeData& unit);
+    // The shown unit of block i when the model still holds it, else null.
+    StrobeData* shownUnit(int i) const;
+
+    StudioModel* m_model;
+    std::function<QObject*()> m_controlPane;
+    QFont m_cellFont;
+    QFont m_headingFont;
+    QFont m_alarmFont;
+    std::array<QPixmap, ICON_COUNT> m_on;
+    std::array<QPixmap, ICON_COUNT> m_off;
+    QString m_headingLabel;
+    int m_shownCount = 0;
+    int m_currentIndex = kNoCurrent;
+};
+
+} // namespace lumadesk

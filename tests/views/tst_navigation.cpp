@@ -1,0 +1,424 @@
+#include "app/CMainFrame.h"
+#include "app/ShellTestSupport.h"
+#include "model/StudioModel.h"
+#include "platform/ChangeCode.h"
+#include "platform/Messages.h"
+#include "platform/PseudoTerminal.h"
+#include "support/MessageRecorder.h"
+#include "views/CNavigationFormView.h"
+#include "views/CNavigationGrid.h"
+
+#include <QAccessible>
+#include <QSignalSpy>
+#include <QtTest>
+
+using lumadesk::CNavigationGrid;
+using lumadesk::CUGCell;
+
+namespace {
+
+const QColor kGreen(0x66, 0xCC, 0x00);
+const QColor kGrey(0x61, 0x61, 0x61);
+const QColor kCurrentBlue(0x5B, 0x8A, 0xD7);
+
+// A real model, the pane in a 300 x 400 window, a recorder in the remote control pane's place,
+// and studio A with units on the given slots, made tree nodes as the studio list makes them.
+std::function<QObject*()> controlPane(QObject* pane) {
+    return [pane] { return pane; };
+}
+
+struct Fixture {
+    StudioModel model;
+    MessageRecorder control;
+    CNavigationFormView pane;
+    CNavigationGrid* grid;
+    StudioData* studio;
+
+    explicit Fixture(std::initializer_list<int> channels = {})
+        : pane(&model, controlPane(&control)), grid(pane.grid()), studio(model.studios[0].get()) {
+        for (int slot : channels) {
+            StrobeData* unit = PutStrobe(studio, slot, std::make_unique<StrobeData>());
+            unit->nNodeKind = NODE_STROBE;
+            unit->nFlashValue = 56;
+            unit->nModelValue = 81;
+        }
+        SelectStudio(&model, studio);
+        pane.resize(300, 400);
+        pane.show();
+    }
+    StrobeData* unit(int slot) const { return studio->UnitOn(slot); }
+    void show() { SendMessage(&pane, Msg::NavShowStudio, 0, AsLParam(studio)); }
+    CUGCell cell(int col, int row) const {
+        CUGCell c;
+        grid->GetCell(col, row, &c);
+        return c;
+    }
+    QString label(int block) const { return cell(0, 4 * block + 2).label; }
+    QColor iconPixel(int col, int row) const {
+        return cell(col, row).bitmap.toImage().pixelColor(10, 2); // the disc's top
+    }
+    void click(int col, int row) {
+        const QRect rect = grid->visualRect(grid->model()->index(row, col));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rect.bottomRight() - QPoint(1, 1));
+    }
+};
+
+void setField(StrobeData& unit, const QByteArray& field, int value) {
+    static const QMap<QByteArray, int StrobeData::*> fields{
+        {"nFlashValue", &StrobeData::nFlashValue}, {"bFlashCell", &StrobeData::bFlashCell},
+        {"bFlashPow", &StrobeData::bFlashPow},     {"nModelValue", &StrobeData::nModelValue},
+        {"nModelMode2", &StrobeData::nModelMode2}, {"bFlashCharge", &StrobeData::bFlashCharge},
+        {"nHeatLevel", &StrobeData::nHeatLevel},   {"bModelPow", &StrobeData::bModelPow}};
+    unit.*fields.value(field) = value;
+}
+
+} // namespace
+
+class NavigationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void setsUpAnEmptyGridUnderItsCaption();
+    void showsABlockPerUsedSlotAndAClickPicksItsUnit_data();
+    void showsABlockPerUsedSlotAndAClickPicksItsUnit();
+    void emptyStudioNamesItselfAndTellsTheControlPane();
+    void statusCellShowsOffOverheatOrPowers_data();
+    void statusCellShowsOffOverheatOrPowers();
+    void changeCodeRedrawsOnlyWhatItNames_data();
+    void changeCodeRedrawsOnlyWhatItNames();
+    void currentBlueFollowsTheBlockNotTheRow();
+    void headingTickTicksEveryShownUnit_data();
+    void headingTickTicksEveryShownUnit();
+    void rebuiltBoxesShowEachUnitsTick();
+    void selectAndAddKeepTheRightUnitCurrent();
+    void settingStatusAndGroupMessagesReachTheirBlocks();
+    void recordsTheModelNoLongerHoldsAreDropped();
+    void exposesTheGridAsChannelGrid();
+    void radioNewsReachTheGridThroughTheFrame();
+};
+
+void NavigationTest::setsUpAnEmptyGridUnderItsCaption() {
+    Fixture f;
+    QCOMPARE(f.pane.caption(), QStringLiteral("Navigation"));
+    QCOMPARE(f.grid->geometry(), QRect(8, 30, 280, 360));
+    QCOMPARE(f.grid->GetNumberRows(), 0);
+    QCOMPARE(f.grid->GetNumberCols(), 5);
+    QCOMPARE(f.grid->columnWidth(1), 150);
+    QCOMPARE(f.grid->columnWidth(4), 20);
+    QCOMPARE(f.cell(0, -1).label, QStringLiteral("Channel Select"));
+    QCOMPARE(SendMessage(&f.pane, Msg::NavPanelMode, 1, 1), qintptr(0));
+}
+
+void NavigationTest::showsABlockPerUsedSlotAndAClickPicksItsUnit_data() {
+    QTest::addColumn<int>("col");
+    QTest::addColumn<int>("row");
+    QTest::newRow("name row") << 3 << 5;
+    QTest::newRow("status box's lower half") << 1 << 7;
+    QTest::newRow("charge icon") << 4 << 7;
+}
+
+void NavigationTest::showsABlockPerUsedSlotAndAClickPicksItsUnit() {
+    QFETCH(int, col);
+    QFETCH(int, row);
+    Fixture f{0, 3, 9};
+    f.show();
+    QCOMPARE(f.grid->GetNumberRows(), 12);
+    QCOMPARE(f.grid->headingLabel(), QStringLiteral("Channel Select [ Studio A ]"));
+    QCOMPARE(f.cell(0, 5).text, QStringLiteral("  CH-04  Not define"));
+    QCOMPARE(f.grid->GetRowHeight(4), 2);
+    QCOMPARE(f.model.pCurNode, f.unit(0)); // the first block is made current
+    QCOMPARE(f.control.count(Msg::CtrlCurrentUnit), 1);
+
+    f.click(col, row);
+    QCOMPARE(f.model.pCurNode, f.unit(3));
+    QCOMPARE(f.control.count(Msg::CtrlCurrentUnit), 2);
+}
+
+void NavigationTest::emptyStudioNamesItselfAndTellsTheControlPane() {
+    Fixture f{2};
+    f.show();
+    StudioData* empty = f.model.studios[4].get();
+    SendMessage(&f.pane, Msg::NavShowStudio, 0, AsLParam(empty));
+    QCOMPARE(f.grid->GetNumberRows(), 0);
+    QCOMPARE(f.cell(0, -1).label, QStringLiteral("Channel Select [ Studio E ]"));
+    QCOMPARE(f.control.count(Msg::CtrlEmptyStudio), 1);
+    QVERIFY(f.model.arrShown.empty());
+}
+
+void NavigationTest::statusCellShowsOffOverheatOrPowers_data() {
+    QTest::addColumn<int>("power");
+    QTest::addColumn<int>("heat");
+    QTest::addColumn<int>("flash");
+    QTest::addColumn<int>("modelPower");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<bool>("alarmFont");
+    const QString both = QStringLiteral("Flash : F 5.6\nModel : F 8.1");
+    QTest::newRow("heat 59") << 1 << 59 << 56 << 1 << both << false;
+    QTest::newRow("heat 60") << 1 << 60 << 56 << 1 << "Overheat" << true;
+    QTest::newRow("power 0, cool") << 0 << 0 << 56 << 1 << "OFF" << true;
+    QTest::newRow("power 0, hot") << 0 << 90 << 56 << 1 << "OFF" << true;
+    QTest::newRow("model off") << 1 << 0 << 56 << 0 << "Flash : F 5.6\nModel : Off" << false;
+    QTest::newRow("flash 10") << 1 << 0 << 10 << 1 << "Flash : \nModel : F 8.1" << false;
+}
+
+void NavigationTest::statusCellShowsOffOverheatOrPowers() {
+    QFETCH(int, power);
+    QFETCH(int, heat);
+    QFETCH(int, flash);
+    QFETCH(int, modelPower);
+    QFETCH(QString, label);
+    QFETCH(bool, alarmFont);
+    Fixture f{0, 1};
+    StrobeData* unit = f.unit(1); // not current: black on white or grey
+    unit->bFlashPow = power;
+    unit->nHeatLevel = heat;
+    unit->nFlashValue = flash;
+    unit->bModelPow = modelPower;
+    f.show();
+    const CUGCell status = f.cell(0, 6);
+    QCOMPARE(status.label, label);
+    QCOMPARE(status.backColor, alarmFont ? QColor(0xA2, 0xA9, 0xAA) : QColor(Qt::white));
+    QCOMPARE(status.font->pixelSize() > 20, alarmFont);
+}
+
+void NavigationTest::changeCodeRedrawsOnlyWhatItNames_data() {
+    QTest::addColumn<int>("power");
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QPoint>("icon"); // a cell whose icon turns green, or (-1, -1)
+    QTest::addColumn<int>("redraws");
+    const QPoint none(-1, -1);
+    const QString levels = QStringLiteral("Flash : F 7.0\nModel : F 8.1");
+    QTest::newRow("0 on an OFF unit")
+        << 0 << QByteArray("nFlashValue") << 70 << 0 << "OFF" << none << 0;
+    QTest::newRow("0 when running")
+        << 1 << QByteArray("nFlashValue") << 70 << 0 << levels << none << 1;
+    QTest::newRow("4 after power returns")
+        << 0 << QByteArray("bFlashPow") << 1 << 4 << "Flash : F 5.6\nModel : F 8.1" << none << 1;
+    QTest::newRow("10 at heat 60")
+        << 1 << QByteArray("nHeatLevel") << 60 << 10 << "Overheat" << none << 1;
+    QTest::newRow("8 model off") << 1 << QByteArray("bModelPow") << 0 << 8
+                                 << "Flash : F 5.6\nModel : Off" << none << 1;
+    QTest::newRow("-1") << 1 << QByteArray("nFlashValue") << 70 << -1
+                        << "Flash : F 5.6\nModel : F 8.1" << none << 0;
+    QTest::newRow("3") << 1 << QByteArray("nFlashValue") << 70 << 3
+                       << "Flash : F 5.6\nModel : F 8.1" << none << 0;
+    QTest::newRow("1 cell icon") << 1 << QByteArray("bFlashCell") << 1 << 1
+                                 << "Flash : F 5.6\nModel : F 8.1" << QPoint(2, 7) << 1;
+    QTest::newRow("7 mode 2 icon") << 1 << QByteArray("nModelMode2") << 1 << 7
+                                   << "Flash : F 5.6\nModel : F 8.1" << QPoint(3, 6) << 1;
+}
+
+void NavigationTest::changeCodeRedrawsOnlyWhatItNames() {
+    QFETCH(int, power);
+    QFETCH(QByteArray, field);
+    QFETCH(int, value);
+    QFETCH(int, code);
+    QFETCH(QString, label);
+    QFETCH(QPoint, icon);
+    QFETCH(int, redraws);
+    Fixture f{0, 4};
+    StrobeData* unit = f.unit(4);
+    unit->bFlashPow = power;
+    unit->bFlashCharge = 0;
+    f.show();
+    QCOMPARE(f.iconPixel(4, 7), kGrey);
+    QSignalSpy changed(f.grid->cellModel(), &QAbstractItemModel::dataChanged);
+    setField(*unit, field, value);
+    SendMessage(&f.pane, Msg::NavUnitSetting, code, AsLParam(unit));
+    QCOMPARE(f.label(1), label);
+    QCOMPARE(changed.size(), redraws);
+    if (icon.x() >= 0) {
+        QCOMPARE(f.iconPixel(icon.x(), icon.y()), kGreen);
+        QCOMPARE(changed[0][0].toModelIndex(), f.grid->model()->index(icon.y(), icon.x()));
+    } else if (redraws > 0) {
+        QCOMPARE(changed[0][0].toModelIndex(), f.grid->model()->index(6, 0));
+        QCOMPARE(changed[0][1].toModelIndex(), f.grid->model()->index(6, 0));
+        QCOMPARE(f.cell(0, 6).font->pixelSize() > 20, label == "Overheat");
+    }
+}
+
+void NavigationTest::currentBlueFollowsTheBlockNotTheRow() {
+    Fixture f{0, 1, 2};
+    f.show();
+    f.click(2, 5);
+    QCOMPARE(f.control.count(Msg::CtrlCurrentUnit), 2);
+    QCOMPARE(f.cell(0, 2).backColor, QColor(Qt::white));
+    QCOMPARE(f.cell(0, 6).backColor, kCurrentBlue);
+    f.click(1, 6); // same block
+    QCOMPARE(f.grid->GetCurrentRow(), 6);
+    QCOMPARE(f.control.count(Msg::CtrlCurrentUnit), 2);
+    QTest::keyClick(f.grid->viewport(), Qt::Key_Down); // over the spacer into block 2
+    QTest::keyClick(f.grid->viewport(), Qt::Key_Down);
+    QCOMPARE(f.grid->GetCurrentRow(), 9);
+    QCOMPARE(f.control.count(Msg::CtrlCurrentUnit), 3);
+    QCOMPARE(f.model.pCurNode, f.unit(2));
+    QCOMPARE(f.cell(0, 6).backColor, QColor(Qt::white));
+    QCOMPARE(f.cell(0, 10).backColor, kCurrentBlue);
+    QCOMPARE(f.cell(0, 10).textColor, QColor(Qt::white));
+}
+
+void NavigationTest::headingTickTicksEveryShownUnit_data() {
+    QTest::addColumn<bool>("blocks");
+    QTest::newRow("three blocks") << true;
+    QTest::newRow("no blocks") << false;
+}
+
+void NavigationTest::headingTickTicksEveryShownUnit() {
+    QFETCH(bool, blocks);
+    Fixture f{0, 5, 6};
+    if (!blocks)
+        ClearStudio(&f.model, f.studio);
+    f.show();
+    QSignalSpy changed(f.grid->cellModel(), &QAbstractItemModel::dataChanged);
+    QWidget* heading = f.grid->horizontalHeader()->viewport();
+    QTest::mouseClick(heading, Qt::LeftButton, {}, QPoint(100, 15)); // its label: no tick
+    QCOMPARE(f.cell(0, -1).text, QString());
+    QTest::mouseClick(heading, Qt::LeftButton, {}, QPoint(8, 15));
+    QCOMPARE(changed.size(), blocks ? 1 : 0); // the boxes are drawn again
+    for (int i = 0; i < f.grid->shownCount(); ++i) {
+        QCOMPARE(f.cell(0, 4 * i + 2).text, QStringLiteral("1"));
+        QCOMPARE(f.model.arrShown[std::size_t(i)]->bChSelect, 1);
+    }
+    QCOMPARE(f.grid->shownCount(), blocks ? 3 : 0);
+    if (!blocks)
+        return;
+    const QRect box =
+        lumadesk::CUGCtrl::CheckBoxRect(f.grid->visualRect(f.grid->model()->index(6, 0)));
+    QTest::mouseClick(f.grid->viewport(), Qt::LeftButton, {}, box.center());
+    QCOMPARE(f.unit(5)->bChSelect, 0);
+    QCOMPARE(f.unit(6)->bChSelect, 1);
+    QCOMPARE(f.cell(0, -1).text, QStringLiteral("1")); // the heading stays as ticked
+    QTest::keyClick(f.grid->viewport(), Qt::Key_Space);
+    QCOMPARE(f.unit(5)->bChSelect, 1);
+}
+
+void NavigationTest::rebuiltBoxesShowEachUnitsTick() {
+    Fixture f{0, 3, 9};
+    f.unit(3)->bChSelect = 1;
+    f.show();
+    QCOMPARE(f.cell(0, 2).text, QStringLiteral("0"));
+    QCOMPARE(f.cell(0, 6).text, QStringLiteral("1"));
+    QCOMPARE(f.cell(0, 10).text, QStringLiteral("0"));
+}
+
+void NavigationTest::selectAndAddKeepTheRightUnitCurrent() {
+    Fixture f{0, 3, 9};
+    f.show();
+    SendMessage(&f.pane, Msg::NavSelectUnit, 0, AsLParam(f.unit(9)));
+    QCOMPARE(f.grid->GetCurrentRow(), 9);
+    QCOMPARE(f.model.pCurNode, f.unit(9));
+
+    // A unit of another studio: rebuilt first (the tree made it the current node).
+    StudioData* other = f.model.studios[1].get();
+    StrobeData* stranger = PutStrobe(other, 6, std::make_unique<StrobeData>());
+    stranger->nNodeKind = NODE_STROBE;
+    f.model.pCurNode = stranger;
+    SendMessage(&f.pane, Msg::NavSelectUnit, 1, AsLParam(stranger));
+    QCOMPARE(f.grid->GetNumberRows(), 4);
+    QCOMPARE(f.grid->headingLabel(), QStringLiteral("Channel Select [ Studio B ]"));
+    QCOMPARE(f.model.pCurNode, stranger);
+
+    // A new unit keeps the current one current; without one the first block is taken.
+    StrobeData* added = PutStrobe(other, 2, std::make_unique<StrobeData>());
+    SendMessage(&f.pane, Msg::NavUnitAdded, 2, AsLParam(added));
+    QCOMPARE(f.grid->GetNumberRows(), 8);
+    QCOMPARE(f.grid->GetCurrentRow(), 5);
+    QCOMPARE(f.model.pCurNode, stranger);
+    SelectStudio(&f.model, f.studio);
+    f.grid->ShowStudio(f.studio); // no unit current yet
+    PutStrobe(f.studio, 5, std::make_unique<StrobeData>());
+    const int before = f.control.count(Msg::CtrlCurrentUnit);
+    SendMessage(&f.pane, Msg::NavUnitAdded, 5, AsLParam(f.unit(5)));
+    QCOMPARE(f.grid->GetNumberRows(), 16);
+    QCOMPARE(f.grid->GetCurrentRow(), 1);
+    QCOMPARE(f.control.count(Msg::CtrlCurrentUnit), before + 1);
+}
+
+void NavigationTest::settingStatusAndGroupMessagesReachTheirBlocks() {
+    Fixture f{1, 2};
+    f.show();
+    // A rename, or a status report, redraws the unit's block at once.
+    f.unit(2)->sModelName = QStringLiteral("Key light");
+    f.unit(2)->nFlashValue = 90;
+    SendMessage(&f.pane, Msg::NavUnitStatus, 2, AsLParam(f.unit(2)));
+    QCOMPARE(f.cell(0, 5).text, QStringLiteral("  CH-03  Key light"));
+    QCOMPARE(f.label(1), QStringLiteral("Flash : F 9.0\nModel : F 8.1"));
+
+    // 0 as the unit: the current node's unit; its light node counts as the unit.
+    f.model.pCurNode = &f.unit(1)->lightNode;
+    f.unit(1)->lightNode.nNodeKind = NODE_LIGHT;
+    f.unit(1)->lightNode.pParent = f.unit(1);
+    f.unit(1)->nFlashValue = 20;
+    SendMessage(&f.pane, Msg::NavUnitSetting, CHANGE_FLASH_LEVEL, 0);
+    QCOMPARE(f.label(0), QStringLiteral("Flash : F 2.0\nModel : F 8.1"));
+    SelectStudio(&f.model, f.studio); // a studio node: nothing
+    f.unit(1)->nFlashValue = 30;
+    SendMessage(&f.pane, Msg::NavUnitSetting, CHANGE_FLASH_LEVEL, 0);
+    QCOMPARE(f.label(0), QStringLiteral("Flash : F 2.0\nModel : F 8.1"));
+
+    // A group change refreshes every shown unit.
+    f.unit(1)->bFlashSnd = 1;
+    f.unit(2)->bFlashSnd = 1;
+    SendMessage(&f.pane, Msg::NavGroupChange, CHANGE_FLASH_SOUND, 0);
+    QCOMPARE(f.iconPixel(3, 3), kGreen);
+    QCOMPARE(f.iconPixel(3, 7), kGreen);
+    QCOMPARE(f.label(0), QStringLiteral("Flash : F 2.0\nModel : F 8.1"));
+}
+
+void NavigationTest::recordsTheModelNoLongerHoldsAreDropped() {
+    Fixture f{0, 1};
+    f.show();
+    // A scan empties the studio; the rebuild that follows has not come yet.
+    ClearStudio(&f.model, f.studio);
+    StrobeData* gone = f.model.arrShown[1];
+    PostMessage(&f.pane, Msg::NavUnitStatus, 1, AsLParam(gone));
+    PostMessage(&f.pane, Msg::NavUnitSetting, CHANGE_HEAT, AsLParam(gone));
+    PostMessage(&f.pane, Msg::NavSelectUnit, 0, AsLParam(gone));
+    QCoreApplication::sendPostedEvents(&f.pane);
+    QCOMPARE(f.label(1), QStringLiteral("Flash : F 5.6\nModel : F 8.1"));
+    SendMessage(&f.pane, Msg::NavGroupChange, CHANGE_HEAT, 0);
+    f.click(0, 5); // the widget moves; the unit it showed is gone
+    QCOMPARE(f.model.pCurNode, f.studio);
+    SendMessage(&f.pane, Msg::NavShowStudio, 0, 12345);
+    QCOMPARE(f.grid->GetNumberRows(), 8);
+}
+
+void NavigationTest::exposesTheGridAsChannelGrid() {
+    Fixture f{0};
+    f.show();
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(f.grid);
+    QCOMPARE(grid->text(QAccessible::Name), QStringLiteral("Channel grid"));
+    QAccessibleInterface* status = grid->tableInterface()->cellAt(2, 0);
+    QCOMPARE(status->text(QAccessible::Name), QStringLiteral("Flash : F 5.6\nModel : F 8.1"));
+    QVERIFY(status->state().checkable);
+    QCOMPARE(grid->tableInterface()->cellAt(1, 0)->text(QAccessible::Name),
+             QStringLiteral("  CH-01  Not define"));
+}
+
+void NavigationTest::radioNewsReachTheGridThroughTheFrame() {
+    WorkingDirectory cwd;
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    CMainFrame frame(ShellOptions{dongle.devicePath(), {}, {}});
+    QTRY_COMPARE(frame.paneText(1), QStringLiteral("Zigbee connected"));
+    StudioData* studio = frame.model().studios[0].get();
+    for (int ch : {0, 1})
+        PutStrobe(studio, ch, std::make_unique<StrobeData>())->nNodeKind = NODE_STROBE;
+    SelectStudio(&frame.model(), studio);
+    SendMessage(frame.navigationPane(), Msg::NavShowStudio, 0, AsLParam(studio));
+    auto* grid = qobject_cast<CNavigationFormView*>(frame.navigationPane())->grid();
+    auto label = [grid] {
+        CUGCell c;
+        grid->GetCell(0, 6, &c);
+        return c.label;
+    };
+    QVERIFY(dongle.writeAll(statusReport(1, 70) + settingReport(7, 1, 1)));
+    QTRY_COMPARE(label(), QStringLiteral("Flash : F 7.0\nModel : F 5.0"));
+    CUGCell cell;
+    QTRY_VERIFY(grid->GetCell(2, 7, &cell) && cell.bitmap.toImage().pixelColor(10, 2) == kGreen);
+}
+
+QTEST_MAIN(NavigationTest)
+#include "tst_navigation.moc"

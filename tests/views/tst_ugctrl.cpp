@@ -1,0 +1,164 @@
+#include "views/CUGCtrl.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using lumadesk::CUGCell;
+using lumadesk::CUGCtrl;
+
+namespace {
+
+// Three columns (20, 100, 20), heading 30 px joined over all, two blocks of a 2 px spacer and a
+// check box joined over two 20 px rows and columns 0-1.
+class RecordingGrid : public CUGCtrl {
+public:
+    QList<QList<int>> moves;
+    QList<QList<int>> notes;
+
+protected:
+    void OnSetup() override {
+        SetTH_Height(30);
+        SetSH_Width(0);
+        SetDefRowHeight(20);
+        SetDefColWidth(20);
+        SetNumberCols(3);
+        SetColWidth(1, 100);
+        EnableUserSizing(false);
+        QuickSetCellType(0, -1, kCheckBoxType);
+        QuickSetCellTypeEx(0, -1, kCheckBox3D | kCheckBoxTick);
+        QuickSetLabelText(0, -1, QStringLiteral("All"));
+        JoinCells(0, -1, 2, -1);
+        for (int n = 0; n < 6; n += 3) {
+            for (int r = 0; r < 3; ++r)
+                InsertRow(n + r);
+            SetRowHeight(n, 2);
+            QuickSetCellType(0, n + 1, kCheckBoxType);
+            QuickSetCellTypeEx(0, n + 1, kCheckBox3D | kCheckBoxTick);
+            QuickSetLabelText(0, n + 1, QStringLiteral("line one\nline two"));
+            JoinCells(0, n + 1, 1, n + 2);
+            QuickSetText(2, n + 2, QStringLiteral("x"));
+        }
+    }
+    void OnCellChange(int oldCol, int newCol, int oldRow, int newRow) override {
+        moves.append({oldCol, newCol, oldRow, newRow});
+    }
+    int OnCellTypeNotify(int type, int col, int row, int message, int value) override {
+        notes.append({type, col, row, message, value});
+        return 0;
+    }
+};
+
+struct Fixture {
+    QWidget host;
+    RecordingGrid* grid = new RecordingGrid;
+    Fixture() {
+        host.resize(200, 200);
+        auto* placeholder = new QWidget(&host);
+        placeholder->setGeometry(5, 5, 160, 180);
+        grid->AttachGrid(placeholder);
+        host.show();
+    }
+    // Centre of the cell's rectangle (a joined cell's whole rectangle) in the viewport.
+    QPoint at(int col, int row) const {
+        return grid->visualRect(grid->model()->index(row, col)).center();
+    }
+    QPoint boxOf(int col, int row) const {
+        return CUGCtrl::CheckBoxRect(grid->visualRect(grid->model()->index(row, col))).center();
+    }
+};
+
+} // namespace
+
+class UGCtrlTest : public QObject {
+    Q_OBJECT
+private slots:
+    void takesThePlaceholdersPlaceAndGeometry();
+    void clickAnywhereInAJoinedCellMakesItsTopLeftCurrent_data();
+    void clickAnywhereInAJoinedCellMakesItsTopLeftCurrent();
+    void checkBoxTogglesOnItsBoxOrSpaceOnly();
+    void deletingTheCurrentRowReportsNoMove();
+    void redrawTouchesOnlyTheNamedCells();
+};
+
+void UGCtrlTest::takesThePlaceholdersPlaceAndGeometry() {
+    Fixture f;
+    QCOMPARE(f.grid->geometry(), QRect(5, 5, 160, 180));
+    QCOMPARE(f.host.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), 1);
+    QCOMPARE(f.grid->horizontalHeader()->height(), 30);
+    QVERIFY(!f.grid->verticalHeader()->isVisible());
+    QCOMPARE(f.grid->GetRowHeight(0), 2);
+    QCOMPARE(f.grid->GetRowHeight(1), 20);
+    QCOMPARE(f.grid->columnWidth(1), 100);
+    QCOMPARE(f.grid->horizontalHeader()->sectionResizeMode(1), QHeaderView::Fixed);
+}
+
+void UGCtrlTest::clickAnywhereInAJoinedCellMakesItsTopLeftCurrent_data() {
+    QTest::addColumn<QPoint>("point");
+    QTest::addColumn<int>("col");
+    QTest::addColumn<int>("row");
+    // Rows: 0 (2 px), 1-2 joined over columns 0-1, then 3 (2 px) and 4-5.
+    QTest::newRow("joined, lower right part") << QPoint(110, 35) << 0 << 1;
+    QTest::newRow("plain cell beside it") << QPoint(130, 35) << 2 << 2;
+    QTest::newRow("second block's joined cell") << QPoint(60, 50) << 0 << 4;
+}
+
+void UGCtrlTest::clickAnywhereInAJoinedCellMakesItsTopLeftCurrent() {
+    QFETCH(QPoint, point);
+    QFETCH(int, col);
+    QFETCH(int, row);
+    Fixture f;
+    QTest::mouseClick(f.grid->viewport(), Qt::LeftButton, {}, point);
+    QCOMPARE(f.grid->GetCurrentCol(), col);
+    QCOMPARE(f.grid->GetCurrentRow(), row);
+    QCOMPARE(f.grid->moves, (QList<QList<int>>{{-1, col, -1, row}}));
+    QVERIFY(f.grid->notes.isEmpty()); // away from the box: no toggle
+}
+
+void UGCtrlTest::checkBoxTogglesOnItsBoxOrSpaceOnly() {
+    Fixture f;
+    QTest::mouseClick(f.grid->viewport(), Qt::LeftButton, {}, f.boxOf(0, 4));
+    QCOMPARE(f.grid->QuickGetText(0, 4), QStringLiteral("1"));
+    QCOMPARE(f.grid->notes, (QList<QList<int>>{{2, 0, 4, 53, 1}}));
+    QCOMPARE(f.grid->GetCurrentRow(), 4);
+    QTest::keyClick(f.grid, Qt::Key_Space);
+    QCOMPARE(f.grid->QuickGetText(0, 4), QStringLiteral("0"));
+    QCOMPARE(f.grid->notes.last(), (QList<int>{2, 0, 4, 53, 0}));
+
+    CUGCell cell;
+    f.grid->GetCell(0, 4, &cell);
+    cell.readOnly = true;
+    f.grid->SetCell(0, 4, cell);
+    QTest::keyClick(f.grid, Qt::Key_Space);
+    QTest::mouseClick(f.grid->viewport(), Qt::LeftButton, {}, f.boxOf(0, 4));
+    QCOMPARE(f.grid->QuickGetText(0, 4), QStringLiteral("0"));
+    QCOMPARE(f.grid->notes.size(), 2);
+}
+
+void UGCtrlTest::deletingTheCurrentRowReportsNoMove() {
+    Fixture f;
+    f.grid->GotoCell(0, 4);
+    f.grid->moves.clear();
+    for (int row = f.grid->GetNumberRows() - 1; row >= 0; --row)
+        QVERIFY(f.grid->DeleteRow(row));
+    QVERIFY(f.grid->moves.isEmpty());
+    QCOMPARE(f.grid->GetCurrentRow(), -1);
+    QVERIFY(!f.grid->GotoCell(0, 0));
+    QVERIFY(!f.grid->DeleteRow(0));
+}
+
+void UGCtrlTest::redrawTouchesOnlyTheNamedCells() {
+    Fixture f;
+    QSignalSpy changed(f.grid->cellModel(), &QAbstractItemModel::dataChanged);
+    f.grid->QuickSetText(2, 5, QStringLiteral("y"));
+    QCOMPARE(changed.size(), 0); // storing draws nothing
+    f.grid->RedrawCell(2, 5);
+    f.grid->RedrawRange(0, 4, 2, 5);
+    QCOMPARE(changed.size(), 2);
+    QCOMPARE(changed[0][0].toModelIndex(), changed[0][1].toModelIndex());
+    QCOMPARE(changed[0][0].toModelIndex(), f.grid->model()->index(5, 2));
+    QCOMPARE(changed[1][0].toModelIndex(), f.grid->model()->index(4, 0));
+    QCOMPARE(changed[1][1].toModelIndex(), f.grid->model()->index(5, 2));
+}
+
+QTEST_MAIN(UGCtrlTest)
+#include "tst_ugctrl.moc"
