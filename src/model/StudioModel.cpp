@@ -70,6 +70,14 @@ StrobeData* HeldRecordOf(const StudioModel& model, const WindowMessage& message)
     return held ? record : nullptr;
 }
 
+int shownStudioNumber(const StudioModel& model, const StudioData* studio) {
+    for (int n = 0; n < kStudioCount; ++n) {
+        if (studio != nullptr && model.studios[std::size_t(n)].get() == studio)
+            return n;
+    }
+    return -1;
+}
+
 } // namespace lumadesk
 
 StudioData* StudioModel::StudioByNumber(int number) const {

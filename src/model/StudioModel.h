@@ -65,6 +65,10 @@ bool PostRecordMessage(QObject* target, int number, qintptr wParam, const Strobe
 // cannot outlive its record, so its pointer suffices. Every receiver of record messages asks this.
 StrobeData* HeldRecordOf(const StudioModel& model, const WindowMessage& message);
 
+// The number (0..4) of one of the five shown studios, or -1 for anything else (the memory
+// studio, a pointer the model does not hold). Compares pointers only.
+int shownStudioNumber(const StudioModel& model, const StudioData* studio);
+
 } // namespace lumadesk
 
 StudioData* StudioOfNode(NodeHeader* node);

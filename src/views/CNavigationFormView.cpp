@@ -8,7 +8,6 @@
 #include <QResizeEvent>
 
 using lumadesk::CNavigationGrid;
-using lumadesk::IsLiveRecord;
 using lumadesk::IsLiveStudio;
 
 CNavigationFormView::CNavigationFormView(StudioModel* model, std::function<QObject*()> controlPane,
@@ -42,16 +41,18 @@ void CNavigationFormView::customEvent(QEvent* event) {
         onShowStudio(message->lParam());
         break;
     case Msg::NavSelectUnit:
-        onSelectUnit(message->wParam(), message->lParam());
+        onSelectUnit(message->wParam(), lumadesk::HeldRecordOf(*m_model, *message));
         break;
     case Msg::NavUnitAdded:
         onUnitAdded();
         break;
     case Msg::NavUnitSetting:
-        onUnitSetting(int(message->wParam()), message->lParam());
+        onUnitSetting(int(message->wParam()),
+                      message->lParam() == 0 ? nullptr : lumadesk::HeldRecordOf(*m_model, *message),
+                      message->lParam() == 0);
         break;
     case Msg::NavUnitStatus:
-        onUnitStatus(message->lParam());
+        onUnitStatus(lumadesk::HeldRecordOf(*m_model, *message));
         break;
     case Msg::NavGroupChange:
         onGroupChange(int(message->wParam()));
@@ -77,9 +78,8 @@ void CNavigationFormView::onShowStudio(qintptr studioParam) {
         gotoBlock(0);
 }
 
-void CNavigationFormView::onSelectUnit(qintptr rebuild, qintptr unitParam) {
-    auto* unit = reinterpret_cast<StrobeData*>(unitParam);
-    if (!IsLiveRecord(*m_model, unit))
+void CNavigationFormView::onSelectUnit(qintptr rebuild, StrobeData* unit) {
+    if (unit == nullptr)
         return;
     if (rebuild != 0) {
         StudioData* studio = StudioOfNode(m_model->pCurNode);
@@ -105,24 +105,20 @@ void CNavigationFormView::onUnitAdded() {
     gotoBlock(i >= 0 ? i : 0);
 }
 
-void CNavigationFormView::onUnitSetting(int code, qintptr unitParam) {
-    StrobeData* unit = nullptr;
-    if (unitParam != 0) {
-        unit = reinterpret_cast<StrobeData*>(unitParam);
-    } else {
+void CNavigationFormView::onUnitSetting(int code, StrobeData* unit, bool currentUnit) {
+    if (currentUnit) {
         NodeHeader* node = m_model->pCurNode;
         if (node == nullptr || node->nNodeKind == NODE_STUDIO)
             return;
         unit = node->nNodeKind == NODE_LIGHT ? static_cast<StrobeData*>(node->pParent)
                                              : static_cast<StrobeData*>(node);
     }
-    if (IsLiveRecord(*m_model, unit))
+    if (m_model->OwnsRecord(unit))
         m_grid->RefreshStrobe(code, unit);
 }
 
-void CNavigationFormView::onUnitStatus(qintptr unitParam) {
-    auto* unit = reinterpret_cast<StrobeData*>(unitParam);
-    if (!IsLiveRecord(*m_model, unit))
+void CNavigationFormView::onUnitStatus(StrobeData* unit) {
+    if (unit == nullptr)
         return;
     const int i = m_grid->BlockOf(unit);
     if (i >= 0)
@@ -137,7 +133,7 @@ void CNavigationFormView::onGroupChange(int code) {
         std::min(std::size_t(qMax(0, studio->nChItemCnt)), m_model->arrShown.size());
     for (std::size_t k = 0; k < count; ++k) {
         StrobeData* unit = m_model->arrShown[k];
-        if (IsLiveRecord(*m_model, unit))
+        if (m_model->OwnsRecord(unit))
             m_grid->RefreshStrobe(code, unit);
     }
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+struct StrobeData;
 struct StudioModel;
 
 namespace lumadesk {
@@ -31,10 +32,11 @@ protected:
 
 private:
     void onShowStudio(qintptr studioParam);
-    void onSelectUnit(qintptr rebuild, qintptr unitParam);
+    void onSelectUnit(qintptr rebuild, StrobeData* unit);
     void onUnitAdded();
-    void onUnitSetting(int code, qintptr unitParam);
-    void onUnitStatus(qintptr unitParam);
+    // A null unit with currentUnit set means the current node's unit.
+    void onUnitSetting(int code, StrobeData* unit, bool currentUnit);
+    void onUnitStatus(StrobeData* unit);
     void onGroupChange(int code);
     void gotoBlock(int i);
 

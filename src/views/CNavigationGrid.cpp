@@ -55,10 +55,6 @@ bool running(const StrobeData& unit) {
 
 } // namespace
 
-bool IsLiveRecord(const StudioModel& model, const StrobeData* unit) {
-    return model.OwnsRecord(unit);
-}
-
 bool IsLiveStudio(const StudioModel& model, const StudioData* studio) {
     if (studio == nullptr)
         return false;
@@ -138,7 +134,7 @@ StrobeData* CNavigationGrid::shownUnit(int i) const {
     if (i < 0 || i >= int(m_model->arrShown.size()))
         return nullptr;
     StrobeData* unit = m_model->arrShown[std::size_t(i)];
-    return IsLiveRecord(*m_model, unit) ? unit : nullptr;
+    return m_model->OwnsRecord(unit) ? unit : nullptr;
 }
 
 void CNavigationGrid::ShowStudio(StudioData* studio) {

@@ -13,10 +13,8 @@ struct StrobeData;
 
 namespace lumadesk {
 
-// Whether a record that reached a pane by pointer is still one the model holds. Every pointer a
-// message carries goes through here, so a stricter check replaces it in one place.
-bool IsLiveRecord(const StudioModel& model, const StrobeData* unit);
-// The same for a studio: one of the five or the memory studio.
+// Whether a studio that reached a pane by pointer is one of the five or the memory studio.
+// (Records that come with a message go through HeldRecordOf.)
 bool IsLiveStudio(const StudioModel& model, const StudioData* studio);
 
 // The channel grid: one block of four rows per shown unit of a studio (spacer, name, a status

@@ -3,7 +3,6 @@
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
-#include "views/PostedRecord.h"
 #include "views/UiResources.h"
 
 #include <QHeaderView>
@@ -192,7 +191,7 @@ void CStudioListFormView::customEvent(QEvent* event) {
         return CFormPane::customEvent(event);
     switch (message->number()) {
     case Msg::ListNewUnit:
-        onNewUnit(message->wParam(), message->lParam());
+        onNewUnit(message->wParam(), lumadesk::HeldRecordOf(*m_model, *message));
         break;
     case Msg::ListNameCommand:
         onRename();
@@ -252,9 +251,8 @@ void CStudioListFormView::onSelectionChanged() {
     }
 }
 
-void CStudioListFormView::onNewUnit(qintptr channel, qintptr lParam) {
-    auto* unit = reinterpret_cast<StrobeData*>(lParam);
-    if (!isLiveRecord(*m_model, unit))
+void CStudioListFormView::onNewUnit(qintptr channel, StrobeData* unit) {
+    if (unit == nullptr)
         return;
     // Under the unit's own studio, which is the studio of the current node that the report
     // filled; a unit a rebuild already showed is not shown twice.
@@ -262,7 +260,7 @@ void CStudioListFormView::onNewUnit(qintptr channel, qintptr lParam) {
         studioItem(shownStudioNumber(*m_model, static_cast<StudioData*>(unit->pParent)));
     if (itemShowing(unit) == nullptr)
         addUnitItems(parent, unit);
-    SendMessage(m_navigation, Msg::NavUnitAdded, channel, lParam);
+    SendMessage(m_navigation, Msg::NavUnitAdded, channel, AsLParam(unit));
 }
 
 void CStudioListFormView::onRename() {

@@ -37,7 +37,7 @@ protected:
 
 private:
     void onSelectionChanged();
-    void onNewUnit(qintptr channel, qintptr lParam);
+    void onNewUnit(qintptr channel, StrobeData* unit);
     void onRename();
     void onStudioCleared(qintptr lParam);
     void onMemoryApplied();

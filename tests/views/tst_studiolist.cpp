@@ -183,7 +183,7 @@ void StudioListTest::newUnitsAreListedInChannelOrderAndDeadOnesDropped() {
     Fixture f;
     for (int channel : {9, 0, 4, 1}) {
         StrobeData* unit = PlaceStrobe(&f.model, 2, channel, std::make_unique<StrobeData>());
-        PostMessage(&f.pane, Msg::ListNewUnit, channel, AsLParam(unit));
+        lumadesk::PostRecordMessage(&f.pane, Msg::ListNewUnit, channel, unit);
     }
     QCoreApplication::sendPostedEvents();
     QCOMPARE(f.childTexts(2), QStringList({"CH-01 Not define", "CH-02 Not define",
@@ -195,10 +195,10 @@ void StudioListTest::newUnitsAreListedInChannelOrderAndDeadOnesDropped() {
     // A record a scan destroyed while its message waited, one the model never held, and the
     // memory studio: nothing is shown and nobody is told.
     StrobeData* gone = PlaceStrobe(&f.model, 3, 3, std::make_unique<StrobeData>());
-    PostMessage(&f.pane, Msg::ListNewUnit, 3, AsLParam(gone));
+    lumadesk::PostRecordMessage(&f.pane, Msg::ListNewUnit, 3, gone);
     ClearStudio(&f.model, f.model.studios[3].get());
     StrobeData stray;
-    PostMessage(&f.pane, Msg::ListNewUnit, 0, AsLParam(&stray));
+    lumadesk::PostRecordMessage(&f.pane, Msg::ListNewUnit, 0, &stray);
     SendMessage(&f.pane, Msg::ListStudioCleared, 0, AsLParam(f.model.pMemoryStudio.get()));
     QCoreApplication::sendPostedEvents();
     QCOMPARE(f.childTexts(3), QStringList());
