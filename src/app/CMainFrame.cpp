@@ -12,7 +12,7 @@
 #include "views/CNavigationFormView.h"
 #include "views/CStrobeSplitterWnd.h"
 #include "views/CStudioListFormView.h"
-#include "views/UiResources.h"
+#include "ui/UiResources.h"
 
 #include <QAction>
 #include <QLabel>

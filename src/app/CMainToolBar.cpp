@@ -1,6 +1,6 @@
 #include "app/CMainToolBar.h"
 
-#include "views/UiResources.h"
+#include "ui/UiResources.h"
 
 #include <QAction>
 #include <QIcon>

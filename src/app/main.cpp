@@ -2,7 +2,9 @@
 #include "app/CommandLine.h"
 #include "platform/RuntimeDir.h"
 #include "platform/SignalWatch.h"
+#if LUMADESK_WITH_SIMULATOR
 #include "sim/Simulator.h"
+#endif
 
 #include <QApplication>
 #include <cstdio>
@@ -51,8 +53,13 @@ int main(int argc, char* argv[]) {
                     1);
 
     ShellOptions options;
+#if LUMADESK_WITH_SIMULATOR
     std::unique_ptr<sim::Simulator> radio;
+#endif
     if (line.simulate) {
+#if !LUMADESK_WITH_SIMULATOR
+        return fail(QStringLiteral("this build has no simulated radio (LUMADESK_SIMULATOR=OFF)"), 2);
+#else
         sim::SimConfig config;
         if (!line.heads.isEmpty() && !sim::ParseHeads(line.heads, config.heads, error))
             return fail(error, 2);
@@ -65,6 +72,7 @@ int main(int argc, char* argv[]) {
         options.statusNote = QStringLiteral("Simulated radio on %1").arg(device);
         std::printf("lumadesk: simulated radio on %s\n", qPrintable(device));
         std::fflush(stdout);
+#endif
     } else if (!line.port.isEmpty()) {
         options.portOverride = line.port;
         options.extraPorts.append(
@@ -78,6 +86,8 @@ int main(int argc, char* argv[]) {
         if (lumadesk.InitInstance())
             result = app->exec();
     } // the frame closes its port before the simulated dongle goes
+#if LUMADESK_WITH_SIMULATOR
     radio.reset();
+#endif
     return result;
 }

@@ -4,7 +4,7 @@
 #include "platform/ChangeCode.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
-#include "views/UiResources.h"
+#include "ui/UiResources.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "views/CStrobeSplitterWnd.h"
 
-#include "views/UiResources.h"
+#include "ui/UiResources.h"
 
 #include <QImage>
 #include <QPainter>

@@ -3,7 +3,7 @@
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
-#include "views/UiResources.h"
+#include "ui/UiResources.h"
 
 #include <QHeaderView>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "panels/CFormPane.h"
+#include "ui/CFormPane.h"
 
 #include "platform/WindowMessage.h"
 

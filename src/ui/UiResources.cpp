@@ -1,4 +1,4 @@
-#include "views/UiResources.h"
+#include "ui/UiResources.h"
 
 #include <QtGlobal>
 
