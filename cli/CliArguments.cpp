@@ -5,6 +5,7 @@
 #include "model/StrobeData.h"
 
 #include <QCommandLineParser>
+#include <QHash>
 #include <QRegularExpression>
 #include <cmath>
 
@@ -128,14 +129,83 @@ QString commandHelp(const CommandInfo& info) {
     return help;
 }
 
-bool parseSeconds(const QString& text, std::chrono::milliseconds& out) {
+// The reason a --wait or --duration value is refused, or an empty text once it is in `out`.
+QString takeSeconds(const QString& option, const QString& text, std::chrono::milliseconds& out) {
     bool ok = false;
     const double seconds = text.toDouble(&ok);
-    if (!ok || !std::isfinite(seconds) || seconds <= 0 || seconds > kLongestSeconds)
-        return false;
+    if (ok && std::isfinite(seconds) && seconds > kLongestSeconds)
+        return QStringLiteral("--%1 allows at most %2 seconds (a day), not \"%3\"")
+            .arg(option)
+            .arg(qint64(kLongestSeconds))
+            .arg(text);
+    if (!ok || !std::isfinite(seconds) || seconds <= 0)
+        return QStringLiteral("--%1 needs seconds above 0, not \"%2\"").arg(option, text);
     out = std::chrono::milliseconds(std::max<long long>(1, std::llround(seconds * 1000)));
-    return true;
+    return {};
 }
+
+// What QCommandLineParser cannot tell apart: "-1" is a short option to it, and "--port" takes
+// whatever word follows, "--json" included. A word that reads as a negative number becomes an
+// argument (through a stand-in that `restore` maps back after the parse), and an option whose
+// value is missing or is another option is given an empty value, so that "--port", "--port
+// --json" and "--port=" are refused alike.
+class WordGuard {
+public:
+    // valueOptions: the long options that take a value. command: the words start with the
+    // command's name (whose own options follow), else the tool's options come first and the
+    // first plain word ends them.
+    WordGuard(QStringList words, QStringList valueOptions, bool command)
+        : m_words(std::move(words)), m_valueOptions(std::move(valueOptions)) {
+        static const QRegularExpression negative(QStringLiteral("^-[0-9.]"));
+        for (qsizetype i = 1; i < m_words.size(); ++i) {
+            const QString& word = m_words[i];
+            if (word == QLatin1String("--"))
+                break;
+            if (negative.match(word).hasMatch()) {
+                if (!command)
+                    break;
+                m_words[i] = stand(word);
+                continue;
+            }
+            if (!word.startsWith(u'-')) {
+                if (!command)
+                    break;
+                continue;
+            }
+            const QString option = word.mid(2);
+            if (!word.startsWith(QLatin1String("--")) || !m_valueOptions.contains(option))
+                continue;
+            const bool missing =
+                i + 1 >= m_words.size() ||
+                (m_words[i + 1].startsWith(u'-') && !negative.match(m_words[i + 1]).hasMatch());
+            if (missing)
+                m_words[i] = word + QLatin1Char('=');
+            else
+                ++i; // the value, whatever it looks like
+        }
+    }
+
+    const QStringList& words() const { return m_words; }
+
+    QStringList restore(QStringList words) const {
+        for (QString& word : words) {
+            if (const auto it = m_stood.constFind(word); it != m_stood.constEnd())
+                word = *it;
+        }
+        return words;
+    }
+
+private:
+    QString stand(const QString& word) {
+        const QString key = QStringLiteral("\x01%1").arg(m_stood.size());
+        m_stood.insert(key, word);
+        return key;
+    }
+
+    QStringList m_words;
+    QStringList m_valueOptions;
+    QHash<QString, QString> m_stood;
+};
 
 // The options every parser knows, so they may also follow the command.
 struct CommonOptions {
@@ -276,7 +346,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     common.addTo(tool);
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     tool.addOption(version);
-    if (!tool.parse(arguments))
+    const QStringList commonValues{QStringLiteral("port"), QStringLiteral("baud")};
+    const WordGuard toolWords(arguments, commonValues, false);
+    if (!tool.parse(toolWords.words()))
         return invalid(tool.errorText(), toolUsage());
     if (tool.isSet(common.help))
         return text(ParsedCommandLine::Help, toolHelp());
@@ -309,26 +381,33 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         own.addOption(duration);
     QStringList ownArguments = rest;
     ownArguments.first() = kProgram + QLatin1Char(' ') + rest.first();
+    QStringList ownValues = commonValues;
+    if (waits)
+        ownValues.append(QStringLiteral("wait"));
+    if (info->command == CliCommand::Monitor)
+        ownValues.append(QStringLiteral("duration"));
+    const WordGuard ownWords(ownArguments, ownValues, true);
     const QString usage = commandUsage(*info);
-    if (!own.parse(ownArguments))
+    if (!own.parse(ownWords.words()))
         return invalid(own.errorText(), usage);
     if (own.isSet(common.help))
         return text(ParsedCommandLine::Help, commandHelp(*info));
     if (!common.take(own, inv, error))
         return invalid(error, usage);
-    if (waits && own.isSet(wait) && !parseSeconds(own.value(wait), inv.wait))
-        return invalid(
-            QStringLiteral("--wait needs seconds above 0, not \"%1\"").arg(own.value(wait)), usage);
+    if (waits && own.isSet(wait)) {
+        if (QString reason = takeSeconds(QStringLiteral("wait"), own.value(wait), inv.wait);
+            !reason.isEmpty())
+            return invalid(reason, usage);
+    }
     if (info->command == CliCommand::Monitor && own.isSet(duration)) {
         std::chrono::milliseconds ms{0};
-        if (!parseSeconds(own.value(duration), ms))
-            return invalid(QStringLiteral("--duration needs seconds above 0, not \"%1\"")
-                               .arg(own.value(duration)),
-                           usage);
+        if (QString reason = takeSeconds(QStringLiteral("duration"), own.value(duration), ms);
+            !reason.isEmpty())
+            return invalid(reason, usage);
         inv.duration = ms;
     }
 
-    const QStringList args = own.positionalArguments();
+    const QStringList args = ownWords.restore(own.positionalArguments());
     if (args.size() < info->fewest)
         return invalid(QStringLiteral("%1 needs more arguments").arg(info->name), usage);
     if (args.size() > info->most)

@@ -7,8 +7,8 @@ int RunPorts(const Invocation& invocation) {
     QList<QByteArray> items;
     for (const SerialPortEntry& port : ListSerialPorts()) {
         if (invocation.json)
-            items.append(JsonObject({{"name", JsonString(port.name)},
-                                     {"description", JsonString(port.description)}}));
+            items.append(JsonObject(
+                {{"name", JsonString(port.name)}, {"description", JsonString(port.description)}}));
         else
             PrintOut(port.description.isEmpty()
                          ? port.name

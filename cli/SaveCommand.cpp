@@ -2,8 +2,40 @@
 #include "cli/ExitCode.h"
 #include "cli/Output.h"
 #include "model/BusinessMemory.h"
+#include "platform/MessageBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <climits>
+#include <unistd.h>
+
+namespace {
+
+// Why the set-up's file cannot be made, when its name is longer than the folder's file system
+// allows; else an empty text. The core's box only says "Fail to save file".
+QString nameTooLong(const QString& name) {
+    const QByteArray folder = QFile::encodeName(QString::fromLatin1(kMemoryFolder));
+    long limit = ::pathconf(
+        QDir(QString::fromLatin1(kMemoryFolder)).exists() ? folder.constData() : ".", _PC_NAME_MAX);
+    if (limit <= 0)
+        limit = NAME_MAX;
+    const qsizetype bytes = QFile::encodeName(name + QStringLiteral(".xml")).size();
+    if (bytes <= limit)
+        return {};
+    return QStringLiteral("name too long (%1 bytes with \".xml\", the file system allows %2)")
+        .arg(bytes)
+        .arg(limit);
+}
+
+} // namespace
 
 int RunSave(const Invocation& invocation) {
+    // Known before the scan, so no one waits for heads whose set-up cannot be written.
+    if (const QString reason = nameTooLong(invocation.name); !reason.isEmpty()) {
+        ShowMessageBox(QStringLiteral("Fail to save file"));
+        PrintError(reason);
+        return EXIT_FILE;
+    }
     LinkSession session;
     int code = EXIT_DONE;
     const StudioData* studio = OpenAndScan(session, invocation, code);

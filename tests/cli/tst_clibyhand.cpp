@@ -187,6 +187,23 @@ void CliByHandTest::usageErrorsGiveReasonAndUsage_data() {
                              << QByteArray("--wait");
     QTest::addRow("name leaving the folder")
         << QStringList{"show", "../x"} << QByteArray("set-up name");
+    QTest::addRow("wait above a day") << QStringList{"scan", "A", "--wait", "86401"}
+                                      << QByteArray("--wait allows at most 86400 seconds");
+    QTest::addRow("duration above a day") << QStringList{"monitor", "--duration", "1e9"}
+                                          << QByteArray("--duration allows at most 86400");
+    QTest::addRow("negative channel")
+        << QStringList{"set", "A", "-1", "cell", "on"} << QByteArray("no channel \"-1\"");
+    QTest::addRow("negative level")
+        << QStringList{"set", "A", "1", "flash", "-2"} << QByteArray("not \"-2\"");
+    // Without a value, with another option for one, or empty: the same refusal.
+    QTest::addRow("port last") << QStringList{"monitor", "--port"}
+                               << QByteArray("--port needs a name");
+    QTest::addRow("port before an option")
+        << QStringList{"--port", "--json", "monitor"} << QByteArray("--port needs a name");
+    QTest::addRow("port empty") << QStringList{"--port=", "monitor"}
+                                << QByteArray("--port needs a name");
+    QTest::addRow("wait before an option") << QStringList{"scan", "A", "--wait", "--json"}
+                                           << QByteArray("--wait needs seconds above 0");
 }
 
 void CliByHandTest::usageErrorsGiveReasonAndUsage() {
@@ -215,6 +232,10 @@ void CliByHandTest::portAndFileFailuresHaveTheirOwnExitCodes_data() {
     QTest::addRow("set-up to apply cannot be read")
         << QStringList{"--port", "/dev/lumadesk-no-such-port", "apply", "nothing", "A"} << 4
         << QByteArray("Fail to open file\n");
+    // Also before the port is touched: no file system takes a name of 300 bytes.
+    QTest::addRow("set-up name too long")
+        << QStringList{"--port", "/dev/lumadesk-no-such-port", "save", "A", QString(300, u'n')} << 4
+        << QByteArray("Fail to save file\nlumadesk-cli: name too long (304 bytes");
 }
 
 void CliByHandTest::portAndFileFailuresHaveTheirOwnExitCodes() {

@@ -1,0 +1,45 @@
+#include "fuzz/FuzzSupport.h"
+
+#include "platform/MessageBox.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+namespace lumadesk::fuzz {
+
+void silenceMessageBoxes() {
+    SetMessageBoxHandler([](const MessageBoxRequest&) { return IDOK; });
+}
+
+void enterScratchDirectory() {
+    static std::unique_ptr<QTemporaryDir> directory;
+    if (directory)
+        return;
+    // In memory where there is such a place: each input is written as a file, and a disk that
+    // others share would set the pace.
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    directory =
+        shm.isDir() && shm.isWritable()
+            ? std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/lumadesk-fuzz-XXXXXX"))
+            : std::make_unique<QTemporaryDir>();
+    expect(directory->isValid() && QDir::setCurrent(directory->path()),
+           "cannot make a scratch directory");
+}
+
+void writeWholeFile(const char* path, const unsigned char* data, std::size_t size) {
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    expect(fd >= 0, "cannot write the input file");
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        expect(n > 0, "cannot write the input file");
+        done += std::size_t(n);
+    }
+    ::close(fd);
+}
+
+} // namespace lumadesk::fuzz

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace lumadesk::fuzz {
+
+// A broken promise of the code under test: report it and stop, so that libFuzzer keeps the
+// input.
+[[noreturn]] inline void broken(const char* what) {
+    std::fprintf(stderr, "fuzz: broken: %s\n", what);
+    std::abort();
+}
+
+inline void expect(bool holds, const char* what) {
+    if (!holds)
+        broken(what);
+}
+
+// Boxes would go to standard error thousands of times a second; nothing reads them here.
+void silenceMessageBoxes();
+
+// A fresh temporary directory as the working directory, for the readers that open files
+// relative to it. Made once per process; removed at exit.
+void enterScratchDirectory();
+
+// Writes the bytes as the file, replacing what was there.
+void writeWholeFile(const char* path, const unsigned char* data, std::size_t size);
+
+} // namespace lumadesk::fuzz
