@@ -111,11 +111,19 @@ void CControlFormView::createControls() {
     m_combo->resize(m_combo->width(), m_combo->sizeHint().height());
 
     place(new QLabel(this), 5, 14, 100, 8, QString());
+    // A group's frame runs through the middle of its title, as the template's boxes are drawn;
+    // the controls inside were placed against that line.
+    const QString groupStyle = QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); margin-top: 0.5em; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }");
     auto* flashGroup = new QGroupBox(QStringLiteral("Flash Power"), this);
+    flashGroup->setStyleSheet(groupStyle);
     place(flashGroup, 5, 27, 95, 110, flashGroup->title());
     auto* modelGroup = new QGroupBox(QStringLiteral("Model Power"), this);
+    modelGroup->setStyleSheet(groupStyle);
     place(modelGroup, 105, 27, 95, 110, modelGroup->title());
     auto* memoryGroup = new QGroupBox(kMemoryTitle, this);
+    memoryGroup->setStyleSheet(groupStyle);
     place(memoryGroup, 5, 140, 195, 85, memoryGroup->title());
 
     auto valueField = [&](int x, const QString& name) {
