@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QApplication>
 #include <QBasicTimer>
+#include <QCursor>
 #include <QEvent>
 #include <QTimerEvent>
 #include <QWidget>
@@ -38,8 +40,14 @@ protected:
         this->update();
     }
 
+    // Over when the widget under the cursor is the control or lies inside it.
     void CheckMouse() {
-        const bool over = this->isEnabled() && this->underMouse();
+        const QWidget* under = QApplication::widgetAt(QCursor::pos());
+        setMouseOver(under != nullptr && (under == this || this->isAncestorOf(under)));
+    }
+
+    void setMouseOver(bool over) {
+        over = over && this->isEnabled();
         if (over == m_mouseOver)
             return;
         m_mouseOver = over;
@@ -56,9 +64,11 @@ protected:
     bool event(QEvent* event) override {
         switch (event->type()) {
         case QEvent::Enter:
-        case QEvent::Leave:
         case QEvent::MouseMove:
-            CheckMouse();
+            setMouseOver(true);
+            break;
+        case QEvent::Leave:
+            setMouseOver(false);
             break;
         case QEvent::FocusIn:
             SetHighlighted(true);
