@@ -9,6 +9,8 @@ namespace lumadesk {
 
 namespace {
 
+constexpr int kEndMargin = 3;
+
 void drawEdge(QPainter& painter, const QRect& r, const QColor& upperLeft, const QColor& lowerRight,
               const QColor& face) {
     painter.fillRect(r, face);
@@ -24,6 +26,11 @@ COXCoolSliderCtrl::COXCoolSliderCtrl(QWidget* parent) : COXCoolCtrl<QSlider>(par
     setOrientation(Qt::Horizontal);
     setTickPosition(QSlider::NoTicks);
     setAttribute(Qt::WA_Hover);
+}
+
+void COXCoolSliderCtrl::initStyleOption(QStyleOptionSlider* option) const {
+    QSlider::initStyleOption(option);
+    option->rect.adjust(kEndMargin, 0, -kEndMargin, 0);
 }
 
 QRect COXCoolSliderCtrl::thumbRect(int value) const {

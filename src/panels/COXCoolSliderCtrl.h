@@ -4,6 +4,8 @@
 
 #include <QSlider>
 
+class QStyleOptionSlider;
+
 namespace lumadesk {
 
 // A horizontal slider without ticks. Besides QSlider's own thumb tracking (sliderMoved), it
@@ -23,6 +25,8 @@ signals:
     void steppedByKey(int position);
 
 protected:
+    // The channel keeps clear of the ends, so a thumb at either end stays off the group's frame.
+    void initStyleOption(QStyleOptionSlider* option) const override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
