@@ -41,6 +41,10 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
 
     createBars();
     createPanes();
+    qobject_cast<CControlFormView*>(controlPane())
+        ->OnInitialUpdate({this, &m_model, &m_protocol, &m_files,
+                           [this] { return navigationPane(); },
+                           [this] { return studioListPane(); }});
 
     // Start values, then what Option.xml holds, then what this run was told.
     m_settings = ComSettings{};

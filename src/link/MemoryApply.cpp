@@ -3,18 +3,30 @@
 #include "link/CZbProtocol.h"
 #include "model/StudioModel.h"
 
-int ApplyMemoryStudio(StudioModel* model, CZbProtocol* protocol) {
+StudioData* CopyMemoryStudio(StudioModel* model) {
     if (model == nullptr)
-        return 0;
+        return nullptr;
     StudioData* studio = StudioOfNode(model->pCurNode);
-    if (studio == nullptr)
+    if (studio != nullptr)
+        CopyStudioValues(studio, model->pMemoryStudio.get());
+    return studio;
+}
+
+int SendStudioSettings(CZbProtocol* protocol, const StudioData* studio) {
+    if (protocol == nullptr || studio == nullptr)
         return 0;
-    CopyStudioValues(studio, model->pMemoryStudio.get());
-    if (protocol == nullptr)
-        return 1;
+    int sent = 0;
     for (int i = 0; i < kChannelCount; ++i) {
         if (const StrobeData* unit = studio->UnitOn(i))
-            protocol->SendUnitSettings(0, unit);
+            sent += protocol->SendUnitSettings(0, unit);
     }
+    return sent;
+}
+
+int ApplyMemoryStudio(StudioModel* model, CZbProtocol* protocol) {
+    StudioData* studio = CopyMemoryStudio(model);
+    if (studio == nullptr)
+        return 0;
+    SendStudioSettings(protocol, studio);
     return 1;
 }

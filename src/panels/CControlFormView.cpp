@@ -1,7 +1,594 @@
 #include "panels/CControlFormView.h"
 
+#include "link/CZbProtocol.h"
+#include "link/CommandFrames.h"
+#include "link/MemoryApply.h"
+#include "model/BusinessMemory.h"
+#include "model/PowerValues.h"
+#include "model/StudioModel.h"
+#include "model/XmlFileContext.h"
+#include "panels/CControlSelFormView.h"
+#include "panels/COXCoolSliderCtrl.h"
+#include "panels/COXCoolSpinButtonCtrl.h"
+#include "panels/COXSeparator.h"
+#include "panels/CUserButton.h"
+#include "panels/CUserStatic.h"
+#include "panels/DialogFont.h"
+#include "platform/ChangeCode.h"
+#include "platform/MessageBox.h"
 #include "platform/Messages.h"
+#include "platform/WindowMessage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+using namespace lumadesk;
+
+namespace {
+
+// Control identifiers of the form's template, for the click table.
+enum ControlId {
+    IDC_CELL = 1017,
+    IDC_SOUND = 1018,
+    IDC_POWER = 1019,
+    IDC_TEST = 1020,
+    IDC_FREE = 1021,
+    IDC_PROP = 1022,
+    IDC_CONTINOUS = 1023,
+    IDC_FLASH_PROP = 1024,
+    IDC_OFF = 1025,
+};
+
+const QString kSettingsOne = QStringLiteral("Flash/Model settings");
+const QString kSettingsSelected = QStringLiteral("Selected unit(s) settings");
+const QString kMemoryTitle = QStringLiteral("Business Memory");
+const QColor kValueText(0, 192, 0);
+const QColor kValueBackground(240, 240, 240);
+
+// Window origin of the selected-units panel, in pixels of this panel.
+constexpr QPoint kSelectionOrigin(0, 38);
+
+void setSlider(QSlider* slider, int level) {
+    const QSignalBlocker quiet(slider);
+    slider->setValue(level);
+}
+
+} // namespace
+
+// The file list as the set-up files see it.
+class CControlFormView::FileList : public FileListSink {
+public:
+    explicit FileList(QTreeWidget* list) : m_list(list) {}
+    void clear() override { m_list->clear(); }
+    void append(const QString& name) override { new QTreeWidgetItem(m_list, QStringList{name}); }
+
+private:
+    QTreeWidget* m_list;
+};
 
 CControlFormView::CControlFormView(QWidget* parent)
     : CFormPane(QStringLiteral("Remote Control"), Msg::CtrlCurrentUnit, Msg::CtrlLoadCommand,
-                parent) {}
+                parent) {
+    createControls();
+}
+
+CControlFormView::~CControlFormView() {
+    if (m_links.files != nullptr && m_links.files->pFileList == m_fileSink.get())
+        m_links.files->pFileList = nullptr;
+}
+
+void CControlFormView::createControls() {
+    // The form lays itself out from its template, not by the pane's column.
+    delete layout();
+    const QFont formFont = FormFont(QStringLiteral("Arial"), 8);
+    setFont(formFont);
+    const DialogBaseUnits units = BaseUnitsOf(formFont);
+    const QFont valueFont = CellHeightFont(QStringLiteral("Arial"), 34, 500);
+    const QFont captionFont = CaptionFont();
+
+    auto place = [&](QWidget* control, int x, int y, int w, int h, const QString& name) {
+        PlaceControl(control, QRect(x, y, w, h), units);
+        control->setAccessibleName(name);
+        return control;
+    };
+
+    COXSeparator* title = captionControl();
+    place(title, 5, 5, 97, 8, title->text());
+    // The caption font is taller than its line of the template; it grows downward, unclipped.
+    title->resize(title->width(), std::max(title->height(), title->minimumSizeHint().height()));
+
+    m_combo = new QComboBox(this);
+    m_combo->addItems({kSettingsOne, kSettingsSelected});
+    place(m_combo, 110, 5, 90, 30, QStringLiteral("Settings mode"));
+    m_combo->resize(m_combo->width(), m_combo->sizeHint().height());
+
+    place(new QLabel(this), 5, 14, 100, 8, QString());
+    // A group's frame runs through the middle of its title, as the template's boxes are drawn;
+    // the controls inside were placed against that line.
+    const QString groupStyle = QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); margin-top: 0.5em; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }");
+    auto* flashGroup = new QGroupBox(QStringLiteral("Flash Power"), this);
+    flashGroup->setStyleSheet(groupStyle);
+    place(flashGroup, 5, 27, 95, 110, flashGroup->title());
+    auto* modelGroup = new QGroupBox(QStringLiteral("Model Power"), this);
+    modelGroup->setStyleSheet(groupStyle);
+    place(modelGroup, 105, 27, 95, 110, modelGroup->title());
+    auto* memoryGroup = new QGroupBox(kMemoryTitle, this);
+    memoryGroup->setStyleSheet(groupStyle);
+    place(memoryGroup, 5, 140, 195, 85, memoryGroup->title());
+
+    auto valueField = [&](int x, const QString& name) {
+        auto* field = new CUserStatic(this);
+        field->setFont(valueFont);
+        field->textColor = kValueText;
+        field->backgroundColor = kValueBackground;
+        field->SetValueText(QStringLiteral("0.0"));
+        place(field, x, 36, 42, 24, name);
+        return field;
+    };
+    auto slider = [&](int x, const QString& name) {
+        auto* control = new COXCoolSliderCtrl(this);
+        control->setRange(kLevelSliderLow, kLevelSliderHigh);
+        place(control, x, 65, 68, 12, name);
+        return control;
+    };
+    auto spin = [&](int x, const QString& name) {
+        auto* control = new COXCoolSpinButtonCtrl(this);
+        place(control, x, 36, 10, 24, name);
+        return control;
+    };
+    auto check = [&](const QString& caption, int x, int y, int w) {
+        auto* box = new QCheckBox(caption, this);
+        place(box, x, y, w, 8, caption);
+        return box;
+    };
+    auto radio = [&](const QString& caption, int x, int y, int w) {
+        auto* button = new QRadioButton(caption, this);
+        // Exclusive by hand: Reset unticks both of a pair.
+        button->setAutoExclusive(false);
+        place(button, x, y, w, 8, caption);
+        return button;
+    };
+
+    m_flashText = valueField(10, QStringLiteral("Flash level"));
+    m_flashSpin = spin(60, QStringLiteral("Flash level steps"));
+    m_flashSlider = slider(6, QStringLiteral("Flash level slider"));
+    m_cellBox = check(QStringLiteral("Cell"), 58, 85, 35);
+    m_soundBox = check(QStringLiteral("Sound"), 58, 95, 35);
+    m_powerButton = new CUserButton(QStringLiteral("Power On"), this);
+    m_powerButton->setFont(captionFont);
+    place(m_powerButton, 10, 85, 40, 30, QStringLiteral("Power On"));
+    m_testButton = new QPushButton(QStringLiteral("Test"), this);
+    place(m_testButton, 10, 118, 40, 13, QStringLiteral("Test"));
+
+    m_modelText = valueField(110, QStringLiteral("Model level"));
+    m_modelSpin = spin(160, QStringLiteral("Model level steps"));
+    m_modelSlider = slider(106, QStringLiteral("Model level slider"));
+    m_free = radio(QStringLiteral("Free"), 110, 85, 40);
+    m_prop = radio(QStringLiteral("Prop"), 110, 95, 40);
+    m_offBox = check(QStringLiteral("OFF"), 158, 85, 35);
+    m_continous = radio(QStringLiteral("Continous"), 110, 110, 50);
+    m_flashProp = radio(QStringLiteral("Flash Prop"), 110, 120, 50);
+
+    m_fileList = new QTreeWidget(this);
+    m_fileList->setColumnCount(1);
+    m_fileList->setHeaderLabels({QStringLiteral("File name")});
+    m_fileList->setHeaderHidden(true);
+    m_fileList->setRootIsDecorated(false);
+    m_fileList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_fileList->setColumnWidth(0, 100);
+    m_fileList->header()->setStretchLastSection(false);
+    place(m_fileList, 12, 150, 80, 55, QStringLiteral("Business Memory files"));
+    m_fileName = new QLineEdit(this);
+    place(m_fileName, 12, 209, 80, 12, QStringLiteral("File name"));
+    m_infoBox = new QPlainTextEdit(this);
+    m_infoBox->setReadOnly(true);
+    m_infoBox->setLineWrapMode(QPlainTextEdit::NoWrap);
+    place(m_infoBox, 96, 150, 98, 71, QStringLiteral("File info"));
+    m_fileSink = std::make_unique<FileList>(m_fileList);
+
+    m_selection = new CControlSelFormView(this);
+    const QRect selection = DialogRectToPixels(
+        QRect(0, 0, CControlSelFormView::kDialogWidth, CControlSelFormView::kDialogHeight), units);
+    m_selection->setGeometry(QRect(kSelectionOrigin, selection.size()));
+    m_selection->hide();
+
+    m_powerControls = {m_combo,       m_flashText, m_flashSpin,   m_flashSlider,
+                       m_cellBox,     m_soundBox,  m_powerButton, m_testButton,
+                       m_free,        m_prop,      m_modelText,   m_modelSpin,
+                       m_modelSlider, m_continous, m_flashProp,   m_offBox};
+
+    connect(m_flashSpin, &COXCoolSpinButtonCtrl::deltaPos, this,
+            [this](int change) { OnSpinStep(true, change); });
+    connect(m_modelSpin, &COXCoolSpinButtonCtrl::deltaPos, this,
+            [this](int change) { OnSpinStep(false, change); });
+    for (COXCoolSliderCtrl* control : {m_flashSlider, m_modelSlider}) {
+        const bool flash = control == m_flashSlider;
+        connect(control, &COXCoolSliderCtrl::released, this,
+                [this, flash](int) { OnSliderRelease(flash); });
+        // A keyboard or wheel move is a whole move: applied as a release applies it.
+        connect(control, &COXCoolSliderCtrl::steppedByKey, this,
+                [this, flash](int) { OnSliderRelease(flash); });
+        connect(control, &QSlider::sliderMoved, this,
+                [this, flash](int position) { OnSliderDrag(flash, position); });
+    }
+    const std::pair<QAbstractButton*, int> buttons[] = {
+        {m_cellBox, IDC_CELL},        {m_soundBox, IDC_SOUND},
+        {m_powerButton, IDC_POWER},   {m_testButton, IDC_TEST},
+        {m_free, IDC_FREE},           {m_prop, IDC_PROP},
+        {m_continous, IDC_CONTINOUS}, {m_flashProp, IDC_FLASH_PROP},
+        {m_offBox, IDC_OFF}};
+    for (const auto& [button, id] : buttons) {
+        connect(button, &QAbstractButton::clicked, this,
+                [this, id = id](bool checked) { OnButton(id, checked); });
+    }
+    connect(m_combo, &QComboBox::activated, this, &CControlFormView::OnModeChange);
+    connect(m_fileList, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { OnPreview(item); });
+    connect(m_fileName, &QLineEdit::textChanged, this,
+            [this] { SendMessage(m_links.frame, Msg::FrameEnableCommand, 1, 1); });
+}
+
+void CControlFormView::OnInitialUpdate(const ControlPanelLinks& links) {
+    m_links = links;
+    m_mode = 0;
+    if (m_links.files != nullptr) {
+        m_links.files->pModel = m_links.model;
+        m_links.files->pDoc = nullptr;
+        m_links.files->pFileList = m_fileSink.get();
+        ListMemoryFiles(m_links.files);
+    }
+}
+
+StrobeData* CControlFormView::selectedUnit() const {
+    return m_links.model != nullptr ? UnitOfNode(m_links.model->pCurNode) : nullptr;
+}
+
+QObject* CControlFormView::navigationPane() const {
+    return m_links.navigationPane ? m_links.navigationPane() : nullptr;
+}
+
+void CControlFormView::sendAndPost(const StrobeData* unit, int type, int code) {
+    if (m_links.protocol != nullptr)
+        m_links.protocol->SendUnitCommand(0, unit, type);
+    if (code != CHANGE_NONE)
+        PostMessage(navigationPane(), Msg::NavUnitSetting, code, 0);
+}
+
+void CControlFormView::SetControls(Enabling code) {
+    switch (code) {
+    case Enabling::AllOff:
+    case Enabling::AllOn:
+        for (QWidget* control : m_powerControls)
+            control->setEnabled(code == Enabling::AllOn);
+        break;
+    case Enabling::PowerOff:
+        for (QWidget* control : m_powerControls)
+            control->setEnabled(control == m_combo || control == m_powerButton);
+        break;
+    case Enabling::ByPower:
+        if (m_power == 0)
+            SetControls(Enabling::PowerOff);
+        else if (m_mode == 0)
+            SetControls(Enabling::AllOn);
+        break;
+    case Enabling::OwnShown:
+    case Enabling::SelectionShown: {
+        const bool own = code == Enabling::OwnShown;
+        m_selection->setVisible(!own);
+        if (!own)
+            m_selection->raise();
+        for (QWidget* control : m_powerControls) {
+            if (control != m_combo)
+                control->setVisible(own);
+        }
+        break;
+    }
+    }
+}
+
+void CControlFormView::showFlashLevel() {
+    m_flashText->SetValueText(FormatPowerLevel(m_flashLevel));
+}
+
+void CControlFormView::showModelLevel() {
+    m_modelText->SetValueText(m_modelOff != 0 ? QStringLiteral("OFF")
+                                              : FormatPowerLevel(m_modelLevel));
+}
+
+void CControlFormView::showLevels(const StrobeData& unit) {
+    m_flashLevel = unit.nFlashValue;
+    showFlashLevel();
+    setSlider(m_flashSlider, m_flashLevel);
+    m_modelLevel = unit.nModelValue;
+    showModelLevel();
+    setSlider(m_modelSlider, m_modelLevel);
+}
+
+void CControlFormView::showModelMode1() {
+    m_free->setChecked(false);
+    m_prop->setChecked(false);
+    (m_link != 0 ? m_prop : m_free)->setChecked(true);
+}
+
+void CControlFormView::showModelMode2() {
+    m_continous->setChecked(false);
+    m_flashProp->setChecked(false);
+    (m_continuous != 0 ? m_continous : m_flashProp)->setChecked(true);
+}
+
+void CControlFormView::Reset() {
+    m_flashLevel = 11;
+    m_cell = m_sound = m_power = 0;
+    m_flashText->SetValueText(QString());
+    setSlider(m_flashSlider, m_flashLevel);
+    for (QAbstractButton* button :
+         {static_cast<QAbstractButton*>(m_cellBox), static_cast<QAbstractButton*>(m_soundBox),
+          static_cast<QAbstractButton*>(m_powerButton)})
+        button->setChecked(false);
+
+    m_modelLevel = 11;
+    m_link = m_continuous = m_modelOff = 0;
+    m_modelText->SetValueText(QString());
+    setSlider(m_modelSlider, m_modelLevel);
+    for (QAbstractButton* button :
+         {static_cast<QAbstractButton*>(m_free), static_cast<QAbstractButton*>(m_prop),
+          static_cast<QAbstractButton*>(m_continous), static_cast<QAbstractButton*>(m_flashProp),
+          static_cast<QAbstractButton*>(m_offBox)})
+        button->setChecked(false);
+
+    if (m_mode == 1) {
+        SetControls(Enabling::OwnShown);
+        m_combo->setCurrentIndex(0);
+        m_mode = 0;
+    }
+    SetControls(Enabling::AllOff);
+}
+
+void CControlFormView::ShowUnit() {
+    const StrobeData* unit = selectedUnit();
+    if (unit == nullptr)
+        return;
+    m_cell = unit->bFlashCell;
+    m_sound = unit->bFlashSnd;
+    m_power = unit->bFlashPow;
+    m_link = unit->nModelMode1;
+    m_continuous = unit->nModelMode2;
+    m_modelOff = unit->bModelPow == 0 ? 1 : 0;
+    showLevels(*unit);
+    m_cellBox->setChecked(m_cell != 0);
+    m_soundBox->setChecked(m_sound != 0);
+    m_powerButton->setChecked(m_power != 0);
+    showModelMode1();
+    showModelMode2();
+    m_offBox->setChecked(m_modelOff != 0);
+    SetControls(Enabling::ByPower);
+}
+
+void CControlFormView::RefreshItem(int code) {
+    const StrobeData* unit = selectedUnit();
+    if (unit == nullptr)
+        return;
+    switch (code) {
+    case CHANGE_FLASH_LEVEL:
+    case CHANGE_MODEL_LEVEL:
+        showLevels(*unit);
+        break;
+    case CHANGE_FLASH_CELL:
+        m_cellBox->setChecked(unit->bFlashCell != 0);
+        break;
+    case CHANGE_FLASH_SOUND:
+        m_soundBox->setChecked(unit->bFlashSnd != 0);
+        break;
+    case CHANGE_FLASH_POWER:
+        m_power = unit->bFlashPow;
+        m_powerButton->setChecked(m_power != 0);
+        SetControls(Enabling::ByPower);
+        break;
+    case CHANGE_MODEL_MODE1:
+        m_link = unit->nModelMode1;
+        showModelMode1();
+        break;
+    case CHANGE_MODEL_MODE2:
+        m_continuous = unit->nModelMode2;
+        showModelMode2();
+        break;
+    case CHANGE_MODEL_POWER:
+        m_modelOff = unit->bModelPow == 0 ? 1 : 0;
+        m_offBox->setChecked(m_modelOff != 0);
+        showModelLevel();
+        SetControls(Enabling::ByPower);
+        break;
+    default:
+        break;
+    }
+}
+
+void CControlFormView::OnSpinStep(bool flash, int change) {
+    StrobeData* unit = selectedUnit();
+    if (unit == nullptr)
+        return;
+    int& driver = flash ? m_flashLevel : m_modelLevel;
+    int& follower = flash ? m_modelLevel : m_flashLevel;
+    const int stepped = StepLevel(driver, change);
+    if (stepped == driver)
+        return;
+    driver = stepped;
+    if (m_link == 1)
+        follower = FollowLevelStep(follower, change);
+    if (flash || m_link == 1) {
+        setSlider(m_flashSlider, m_flashLevel);
+        showFlashLevel();
+        unit->nFlashValue = m_flashLevel;
+    }
+    if (!flash || m_link == 1) {
+        setSlider(m_modelSlider, m_modelLevel);
+        showModelLevel();
+        unit->nModelValue = m_modelLevel;
+    }
+    sendAndPost(unit, flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL,
+                flash ? CHANGE_FLASH_LEVEL : CHANGE_MODEL_LEVEL);
+}
+
+void CControlFormView::OnSliderRelease(bool flash) {
+    StrobeData* unit = selectedUnit();
+    if (unit == nullptr)
+        return;
+    int& driver = flash ? m_flashLevel : m_modelLevel;
+    int& follower = flash ? m_modelLevel : m_flashLevel;
+    const int remembered = driver;
+    driver = (flash ? m_flashSlider : m_modelSlider)->sliderPosition();
+    (flash ? unit->nFlashValue : unit->nModelValue) = driver;
+    if (m_link == 1) {
+        follower = FollowLevelMove(follower, driver - remembered);
+        setSlider(flash ? m_modelSlider : m_flashSlider, follower);
+        (flash ? unit->nModelValue : unit->nFlashValue) = follower;
+    }
+    showFlashLevel();
+    showModelLevel();
+    sendAndPost(unit, flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL,
+                flash ? CHANGE_FLASH_LEVEL : CHANGE_MODEL_LEVEL);
+}
+
+void CControlFormView::OnSliderDrag(bool flash, int position) {
+    if (position == 0 || selectedUnit() == nullptr)
+        return;
+    // The panel follows the thumb on screen; the release stores and sends.
+    int& driver = flash ? m_flashLevel : m_modelLevel;
+    int& follower = flash ? m_modelLevel : m_flashLevel;
+    const int old = driver;
+    driver = position;
+    if (m_link == 1) {
+        follower = FollowLevelMove(follower, position - old);
+        setSlider(flash ? m_modelSlider : m_flashSlider, follower);
+    }
+    if (flash || m_link == 1)
+        showFlashLevel();
+    if (!flash || m_link == 1)
+        showModelLevel();
+}
+
+void CControlFormView::OnButton(int id, bool checked) {
+    StrobeData* unit = selectedUnit();
+    if (unit == nullptr)
+        return;
+    const int tick = checked ? 1 : 0;
+    switch (id) {
+    case IDC_CELL:
+        m_cell = unit->bFlashCell = tick;
+        return sendAndPost(unit, CMD_FLASH_CELL, CHANGE_FLASH_CELL);
+    case IDC_SOUND:
+        m_sound = unit->bFlashSnd = tick;
+        return sendAndPost(unit, CMD_FLASH_SOUND, CHANGE_FLASH_SOUND);
+    case IDC_POWER:
+        m_power = unit->bFlashPow = tick;
+        SetControls(Enabling::ByPower);
+        return sendAndPost(unit, CMD_FLASH_POWER, CHANGE_FLASH_POWER);
+    case IDC_TEST:
+        return sendAndPost(unit, CMD_TEST_FLASH, CHANGE_NONE);
+    case IDC_FREE:
+    case IDC_PROP:
+        m_link = unit->nModelMode1 = id == IDC_PROP ? 1 : 0;
+        showModelMode1();
+        return sendAndPost(unit, CMD_MODEL_MODE1, CHANGE_MODEL_MODE1);
+    case IDC_CONTINOUS:
+    case IDC_FLASH_PROP:
+        m_continuous = unit->nModelMode2 = id == IDC_CONTINOUS ? 1 : 0;
+        showModelMode2();
+        return sendAndPost(unit, CMD_MODEL_MODE2, CHANGE_MODEL_MODE2);
+    case IDC_OFF:
+        m_modelOff = tick;
+        unit->bModelPow = 1 - tick;
+        showModelLevel();
+        SetControls(Enabling::ByPower);
+        return sendAndPost(unit, CMD_MODEL_POWER, CHANGE_MODEL_POWER);
+    default:
+        return;
+    }
+}
+
+void CControlFormView::OnModeChange(int selection) {
+    if (selection == m_mode)
+        return;
+    m_mode = selection;
+    if (selection == 1) {
+        m_selection->Reset();
+        SetControls(Enabling::SelectionShown);
+    } else {
+        ShowUnit();
+        SetControls(Enabling::OwnShown);
+    }
+    PostMessage(navigationPane(), Msg::NavPanelMode, selection, 0);
+}
+
+void CControlFormView::OnPreview(QTreeWidgetItem* item) {
+    if (item == nullptr || m_links.files == nullptr)
+        return;
+    m_fileName->setText(item->text(0));
+    m_fileInfo = PreviewMemoryFile(m_links.files, item->text(0));
+    QString shown = m_fileInfo;
+    m_infoBox->setPlainText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    SendMessage(m_links.frame, Msg::FrameEnableCommand, 0, 1);
+}
+
+void CControlFormView::OnSave() {
+    if (m_links.files == nullptr)
+        return;
+    if (ShowMessageBox(QStringLiteral("Do you want to save current setting?"), kMemoryTitle,
+                       MessageButtons::OkCancel, this) != IDOK)
+        return;
+    SaveMemoryFileAndRelist(m_links.files, m_fileName->text());
+    m_fileInfo.clear();
+    m_infoBox->clear();
+    m_fileName->clear();
+    SendMessage(m_links.frame, Msg::FrameEnableCommand, 0, 0);
+    SendMessage(m_links.frame, Msg::FrameEnableCommand, 1, 0);
+}
+
+void CControlFormView::OnApply() {
+    if (m_links.model == nullptr || StudioOfNode(m_links.model->pCurNode) == nullptr)
+        return;
+    if (ShowMessageBox(QStringLiteral("Current settig is deleted. Do you want to open file?"),
+                       kMemoryTitle, MessageButtons::OkCancel, this) != IDOK)
+        return;
+    StudioData* studio = CopyMemoryStudio(m_links.model);
+    SendMessage(m_links.studioListPane ? m_links.studioListPane() : nullptr,
+                Msg::ListMemoryApplied);
+    SendStudioSettings(m_links.protocol, studio);
+}
+
+void CControlFormView::customEvent(QEvent* event) {
+    WindowMessage* message = AsWindowMessage(event);
+    if (message == nullptr)
+        return CFormPane::customEvent(event);
+    switch (message->number()) {
+    case Msg::CtrlCurrentUnit:
+    case Msg::CtrlUnitStatus:
+        ShowUnit();
+        break;
+    case Msg::CtrlEmptyStudio:
+        Reset();
+        break;
+    case Msg::CtrlUnitSetting:
+        RefreshItem(int(message->wParam()));
+        break;
+    case Msg::CtrlSaveCommand:
+        OnSave();
+        break;
+    case Msg::CtrlLoadCommand:
+        OnApply();
+        break;
+    default:
+        return CFormPane::customEvent(event);
+    }
+    message->setResult(0);
+}

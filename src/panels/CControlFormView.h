@@ -2,10 +2,132 @@
 
 #include "panels/CFormPane.h"
 
-// The remote control panel's pane, right in the main window's inner splitter. For now it carries
-// its caption and takes the messages addressed to it; the controls come with their own work.
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <memory>
+
+class CZbProtocol;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+struct StrobeData;
+struct StudioModel;
+struct XmlFileContext;
+
+namespace lumadesk {
+class COXCoolSliderCtrl;
+class COXCoolSpinButtonCtrl;
+class CControlSelFormView;
+class CUserButton;
+class CUserStatic;
+
+// What the remote control panel takes from the main frame; it owns none of it. The panes are
+// looked up at each use, as the frame finds them by splitter row and column.
+struct ControlPanelLinks {
+    QObject* frame = nullptr;
+    StudioModel* model = nullptr;
+    CZbProtocol* protocol = nullptr;
+    XmlFileContext* files = nullptr;
+    std::function<QObject*()> navigationPane;
+    std::function<QObject*()> studioListPane;
+};
+} // namespace lumadesk
+
+// The remote control panel, right in the main window's inner splitter. It shows the selected
+// unit and changes it (the record first, then the head, then the navigation pane is told), or,
+// switched by its combo box, shows the selected-units panel in place of its power controls. It
+// also hosts the stored set-ups ("Business Memory"). Every edit resolves the selected unit
+// again and does nothing without one.
 class CControlFormView : public CFormPane {
     Q_OBJECT
 public:
+    static constexpr int kDialogWidth = 205;
+    static constexpr int kDialogHeight = 230;
+
     explicit CControlFormView(QWidget* parent = nullptr);
+    ~CControlFormView() override;
+
+    // Once, when the frame has its model, protocol and file context: takes them and lists the
+    // stored set-ups.
+    void OnInitialUpdate(const lumadesk::ControlPanelLinks& links);
+
+    int mode() const { return m_mode; }
+    // The information box's text as the preview made it (CR LF line ends).
+    QString fileInfo() const { return m_fileInfo; }
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    enum class Enabling { AllOff, AllOn, PowerOff, ByPower, OwnShown, SelectionShown };
+    class FileList;
+
+    void createControls();
+    void SetControls(Enabling code);
+    StrobeData* selectedUnit() const;
+    QObject* navigationPane() const;
+    void sendAndPost(const StrobeData* unit, int type, int code);
+
+    void Reset();
+    void ShowUnit();
+    void RefreshItem(int code);
+    void showLevels(const StrobeData& unit);
+    void showModelMode1();
+    void showModelMode2();
+    void showFlashLevel();
+    void showModelLevel();
+
+    void OnSpinStep(bool flash, int change);
+    void OnSliderRelease(bool flash);
+    void OnSliderDrag(bool flash, int position);
+    void OnButton(int id, bool checked);
+    void OnModeChange(int selection);
+    void OnPreview(QTreeWidgetItem* item);
+    void OnSave();
+    void OnApply();
+
+    // Panel state: copies of the shown unit.
+    int m_mode = 0;
+    int m_flashLevel = 11;
+    int m_cell = 0;
+    int m_sound = 0;
+    int m_power = 0;
+    int m_modelLevel = 11;
+    int m_link = 0;
+    int m_continuous = 0;
+    int m_modelOff = 0;
+
+    lumadesk::ControlPanelLinks m_links;
+    QString m_fileInfo;
+    std::unique_ptr<FileList> m_fileSink;
+
+    QComboBox* m_combo = nullptr;
+    lumadesk::CUserStatic* m_flashText = nullptr;
+    lumadesk::COXCoolSpinButtonCtrl* m_flashSpin = nullptr;
+    lumadesk::COXCoolSliderCtrl* m_flashSlider = nullptr;
+    QCheckBox* m_cellBox = nullptr;
+    QCheckBox* m_soundBox = nullptr;
+    lumadesk::CUserButton* m_powerButton = nullptr;
+    QPushButton* m_testButton = nullptr;
+    lumadesk::CUserStatic* m_modelText = nullptr;
+    lumadesk::COXCoolSpinButtonCtrl* m_modelSpin = nullptr;
+    lumadesk::COXCoolSliderCtrl* m_modelSlider = nullptr;
+    QRadioButton* m_free = nullptr;
+    QRadioButton* m_prop = nullptr;
+    QCheckBox* m_offBox = nullptr;
+    QRadioButton* m_continous = nullptr;
+    QRadioButton* m_flashProp = nullptr;
+    QTreeWidget* m_fileList = nullptr;
+    QLineEdit* m_fileName = nullptr;
+    QPlainTextEdit* m_infoBox = nullptr;
+    lumadesk::CControlSelFormView* m_selection = nullptr;
+    std::array<QWidget*, 16> m_powerControls{};
 };

@@ -1,17 +1,18 @@
 #include "ui/CFormPane.h"
 
+#include "panels/COXSeparator.h"
+#include "panels/DialogFont.h"
 #include "platform/WindowMessage.h"
 
-#include <QLabel>
 #include <QVBoxLayout>
 
 CFormPane::CFormPane(const QString& caption, int firstMessage, int lastMessage, QWidget* parent)
-    : QWidget(parent), m_caption(new QLabel(caption, this)), m_firstMessage(firstMessage),
-      m_lastMessage(lastMessage) {
-    QFont font = m_caption->font();
-    font.setBold(true);
-    m_caption->setFont(font);
-    m_caption->setStyleSheet(QStringLiteral("color: #000080;"));
+    : QWidget(parent), m_caption(new lumadesk::COXSeparator(caption, this)),
+      m_firstMessage(firstMessage), m_lastMessage(lastMessage) {
+    m_caption->setFont(lumadesk::CaptionFont());
+    m_caption->textColor = QColor(0, 0, 128);
+    m_caption->upperLeftColor = QColor(0, 0, 128);
+    m_caption->lowerRightColor = palette().color(QPalette::Light);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_caption);
     layout->addStretch();

@@ -1,0 +1,207 @@
+#include "PanelRig.h"
+#include "model/BusinessMemory.h"
+#include "panels/CControlSelFormView.h"
+#include "panels/COXCoolSliderCtrl.h"
+#include "panels/COXCoolSpinButtonCtrl.h"
+#include "platform/Messages.h"
+
+#include "model/PowerLevel.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+using namespace lumadesk;
+
+class ControlPanelTest : public QObject {
+    Q_OBJECT
+private slots:
+    void editsStoreSendAndPostOnce_data();
+    void editsStoreSendAndPostOnce();
+    void powerOffDisablesAllButComboAndPower();
+    void reportsRetickWithoutFramesAndResetLeavesModeOne();
+    void savesAndLoadsSetUpsThroughTheQuestions();
+};
+
+void ControlPanelTest::editsStoreSendAndPostOnce_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("flash");
+    QTest::addColumn<int>("model");
+    QTest::addColumn<int>("link");
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<QList<qintptr>>("posts");
+    QTest::addColumn<QString>("shown"); // flash text / model text afterwards
+    QTest::addColumn<int>("storedFlash");
+
+    using L = QList<qintptr>;
+    QTest::newRow("linked step up at 80/81")
+        << "flash up" << 80 << 81 << 1 << "ff 07 13 00 04 51 51" << L{0} << "8.1/8.1" << 81;
+    QTest::newRow("step up at 81 does nothing")
+        << "flash up" << 81 << 40 << 0 << "" << L{} << "8.1/4.0" << 81;
+    QTest::newRow("linked model step down lifts follower 5 to 11")
+        << "model down" << 5 << 40 << 1 << "ff 07 14 00 04 0b 27" << L{5} << "1.1/3.9" << 11;
+    QTest::newRow("drag 30 to 50, one frame on release")
+        << "flash drag 50" << 30 << 60 << 0 << "ff 07 13 00 04 32 3c" << L{0} << "5.0/6.0" << 50;
+    QTest::newRow("linked drag 40 to 70 clamps model at 81")
+        << "flash drag 70" << 40 << 60 << 1 << "ff 07 13 00 04 46 51" << L{0} << "7.0/8.1" << 70;
+    QTest::newRow("keyboard step is stored and sent")
+        << "flash key" << 40 << 50 << 0 << "ff 07 13 00 04 29 32" << L{0} << "4.1/5.0" << 41;
+    QTest::newRow("OFF ticked") << "click OFF" << 40 << 50 << 0 << "ff 07 1c 00 04 00 00" << L{8}
+                                << "4.0/OFF" << 40;
+    QTest::newRow("Test posts nothing")
+        << "click Test" << 40 << 50 << 0 << "ff 07 1b 00 04 00 00" << L{} << "4.0/5.0" << 40;
+    QTest::newRow("chosen Prop sends again")
+        << "click Prop" << 40 << 50 << 1 << "ff 07 15 00 04 00 08" << L{6} << "4.0/5.0" << 40;
+    QTest::newRow("no selected unit: nothing")
+        << "unselect, click Cell" << 40 << 50 << 0 << "" << L{} << "4.0/5.0" << 40;
+}
+
+void ControlPanelTest::editsStoreSendAndPostOnce() {
+    QFETCH(QString, action);
+    QFETCH(int, flash);
+    QFETCH(int, model);
+    QFETCH(int, link);
+    QFETCH(QString, sent);
+    QFETCH(QList<qintptr>, posts);
+    QFETCH(QString, shown);
+    QFETCH(int, storedFlash);
+    PanelRig rig;
+    rig.unit->nFlashValue = flash;
+    rig.unit->nModelValue = model;
+    rig.unit->nModelMode1 = link;
+    rig.select();
+
+    auto* spin = rig.control<COXCoolSpinButtonCtrl>(
+        action.startsWith("flash") ? "Flash level steps" : "Model level steps");
+    auto* slider = rig.control<COXCoolSliderCtrl>("Flash level slider");
+    if (action == "flash up") {
+        QTest::mouseClick(spin, Qt::LeftButton, {}, spin->upRect().center());
+    } else if (action == "model down") {
+        QTest::mouseClick(spin, Qt::LeftButton, {}, spin->downRect().center());
+    } else if (action.startsWith("flash drag")) {
+        const int to = action.section(' ', 2).toInt();
+        QTest::mousePress(slider, Qt::LeftButton, {}, slider->ThumbCentre(flash));
+        QTest::mouseMove(slider, slider->ThumbCentre(to));
+        QCOMPARE(rig.text("Flash level"), FormatPowerLevel(to));
+        QCOMPARE(rig.frames(0), QString()); // nothing while the thumb moves
+        QTest::mouseRelease(slider, Qt::LeftButton, {}, slider->ThumbCentre(to));
+    } else if (action == "flash key") {
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key_Right);
+    } else {
+        if (action.startsWith("unselect"))
+            rig.model.pCurNode = rig.model.studios[0].get();
+        QTest::mouseClick(rig.control<QAbstractButton>(action.section(' ', -1)), Qt::LeftButton);
+    }
+
+    QCOMPARE(rig.frames(sent.isEmpty() ? 0 : 7), sent);
+    QCOMPARE(rig.posted(Msg::NavUnitSetting), posts);
+    QCOMPARE(rig.text("Flash level") + "/" + rig.text("Model level"), shown);
+    QCOMPARE(rig.unit->nFlashValue, storedFlash);
+    QCOMPARE(rig.control<QWidget>("Flash level")->accessibleDescription(), rig.text("Flash level"));
+}
+
+void ControlPanelTest::powerOffDisablesAllButComboAndPower() {
+    PanelRig rig;
+    rig.select();
+    auto enabled = [&] {
+        QStringList names;
+        for (QWidget* w : rig.panel.findChildren<QWidget*>()) {
+            if (w->isEnabled() && w->isVisible() && !w->accessibleName().isEmpty() &&
+                w->parentWidget() == &rig.panel && !qobject_cast<QGroupBox*>(w) &&
+                !w->accessibleName().startsWith("File") &&
+                !w->accessibleName().startsWith("Business")) // the power controls
+                names << w->accessibleName();
+        }
+        names.sort();
+        return names;
+    };
+    auto* power = rig.control<QAbstractButton>("Power On");
+    QCOMPARE(power->text(), QString("Power\nOn"));
+    QCOMPARE(enabled().size(), 17); // the caption, the combo box and the other 15
+
+    QTest::mouseClick(power, Qt::LeftButton);
+    QCOMPARE(rig.frames(7), QString("ff 07 1d 00 04 00 00"));
+    QCOMPARE(rig.unit->bFlashPow, 0);
+    QCOMPARE(enabled(), QStringList({"Power On", "Remote Control", "Settings mode"}));
+    QTest::mouseClick(power, Qt::LeftButton);
+    QCOMPARE(enabled().size(), 17);
+    QCOMPARE(rig.posted(Msg::NavUnitSetting), QList<qintptr>({4, 4}));
+}
+
+void ControlPanelTest::reportsRetickWithoutFramesAndResetLeavesModeOne() {
+    PanelRig rig;
+    rig.select();
+    auto* continous = rig.control<QAbstractButton>("Continous");
+    auto* flashProp = rig.control<QAbstractButton>("Flash Prop");
+    QVERIFY(flashProp->isChecked());
+    rig.unit->nModelMode2 = 1; // as a head's report stores it
+    SendMessage(&rig.panel, Msg::CtrlUnitSetting, 7, AsLParam(rig.unit));
+    QVERIFY(continous->isChecked() && !flashProp->isChecked());
+    QCOMPARE(rig.frames(0), QString());
+
+    auto* combo = rig.control<QComboBox>("Settings mode");
+    auto* selection = rig.panel.findChild<CControlSelFormView*>();
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Down);
+    QCOMPARE(rig.panel.mode(), 1);
+    QVERIFY(selection->isVisible() && !continous->isVisible());
+    QCOMPARE(selection->pos(), QPoint(0, 38));
+    QCOMPARE(rig.posted(Msg::NavPanelMode), QList<qintptr>({1}));
+
+    SendMessage(&rig.panel, Msg::CtrlEmptyStudio);
+    QCOMPARE(rig.panel.mode(), 0);
+    QCOMPARE(combo->currentIndex(), 0);
+    QVERIFY(!combo->isEnabled() && !continous->isEnabled() && continous->isVisible());
+    QVERIFY(!selection->isVisible() && !continous->isChecked() && !flashProp->isChecked());
+    QCOMPARE(rig.text("Flash level"), QString());
+    QCOMPARE(rig.posted(Msg::NavPanelMode), QList<qintptr>());
+}
+
+void ControlPanelTest::savesAndLoadsSetUpsThroughTheQuestions() {
+    PanelRig rig;
+    rig.select();
+    MessageBoxRecorder boxes;
+    auto* name = rig.control<QLineEdit>("File name");
+    QTest::keyClicks(name, "day");
+    QCOMPARE(rig.frame.only(Msg::FrameEnableCommand).constLast().wParam, qintptr(1));
+    SendMessage(&rig.panel, Msg::CtrlSaveCommand);
+    QCOMPARE(boxes.texts, QStringList({"Do you want to save current setting?"}));
+    QCOMPARE(boxes.titles, QStringList({"Business Memory"}));
+    auto* list = rig.control<QTreeWidget>("Business Memory files");
+    QCOMPARE(list->topLevelItemCount(), 1);
+    QCOMPARE(name->text(), QString());
+    const auto enables = rig.frame.only(Msg::FrameEnableCommand);
+    QCOMPARE(enables.size(), 6); // three letters, the emptied box, then Load and Save off
+    QCOMPARE(enables[4].wParam * 10 + enables[4].lParam, qintptr(0));
+    QCOMPARE(enables[5].wParam * 10 + enables[5].lParam, qintptr(10));
+
+    rig.unit->nFlashValue = 70;
+    const QRect item = list->visualItemRect(list->topLevelItem(0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    QCOMPARE(name->text(), QString("day"));
+    QCOMPARE(rig.panel.fileInfo(), QString("File info :\r\nCH-03 Flash 4.0 Model 5.0\r\n"));
+    QCOMPARE(rig.frame.entries.constLast().wParam * 10 + rig.frame.entries.constLast().lParam,
+             qintptr(1));
+
+    boxes.setAnswer(IDCANCEL);
+    SendMessage(&rig.panel, Msg::CtrlLoadCommand);
+    QCOMPARE(rig.unit->nFlashValue, 70);
+    boxes.setAnswer(IDOK);
+    QString atRebuild;
+    rig.studioList.onMessage = [&](const MessageRecorder::Entry&) {
+        atRebuild = rig.frames(0);
+        return 0;
+    };
+    SendMessage(&rig.panel, Msg::CtrlLoadCommand);
+    QCOMPARE(boxes.texts.constLast(),
+             QString("Current settig is deleted. Do you want to open file?"));
+    QCOMPARE(rig.studioList.only(Msg::ListMemoryApplied).size(), 1);
+    QCOMPARE(atRebuild, QString()); // the rebuild comes before the frames
+    QCOMPARE(rig.unit->nFlashValue, 40);
+    QCOMPARE(rig.frames(14), QString("ff 0e 01 00 04 01 28 32 00 00 00 00 01 00"));
+}
+
+QTEST_MAIN(ControlPanelTest)
+#include "tst_controlpanel.moc"
