@@ -42,7 +42,7 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     createBars();
     createPanes();
     qobject_cast<CControlFormView*>(controlPane())
-        ->OnInitialUpdate({this, &m_model, &m_protocol, &m_files,
+        ->OnInitialUpdate({this, &m_model, &protocol(), &m_files,
                            [this] { return navigationPane(); },
                            [this] { return studioListPane(); }});
 

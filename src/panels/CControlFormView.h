@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panels/CFormPane.h"
+#include "ui/CFormPane.h"
 
 #include <QPointer>
 #include <array>

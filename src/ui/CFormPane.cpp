@@ -1,7 +1,7 @@
 #include "ui/CFormPane.h"
 
-#include "panels/COXSeparator.h"
-#include "panels/DialogFont.h"
+#include "ui/COXSeparator.h"
+#include "ui/DialogFont.h"
 #include "platform/WindowMessage.h"
 
 #include <QVBoxLayout>

@@ -1,6 +1,6 @@
 #include "panels/COXCoolSliderCtrl.h"
 #include "panels/COXCoolSpinButtonCtrl.h"
-#include "panels/COXSeparator.h"
+#include "ui/COXSeparator.h"
 #include "panels/CUserButton.h"
 #include "panels/CUserStatic.h"
 #include "platform/DialogUnits.h"

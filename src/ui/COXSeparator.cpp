@@ -1,4 +1,4 @@
-#include "panels/COXSeparator.h"
+#include "ui/COXSeparator.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "panels/DialogFont.h"
+#include "ui/DialogFont.h"
 
 #include <QFontMetrics>
 #include <QWidget>
