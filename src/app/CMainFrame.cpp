@@ -67,11 +67,11 @@ void CMainFrame::createBars() {
     m_toolBar = new CMainToolBar(this);
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     m_toolBar->applyFlags(m_flags);
-    connect(m_toolBar->command(CMD_LOAD), &QAction::triggered, this, &CMainFrame::OnLoad);
-    connect(m_toolBar->command(CMD_SAVE), &QAction::triggered, this, &CMainFrame::OnSave);
-    connect(m_toolBar->command(CMD_SCAN), &QAction::triggered, this, &CMainFrame::OnScan);
-    connect(m_toolBar->command(CMD_NAME), &QAction::triggered, this, &CMainFrame::OnName);
-    connect(m_toolBar->command(CMD_COM), &QAction::triggered, this, &CMainFrame::OnCom);
+    connect(m_toolBar->command(Msg::CMD_LOAD), &QAction::triggered, this, &CMainFrame::OnLoad);
+    connect(m_toolBar->command(Msg::CMD_SAVE), &QAction::triggered, this, &CMainFrame::OnSave);
+    connect(m_toolBar->command(Msg::CMD_SCAN), &QAction::triggered, this, &CMainFrame::OnScan);
+    connect(m_toolBar->command(Msg::CMD_NAME), &QAction::triggered, this, &CMainFrame::OnName);
+    connect(m_toolBar->command(Msg::CMD_COM), &QAction::triggered, this, &CMainFrame::OnCom);
 
     // Pane 0 gives way to the toolbar's prompts while the mouse is on a button.
     const QString note =

@@ -57,13 +57,13 @@ CMainToolBar::CMainToolBar(QWidget* parent) : QToolBar(parent) {
         int id;
         const char* text;
         const char* icon;
-    } commands[] = {{CMD_LOAD, "Load", "load"},
-                    {CMD_SAVE, "Save", "save"},
-                    {CMD_SCAN, "Scan", "scan"},
-                    {CMD_NAME, "Name", "name"},
-                    {CMD_COM, "Com", "com"}};
+    } commands[] = {{Msg::CMD_LOAD, "Load", "load"},
+                    {Msg::CMD_SAVE, "Save", "save"},
+                    {Msg::CMD_SCAN, "Scan", "scan"},
+                    {Msg::CMD_NAME, "Name", "name"},
+                    {Msg::CMD_COM, "Com", "com"}};
     for (const auto& c : commands) {
-        if (c.id == CMD_SCAN || c.id == CMD_COM)
+        if (c.id == Msg::CMD_SCAN || c.id == Msg::CMD_COM)
             addSeparator();
         const QString text = QString::fromLatin1(c.text);
         QAction* action = addAction(commandIcon(QString::fromLatin1(c.icon)), text);

@@ -235,7 +235,7 @@ void CControlFormView::createControls() {
     connect(m_fileList, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { OnPreview(item); });
     connect(m_fileName, &QLineEdit::textChanged, this,
-            [this] { SendMessage(m_links.frame, Msg::FrameEnableCommand, 1, 1); });
+            [this] { SendMessage(m_links.frame, Msg::FrameEnableCommand, Msg::CMD_SAVE, 1); });
 }
 
 void CControlFormView::OnInitialUpdate(const ControlPanelLinks& links) {
@@ -537,7 +537,7 @@ void CControlFormView::OnPreview(QTreeWidgetItem* item) {
     m_fileInfo = PreviewMemoryFile(m_links.files, item->text(0));
     QString shown = m_fileInfo;
     m_infoBox->setPlainText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    SendMessage(m_links.frame, Msg::FrameEnableCommand, 0, 1);
+    SendMessage(m_links.frame, Msg::FrameEnableCommand, Msg::CMD_LOAD, 1);
 }
 
 void CControlFormView::OnSave() {
@@ -550,8 +550,8 @@ void CControlFormView::OnSave() {
     m_fileInfo.clear();
     m_infoBox->clear();
     m_fileName->clear();
-    SendMessage(m_links.frame, Msg::FrameEnableCommand, 0, 0);
-    SendMessage(m_links.frame, Msg::FrameEnableCommand, 1, 0);
+    SendMessage(m_links.frame, Msg::FrameEnableCommand, Msg::CMD_LOAD, 0);
+    SendMessage(m_links.frame, Msg::FrameEnableCommand, Msg::CMD_SAVE, 0);
 }
 
 void CControlFormView::OnApply() {

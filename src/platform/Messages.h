@@ -28,12 +28,21 @@ inline constexpr int CtrlSaveCommand = 34; // toolbar "Save"
 inline constexpr int CtrlLoadCommand = 35; // toolbar "Load"
 
 // main frame
-inline constexpr int FrameEnableCommand = 50; // (button 0-4, 0/1) enable a toolbar command
+inline constexpr int FrameEnableCommand = 50; // (command, 0/1) enable a toolbar command
 inline constexpr int FrameBytesReceived = 60; // posted by the reader thread after a burst
 inline constexpr int FrameReaderEnded = 61;   // posted by the reader thread when it leaves
 inline constexpr int FrameNewUnit = 70;       // (channel, unit) posted by the event handler
 inline constexpr int FrameUnitStatus = 71;    // (channel, unit) posted by the event handler
 inline constexpr int FrameUnitSetting = 72;   // (change code, unit) sent or posted
 inline constexpr int FrameScanStudio = 73;    // posted by the studio list pane
+
+// The five toolbar commands, as the enable message (50) names them in wParam.
+enum FrameCommand : int {
+    CMD_LOAD = 0,
+    CMD_SAVE = 1,
+    CMD_SCAN = 2,
+    CMD_NAME = 3,
+    CMD_COM = 4,
+};
 
 } // namespace Msg

@@ -16,7 +16,6 @@
 namespace lumadesk {
 namespace {
 
-constexpr int kNameCommand = 3; // toolbar button of "Name" in message 50
 constexpr int kNodeRole = Qt::UserRole;
 
 enum TreeImage { ImageStudio, ImageUnit, ImageLight };
@@ -137,7 +136,7 @@ CStudioListFormView::CStudioListFormView(QWidget* parent)
             &CStudioListFormView::onSelectionChanged);
     // Typing enables "Name"; texts the pane sets itself do not.
     connect(m_edit, &QLineEdit::textEdited, this,
-            [this] { SendMessage(m_mainFrame, Msg::FrameEnableCommand, kNameCommand, 1); });
+            [this] { SendMessage(m_mainFrame, Msg::FrameEnableCommand, Msg::CMD_NAME, 1); });
     placeWidgets();
 }
 
@@ -244,7 +243,7 @@ void CStudioListFormView::onSelectionChanged() {
         m_edit->setEnabled(true);
     }
     if (kind == NODE_STUDIO || kind == NODE_STROBE || kind == NODE_LIGHT) {
-        SendMessage(m_mainFrame, Msg::FrameEnableCommand, kNameCommand, 0);
+        SendMessage(m_mainFrame, Msg::FrameEnableCommand, Msg::CMD_NAME, 0);
         m_curStudioItem = studioItem;
     } else {
         m_curStudioItem = nullptr;
@@ -279,7 +278,7 @@ void CStudioListFormView::onRename() {
         if (kind == NODE_STROBE)
             SendMessage(m_navigation, Msg::NavUnitStatus, unit->nChNum, AsLParam(unit));
     }
-    SendMessage(m_mainFrame, Msg::FrameEnableCommand, kNameCommand, 0);
+    SendMessage(m_mainFrame, Msg::FrameEnableCommand, Msg::CMD_NAME, 0);
 }
 
 void CStudioListFormView::onStudioCleared(qintptr lParam) {
@@ -315,10 +314,10 @@ void CStudioListFormView::rebuildStudio(int n) {
         m_tree->setCurrentItem(studio, 0, QItemSelectionModel::NoUpdate);
     // The records these items showed may be gone: the items are deleted without a look at them.
     qDeleteAll(studio->takeChildren());
-    const StudioData& data = *m_model->studios[std::size_t(n)];
+    const StudioData& held = *m_model->studios[std::size_t(n)];
     for (int slot = 0; slot < kChannelCount; ++slot) {
-        if (data.bChUsed[std::size_t(slot)])
-            addUnitItems(studio, data.pStrobe[std::size_t(slot)].get());
+        if (held.bChUsed[std::size_t(slot)])
+            addUnitItems(studio, held.pStrobe[std::size_t(slot)].get());
     }
 }
 

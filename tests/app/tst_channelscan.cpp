@@ -77,7 +77,7 @@ void ChannelScanTest::scanEmptiesTheStudioAndCallsItsGroup() {
     MessageTap list(frame.studioListPane());
     int unitsWhenTold = -1;
     list.onMessage = [&](const MessageTap::Entry&) { unitsWhenTold = studioC->nChItemCnt; };
-    frame.commandAction(CMD_SCAN)->trigger();
+    frame.commandAction(Msg::CMD_SCAN)->trigger();
 
     QCOMPARE(dongle.readExactly(5, 2000), QByteArray("\xFF\x05\x00\x00\x43", 5));
     QCOMPARE(studioC->nChItemCnt, 0);

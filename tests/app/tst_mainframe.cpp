@@ -17,7 +17,7 @@ const QString kDisconnected = QStringLiteral("Zigbee disconnected");
 
 QList<bool> commandStates(const CMainFrame& frame) {
     QList<bool> out;
-    for (int command = CMD_LOAD; command <= CMD_COM; ++command)
+    for (int command = Msg::CMD_LOAD; command <= Msg::CMD_COM; ++command)
         out << frame.commandAction(command)->isEnabled();
     return out;
 }
@@ -84,15 +84,15 @@ void MainFrameTest::enableMessageSetsOnlyTheNamedCommand() {
     MessageTap list(frame.studioListPane());
     MessageTap control(frame.controlPane());
 
-    frame.commandAction(CMD_SAVE)->trigger(); // disabled: nothing happens
-    QCOMPARE(SendMessage(&frame, Msg::FrameEnableCommand, CMD_SAVE, 1), qintptr(0));
+    frame.commandAction(Msg::CMD_SAVE)->trigger(); // disabled: nothing happens
+    QCOMPARE(SendMessage(&frame, Msg::FrameEnableCommand, Msg::CMD_SAVE, 1), qintptr(0));
     SendMessage(&frame, Msg::FrameEnableCommand, 5, 0);
     QCOMPARE(commandStates(frame), QList<bool>({false, true, true, true, true}));
-    SendMessage(&frame, Msg::FrameEnableCommand, CMD_SCAN, 2); // enabled by exactly 1
+    SendMessage(&frame, Msg::FrameEnableCommand, Msg::CMD_SCAN, 2); // enabled by exactly 1
     QCOMPARE(commandStates(frame), QList<bool>({false, true, false, true, true}));
 
-    SendMessage(&frame, Msg::FrameEnableCommand, CMD_LOAD, 1);
-    for (int command : {CMD_LOAD, CMD_SAVE, CMD_NAME})
+    SendMessage(&frame, Msg::FrameEnableCommand, Msg::CMD_LOAD, 1);
+    for (int command : {Msg::CMD_LOAD, Msg::CMD_SAVE, Msg::CMD_NAME})
         frame.commandAction(command)->trigger();
     QCOMPARE(control.entries.size(), 2);
     QCOMPARE(control.entries[0].number, Msg::CtrlLoadCommand);

@@ -283,7 +283,7 @@ void StudioListTest::scanOfStudioAListsItsHeadsInTheWindow() {
     QTreeWidgetItem* studioA = pane->studioItem(0);
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(studioA).center());
     QCOMPARE(frame.model().pCurNode, static_cast<NodeHeader*>(frame.model().studios[0].get()));
-    frame.commandAction(CMD_SCAN)->trigger();
+    frame.commandAction(Msg::CMD_SCAN)->trigger();
 
     QTRY_COMPARE(studioA->childCount(), 3);
     QStringList texts;
