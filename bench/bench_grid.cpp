@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+using namespace lumadesk;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

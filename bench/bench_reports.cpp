@@ -23,6 +23,8 @@
 #include <thread>
 #include <unistd.h>
 
+using namespace lumadesk;
+
 namespace {
 
 // Counts the unit messages (70-72) that reach the frame, without taking them.

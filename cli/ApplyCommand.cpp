@@ -7,6 +7,8 @@
 
 #include <QStringList>
 
+namespace lumadesk::cli {
+
 namespace {
 
 constexpr std::chrono::milliseconds kAnswerWait{1000};
@@ -62,3 +64,5 @@ int RunApply(const Invocation& invocation) {
             .arg(silent.join(QStringLiteral(", ")), studio->sStudioName, SecondsText(kAnswerWait)));
     return EXIT_NO_ANSWER;
 }
+
+} // namespace lumadesk::cli

@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <cmath>
 
+namespace lumadesk::cli {
+
 namespace {
 
 const QString kProgram = QStringLiteral("lumadesk-cli");
@@ -419,3 +421,5 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     result.outcome = ParsedCommandLine::Run;
     return result;
 }
+
+} // namespace lumadesk::cli

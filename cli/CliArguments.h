@@ -7,6 +7,8 @@
 #include <chrono>
 #include <optional>
 
+namespace lumadesk::cli {
+
 enum class CliCommand { Ports, Scan, Set, Monitor, Save, Show, Apply };
 
 // One run of the tool, as the command line asked for it.
@@ -40,3 +42,5 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments);
 int ParseStudio(const QString& text);
 // "CH-01".."CH-10" (any case) or 1..10: 0..9, else -1.
 int ParseChannel(const QString& text);
+
+} // namespace lumadesk::cli

@@ -5,6 +5,8 @@
 
 #include <chrono>
 
+namespace lumadesk::cli {
+
 // Each command returns the tool's exit code (ExitCode.h).
 int RunPorts(const Invocation& invocation);
 int RunScan(const Invocation& invocation);
@@ -37,3 +39,5 @@ int NoHeadAnswered(const StudioData& studio, const Invocation& invocation,
                    const QString& consequence = {});
 
 QString SecondsText(std::chrono::milliseconds duration);
+
+} // namespace lumadesk::cli

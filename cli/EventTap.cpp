@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace lumadesk::cli {
+
 int EventTap::OnStatus(int channel, const StrobeData* status, int) {
     if (status != nullptr) {
         RadioEvent event;
@@ -56,3 +58,5 @@ int EventTap::OnHeatReport(int type, int channel, int value) {
     tell(event);
     return 1;
 }
+
+} // namespace lumadesk::cli

@@ -7,6 +7,8 @@
 #include <functional>
 #include <utility>
 
+namespace lumadesk::cli {
+
 // One decoded radio event, copied out of the decoder's buffers so that it outlives the call.
 struct RadioEvent {
     enum Kind { Status, Setting, Charge, Heat, Levels };
@@ -46,3 +48,5 @@ private:
 
     Listener m_listener;
 };
+
+} // namespace lumadesk::cli

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace lumadesk::cli {
+
 // What the tool's exit status tells a script.
 enum ExitCode : int {
     EXIT_DONE = 0,
@@ -9,3 +11,5 @@ enum ExitCode : int {
     EXIT_FILE = 4,          // a set-up file could not be read or written
     EXIT_INTERRUPTED = 130, // SIGINT, SIGTERM or SIGHUP while a command waited for an answer
 };
+
+} // namespace lumadesk::cli

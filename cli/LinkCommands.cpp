@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+namespace lumadesk::cli {
+
 ComSettings LinkSettings(const Invocation& invocation) {
     ComSettings settings;
     if (!invocation.portName || !invocation.baudRate)
@@ -80,3 +82,5 @@ int NoHeadAnswered(const StudioData& studio, const Invocation& invocation,
 QString SecondsText(std::chrono::milliseconds duration) {
     return QStringLiteral("%1 s").arg(double(duration.count()) / 1000.0);
 }
+
+} // namespace lumadesk::cli

@@ -6,6 +6,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+namespace lumadesk::cli {
+
 LinkSession::LinkSession() {
     m_link.setEventTap(&m_tap);
 }
@@ -98,3 +100,5 @@ void LinkSession::customEvent(QEvent* event) {
     }
     wake();
 }
+
+} // namespace lumadesk::cli

@@ -14,6 +14,8 @@
 
 class QEventLoop;
 
+namespace lumadesk::cli {
+
 // The console's radio link and model, as the main frame holds them, with the event tap between
 // the decoders and the handler. The session is the owner the reader thread and the handler send
 // their messages to. Waits run the event loop, so reports are taken in while the tool waits for
@@ -77,3 +79,5 @@ private:
     bool m_readerEnded = false;
     bool m_stopped = false;
 };
+
+} // namespace lumadesk::cli

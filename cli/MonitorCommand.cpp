@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace lumadesk::cli {
+
 int RunMonitor(const Invocation& invocation) {
     LinkSession session;
     const bool json = invocation.json;
@@ -29,3 +31,5 @@ int RunMonitor(const Invocation& invocation) {
         return EXIT_DONE; // the duration ended, SIGINT, or the reader left: all normal ends
     }
 }
+
+} // namespace lumadesk::cli

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <cstdio>
 
+namespace lumadesk::cli {
+
 using namespace lumadesk;
 
 namespace {
@@ -244,3 +246,5 @@ void PrintStudio(const StudioData& studio, bool json) {
     else
         PrintOut(StudioText(studio));
 }
+
+} // namespace lumadesk::cli

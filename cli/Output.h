@@ -8,8 +8,12 @@
 #include <initializer_list>
 #include <utility>
 
+namespace lumadesk {
 struct StrobeData;
 struct StudioData;
+} // namespace lumadesk
+
+namespace lumadesk::cli {
 
 // Everything the tool prints. Lines go out whole and flushed at once: monitor feeds scripts
 // that act on each line as it comes.
@@ -39,3 +43,5 @@ QString EventLine(const RadioEvent& event);
 
 // The studio as the command's result: its JSON document or its text.
 void PrintStudio(const StudioData& studio, bool json);
+
+} // namespace lumadesk::cli

@@ -3,6 +3,8 @@
 #include "cli/Output.h"
 #include "platform/ports/SerialPortList.h"
 
+namespace lumadesk::cli {
+
 int RunPorts(const Invocation& invocation) {
     QList<QByteArray> items;
     for (const SerialPortEntry& port : ListSerialPorts()) {
@@ -18,3 +20,5 @@ int RunPorts(const Invocation& invocation) {
         PrintOutBytes(JsonObject({{"ports", JsonArray(items)}}) + '\n');
     return EXIT_DONE;
 }
+
+} // namespace lumadesk::cli

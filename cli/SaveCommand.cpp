@@ -9,6 +9,8 @@
 #include <climits>
 #include <unistd.h>
 
+namespace lumadesk::cli {
+
 namespace {
 
 // Why the set-up's file cannot be made, when its name is longer than the folder's file system
@@ -59,3 +61,5 @@ int RunSave(const Invocation& invocation) {
         PrintOut(StudioText(*studio) + QStringLiteral("\nsaved to ") + path);
     return EXIT_DONE;
 }
+
+} // namespace lumadesk::cli

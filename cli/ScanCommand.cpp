@@ -2,6 +2,8 @@
 #include "cli/ExitCode.h"
 #include "cli/Output.h"
 
+namespace lumadesk::cli {
+
 int RunScan(const Invocation& invocation) {
     LinkSession session;
     int code = EXIT_DONE;
@@ -13,3 +15,5 @@ int RunScan(const Invocation& invocation) {
         return EXIT_DONE;
     return NoHeadAnswered(*studio, invocation);
 }
+
+} // namespace lumadesk::cli

@@ -4,6 +4,8 @@
 #include "platform/ChangeCode.h"
 #include "platform/Messages.h"
 
+namespace lumadesk::cli {
+
 namespace {
 
 constexpr std::chrono::milliseconds kEchoWait{1000};
@@ -79,3 +81,5 @@ int RunSet(const Invocation& invocation) {
         PrintOut(UnitLine(*unit));
     return code;
 }
+
+} // namespace lumadesk::cli

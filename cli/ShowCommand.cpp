@@ -3,6 +3,8 @@
 #include "cli/Output.h"
 #include "model/BusinessMemory.h"
 
+namespace lumadesk::cli {
+
 int RunShow(const Invocation& invocation) {
     StudioModel model;
     XmlFileContext context;
@@ -22,3 +24,5 @@ int RunShow(const Invocation& invocation) {
     }
     return EXIT_DONE;
 }
+
+} // namespace lumadesk::cli

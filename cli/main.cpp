@@ -9,6 +9,9 @@
 #include <csignal>
 #include <cstdio>
 
+using namespace lumadesk;
+using namespace lumadesk::cli;
+
 int main(int argc, char* argv[]) {
     // A closed pipe must not kill us with the port still held; writes report it instead.
     std::signal(SIGPIPE, SIG_IGN);

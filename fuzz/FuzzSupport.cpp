@@ -9,6 +9,8 @@
 #include <memory>
 #include <unistd.h>
 
+namespace lumadesk {
+
 namespace lumadesk::fuzz {
 
 void silenceMessageBoxes() {
@@ -43,3 +45,5 @@ void writeWholeFile(const char* path, const unsigned char* data, std::size_t siz
 }
 
 } // namespace lumadesk::fuzz
+
+} // namespace lumadesk

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace lumadesk {
+
 namespace lumadesk::fuzz {
 
 // A broken promise of the code under test: report it and stop, so that libFuzzer keeps the
@@ -28,3 +30,5 @@ void enterScratchDirectory();
 void writeWholeFile(const char* path, const unsigned char* data, std::size_t size);
 
 } // namespace lumadesk::fuzz
+
+} // namespace lumadesk

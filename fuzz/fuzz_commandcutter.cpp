@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+using namespace lumadesk;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace lumadesk::fuzz;
     if (size < 1)

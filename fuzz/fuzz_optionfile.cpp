@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+using namespace lumadesk;
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     using namespace lumadesk::fuzz;
     silenceMessageBoxes();

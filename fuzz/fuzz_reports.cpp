@@ -24,6 +24,8 @@
 #include <cstdio>
 #include <memory>
 
+using namespace lumadesk;
+
 namespace lumadesk::fuzz {
 namespace {
 

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <cstdint>
 
+using namespace lumadesk;
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     using namespace lumadesk::fuzz;
     silenceMessageBoxes();

@@ -1,6 +1,6 @@
 #include "sim/CommandCutter.h"
 
-namespace sim {
+namespace lumadesk::sim {
 
 namespace {
 
@@ -56,4 +56,4 @@ void CommandCutter::reset() {
     m_state = State::Idle;
 }
 
-} // namespace sim
+} // namespace lumadesk::sim

@@ -4,7 +4,7 @@
 #include <QByteArrayView>
 #include <QList>
 
-namespace sim {
+namespace lumadesk::sim {
 
 // Cuts the console's byte stream into frames the way a head's radio does: a frame starts at
 // 0xFF and runs for the length its second byte gives. Only the four lengths a command can have
@@ -30,4 +30,4 @@ private:
     qint64 m_discarded = 0;
 };
 
-} // namespace sim
+} // namespace lumadesk::sim

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <unistd.h>
 
-namespace sim {
+namespace lumadesk::sim {
 
 bool DeviceLink::pointTo(const QString& target, QString& error) {
     if (m_path.isEmpty())
@@ -37,4 +37,4 @@ void DeviceLink::remove() {
     m_target.clear();
 }
 
-} // namespace sim
+} // namespace lumadesk::sim

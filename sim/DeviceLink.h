@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace sim {
+namespace lumadesk::sim {
 
 // A symbolic link that follows the simulated device end, so the console can be given one fixed
 // path across replugs. An existing file or link at the path is replaced; on removal the link
@@ -27,4 +27,4 @@ private:
     QString m_target;
 };
 
-} // namespace sim
+} // namespace lumadesk::sim

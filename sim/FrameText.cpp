@@ -4,7 +4,7 @@
 
 #include <QStringList>
 
-namespace sim {
+namespace lumadesk::sim {
 
 namespace {
 
@@ -140,4 +140,4 @@ QString DescribeNoise(const QByteArray& bytes) {
     return line(bytes, QStringLiteral("noise"));
 }
 
-} // namespace sim
+} // namespace lumadesk::sim

@@ -4,7 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 
-namespace sim {
+namespace lumadesk::sim {
 
 // One-line descriptions of the traffic for the --verbose log, raw bytes first:
 // "FF 07 13 00 04 2D 1E  flash level CH-03: flash 45 model 30".
@@ -13,4 +13,4 @@ QString DescribeCommand(const QByteArray& frame); // a frame cut from the consol
 QString DescribeReport(const QByteArray& frame);  // a report frame of ours
 QString DescribeNoise(const QByteArray& bytes);
 
-} // namespace sim
+} // namespace lumadesk::sim

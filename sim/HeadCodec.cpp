@@ -1,6 +1,6 @@
 #include "sim/HeadCodec.h"
 
-namespace sim {
+namespace lumadesk::sim {
 
 namespace {
 
@@ -153,4 +153,4 @@ QByteArray LevelsReport(int type, const std::array<quint8, 2 * kChannelCount>& l
     return frame;
 }
 
-} // namespace sim
+} // namespace lumadesk::sim

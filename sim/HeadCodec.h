@@ -9,7 +9,7 @@
 // The head's side of the radio frames: what a head understands of the console's commands and how
 // it words its reports. Written from the frame tables alone; nothing here is shared with the
 // console's own frame code.
-namespace sim {
+namespace lumadesk::sim {
 
 constexpr int kChannelCount = 10;
 
@@ -62,4 +62,4 @@ QByteArray ChargeReport(int type, int channel, quint8 value);
 QByteArray HeatReport(int type, int channel, quint8 value);
 QByteArray LevelsReport(int type, const std::array<quint8, 2 * kChannelCount>& levels);
 
-} // namespace sim
+} // namespace lumadesk::sim

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace sim {
+namespace lumadesk::sim {
 
 namespace {
 
@@ -118,4 +118,4 @@ QString FormatHeads(const QList<HeadSetup>& heads) {
     return parts.join(QLatin1Char(','));
 }
 
-} // namespace sim
+} // namespace lumadesk::sim

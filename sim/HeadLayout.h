@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QtGlobal>
 
-namespace sim {
+namespace lumadesk::sim {
 
 // The eight settings a head reports, in the order its status report carries them.
 struct HeadSettings {
@@ -43,4 +43,4 @@ bool ParseHeads(const QString& list, QList<HeadSetup>& heads, QString& error);
 // The operator's way of writing a head list, ranges folded: "A:1-4,B:1,2,5".
 QString FormatHeads(const QList<HeadSetup>& heads);
 
-} // namespace sim
+} // namespace lumadesk::sim

@@ -3,7 +3,7 @@
 #include <QCommandLineParser>
 #include <cmath>
 
-namespace sim {
+namespace lumadesk::sim {
 
 namespace {
 
@@ -144,4 +144,4 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments) {
     return result;
 }
 
-} // namespace sim
+} // namespace lumadesk::sim

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace sim {
+namespace lumadesk::sim {
 
 // The program's command line:
 //   lumadesk-sim [--link PATH] [--heads GROUP:CHANNELS]... [--seed N] [--delay MIN-MAX]
@@ -24,4 +24,4 @@ struct SimCommandLine {
 // Reads the arguments (the program name first, as QCoreApplication::arguments gives them).
 SimCommandLine ParseSimCommandLine(const QStringList& arguments);
 
-} // namespace sim
+} // namespace lumadesk::sim

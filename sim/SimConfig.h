@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-namespace sim {
+namespace lumadesk::sim {
 
 using Milliseconds = std::chrono::milliseconds;
 
@@ -45,4 +45,4 @@ struct SimConfig {
     std::function<void(const QString& devicePath)> deviceOpened;
 };
 
-} // namespace sim
+} // namespace lumadesk::sim

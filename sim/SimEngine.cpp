@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace sim {
+namespace lumadesk::sim {
 
 namespace {
 
@@ -342,4 +342,4 @@ QByteArray SimEngine::noise() {
     return bytes;
 }
 
-} // namespace sim
+} // namespace lumadesk::sim

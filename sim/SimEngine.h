@@ -12,7 +12,7 @@
 #include <optional>
 #include <utility>
 
-namespace sim {
+namespace lumadesk::sim {
 
 // What a test or a log may know about one head.
 struct HeadState {
@@ -111,4 +111,4 @@ private:
     std::map<std::pair<Milliseconds, quint64>, Event> m_events;
 };
 
-} // namespace sim
+} // namespace lumadesk::sim

@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-namespace sim {
+namespace lumadesk::sim {
 
 // A small seeded generator (splitmix64): the same seed gives the same delays and noise on every
 // machine, which the standard distributions do not promise.
@@ -31,4 +31,4 @@ private:
     quint64 m_state;
 };
 
-} // namespace sim
+} // namespace lumadesk::sim

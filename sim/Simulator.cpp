@@ -11,7 +11,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-namespace sim {
+namespace lumadesk::sim {
 
 namespace {
 
@@ -274,4 +274,4 @@ int Simulator::pollTimeout(Milliseconds now) const {
     return int(std::clamp<qint64>((*next - now).count(), 0, 60 * 60 * 1000));
 }
 
-} // namespace sim
+} // namespace lumadesk::sim

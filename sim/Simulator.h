@@ -10,10 +10,12 @@
 #include <mutex>
 #include <thread>
 
+namespace lumadesk {
 class PseudoTerminal;
 class WakeSignal;
+} // namespace lumadesk
 
-namespace sim {
+namespace lumadesk::sim {
 
 class DeviceLink;
 
@@ -82,4 +84,4 @@ private:
     std::thread m_thread;
 };
 
-} // namespace sim
+} // namespace lumadesk::sim

@@ -10,6 +10,8 @@
 #include <pthread.h>
 #include <random>
 
+using namespace lumadesk;
+
 namespace {
 
 void writeLine(FILE* stream, const QString& text) {

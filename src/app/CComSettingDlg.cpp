@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace lumadesk {
+
 namespace {
 
 constexpr int kComNames = 10;
@@ -105,3 +107,5 @@ void CComSettingDlg::accept() {
     m_settings.stopBits = m_stopBits->currentIndex();
     QDialog::accept();
 }
+
+} // namespace lumadesk

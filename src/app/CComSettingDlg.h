@@ -6,6 +6,9 @@
 #include <QList>
 
 class QComboBox;
+
+namespace lumadesk {
+
 struct ComSettings;
 
 // Chooses the dongle's port. The port list holds "COM1".."COM10", then every serial device the
@@ -38,3 +41,5 @@ private:
     QComboBox* m_dataBits;
     QComboBox* m_stopBits;
 };
+
+} // namespace lumadesk

@@ -9,6 +9,8 @@
 #include <QKeySequence>
 #include <QMessageBox>
 
+namespace lumadesk {
+
 namespace {
 
 int showRealBox(const MessageBoxRequest& request) {
@@ -63,3 +65,5 @@ bool CLumaDeskApp::InitInstance() {
     m_frame->show();
     return true;
 }
+
+} // namespace lumadesk

@@ -6,6 +6,8 @@
 #include <QString>
 #include <memory>
 
+namespace lumadesk {
+
 class CLumaDeskDoc;
 class CMainFrame;
 class RecentFileList;
@@ -39,3 +41,5 @@ private:
     std::unique_ptr<CLumaDeskDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
 };
+
+} // namespace lumadesk

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace lumadesk {
+
 namespace {
 const QString kFilter = QStringLiteral("All files (*)");
 }
@@ -45,3 +47,5 @@ int CLumaDeskDoc::OnFileSave(QWidget* parent) {
     m_recent.add(m_pathName);
     return 1;
 }
+
+} // namespace lumadesk

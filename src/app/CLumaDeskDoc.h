@@ -3,6 +3,9 @@
 #include <QString>
 
 class QWidget;
+
+namespace lumadesk {
+
 class RecentFileList;
 
 // The document of the single-document shell. It holds no data: the studios live in the main
@@ -26,3 +29,5 @@ private:
     RecentFileList& m_recent;
     QString m_pathName;
 };
+
+} // namespace lumadesk

@@ -9,14 +9,16 @@
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
 #include "platform/ports/SerialPortList.h"
+#include "ui/UiResources.h"
 #include "views/CNavigationFormView.h"
 #include "views/CStrobeSplitterWnd.h"
 #include "views/CStudioListFormView.h"
-#include "ui/UiResources.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QStatusBar>
+
+namespace lumadesk {
 
 namespace {
 
@@ -190,3 +192,5 @@ void CMainFrame::customEvent(QEvent* event) {
         QMainWindow::customEvent(event);
     }
 }
+
+} // namespace lumadesk

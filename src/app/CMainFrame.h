@@ -12,8 +12,11 @@
 #include <QMainWindow>
 #include <array>
 
-class CStrobeSplitterWnd;
 class QLabel;
+
+namespace lumadesk {
+
+class CStrobeSplitterWnd;
 
 // The console's one window. It owns the radio link (port, protocol, assembler, event handler),
 // the studio model, the COM settings and the file context; it lays out the three panes in two
@@ -83,3 +86,5 @@ private:
     lumadesk::RadioLink m_radio;
     LinkKeeper m_link;
 };
+
+} // namespace lumadesk

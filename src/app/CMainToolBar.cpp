@@ -9,6 +9,8 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
+namespace lumadesk {
+
 namespace {
 
 constexpr int kIconSize = 30;
@@ -83,3 +85,5 @@ void CMainToolBar::applyFlags(const std::array<int, kFrameCommandCount>& flags) 
     for (int id = 0; id < kFrameCommandCount; ++id)
         m_commands[std::size_t(id)]->setEnabled(flags[std::size_t(id)] == 1);
 }
+
+} // namespace lumadesk

@@ -7,6 +7,8 @@
 
 class QAction;
 
+namespace lumadesk {
+
 inline constexpr int kFrameCommandCount = 5; // Msg::CMD_LOAD .. Msg::CMD_COM
 
 // Load, Save | Scan, Name | Com: flat 30 x 30 buttons with tool tips and a status-bar prompt,
@@ -22,3 +24,5 @@ public:
 private:
     std::array<QAction*, kFrameCommandCount> m_commands{};
 };
+
+} // namespace lumadesk

@@ -4,6 +4,8 @@
 #include <QTimerEvent>
 #include <QVBoxLayout>
 
+namespace lumadesk {
+
 CWaitingDlg::CWaitingDlg(const QString& studioName, QWidget* parent, int tickMs)
     : QDialog(parent), m_text(new QLabel(QStringLiteral("Please wait for channel scan."), this)),
       m_progress(studioName), m_tickMs(tickMs) {
@@ -41,3 +43,5 @@ void CWaitingDlg::done(int result) {
     m_timerId = 0;
     QDialog::done(result);
 }
+
+} // namespace lumadesk

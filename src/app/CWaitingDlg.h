@@ -4,6 +4,8 @@
 
 class QLabel;
 
+namespace lumadesk {
+
 // The small box a channel scan waits in: the studio's name, " scanning ", and one more dot
 // each tick; after six ticks it closes itself (accepted). Its modal loop keeps the main frame
 // handling reports meanwhile.
@@ -33,3 +35,5 @@ private:
     int m_timerId = 0;
     bool m_opened = false;
 };
+
+} // namespace lumadesk

@@ -5,6 +5,8 @@
 #include "link/RadioLink.h"
 #include "model/StudioModel.h"
 
+namespace lumadesk {
+
 int RunChannelScan(lumadesk::RadioLink& link, QObject* studioListPane, QWidget* parent,
                    int tickMs) {
     const StudioData* studio = link.startScan(studioListPane);
@@ -14,3 +16,5 @@ int RunChannelScan(lumadesk::RadioLink& link, QObject* studioListPane, QWidget* 
     RunModal(box);
     return 1;
 }
+
+} // namespace lumadesk

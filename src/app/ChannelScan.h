@@ -4,8 +4,8 @@ class QObject;
 class QWidget;
 
 namespace lumadesk {
+
 class RadioLink;
-}
 
 // A channel scan of the current studio: the link takes its first steps (the studio is emptied,
 // the studio list pane is told, the dongle addresses the studio's group, the studio becomes
@@ -13,3 +13,5 @@ class RadioLink;
 // their reports. Returns 0 without doing anything when there is no current studio, else 1
 // once the box has closed.
 int RunChannelScan(lumadesk::RadioLink& link, QObject* studioListPane, QWidget* parent, int tickMs);
+
+} // namespace lumadesk

@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+namespace lumadesk {
+
 namespace {
 
 const QString kSimulate = QStringLiteral("--simulate");
@@ -73,3 +75,5 @@ bool AsksForTextOnly(const QStringList& arguments) {
     }
     return false;
 }
+
+} // namespace lumadesk

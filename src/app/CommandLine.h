@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace lumadesk {
+
 // What the console is told on its command line.
 struct CommandLine {
     QString port;          // --port NAME; empty: the port of Option.xml
@@ -16,3 +18,5 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& out, QString& e
 
 // Whether the arguments only ask for text (help, version): then no display is needed.
 bool AsksForTextOnly(const QStringList& arguments);
+
+} // namespace lumadesk

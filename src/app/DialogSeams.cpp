@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QFileDialog>
 
+namespace lumadesk {
+
 namespace {
 
 int execDialog(QDialog& dialog) {
@@ -47,3 +49,5 @@ FileChooser SetFileChooser(FileChooser chooser) {
     currentChooser() = chooser ? std::move(chooser) : FileChooser(askFileDialog);
     return previous;
 }
+
+} // namespace lumadesk

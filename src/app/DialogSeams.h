@@ -6,6 +6,8 @@
 class QDialog;
 class QWidget;
 
+namespace lumadesk {
+
 // Every modal dialog and file chooser the shell opens goes through these, so tests can answer
 // them without a nested event loop that waits for a person. The defaults run the real thing.
 
@@ -30,3 +32,5 @@ QString ChooseFile(const FileChoice& choice);
 using FileChooser = std::function<QString(const FileChoice&)>;
 // Installs a chooser and returns the previous one; an empty chooser restores QFileDialog.
 FileChooser SetFileChooser(FileChooser chooser);
+
+} // namespace lumadesk

@@ -4,6 +4,8 @@
 
 #include <QTimerEvent>
 
+namespace lumadesk {
+
 namespace {
 
 bool sameLine(const ComSettings& a, const ComSettings& b) {
@@ -95,3 +97,5 @@ void LinkKeeper::resumeAfterSettings(bool accepted) {
         startRetry();
     }
 }
+
+} // namespace lumadesk

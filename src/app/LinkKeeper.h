@@ -7,8 +7,8 @@
 #include <functional>
 
 namespace lumadesk {
+
 class RadioLink;
-}
 
 // Keeps the radio link open: while it is down, the retry timer tries to open the port with the
 // COM settings every 500 ms; a successful open stops the timer, the reader's end starts it
@@ -62,3 +62,5 @@ private:
     int m_readersRunning = 0; // readers started whose end message has not come yet
     ComSettings m_openedWith;
 };
+
+} // namespace lumadesk

@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
+namespace lumadesk {
+
 namespace {
 
 const QString kGroup = QStringLiteral("Recent File List");
@@ -45,3 +47,5 @@ void RecentFileList::store() const {
             settings.remove(entryKey(i));
     }
 }
+
+} // namespace lumadesk

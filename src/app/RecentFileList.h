@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace lumadesk {
+
 // The files last opened or saved, most recent first, kept in the user's settings under the
 // console's settings key ("Recent File List", File1..File4).
 class RecentFileList {
@@ -23,3 +25,5 @@ private:
     QString m_application;
     QStringList m_files;
 };
+
+} // namespace lumadesk

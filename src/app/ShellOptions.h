@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+namespace lumadesk {
+
 // What the command line changes for one run; nothing of it is written to Option.xml.
 struct ShellOptions {
     // Used instead of the port that Option.xml names (empty: keep that one).
@@ -15,3 +17,5 @@ struct ShellOptions {
     // Shown in status pane 0 for the whole run, e.g. "Simulated radio on /dev/pts/3".
     QString statusNote;
 };
+
+} // namespace lumadesk

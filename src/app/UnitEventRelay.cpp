@@ -4,6 +4,8 @@
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
 
+namespace lumadesk {
+
 bool RelayUnitEvent(const StudioModel& model, const WindowMessage& message, const PaneSet& panes) {
     const int number = message.number();
     if (number != Msg::FrameNewUnit && number != Msg::FrameUnitStatus &&
@@ -32,3 +34,5 @@ bool RelayUnitEvent(const StudioModel& model, const WindowMessage& message, cons
     }
     return true;
 }
+
+} // namespace lumadesk

@@ -1,6 +1,9 @@
 #pragma once
 
 class QObject;
+
+namespace lumadesk {
+
 class WindowMessage;
 struct StudioModel;
 
@@ -18,3 +21,5 @@ struct PaneSet {
 // address) is dropped; posted news carry the record's serial on, so the panes check the same way
 // with lumadesk::HeldRecordOf. Returns whether the message was one of the three.
 bool RelayUnitEvent(const StudioModel& model, const WindowMessage& message, const PaneSet& panes);
+
+} // namespace lumadesk

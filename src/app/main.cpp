@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <memory>
 
+using namespace lumadesk;
+
 namespace {
 
 int fail(const QString& text, int code) {
@@ -58,7 +60,8 @@ int main(int argc, char* argv[]) {
 #endif
     if (line.simulate) {
 #if !LUMADESK_WITH_SIMULATOR
-        return fail(QStringLiteral("this build has no simulated radio (LUMADESK_SIMULATOR=OFF)"), 2);
+        return fail(QStringLiteral("this build has no simulated radio (LUMADESK_SIMULATOR=OFF)"),
+                    2);
 #else
         sim::SimConfig config;
         if (!line.heads.isEmpty() && !sim::ParseHeads(line.heads, config.heads, error))

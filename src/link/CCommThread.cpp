@@ -4,6 +4,8 @@
 #include "platform/PortNames.h"
 #include "platform/WindowMessage.h"
 
+namespace lumadesk {
+
 namespace {
 const QString kCaption = QStringLiteral("CCommThread");
 }
@@ -123,3 +125,5 @@ void CCommThread::ThreadWatchComm() {
     }
     PostMessage(m_owner, Msg::FrameReaderEnded);
 }
+
+} // namespace lumadesk

@@ -11,6 +11,8 @@
 
 class QObject;
 
+namespace lumadesk {
+
 // The console's only connection to the radio dongle. It opens and configures the port, writes
 // command frames, and runs one reader thread that moves received bytes into the ring and posts
 // Msg::FrameBytesReceived after each burst and Msg::FrameReaderEnded once when it leaves. It
@@ -74,3 +76,5 @@ private:
     int m_writeMultiplier = 0;
     MessageBoxPoster m_boxes; // the reader thread never shows a box itself
 };
+
+} // namespace lumadesk

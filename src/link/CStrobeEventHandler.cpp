@@ -8,6 +8,8 @@
 
 #include <memory>
 
+namespace lumadesk {
+
 using namespace lumadesk;
 
 CStrobeEventHandler::CStrobeEventHandler(QObject* target, StudioModel* model)
@@ -110,3 +112,5 @@ int CStrobeEventHandler::OnHeatReport(int type, int channel, int value) {
     }
     return 1;
 }
+
+} // namespace lumadesk

@@ -4,6 +4,9 @@
 #include "platform/ChangeCode.h"
 
 class QObject;
+
+namespace lumadesk {
+
 struct StrobeData;
 struct StudioData;
 struct StudioModel;
@@ -29,3 +32,5 @@ private:
     QObject* m_target;
     StudioModel* m_model;
 };
+
+} // namespace lumadesk

@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+namespace lumadesk {
+
 struct StrobeData;
 
 // Decoded radio events, one call per addressed channel. Each returns 1.
@@ -17,3 +19,5 @@ public:
     virtual int OnChargeReport(int type, int channel, int value) = 0;
     virtual int OnHeatReport(int type, int channel, int value) = 0;
 };
+
+} // namespace lumadesk

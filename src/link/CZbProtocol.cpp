@@ -6,6 +6,8 @@
 #include "link/CommandFrames.h"
 #include "model/StudioModel.h"
 
+namespace lumadesk {
+
 using namespace lumadesk;
 
 namespace {
@@ -113,3 +115,5 @@ void CZbProtocol::DecodeCharge(const std::uint8_t* frame) {
     const int type = ReportType(frame[2]);
     forEachChannel(frame, [&](int channel) { m_handler->OnChargeReport(type, channel, frame[6]); });
 }
+
+} // namespace lumadesk

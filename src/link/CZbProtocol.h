@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <cstdint>
 
+namespace lumadesk {
+
 class CCommThread;
 class CZbEventHandler;
 struct StudioData;
@@ -46,3 +48,5 @@ private:
     CZbEventHandler* m_handler;
     StrobeData m_scratch; // the status decoder's record; its bFlashCharge stays 1
 };
+
+} // namespace lumadesk

@@ -2,6 +2,8 @@
 
 #include "model/StrobeData.h"
 
+namespace lumadesk {
+
 int ChannelFromMask(std::uint16_t mask) {
     for (int channel = 0; channel < kChannelCount; ++channel) {
         if (mask & MaskFromChannel(channel))
@@ -9,3 +11,5 @@ int ChannelFromMask(std::uint16_t mask) {
     }
     return (mask & kGroupMask) ? kGroupChannel : -1;
 }
+
+} // namespace lumadesk

@@ -4,6 +4,8 @@
 #include "link/UnitSettingTable.h"
 #include "model/StudioModel.h"
 
+namespace lumadesk {
+
 using namespace lumadesk;
 
 namespace {
@@ -81,3 +83,5 @@ QByteArray BuildStudioLevels(int type, const StudioData& studio) {
     }
     return frame;
 }
+
+} // namespace lumadesk

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <cstdint>
 
+namespace lumadesk {
+
 struct StrobeData;
 struct StudioData;
 
@@ -24,3 +26,5 @@ QByteArray BuildUnitSettings(std::uint16_t mask, const StrobeData& unit);
 
 // FF 17 1E|1F and ten (flash, model) pairs, 00 00 for an empty slot. Empty for other types.
 QByteArray BuildStudioLevels(int type, const StudioData& studio);
+
+} // namespace lumadesk

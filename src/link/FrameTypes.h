@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace lumadesk {
+
 // The radio's numbers by name: what byte 2 of a frame says, in both directions, and the types
 // inside each report kind. Every frame is FF, its total length, byte 2, then the body.
 
@@ -22,8 +24,6 @@ enum UnitCommandType : int {
 // Studio levels frame types, echoed in setting reports of the same types.
 inline constexpr int LEVELS_FLASH = 14;
 inline constexpr int LEVELS_MODEL = 15;
-
-namespace lumadesk {
 
 inline constexpr std::uint8_t kStartByte = 0xFF;
 

@@ -3,6 +3,8 @@
 #include "link/CZbProtocol.h"
 #include "model/StudioModel.h"
 
+namespace lumadesk {
+
 StudioData* CopyMemoryStudio(StudioModel* model) {
     if (model == nullptr)
         return nullptr;
@@ -30,3 +32,5 @@ int ApplyMemoryStudio(StudioModel* model, CZbProtocol* protocol) {
     SendStudioSettings(protocol, studio);
     return 1;
 }
+
+} // namespace lumadesk

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace lumadesk {
+
 struct StudioModel;
 struct StudioData;
 class CZbProtocol;
@@ -18,3 +20,5 @@ int SendStudioSettings(CZbProtocol* protocol, const StudioData* studio);
 // Both steps at once, for callers with no tree to rebuild. Returns 0 when there is no current
 // studio, else 1.
 int ApplyMemoryStudio(StudioModel* model, CZbProtocol* protocol);
+
+} // namespace lumadesk

@@ -9,10 +9,11 @@
 #include "platform/ComSettings.h"
 
 class QObject;
-struct StudioData;
-struct StudioModel;
 
 namespace lumadesk {
+
+struct StudioData;
+struct StudioModel;
 
 // The radio link as one piece: the port with its reader thread and ring, the pump, the report
 // assembler, the protocol object and the event handler, built in the order they depend on each

@@ -3,6 +3,8 @@
 #include "link/ReceiveRing.h"
 #include "link/ReportAssembler.h"
 
+namespace lumadesk {
+
 int ReceivePump::Drain() {
     if (m_draining) {
         m_again = true;
@@ -25,3 +27,5 @@ int ReceivePump::Drain() {
     m_draining = false;
     return fed;
 }
+
+} // namespace lumadesk

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace lumadesk {
+
 class ReceiveRing;
 class ReportAssembler;
 
@@ -22,3 +24,5 @@ private:
     bool m_draining = false;
     bool m_again = false;
 };
+
+} // namespace lumadesk

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <poll.h>
 
+namespace lumadesk {
+
 int ReceiveRing::held() const {
     const int write = m_write.load(std::memory_order_acquire);
     const int read = m_read.load(std::memory_order_acquire);
@@ -82,3 +84,5 @@ std::uint8_t ReceiveRing::take() {
     consume(1);
     return byte;
 }
+
+} // namespace lumadesk

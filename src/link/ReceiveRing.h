@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+namespace lumadesk {
+
 // The 4096-byte single-producer, single-consumer receive ring between the reader thread and the
 // GUI thread. One position always stays free, so it holds at most 4095 bytes. The producer
 // publishes bytes with a release store of the write index; the consumer returns space with a
@@ -56,3 +58,5 @@ private:
     std::atomic<bool> m_producerWaiting{false};
     WakeSignal m_room;
 };
+
+} // namespace lumadesk

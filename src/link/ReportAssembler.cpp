@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace lumadesk {
+
 using namespace lumadesk;
 
 std::uint8_t ReportAssembler::KindOf(std::uint8_t kindByte) {
@@ -94,3 +96,5 @@ void ReportAssembler::Feed(std::uint8_t byte) {
         return; // idle: stray bytes between frames
     }
 }
+
+} // namespace lumadesk

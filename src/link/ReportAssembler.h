@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+namespace lumadesk {
+
 // Receives every completed report frame with its kind (0x00, 0x01, 0x02, 0x10, 0x30, 0x60).
 class ReportDispatcher {
 public:
@@ -42,3 +44,5 @@ private:
     int m_count = 0;
     std::array<std::uint8_t, kBufferSize> m_buffer{};
 };
+
+} // namespace lumadesk

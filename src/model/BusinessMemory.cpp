@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <memory>
 
+namespace lumadesk {
+
 namespace {
 
 const QString kExtension = QStringLiteral(".xml");
@@ -222,3 +224,5 @@ int SaveMemoryFileAndRelist(XmlFileContext* context, const QString& name) {
     }
     return saved;
 }
+
+} // namespace lumadesk

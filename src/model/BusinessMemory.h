@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace lumadesk {
+
 // Stored set-ups ("Business Memory"): one XML file per name in the folder "Business Memory" of
 // the working directory, each holding the units of one studio. Functions return 1 on success and
 // 0 on failure, and show their own messages. GUI thread only.
@@ -34,3 +36,5 @@ QString PreviewMemoryFile(XmlFileContext* context, const QString& name);
 // The save behind the Save command: SaveMemoryFile, then, when it returned 1, the list emptied
 // and filled again. Returns what SaveMemoryFile returned.
 int SaveMemoryFileAndRelist(XmlFileContext* context, const QString& name);
+
+} // namespace lumadesk

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace lumadesk {
+
 // The header that studios, unit records and the light node inside every record share, so that
 // the studio tree can attach any of them to an item and any of them can be the current node.
 enum NodeKind : int {
@@ -17,3 +19,5 @@ struct NodeHeader {
     TreeItemHandle hTreeItem = nullptr;
     NodeHeader* pParent = nullptr; // not owning
 };
+
+} // namespace lumadesk

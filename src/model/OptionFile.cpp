@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+namespace lumadesk {
+
 namespace {
 
 QString optionPath() {
@@ -72,3 +74,5 @@ int WriteOptionFile(XmlFileContext* context, const ComSettings& settings) {
     }
     return 1;
 }
+
+} // namespace lumadesk

@@ -3,6 +3,8 @@
 #include "model/XmlFileContext.h"
 #include "platform/ComSettings.h"
 
+namespace lumadesk {
+
 // "Option.xml" in the working directory: the port name and the baud rate, the only COM settings
 // that survive a restart. The context may be null (the command-line tool has none).
 
@@ -17,3 +19,5 @@ int ReadOptionFile(XmlFileContext* context, ComSettings& settings);
 // Writes both values, replacing the file only once the new one is whole. On failure shows
 // "Fail to save file" and returns 0, else 1.
 int WriteOptionFile(XmlFileContext* context, const ComSettings& settings);
+
+} // namespace lumadesk

@@ -1,5 +1,7 @@
 #include "model/PowerLevel.h"
 
+namespace lumadesk {
+
 QString FormatPowerLevel(int level) {
     return QString::asprintf("%d.%d", level / 10, level % 10);
 }
@@ -9,3 +11,5 @@ QString FormatPowerOffset(int offset) {
         return QString::asprintf("-%d.%d", -offset / 10, -offset % 10);
     return QString::asprintf("%d.%d", offset / 10, offset % 10);
 }
+
+} // namespace lumadesk

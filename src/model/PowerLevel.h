@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace lumadesk {
+
 // Power levels and offsets count tenths of the number shown: 45 is "4.5". Only the panels'
 // own arithmetic keeps to these ranges; reports and files may bring any value.
 inline constexpr int kLowestLevel = 11;
@@ -18,3 +20,5 @@ QString FormatPowerLevel(int level);
 
 // "-0.5" for -5, "8.1" for 81: the sign is written even when the whole part is 0.
 QString FormatPowerOffset(int offset);
+
+} // namespace lumadesk

@@ -2,10 +2,11 @@
 
 #include "model/PowerLevel.h"
 
+namespace lumadesk {
+
 // The arithmetic both control panels share: spin steps, the follower of proportional linking,
 // the offset slider's positions and an offset applied to a level. Pure; the panels only show
 // and forward what these give.
-namespace lumadesk {
 
 // A spin reports a pending change: negative for its up arrow, positive for down, 0 for none.
 inline constexpr int kLevelSliderLow = kLowestLevel;

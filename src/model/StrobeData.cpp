@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+namespace lumadesk {
+
 namespace {
 std::uint64_t nextSerial() {
     static std::atomic<std::uint64_t> last{0};
@@ -30,3 +32,5 @@ void CopySettingsBlock(StrobeData& destination, const StrobeData& source) {
     destination.nModelMode2 = source.nModelMode2;
     destination.bModelPow = source.bModelPow;
 }
+
+} // namespace lumadesk

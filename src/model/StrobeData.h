@@ -5,6 +5,8 @@
 #include <QString>
 #include <cstdint>
 
+namespace lumadesk {
+
 // The record of one flash head. The settings block runs from nFlashValue to bModelPow;
 // bChSelect and nHeatLevel are run-time state and never stored.
 struct StrobeData : NodeHeader {
@@ -41,3 +43,5 @@ QString ChannelLabel(int channel);
 
 // Copies the nine values from nFlashValue to bModelPow.
 void CopySettingsBlock(StrobeData& destination, const StrobeData& source);
+
+} // namespace lumadesk

@@ -2,6 +2,8 @@
 
 #include "platform/WindowMessage.h"
 
+namespace lumadesk {
+
 namespace {
 
 bool nodeIsIn(const NodeHeader* node, const StrobeData* record) {
@@ -56,8 +58,6 @@ bool StudioModel::OwnsRecord(const StrobeData* record, std::uint64_t serial) con
     return OwnsRecord(record) && record->serial == serial;
 }
 
-namespace lumadesk {
-
 bool PostRecordMessage(QObject* target, int number, qintptr wParam, const StrobeData* record) {
     return PostMessage(target, number, wParam, AsLParam(record),
                        record != nullptr ? record->serial : 0);
@@ -77,8 +77,6 @@ int shownStudioNumber(const StudioModel& model, const StudioData* studio) {
     }
     return -1;
 }
-
-} // namespace lumadesk
 
 StudioData* StudioModel::StudioByNumber(int number) const {
     if (unsigned(number) >= unsigned(kStudioCount))
@@ -174,3 +172,5 @@ void SelectStudio(StudioModel* model, StudioData* studio) {
     studio->nNodeKind = NODE_STUDIO;
     model->pCurNode = studio;
 }
+
+} // namespace lumadesk

@@ -2,12 +2,15 @@
 
 #include "model/StrobeData.h"
 
-class QObject;
-class WindowMessage;
-
 #include <array>
 #include <memory>
 #include <vector>
+
+class QObject;
+
+namespace lumadesk {
+
+class WindowMessage;
 
 // One studio: ten channel slots; a used slot owns its record. nChItemCnt always equals the
 // number of used slots, and the record in slot i has nChNum i, the label of i and this studio
@@ -55,8 +58,6 @@ struct StudioModel {
     StudioData* StudioByNumber(int number) const;
 };
 
-namespace lumadesk {
-
 // Posts a message whose lParam is the record, with the record's serial.
 bool PostRecordMessage(QObject* target, int number, qintptr wParam, const StrobeData* record);
 
@@ -68,8 +69,6 @@ StrobeData* HeldRecordOf(const StudioModel& model, const WindowMessage& message)
 // The number (0..4) of one of the five shown studios, or -1 for anything else (the memory
 // studio, a pointer the model does not hold). Compares pointers only.
 int shownStudioNumber(const StudioModel& model, const StudioData* studio);
-
-} // namespace lumadesk
 
 StudioData* StudioOfNode(NodeHeader* node);
 StrobeData* UnitOfNode(NodeHeader* node);
@@ -93,3 +92,5 @@ int CopyStudioValues(StudioData* destination, const StudioData* source);
 // What a selection in the studio tree does, for callers that have no tree (command-line tool,
 // tests): the studio becomes a shown node and the current node.
 void SelectStudio(StudioModel* model, StudioData* studio);
+
+} // namespace lumadesk

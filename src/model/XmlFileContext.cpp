@@ -14,6 +14,8 @@
 #include <unistd.h>
 #include <vector>
 
+namespace lumadesk {
+
 XmlDocumentScope::XmlDocumentScope(XmlFileContext* context) : m_context(context) {
     if (m_context != nullptr)
         m_context->pDoc = &m_document;
@@ -239,7 +241,6 @@ bool WriteXmlFile(const QDomDocument& document, const QString& path,
     return file.commit();
 }
 
-namespace lumadesk {
 namespace {
 
 // The whole file, when it is a regular one of at most kMaxXmlFileBytes. Checked before the open so
@@ -359,9 +360,10 @@ bool parseInto(const QByteArray& bytes, QDomDocument& document) {
 }
 
 } // namespace
-} // namespace lumadesk
 
 bool ReadXmlFile(const QString& path, QDomDocument& document) {
     QByteArray bytes;
     return lumadesk::readRegularFile(path, bytes) && lumadesk::parseInto(bytes, document);
 }
+
+} // namespace lumadesk

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace lumadesk {
+
 struct StudioModel;
 
 // Where the stored set-up names go: the panel's list control implements it, tests use a string
@@ -73,8 +75,6 @@ bool WriteXmlFile(const QDomDocument& document, const QString& path,
 // kMaxXmlFileBytes, not well-formed (names included), nested deeper than kMaxXmlDepth or without
 // a root element. Text of white space only is kept, so a name of spaces reads back as written.
 bool ReadXmlFile(const QString& path, QDomDocument& document);
-
-namespace lumadesk {
 
 // Far beyond any real file (a set-up of ten units is a few kilobytes, the options far less):
 // larger files are refused unread, so a stray link or a huge file cannot eat the memory, and the

@@ -10,14 +10,14 @@
 #include "panels/CControlSelFormView.h"
 #include "panels/COXCoolSliderCtrl.h"
 #include "panels/COXCoolSpinButtonCtrl.h"
-#include "ui/COXSeparator.h"
 #include "panels/CUserButton.h"
 #include "panels/CUserStatic.h"
-#include "ui/DialogFont.h"
 #include "platform/ChangeCode.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
+#include "ui/COXSeparator.h"
+#include "ui/DialogFont.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,7 +30,7 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
-using namespace lumadesk;
+namespace lumadesk {
 
 namespace {
 
@@ -592,3 +592,5 @@ void CControlFormView::customEvent(QEvent* event) {
     }
     message->setResult(0);
 }
+
+} // namespace lumadesk

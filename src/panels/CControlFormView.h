@@ -7,7 +7,6 @@
 #include <functional>
 #include <memory>
 
-class CZbProtocol;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -18,11 +17,14 @@ class QPushButton;
 class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+
+namespace lumadesk {
+
+class CZbProtocol;
 struct StrobeData;
 struct StudioModel;
 struct XmlFileContext;
 
-namespace lumadesk {
 class COXCoolSliderCtrl;
 class COXCoolSpinButtonCtrl;
 class CControlSelFormView;
@@ -39,7 +41,6 @@ struct ControlPanelLinks {
     std::function<QObject*()> navigationPane;
     std::function<QObject*()> studioListPane;
 };
-} // namespace lumadesk
 
 // The remote control panel, right in the main window's inner splitter. It shows the selected
 // unit and changes it (the record first, then the head, then the navigation pane is told), or,
@@ -131,3 +132,5 @@ private:
     lumadesk::CControlSelFormView* m_selection = nullptr;
     std::array<QWidget*, 16> m_powerControls{};
 };
+
+} // namespace lumadesk

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace lumadesk {
+
 // Which setting of a unit changed: the wParam of the unit-setting messages (72, 23, 25, 32).
 enum ChangeCode : int {
     CHANGE_NONE = -1, // nothing stored: a level out of range, or the test echo
@@ -14,3 +16,5 @@ enum ChangeCode : int {
     CHANGE_CHARGE = 9,
     CHANGE_HEAT = 10,
 };
+
+} // namespace lumadesk

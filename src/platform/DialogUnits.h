@@ -2,10 +2,11 @@
 
 #include <QRect>
 
+namespace lumadesk {
+
 // Forms are laid out in dialog units, which scale with the form's font: a horizontal unit is a
 // quarter of the font's average character width, a vertical unit an eighth of its height. Pure
 // arithmetic on the font's measures, so every form of the program is placed the same way.
-namespace lumadesk {
 
 struct DialogBaseUnits {
     int x = 0; // average character width, pixels

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <cstdio>
 
+namespace lumadesk {
+
 namespace {
 
 int defaultHandler(const MessageBoxRequest& request) {
@@ -75,3 +77,5 @@ void MessageBoxPoster::customEvent(QEvent* event) {
     if (alive)
         m_pending.store(false, std::memory_order_release);
 }
+
+} // namespace lumadesk

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <functional>
 
+namespace lumadesk {
+
 // Every box the system shows goes through ShowMessageBox. The program installs a handler that
 // shows a real modal box; tests install one that records the text and answers; the command-line
 // tool prints to standard error. Call it on the GUI thread only.
@@ -44,3 +46,5 @@ protected:
 private:
     std::atomic<bool> m_pending{false};
 };
+
+} // namespace lumadesk

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace lumadesk {
+
 // The console's user window messages, numbered relative to WM_USER as the panes and the
 // frame know them. Receivers dispatch on these in one place (their customEvent).
 namespace Msg {
@@ -46,3 +48,5 @@ enum FrameCommand : int {
 };
 
 } // namespace Msg
+
+} // namespace lumadesk

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+namespace lumadesk {
+
 QString DevicePathFromPortName(const QString& portName) {
     const QString name = portName.trimmed();
     if (name.isEmpty())
@@ -15,3 +17,5 @@ QString DevicePathFromPortName(const QString& portName) {
         return QStringLiteral("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
     return QStringLiteral("/dev/") + name;
 }
+
+} // namespace lumadesk

@@ -8,6 +8,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+namespace lumadesk {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -99,3 +101,5 @@ QByteArray PseudoTerminal::readExactly(int count, int timeoutMs) {
 QByteArray PseudoTerminal::readFor(int timeoutMs) {
     return readExactly(1 << 30, timeoutMs);
 }
+
+} // namespace lumadesk

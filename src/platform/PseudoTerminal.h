@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+namespace lumadesk {
+
 // A pseudo-terminal whose master end we hold: the stand-in for a radio dongle. The device end
 // (devicePath) is what the console opens. Both ends start in raw mode.
 class PseudoTerminal {
@@ -34,3 +36,5 @@ private:
     int m_keeper = -1;
     QString m_devicePath;
 };
+
+} // namespace lumadesk

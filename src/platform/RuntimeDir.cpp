@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <unistd.h>
 
+namespace lumadesk {
+
 QByteArray EnsureRuntimeDir() {
     const char* current = std::getenv("XDG_RUNTIME_DIR");
     if (current != nullptr && *current != '\0')
@@ -21,3 +23,5 @@ void RemoveRuntimeDir(const QByteArray& directory) {
     if (!directory.isEmpty())
         ::rmdir(directory.constData());
 }
+
+} // namespace lumadesk

@@ -5,6 +5,8 @@
 
 extern "C" int ioctl(int fd, unsigned long request, ...);
 
+namespace lumadesk {
+
 bool SetSerialBaudRate(int fd, int baudRate) {
     if (baudRate <= 0)
         return false;
@@ -20,9 +22,9 @@ bool SetSerialBaudRate(int fd, int baudRate) {
     return ioctl(fd, TCSETS2, &tio) == 0;
 }
 
-namespace lumadesk {
 int SerialBaudRate(int fd) {
     struct termios2 tio {};
     return ioctl(fd, TCGETS2, &tio) == 0 ? int(tio.c_ospeed) : -1;
 }
+
 } // namespace lumadesk

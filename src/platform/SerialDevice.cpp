@@ -12,6 +12,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+namespace lumadesk {
+
 namespace {
 
 // "No write time-out" must still not wedge the GUI thread on a device that never drains.
@@ -231,3 +233,5 @@ void WakeSignal::clear() {
     if (m_fd >= 0)
         ::eventfd_read(m_fd, &value);
 }
+
+} // namespace lumadesk

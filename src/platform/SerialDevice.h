@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+namespace lumadesk {
+
 // One serial device on POSIX termios: exclusive, raw, non-blocking. Not thread-safe by itself;
 // CCommThread decides which thread calls what.
 class SerialDevice {
@@ -69,3 +71,5 @@ public:
 private:
     int m_fd = -1;
 };
+
+} // namespace lumadesk

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QObject>
 
+namespace lumadesk {
+
 namespace {
 // QEvent::User + 0 .. + 999 is ours; registered event types are handed out from MaxUser down.
 constexpr int kLastNumber = 999;
@@ -42,3 +44,5 @@ bool PostMessage(QObject* target, int number, qintptr wParam, qintptr lParam,
     QCoreApplication::postEvent(target, message);
     return true;
 }
+
+} // namespace lumadesk

@@ -6,6 +6,8 @@
 
 class QObject;
 
+namespace lumadesk {
+
 // A numbered user message with two parameters, delivered to a QObject as a custom event of
 // type QEvent::User + number. Sent messages run the receiver's handler before the sender
 // goes on and carry its result back; posted ones are queued and may come from any thread.
@@ -58,3 +60,5 @@ bool PostMessage(QObject* target, int number, qintptr wParam = 0, qintptr lParam
 template <typename T> qintptr AsLParam(T* pointer) {
     return reinterpret_cast<qintptr>(pointer);
 }
+
+} // namespace lumadesk

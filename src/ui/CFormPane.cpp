@@ -1,10 +1,12 @@
 #include "ui/CFormPane.h"
 
+#include "platform/WindowMessage.h"
 #include "ui/COXSeparator.h"
 #include "ui/DialogFont.h"
-#include "platform/WindowMessage.h"
 
 #include <QVBoxLayout>
+
+namespace lumadesk {
 
 CFormPane::CFormPane(const QString& caption, int firstMessage, int lastMessage, QWidget* parent)
     : QWidget(parent), m_caption(new lumadesk::COXSeparator(caption, this)),
@@ -29,3 +31,5 @@ void CFormPane::customEvent(QEvent* event) {
         return QWidget::customEvent(event);
     message->setResult(0);
 }
+
+} // namespace lumadesk

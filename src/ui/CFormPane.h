@@ -3,8 +3,8 @@
 #include <QWidget>
 
 namespace lumadesk {
+
 class COXSeparator;
-}
 
 // A pane of the main window: its caption line (navy text and an etched line) on top, and the
 // window messages of its own number range taken in one customEvent. Panes derive from it.
@@ -27,3 +27,5 @@ private:
     int m_firstMessage;
     int m_lastMessage;
 };
+
+} // namespace lumadesk

@@ -7,7 +7,11 @@ static void registerResources() {
     Q_INIT_RESOURCE(lumadesk);
 }
 
+namespace lumadesk {
+
 void InitUiResources() {
     static const bool registered = (registerResources(), true);
     (void)registered;
 }
+
+} // namespace lumadesk

@@ -7,8 +7,7 @@
 
 #include <QResizeEvent>
 
-using lumadesk::CNavigationGrid;
-using lumadesk::IsLiveStudio;
+namespace lumadesk {
 
 CNavigationFormView::CNavigationFormView(StudioModel* model, std::function<QObject*()> controlPane,
                                          QWidget* parent)
@@ -137,3 +136,5 @@ void CNavigationFormView::onGroupChange(int code) {
             m_grid->RefreshStrobe(code, unit);
     }
 }
+
+} // namespace lumadesk

@@ -4,12 +4,12 @@
 
 #include <functional>
 
+namespace lumadesk {
+
 struct StrobeData;
 struct StudioModel;
 
-namespace lumadesk {
 class CNavigationGrid;
-}
 
 // The channel grid's pane, right in the main window's outer splitter, and the address of all news
 // about units (messages 20-26): it turns each into a rebuild of the grid, a move of the current
@@ -44,3 +44,5 @@ private:
     std::function<QObject*()> m_controlPane;
     lumadesk::CNavigationGrid* m_grid = nullptr;
 };
+
+} // namespace lumadesk

@@ -7,11 +7,11 @@
 #include <array>
 #include <functional>
 
+namespace lumadesk {
+
 struct StudioModel;
 struct StudioData;
 struct StrobeData;
-
-namespace lumadesk {
 
 // Whether a studio that reached a pane by pointer is one of the five or the memory studio.
 // (Records that come with a message go through HeldRecordOf.)

@@ -7,6 +7,8 @@
 #include <QResizeEvent>
 #include <QSvgRenderer>
 
+namespace lumadesk {
+
 namespace {
 
 const QImage& gripImage() {
@@ -90,3 +92,5 @@ void CStrobeSplitterHandle::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(at, gripImage());
 }
+
+} // namespace lumadesk

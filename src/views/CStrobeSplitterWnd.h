@@ -5,6 +5,8 @@
 #include <QSplitter>
 #include <QSplitterHandle>
 
+namespace lumadesk {
+
 // A splitter of one row and several columns with a flat bar that carries a grip image.
 // Dragging, the cursor and tracking are QSplitter's own; only the drawing differs. Columns
 // start at their ideal widths, except the last, which takes what is left.
@@ -47,3 +49,5 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
 };
+
+} // namespace lumadesk

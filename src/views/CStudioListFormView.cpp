@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 
 namespace lumadesk {
+
 namespace {
 
 constexpr int kNodeRole = Qt::UserRole;
@@ -107,7 +108,6 @@ protected:
 };
 
 } // namespace
-} // namespace lumadesk
 
 using namespace lumadesk;
 
@@ -339,3 +339,5 @@ void CStudioListFormView::placeWidgets() {
     m_tree->setGeometry(8, 30, qMax(0, cx - 20), qMax(0, cy - 70));
     m_edit->setGeometry(8, cy - 30, qMax(0, cx - 20), m_edit->sizeHint().height());
 }
+
+} // namespace lumadesk

@@ -8,6 +8,9 @@
 class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
+
+namespace lumadesk {
+
 struct NodeHeader;
 struct StrobeData;
 struct StudioModel;
@@ -53,3 +56,5 @@ private:
     std::array<QTreeWidgetItem*, 5> m_studioItems{};
     QTreeWidgetItem* m_curStudioItem = nullptr; // compared, never dereferenced
 };
+
+} // namespace lumadesk

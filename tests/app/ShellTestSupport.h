@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <functional>
 
+namespace lumadesk {
+
 // Watches the window messages that reach a pane (or the frame) without taking them; a hook may
 // act at the moment one arrives.
 class MessageTap : public QObject {
@@ -100,3 +102,5 @@ inline QByteArray settingReport(int type, int channel, int lo) {
                           0,      char(lo)};
     return QByteArray(bytes, sizeof bytes);
 }
+
+} // namespace lumadesk

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QtTest>
 
+using namespace lumadesk;
+
 namespace {
 
 constexpr int kHour = 3600 * 1000; // a tick that never comes during a test

@@ -8,6 +8,8 @@
 #include <QComboBox>
 #include <QtTest>
 
+using namespace lumadesk;
+
 namespace {
 
 const QString kConnected = QStringLiteral("Zigbee connected");

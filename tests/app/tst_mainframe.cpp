@@ -10,6 +10,8 @@
 #include <QMenuBar>
 #include <QtTest>
 
+using namespace lumadesk;
+
 namespace {
 
 const QString kConnected = QStringLiteral("Zigbee connected");

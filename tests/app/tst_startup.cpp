@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+using namespace lumadesk;
+
 namespace {
 
 // How many descriptors of the process lead to the device.

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <memory>
 
+namespace lumadesk {
+
 // Runs the real lumadesk-cli. Waits are bounds, not sleeps: a run that hangs fails the test.
 struct CliRun {
     int exitCode = -1;
@@ -65,3 +67,5 @@ inline QByteArray describe(const CliRun& run) {
     return "exit " + QByteArray::number(run.exitCode) + "\nstdout: " + run.out +
            "\nstderr: " + run.err;
 }
+
+} // namespace lumadesk

@@ -11,6 +11,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+using namespace lumadesk;
+
 namespace {
 
 QByteArray hex(const char* text) {

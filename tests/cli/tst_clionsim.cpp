@@ -8,6 +8,8 @@
 #include <QtTest>
 #include <mutex>
 
+using namespace lumadesk;
+
 namespace {
 
 // The simulated dongle, with the frames the tool sent it as hex text in arrival order.

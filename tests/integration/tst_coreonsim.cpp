@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+using namespace lumadesk;
+
 namespace {
 
 // The console's core as the main frame holds it: the model and the radio link; it drains the

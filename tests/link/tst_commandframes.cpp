@@ -10,6 +10,8 @@
 #include <QtTest>
 #include <memory>
 
+using namespace lumadesk;
+
 // Frames are compared as hex strings: "ff0717000800 02".
 class CommandFramesTest : public QObject {
     Q_OBJECT

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <thread>
 
+using namespace lumadesk;
+
 class CommThreadTest : public QObject {
     Q_OBJECT
 private slots:

@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+using namespace lumadesk;
+
 namespace {
 
 // Notes, for each status event, whether the handler had already made the unit.

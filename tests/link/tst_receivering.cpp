@@ -4,6 +4,8 @@
 #include <thread>
 #include <vector>
 
+using namespace lumadesk;
+
 class ReceiveRingTest : public QObject {
     Q_OBJECT
 private slots:

@@ -10,6 +10,8 @@
 
 #include <QtTest>
 
+using namespace lumadesk;
+
 namespace {
 
 QByteArray hex(const char* spaced) {

@@ -7,6 +7,8 @@
 #include <csignal>
 #include <sys/resource.h>
 
+namespace lumadesk {
+
 // A fresh temporary directory as the working directory while it lives: the files lie relative
 // to it.
 class TempWorkingDir {
@@ -67,3 +69,5 @@ inline QStringList treeOf(const QString& root) {
     entries.sort();
     return entries;
 }
+
+} // namespace lumadesk

@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace lumadesk;
+
 class MemoryFilesTest : public QObject {
     Q_OBJECT
 private slots:

@@ -5,6 +5,8 @@
 #include <QtTest>
 #include <sys/stat.h>
 
+using namespace lumadesk;
+
 class OptionFileTest : public QObject {
     Q_OBJECT
 private slots:

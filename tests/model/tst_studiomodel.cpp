@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+using namespace lumadesk;
+
 class StudioModelTest : public QObject {
     Q_OBJECT
 private slots:

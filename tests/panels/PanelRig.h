@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QtTest>
 
+namespace lumadesk {
+
 // The remote control panel on a real model, its frames written to a pseudo-terminal that the
 // test reads as the dongle, and recorders standing in for the frame and the two other panes.
 // One unit on channel 2 of studio A is selected and shown.
@@ -71,3 +73,5 @@ struct PanelRig {
         return codes;
     }
 };
+
+} // namespace lumadesk

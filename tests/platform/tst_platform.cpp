@@ -12,6 +12,8 @@
 #include <termios.h>
 #include <thread>
 
+using namespace lumadesk;
+
 class PlatformTest : public QObject {
     Q_OBJECT
 private slots:

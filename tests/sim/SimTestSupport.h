@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <poll.h>
 
+namespace lumadesk {
+
 // The console's side of the wire for simulator tests: reads from an open device end until
 // `count` bytes came or the time ran out.
 inline QByteArray readExactly(SerialDevice& device, int count, int timeoutMs = 5000) {
@@ -54,3 +56,5 @@ inline QList<QByteArray> sortedFrames(const QByteArray& bytes, int size) {
     std::sort(frames.begin(), frames.end());
     return frames;
 }
+
+} // namespace lumadesk

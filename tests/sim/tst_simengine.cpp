@@ -3,6 +3,8 @@
 #include <QtTest>
 #include <algorithm>
 
+using namespace lumadesk;
+
 using namespace sim;
 
 Q_DECLARE_METATYPE(QList<QByteArray>)

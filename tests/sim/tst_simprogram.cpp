@@ -6,6 +6,8 @@
 #include <QtTest>
 #include <csignal>
 
+using namespace lumadesk;
+
 class SimProgramTest : public QObject {
     Q_OBJECT
 private slots:

@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+using namespace lumadesk;
+
 using namespace sim;
 
 class SimSetupTest : public QObject {

@@ -6,6 +6,8 @@
 #include <QtTest>
 #include <mutex>
 
+using namespace lumadesk;
+
 using namespace sim;
 
 class SimulatorTest : public QObject {

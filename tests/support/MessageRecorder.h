@@ -7,6 +7,8 @@
 #include <QObject>
 #include <functional>
 
+namespace lumadesk {
+
 // Records every window message it receives, with whether it was sent or posted. A hook may
 // run on each message (for example to look at the model at that moment).
 class MessageRecorder : public QObject {
@@ -70,3 +72,5 @@ private:
     int m_answer;
     MessageBoxHandler m_previous;
 };
+
+} // namespace lumadesk

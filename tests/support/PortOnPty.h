@@ -4,6 +4,8 @@
 #include "platform/PseudoTerminal.h"
 #include "support/MessageRecorder.h"
 
+namespace lumadesk {
+
 // A console port opened on a pseudo-terminal whose other end the test holds as the dongle; the
 // owner records what the reader thread posts.
 struct PortOnPty {
@@ -15,3 +17,5 @@ struct PortOnPty {
         return dongle.open() && port.OpenPort(dongle.devicePath(), baudRate, 8, 0, 0) == 1;
     }
 };
+
+} // namespace lumadesk

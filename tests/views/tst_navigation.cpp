@@ -12,8 +12,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-using lumadesk::CNavigationGrid;
-using lumadesk::CUGCell;
+using namespace lumadesk;
 
 namespace {
 

@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+using namespace lumadesk;
+
 class SplitterTest : public QObject {
     Q_OBJECT
 private slots:

@@ -10,6 +10,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+using namespace lumadesk;
+
 namespace {
 
 // The pane on a real model; one recorder stands in for the frame and the navigation pane (their

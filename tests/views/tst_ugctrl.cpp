@@ -3,8 +3,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-using lumadesk::CUGCell;
-using lumadesk::CUGCtrl;
+using namespace lumadesk;
 
 namespace {
 

@@ -4,6 +4,8 @@
 
 #include <QSerialPortInfo>
 
+namespace lumadesk {
+
 QList<SerialPortEntry> ListSerialPorts() {
     QList<SerialPortEntry> ports;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
@@ -15,3 +17,5 @@ QList<SerialPortEntry> ListSerialPorts() {
     }
     return ports;
 }
+
+} // namespace lumadesk

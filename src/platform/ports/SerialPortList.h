@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+namespace lumadesk {
+
 // One serial device the system reports. `name` maps back to the device through
 // DevicePathFromPortName, so it can be stored as the port name as it stands.
 struct SerialPortEntry {
@@ -13,3 +15,5 @@ struct SerialPortEntry {
 // The serial devices the system reports now (USB adapters, built-in UARTs), in the system's
 // order. Pseudo-terminals are never reported.
 QList<SerialPortEntry> ListSerialPorts();
+
+} // namespace lumadesk
