@@ -1,5 +1,6 @@
 #include "fuzz/FuzzSupport.h"
 
+#include "model/StudioModel.h"
 #include "platform/MessageBox.h"
 
 #include <QDir>
@@ -9,9 +10,22 @@
 #include <memory>
 #include <unistd.h>
 
-namespace lumadesk {
-
 namespace lumadesk::fuzz {
+
+void checkStudio(const StudioData& studio) {
+    int used = 0;
+    for (int i = 0; i < kChannelCount; ++i) {
+        const StrobeData* unit = studio.pStrobe[std::size_t(i)].get();
+        expect((studio.bChUsed[std::size_t(i)] != 0) == (unit != nullptr),
+               "a slot's used flag and its record disagree");
+        if (unit == nullptr)
+            continue;
+        ++used;
+        expect(unit->nChNum == i, "a record in the wrong slot");
+        expect(unit->pParent == &studio, "a record with the wrong parent");
+    }
+    expect(used == studio.nChItemCnt, "nChItemCnt is not the number of used slots");
+}
 
 void silenceMessageBoxes() {
     SetMessageBoxHandler([](const MessageBoxRequest&) { return IDOK; });
@@ -45,5 +59,3 @@ void writeWholeFile(const char* path, const unsigned char* data, std::size_t siz
 }
 
 } // namespace lumadesk::fuzz
-
-} // namespace lumadesk

@@ -4,6 +4,8 @@
 #include <cstdlib>
 
 namespace lumadesk {
+struct StudioData;
+} // namespace lumadesk
 
 namespace lumadesk::fuzz {
 
@@ -19,6 +21,10 @@ inline void expect(bool holds, const char* what) {
         broken(what);
 }
 
+// The slot rules of a studio: a used flag for each record, each record in its own slot, the count
+// right, each record's parent the studio.
+void checkStudio(const StudioData& studio);
+
 // Boxes would go to standard error thousands of times a second; nothing reads them here.
 void silenceMessageBoxes();
 
@@ -30,5 +36,3 @@ void enterScratchDirectory();
 void writeWholeFile(const char* path, const unsigned char* data, std::size_t size);
 
 } // namespace lumadesk::fuzz
-
-} // namespace lumadesk

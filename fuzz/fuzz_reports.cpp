@@ -70,21 +70,6 @@ private:
     const StudioModel& m_model;
 };
 
-void checkStudio(const StudioData& studio) {
-    int used = 0;
-    for (int i = 0; i < kChannelCount; ++i) {
-        const StrobeData* unit = studio.pStrobe[std::size_t(i)].get();
-        expect((studio.bChUsed[std::size_t(i)] != 0) == (unit != nullptr),
-               "a slot's used flag and its record disagree");
-        if (unit == nullptr)
-            continue;
-        ++used;
-        expect(unit->nChNum == i, "a record in the wrong slot");
-        expect(unit->pParent == &studio, "a record with the wrong parent");
-    }
-    expect(used == studio.nChItemCnt, "nChItemCnt is not the number of used slots");
-}
-
 void drain() {
     QCoreApplication::sendPostedEvents();
 }

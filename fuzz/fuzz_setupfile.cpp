@@ -28,17 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     expect(context.pDoc == nullptr, "the document outlived its call");
 
     const StudioData& studio = *model.pMemoryStudio;
-    int used = 0;
-    for (int i = 0; i < kChannelCount; ++i) {
-        const StrobeData* unit = studio.UnitOn(i);
-        expect((studio.bChUsed[std::size_t(i)] != 0) == (unit != nullptr),
-               "a slot's used flag and its record disagree");
-        if (unit == nullptr)
-            continue;
-        ++used;
-        expect(unit->nChNum == i, "a record in the wrong slot");
-    }
-    expect(used == studio.nChItemCnt, "nChItemCnt is not the number of used slots");
+    checkStudio(studio);
     // One line per unit after the heading.
     if (!preview.isEmpty())
         expect(preview.startsWith(QStringLiteral("File info :\r\n")), "a preview without heading");
