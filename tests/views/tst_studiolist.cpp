@@ -1,11 +1,15 @@
 #include "app/CMainFrame.h"
 #include "app/ShellTestSupport.h"
+#include "model/PowerLevel.h"
 #include "platform/Messages.h"
 #include "sim/Simulator.h"
 #include "support/MessageRecorder.h"
+#include "views/CNavigationFormView.h"
+#include "views/CNavigationGrid.h"
 #include "views/CStudioListFormView.h"
 
 #include <QAccessible>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <QtTest>
@@ -270,6 +274,8 @@ void StudioListTest::scanOfStudioAListsItsHeadsInTheWindow() {
     sim::SimConfig config;
     QString error;
     QVERIFY(sim::ParseHeads(QStringLiteral("A:1,3,10,B:2"), config.heads, error));
+    config.heads[1].settings.flashLevel = 72; // CH-03: levels no other head has
+    config.heads[1].settings.modelLevel = 33;
     config.delayMin = std::chrono::milliseconds(5);
     config.delayMax = std::chrono::milliseconds(40);
     sim::Simulator radio(config);
@@ -302,6 +308,28 @@ void StudioListTest::scanOfStudioAListsItsHeadsInTheWindow() {
     for (int i = 0; i < list->childCount(); ++i)
         names << list->child(i)->text(QAccessible::Name);
     QVERIFY2(names.contains("CH-10 Not define"), qPrintable(names.join(',')));
+
+    // The grid shows a block per head, and a click on CH-03's block shows it in the panel.
+    auto* grid = qobject_cast<CNavigationFormView*>(frame.navigationPane())->grid();
+    QTRY_COMPARE(grid->shownCount(), 3);
+    QStringList blocks;
+    for (int i = 0; i < 3; ++i)
+        blocks << grid->QuickGetText(0, CNavigationGrid::kRowsPerBlock * i + 1);
+    QCOMPARE(blocks,
+             QStringList({"  CH-01  Not define", "  CH-03  Not define", "  CH-10  Not define"}));
+    const QRect block =
+        grid->visualRect(grid->model()->index(CNavigationGrid::kRowsPerBlock + 1, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, block.center());
+    QCOMPARE(grid->currentIndex(), 1);
+    QWidget* panel = frame.controlPane();
+    const auto field = [panel](const char* name) {
+        for (auto* label : panel->findChildren<QLabel*>())
+            if (label->accessibleName() == QLatin1String(name))
+                return label->text();
+        return QStringLiteral("none");
+    };
+    QTRY_COMPARE(field("Flash level"), FormatPowerLevel(72));
+    QCOMPARE(field("Model level"), FormatPowerLevel(33));
 }
 
 QTEST_MAIN(StudioListTest)
