@@ -1,5 +1,6 @@
 #include "CliTestSupport.h"
 #include "platform/PseudoTerminal.h"
+#include "support/Hex.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -14,10 +15,6 @@
 using namespace lumadesk;
 
 namespace {
-
-QByteArray hex(const char* text) {
-    return QByteArray::fromHex(text);
-}
 
 // The head on CH-02 reports flash and model 5.0, power and lamp on, everything else off.
 const char kStatusOfChannel2[] = "FF 0D 01 00 02 01 32 32 00 00 00 00 01";

@@ -4,6 +4,7 @@
 #include "link/CommandFrames.h"
 #include "model/StudioModel.h"
 #include "platform/PseudoTerminal.h"
+#include "support/Hex.h"
 
 #include "support/PortOnPty.h"
 
@@ -30,10 +31,6 @@ private slots:
 };
 
 namespace {
-
-QByteArray hex(const char* spaced) {
-    return QByteArray::fromHex(QByteArray(spaced).replace(' ', ""));
-}
 
 std::unique_ptr<StrobeData> unitOn(int channel) {
     auto unit = std::make_unique<StrobeData>();

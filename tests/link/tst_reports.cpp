@@ -6,6 +6,7 @@
 #include "link/ReportAssembler.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
+#include "support/Hex.h"
 #include "support/MessageRecorder.h"
 
 #include <QtTest>
@@ -13,10 +14,6 @@
 using namespace lumadesk;
 
 namespace {
-
-QByteArray hex(const char* spaced) {
-    return QByteArray::fromHex(QByteArray(spaced).replace(' ', ""));
-}
 
 const std::uint8_t* bytesOf(const QByteArray& bytes) {
     return reinterpret_cast<const std::uint8_t*>(bytes.constData());

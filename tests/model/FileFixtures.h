@@ -1,26 +1,14 @@
 #pragma once
 
+#include "support/WorkingDirectory.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QTemporaryDir>
 #include <csignal>
 #include <sys/resource.h>
 
 namespace lumadesk {
-
-// A fresh temporary directory as the working directory while it lives: the files lie relative
-// to it.
-class TempWorkingDir {
-public:
-    TempWorkingDir() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
-    ~TempWorkingDir() { QDir::setCurrent(m_previous); }
-    QString path() const { return m_dir.path(); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_previous;
-};
 
 // While it lives, no file this process writes can grow past `bytes`: the write fails, for root
 // too, which permission bits would not stop.
@@ -44,11 +32,6 @@ private:
     rlimit m_previous{};
     void (*m_handler)(int) = nullptr;
 };
-
-inline QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 inline bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);

@@ -95,7 +95,7 @@ QByteArray paddedTo(const QByteArray& file, qint64 size) {
 } // namespace
 
 void MemoryFilesTest::savedFileFollowsLayoutCharacterForCharacter() {
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     StudioModel model;
     StudioData* studio = model.studios[1].get();
@@ -164,7 +164,7 @@ void MemoryFilesTest::savedFileFollowsLayoutCharacterForCharacter() {
 }
 
 void MemoryFilesTest::saveThenLoadKeepsEveryStoredValue() {
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     StudioModel model;
     StudioData* studio = model.studios[4].get();
@@ -264,7 +264,7 @@ void MemoryFilesTest::loadsHandWrittenFiles() {
     QFETCH(QByteArray, file);
     QFETCH(int, result);
     QFETCH(QStringList, units);
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     QVERIFY(QDir().mkdir("Business Memory"));
     QVERIFY(writeFile("Business Memory/hand.xml", file));
@@ -276,7 +276,7 @@ void MemoryFilesTest::loadsHandWrittenFiles() {
 }
 
 void MemoryFilesTest::loadFailsWhereFileCannotBeRead() {
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     StudioModel model;
     XmlFileContext context{&model};
@@ -294,7 +294,7 @@ void MemoryFilesTest::loadFailsWhereFileCannotBeRead() {
 }
 
 void MemoryFilesTest::previewSummarisesUnitsInCrLfLines() {
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     QVERIFY(QDir().mkdir("Business Memory"));
     QVERIFY(writeFile("Business Memory/two.xml",
@@ -312,7 +312,7 @@ void MemoryFilesTest::previewSummarisesUnitsInCrLfLines() {
 }
 
 void MemoryFilesTest::applyCopiesPreviewAndSendsSettingsInSlotOrder() {
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     QVERIFY(QDir().mkdir("Business Memory"));
     QVERIFY(writeFile(
@@ -348,7 +348,7 @@ void MemoryFilesTest::applyCopiesPreviewAndSendsSettingsInSlotOrder() {
 }
 
 void MemoryFilesTest::listShowsStoredNamesSortedAndCreatesFolder() {
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     ListSink list;
     list.append("kept");
@@ -370,7 +370,7 @@ void MemoryFilesTest::listShowsStoredNamesSortedAndCreatesFolder() {
 }
 
 void MemoryFilesTest::emptyNameIsTheFileDotXml() {
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     StudioModel model;
     put(model.studios[2].get(), 4);
     SelectStudio(&model, model.studios[2].get());
@@ -386,7 +386,7 @@ void MemoryFilesTest::emptyNameIsTheFileDotXml() {
 }
 
 void MemoryFilesTest::saveWithoutUnitsOrCurrentStudioWritesNothing() {
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     StudioModel model;
     put(model.studios[0].get(), 1);
@@ -415,7 +415,7 @@ void MemoryFilesTest::failedSaveKeepsEarlierFile() {
     QFETCH(QString, cause);
     if (cause == "read-only" && geteuid() == 0)
         QSKIP("permission bits do not stop root; the size limit row covers a failing write");
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     StudioModel model;
     StudioData* studio = model.studios[0].get();
@@ -463,7 +463,7 @@ void MemoryFilesTest::namesNeverReachOutsideFolder_data() {
 
 void MemoryFilesTest::namesNeverReachOutsideFolder() {
     QFETCH(QString, name);
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     StudioModel model;
     put(model.studios[0].get(), 0);

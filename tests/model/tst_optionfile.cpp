@@ -27,7 +27,7 @@ QByteArray option(const QByteArray& children, const QByteArray& root = "Option")
 } // namespace
 
 void OptionFileTest::missingFileKeepsDefaults() {
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     ComSettings settings;
     QCOMPARE(ReadOptionFile(nullptr, settings), 0);
@@ -37,7 +37,7 @@ void OptionFileTest::missingFileKeepsDefaults() {
 }
 
 void OptionFileTest::writtenFileFollowsLayoutAndReadsBack() {
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     XmlFileContext context;
     ComSettings written;
@@ -100,7 +100,7 @@ void OptionFileTest::readsHandWrittenFiles() {
     QFETCH(int, result);
     QFETCH(QString, port);
     QFETCH(int, baud);
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     QVERIFY(writeFile("Option.xml", file));
     ComSettings settings;
@@ -111,7 +111,7 @@ void OptionFileTest::readsHandWrittenFiles() {
 }
 
 void OptionFileTest::failedWriteKeepsEarlierFileAndSaysSo() {
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     ComSettings settings;
     QCOMPARE(WriteOptionFile(nullptr, settings), 1);
@@ -133,7 +133,7 @@ void OptionFileTest::failedWriteKeepsEarlierFileAndSaysSo() {
 }
 
 void OptionFileTest::specialFilesKeepDefaults() {
-    TempWorkingDir dir;
+    WorkingDirectory dir;
     MessageBoxRecorder boxes;
     ComSettings settings;
     QVERIFY(QFile::link("/dev/zero", "Option.xml"));

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/ShellTestSupport.h"
 #include "link/CZbProtocol.h"
 #include "model/StudioModel.h"
 #include "model/XmlFileContext.h"
@@ -8,6 +7,7 @@
 #include "platform/WindowMessage.h"
 #include "support/MessageRecorder.h"
 #include "support/PortOnPty.h"
+#include "support/WorkingDirectory.h"
 
 #include <QAbstractButton>
 #include <QLabel>

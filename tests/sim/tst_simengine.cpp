@@ -1,4 +1,5 @@
 #include "sim/SimEngine.h"
+#include "support/Hex.h"
 
 #include <QtTest>
 #include <algorithm>
@@ -47,10 +48,6 @@ struct Sent {
     QByteArray frame;
     QByteArray noise;
 };
-
-QByteArray hex(const char* text) {
-    return QByteArray::fromHex(text);
-}
 
 SimConfig configFor(const QString& heads, qint64 minMs = 100, qint64 maxMs = 300) {
     SimConfig config;

@@ -1,4 +1,5 @@
 #include "SimTestSupport.h"
+#include "support/Hex.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -19,10 +20,6 @@ private slots:
 };
 
 namespace {
-
-QByteArray hex(const char* text) {
-    return QByteArray::fromHex(text);
-}
 
 QString program() {
     return QStringLiteral(LUMADESK_SIM_PROGRAM);

@@ -1,5 +1,6 @@
 #include "SimTestSupport.h"
 #include "sim/Simulator.h"
+#include "support/Hex.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -24,10 +25,6 @@ private slots:
 };
 
 namespace {
-
-QByteArray hex(const char* text) {
-    return QByteArray::fromHex(text);
-}
 
 SimConfig smallConfig(const QString& heads) {
     SimConfig config;

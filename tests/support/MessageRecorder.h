@@ -9,9 +9,8 @@
 
 namespace lumadesk {
 
-// Records every window message it receives, with whether it was sent or posted. A hook may
-// run on each message (for example to look at the model at that moment).
-class MessageRecorder : public QObject {
+// The window messages a recorder or a tap saw, with whether each was sent or posted.
+class MessageLog {
 public:
     struct Entry {
         int number;
@@ -21,7 +20,6 @@ public:
     };
 
     QList<Entry> entries;
-    std::function<qintptr(const Entry&)> onMessage;
 
     int count(int number) const {
         int n = 0;
@@ -37,6 +35,13 @@ public:
         }
         return out;
     }
+};
+
+// Records every window message it receives. A hook may run on each message (for example to look
+// at the model at that moment) and give the answer.
+class MessageRecorder : public QObject, public MessageLog {
+public:
+    std::function<qintptr(const Entry&)> onMessage;
 
 protected:
     void customEvent(QEvent* event) override {
@@ -46,6 +51,25 @@ protected:
             if (onMessage)
                 m->setResult(onMessage(entry));
         }
+    }
+};
+
+// Watches the window messages that reach a pane (or the frame) without taking them; a hook may
+// act at the moment one arrives.
+class MessageTap : public QObject, public MessageLog {
+public:
+    explicit MessageTap(QObject* watched) { watched->installEventFilter(this); }
+
+    std::function<void(const Entry&)> onMessage;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (WindowMessage* m = AsWindowMessage(event)) {
+            entries.append(Entry{m->number(), m->wParam(), m->lParam(), m->posted()});
+            if (onMessage)
+                onMessage(entries.constLast());
+        }
+        return false;
     }
 };
 
