@@ -26,8 +26,7 @@ void onSignal(int) {
 
 } // namespace
 
-SignalWatch::SignalWatch(std::function<void()> onSignal)
-    : m_onSignal(std::move(onSignal)) {
+SignalWatch::SignalWatch(std::function<void()> onSignal) : m_onSignal(std::move(onSignal)) {
     if (g_pipe[0] >= 0 || ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return; // another watch holds the signals, or none can: they keep their handling
     m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);

@@ -1,9 +1,9 @@
 #include "panels/COXCoolSliderCtrl.h"
 #include "panels/COXCoolSpinButtonCtrl.h"
-#include "ui/COXSeparator.h"
 #include "panels/CUserButton.h"
 #include "panels/CUserStatic.h"
 #include "platform/DialogUnits.h"
+#include "ui/COXSeparator.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
