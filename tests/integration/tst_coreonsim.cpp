@@ -4,6 +4,7 @@
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
 #include "sim/Simulator.h"
+#include "support/QuickHeads.h"
 
 #include <QtTest>
 
@@ -33,16 +34,6 @@ protected:
             messages.append(message->number());
     }
 };
-
-sim::SimConfig quickHeads(const QString& heads) {
-    sim::SimConfig config;
-    QString error;
-    if (!sim::ParseHeads(heads, config.heads, error))
-        qFatal("bad heads %s", qPrintable(error));
-    config.delayMin = std::chrono::milliseconds(5);
-    config.delayMax = std::chrono::milliseconds(40);
-    return config;
-}
 
 } // namespace
 
