@@ -80,6 +80,11 @@ public:
         const std::lock_guard lock(m_mutex);
         m_commands << line.mid(at + 6);
     }
+    // The log line follows the head's change, so a test waits for it.
+    int commandCount() {
+        const std::lock_guard lock(m_mutex);
+        return int(m_commands.size());
+    }
     QStringList takeCommands() {
         const std::lock_guard lock(m_mutex);
         return std::exchange(m_commands, {});
@@ -289,7 +294,47 @@ void SessionTest::photographerWorksThroughASession() {
     QCOMPARE(s.shown("Flash level"), QString("7.5"));
     s.wire.takeCommands();
 
-    // SELECTED-UNITS STEPS (offset, Cell)
+    // CH-01 and CH-02 ticked in the grid, "Selected unit(s) settings" chosen, the flash offset
+    // dragged halfway and raised to 1.0 with the up arrow (the slider has more steps than
+    // pixels, and a step back down after an overshoot would take CH-01 off its clamp): each move
+    // sends one studio levels frame, adding only what changed since the one before, so both
+    // heads end 1.0 higher, CH-01 no further than 8.1.
+    s.tickBlock(0);
+    s.tickBlock(1);
+    QCOMPARE(QList<bool>({s.ticked(0), s.ticked(1), s.ticked(2)}),
+             QList<bool>({true, true, false}));
+    QVERIFY(s.chooseMode("Selected unit(s) settings"));
+    auto* group = s.panel->findChild<CControlSelFormView*>();
+    QVERIFY(group->isVisible());
+    QCOMPARE(s.shown("Flash offset"), QString("0.0"));
+    s.drag(s.control<COXCoolSliderCtrl>("Flash offset slider", group), 82, 87);
+    QVERIFY2(s.shown("Flash offset") < "1.0", qPrintable(s.shown("Flash offset")));
+    auto* offsetSteps = s.control<COXCoolSpinButtonCtrl>("Flash offset steps", group);
+    int moves = 1;
+    for (; s.shown("Flash offset") != "1.0" && moves <= 10; ++moves)
+        s.click(offsetSteps, offsetSteps->upRect().center());
+    QTRY_COMPARE(s.head(A, 0).settings.flashLevel, quint8(81));
+    QTRY_COMPARE(s.head(A, 1).settings.flashLevel, quint8(60));
+    QCOMPARE(s.head(A, 2).settings.flashLevel, quint8(50));
+    QTRY_COMPARE(s.status(0), label(81, 50));
+    QTRY_COMPARE(s.status(1), label(60, 50));
+    QTRY_COMPARE(s.wire.commandCount(), moves);
+    const QStringList levels = s.wire.takeCommands();
+    for (const QString& frame : levels) // both levels of all ten slots
+        QVERIFY2(frame.contains("  studio flash levels: "), qPrintable(frame));
+
+    // "Cell" ticked in the group panel: one unit command for both heads, their photo cells on,
+    // their cell icons green in the grid; CH-03's stays grey.
+    QTest::mouseClick(s.control<QAbstractButton>("Cell", group), Qt::LeftButton);
+    QTRY_COMPARE(s.head(A, 0).settings.cell, quint8(1));
+    QTRY_COMPARE(s.head(A, 1).settings.cell, quint8(1));
+    QCOMPARE(s.head(A, 2).settings.cell, quint8(0));
+    QTRY_COMPARE(s.wire.commandCount(), 1);
+    const QStringList cells = s.wire.takeCommands();
+    QVERIFY2(cells[0].startsWith("FF 07 17 00 03 00 02  cell CH-01,CH-02"), qPrintable(cells[0]));
+    QTRY_COMPARE(s.cellIcon(0), kIconGreen);
+    QCOMPARE(s.cellIcon(1), kIconGreen);
+    QCOMPARE(s.cellIcon(2), kIconGrey);
 
     // The set-up saved as "evening" from the panel; a head changed; "evening" loaded: every
     // head of the studio is back where it was saved.
@@ -304,6 +349,7 @@ void SessionTest::photographerWorksThroughASession() {
     QCOMPARE(files->topLevelItem(0)->text(0), QString("evening"));
     const QList<sim::HeadSettings> saved = s.settingsOf(A);
 
+    QVERIFY(s.chooseMode("Flash/Model settings"));
     s.clickBlock(2);
     auto* flashSteps = s.control<COXCoolSpinButtonCtrl>("Flash level steps");
     for (int n = 0; n < 3; ++n)
@@ -323,7 +369,7 @@ void SessionTest::photographerWorksThroughASession() {
     // it shows, so the operator lets them come in before choosing another studio.
     QTRY_COMPARE(s.heard->count(Msg::FrameUnitStatus), statusBeforeLoad + 3);
     QTRY_COMPARE(s.status(2), label(50, 50));
-    QCOMPARE(s.status(0), label(75, 50));
+    QCOMPARE(s.status(0), label(81, 50));
 
     // Studio B has no units yet: the grid empties. Its scan brings its heads.
     QVERIFY(s.chooseInTree("Studio B"));
@@ -344,8 +390,8 @@ void SessionTest::photographerWorksThroughASession() {
                  QStringList({"CH-01  Not define", "CH-02  Not define", "CH-03  Not define"}));
     QTRY_COMPARE(s.grid->currentIndex(), 0);
     QCOMPARE(s.statusBack(0), kCurrentBack);
-    QCOMPARE(s.status(0), label(75, 50)); // as the head reported it
-    QCOMPARE(s.shown("Flash level"), QString("7.5"));
+    QCOMPARE(s.status(0), label(81, 50)); // as the head reported it
+    QCOMPARE(s.shown("Flash level"), QString("8.1"));
 
     // The dongle pulled: the link is down. Plugged in again (a new pseudo-terminal behind the
     // same link): up again within a second, and a scan finds the heads.
@@ -364,8 +410,7 @@ void SessionTest::photographerWorksThroughASession() {
     // CH-01 at 8.1 flashes until it overheats; CH-02 switched off. The heads' reports put
     // "Overheat" and "OFF" in the grid, in the alarm colours.
     s.clickBlock(0);
-    s.drag(s.control<COXCoolSliderCtrl>("Flash level slider"), 75, 81);
-    QTRY_COMPARE(s.head(A, 0).settings.flashLevel, quint8(81));
+    QCOMPARE(s.head(A, 0).settings.flashLevel, quint8(81));
     auto* test = s.control<QAbstractButton>("Test");
     for (int n = 1; s.head(A, 0).heat < 60; ++n) {
         QVERIFY(n <= 6); // 10 a flash at 8.1
