@@ -282,23 +282,26 @@ void SessionTest::photographerWorksThroughASession() {
              QStringList({"CH-01  Not define", "CH-02  Not define", "CH-03  Not define"}));
     QCOMPARE(s.heading(), QString("Channel Select [ Studio A ]"));
     QCOMPARE(s.status(1), label(50, 50));
-
-    // CH-01's block, its flash slider from 5.0 to 7.5: the head takes it and the grid shows
-    // the echo.
-    s.clickBlock(0);
     QCOMPARE(s.grid->currentIndex(), 0);
     QCOMPARE(s.statusBack(0), kCurrentBack);
+
+    // CH-02's block, its flash slider from 5.0 to 7.5: the head takes it and the grid shows
+    // the echo.
+    s.clickBlock(1);
+    QCOMPARE(s.grid->currentIndex(), 1);
+    QCOMPARE(s.statusBack(1), kCurrentBack);
+    QCOMPARE(s.statusBack(0), QColor(Qt::white));
     s.drag(s.control<COXCoolSliderCtrl>("Flash level slider"), 50, 75);
-    QTRY_COMPARE(s.head(A, 0).settings.flashLevel, quint8(75));
-    QTRY_COMPARE(s.status(0), label(75, 50));
+    QTRY_COMPARE(s.head(A, 1).settings.flashLevel, quint8(75));
+    QTRY_COMPARE(s.status(1), label(75, 50));
     QCOMPARE(s.shown("Flash level"), QString("7.5"));
     s.wire.takeCommands();
 
     // CH-01 and CH-02 ticked in the grid, "Selected unit(s) settings" chosen, the flash offset
     // dragged halfway and raised to 1.0 with the up arrow (the slider has more steps than
-    // pixels, and a step back down after an overshoot would take CH-01 off its clamp): each move
+    // pixels, and a step back down after an overshoot would take CH-02 off its clamp): each move
     // sends one studio levels frame, adding only what changed since the one before, so both
-    // heads end 1.0 higher, CH-01 no further than 8.1.
+    // heads end 1.0 higher, CH-02 no further than 8.1.
     s.tickBlock(0);
     s.tickBlock(1);
     QCOMPARE(QList<bool>({s.ticked(0), s.ticked(1), s.ticked(2)}),
@@ -313,11 +316,11 @@ void SessionTest::photographerWorksThroughASession() {
     int moves = 1;
     for (; s.shown("Flash offset") != "1.0" && moves <= 10; ++moves)
         s.click(offsetSteps, offsetSteps->upRect().center());
-    QTRY_COMPARE(s.head(A, 0).settings.flashLevel, quint8(81));
-    QTRY_COMPARE(s.head(A, 1).settings.flashLevel, quint8(60));
+    QTRY_COMPARE(s.head(A, 0).settings.flashLevel, quint8(60));
+    QTRY_COMPARE(s.head(A, 1).settings.flashLevel, quint8(81));
     QCOMPARE(s.head(A, 2).settings.flashLevel, quint8(50));
-    QTRY_COMPARE(s.status(0), label(81, 50));
-    QTRY_COMPARE(s.status(1), label(60, 50));
+    QTRY_COMPARE(s.status(0), label(60, 50));
+    QTRY_COMPARE(s.status(1), label(81, 50));
     QTRY_COMPARE(s.wire.commandCount(), moves);
     const QStringList levels = s.wire.takeCommands();
     for (const QString& frame : levels) // both levels of all ten slots
@@ -369,7 +372,7 @@ void SessionTest::photographerWorksThroughASession() {
     // it shows, so the operator lets them come in before choosing another studio.
     QTRY_COMPARE(s.heard->count(Msg::FrameUnitStatus), statusBeforeLoad + 3);
     QTRY_COMPARE(s.status(2), label(50, 50));
-    QCOMPARE(s.status(0), label(81, 50));
+    QCOMPARE(s.status(1), label(81, 50));
 
     // Studio B has no units yet: the grid empties. Its scan brings its heads.
     QVERIFY(s.chooseInTree("Studio B"));
@@ -390,8 +393,8 @@ void SessionTest::photographerWorksThroughASession() {
                  QStringList({"CH-01  Not define", "CH-02  Not define", "CH-03  Not define"}));
     QTRY_COMPARE(s.grid->currentIndex(), 0);
     QCOMPARE(s.statusBack(0), kCurrentBack);
-    QCOMPARE(s.status(0), label(81, 50)); // as the head reported it
-    QCOMPARE(s.shown("Flash level"), QString("8.1"));
+    QCOMPARE(s.status(0), label(60, 50)); // as the head reported it
+    QCOMPARE(s.shown("Flash level"), QString("6.0"));
 
     // The dongle pulled: the link is down. Plugged in again (a new pseudo-terminal behind the
     // same link): up again within a second, and a scan finds the heads.
@@ -407,29 +410,29 @@ void SessionTest::photographerWorksThroughASession() {
     QCOMPARE(s.boxes.take(), QStringList({"Channel scan: Studio A scanning ......"}));
     QTRY_COMPARE(s.blockNames().size(), 3);
 
-    // CH-01 at 8.1 flashes until it overheats; CH-02 switched off. The heads' reports put
+    // CH-02 at 8.1 flashes until it overheats; CH-03 switched off. The heads' reports put
     // "Overheat" and "OFF" in the grid, in the alarm colours.
-    s.clickBlock(0);
-    QCOMPARE(s.head(A, 0).settings.flashLevel, quint8(81));
+    s.clickBlock(1);
+    QCOMPARE(s.head(A, 1).settings.flashLevel, quint8(81));
     auto* test = s.control<QAbstractButton>("Test");
-    for (int n = 1; s.head(A, 0).heat < 60; ++n) {
+    for (int n = 1; s.head(A, 1).heat < 60; ++n) {
         QVERIFY(n <= 6); // 10 a flash at 8.1
         s.click(test, test->rect().center());
-        QTRY_COMPARE(s.head(A, 0).flashes, n);
-        QTRY_VERIFY(s.head(A, 0).charged);
+        QTRY_COMPARE(s.head(A, 1).flashes, n);
+        QTRY_VERIFY(s.head(A, 1).charged);
     }
-    QTRY_COMPARE(s.status(0), QString("Overheat"));
-    QCOMPARE(s.statusBack(0), kAlarmCurrentBack);
+    QTRY_COMPARE(s.status(1), QString("Overheat"));
+    QCOMPARE(s.statusBack(1), kAlarmCurrentBack);
 
-    s.clickBlock(1);
+    s.clickBlock(2);
     auto* power = s.control<QAbstractButton>("Power On");
     QVERIFY(power->isChecked());
     s.click(power, power->rect().center());
-    QTRY_COMPARE(s.head(A, 1).settings.flashPower, quint8(0));
-    QTRY_COMPARE(s.status(1), QString("OFF"));
-    QCOMPARE(s.statusBack(1), kAlarmCurrentBack);
-    QCOMPARE(s.statusBack(0), kAlarmOtherBack);
-    QCOMPARE(s.status(2), label(50, 50));
+    QTRY_COMPARE(s.head(A, 2).settings.flashPower, quint8(0));
+    QTRY_COMPARE(s.status(2), QString("OFF"));
+    QCOMPARE(s.statusBack(2), kAlarmCurrentBack);
+    QCOMPARE(s.statusBack(1), kAlarmOtherBack);
+    QCOMPARE(s.status(0), label(60, 50));
 }
 
 QTEST_MAIN(SessionTest)
