@@ -20,6 +20,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 
 namespace lumadesk {
 
@@ -125,6 +126,16 @@ void CControlSelFormView::createControls() {
         connect(button, &QAbstractButton::clicked, this,
                 [this, id = id](bool checked) { OnButton(id, checked); });
     }
+}
+
+void CControlSelFormView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The template runs a few lines below its groups, over the title of the set-up group the
+    // panel lies above; only the groups' own area hides what is under it.
+    int bottom = 0;
+    for (const QGroupBox* group : findChildren<QGroupBox*>())
+        bottom = std::max(bottom, group->geometry().bottom() + 1);
+    setMask(QRegion(0, 0, event->size().width(), std::min(bottom, event->size().height())));
 }
 
 void CControlSelFormView::OnInitialUpdate(const ControlPanelLinks& links) {

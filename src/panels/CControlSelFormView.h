@@ -40,6 +40,9 @@ public:
     // Offsets back to "0.0" and no switch chosen; called before every showing.
     virtual void Reset();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void createControls();
     std::vector<StrobeData*> tickedUnits() const;
