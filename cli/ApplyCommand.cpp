@@ -2,26 +2,14 @@
 #include "cli/ExitCode.h"
 #include "cli/Output.h"
 #include "link/MemoryApply.h"
+#include "link/PendingValues.h"
+#include "link/UnitSettingTable.h"
 #include "model/BusinessMemory.h"
 #include "platform/Messages.h"
 
 #include <QStringList>
 
 namespace lumadesk::cli {
-
-namespace {
-
-constexpr std::chrono::milliseconds kAnswerWait{1000};
-
-bool refreshed(const LinkSession& session, const StrobeData* unit) {
-    for (const LinkSession::UnitMessage& message : session.Messages()) {
-        if (message.number == Msg::FrameUnitStatus && message.unit == unit)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
 
 int RunApply(const Invocation& invocation) {
     LinkSession session;
@@ -38,30 +26,32 @@ int RunApply(const Invocation& invocation) {
         return NoHeadAnswered(*studio, invocation, QStringLiteral("nothing applied"));
     }
 
-    session.ClearMessages();
     ApplyMemoryStudio(&session.Model(), &session.Protocol());
-    // Each head answers its settings with a status report; the printout shows what they took.
-    auto allAnswered = [&] {
-        for (int i = 0; i < kChannelCount; ++i) {
-            if (const StrobeData* unit = studio->UnitOn(i); unit && !refreshed(session, unit))
-                return false;
-        }
-        return true;
-    };
-    const LinkSession::WaitEnd end = session.WaitUntil(allAnswered, kAnswerWait);
+    // Each head answers its settings with a status report; the console's book says whether it
+    // carried every value, and the printout shows what the heads took.
+    const PendingValues& book = session.Pending();
+    const LinkSession::WaitEnd end =
+        session.WaitUntil([&] { return book.pendingCount() == 0; }, 2 * book.timeout());
     if (end != LinkSession::WaitEnd::Done && end != LinkSession::WaitEnd::TimedOut)
         return WaitFailure(end, session, {});
     PrintStudio(*studio, invocation.json);
-    if (end == LinkSession::WaitEnd::Done)
-        return EXIT_DONE;
     QStringList silent;
     for (int i = 0; i < kChannelCount; ++i) {
-        if (const StrobeData* unit = studio->UnitOn(i); unit && !refreshed(session, unit))
+        const StrobeData* unit = studio->UnitOn(i);
+        const UnitSetting* any = nullptr;
+        for (const UnitSetting& setting : UnitSettings()) {
+            if (unit != nullptr &&
+                book.stateOf(studio->nStudioNum, i, setting) != Confirmation::Confirmed)
+                any = &setting;
+        }
+        if (any != nullptr)
             silent.append(unit->sChName);
     }
-    PrintError(
-        QStringLiteral("no answer from %1 of %2 within %3")
-            .arg(silent.join(QStringLiteral(", ")), studio->sStudioName, SecondsText(kAnswerWait)));
+    if (silent.isEmpty())
+        return EXIT_DONE;
+    PrintError(QStringLiteral("no answer from %1 of %2 within %3")
+                   .arg(silent.join(QStringLiteral(", ")), studio->sStudioName,
+                        SecondsText(book.timeout())));
     return EXIT_NO_ANSWER;
 }
 

@@ -37,8 +37,9 @@ const CommandInfo kCommands[] = {
      "head that answered, with its settings, in channel order. Exit 3 when none answered."},
     {CliCommand::Set, "set", " STUDIO CHANNEL SETTING [VALUE] [--wait SECONDS]", 3, 4,
      "Selects the studio, waits until the head on CHANNEL has reported (at most --wait,\n"
-     "default 6 s), stores the new value and sends the head its unit command, then waits up\n"
-     "to 1 s for the head's echo and prints the head as the echo left it.\n"
+     "default 6 s), stores the new value and sends the head its unit command, then waits\n"
+     "until a report of the head carries the value, at most the console's time-out for\n"
+     "confirmations (1.5 s), and prints the head as its reports left it.\n"
      "\n"
      "SETTING VALUE:\n"
      "  flash 1.1..8.1          flash level\n"
@@ -51,7 +52,7 @@ const CommandInfo kCommands[] = {
      "  mode2 continuous|flash-prop   modelling-lamp mode 2\n"
      "  test                    fire a test flash\n"
      "\n"
-     "Exit 0 only when the echo confirmed the value. A head that clamps a level echoes its\n"
+     "Exit 0 only when the head confirmed the value. A head that clamps a level echoes its\n"
      "own value, which is printed; the exit is then 3. Without an echo the head is printed\n"
      "as it last reported itself, also with exit 3."},
     {CliCommand::Monitor, "monitor", " [--duration SECONDS]", 0, 0,
@@ -67,8 +68,8 @@ const CommandInfo kCommands[] = {
     {CliCommand::Apply, "apply", " NAME STUDIO [--wait SECONDS]", 2, 2,
      "Loads the set-up NAME as a preview, scans the studio, copies the set-up into the\n"
      "heads found and sends each head its settings in channel order, as the console's Load\n"
-     "does (without its question). Waits up to 1 s for every head to report back and\n"
-     "prints the heads; exit 3 when a head did not."},
+     "does (without its question). Waits until every head has reported back every value\n"
+     "(at most 1.5 s) and prints the heads; exit 3 when a head did not confirm them all."},
 };
 
 const CommandInfo* findCommand(const QString& name) {

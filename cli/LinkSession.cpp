@@ -10,6 +10,7 @@ namespace lumadesk::cli {
 
 LinkSession::LinkSession() {
     m_link.setEventTap(&m_tap);
+    m_link.pending().setListener([this](int, int) { wake(); });
 }
 
 LinkSession::~LinkSession() {

@@ -43,6 +43,8 @@ public:
 
     StudioModel& Model() { return m_model; }
     CZbProtocol& Protocol() { return m_link.protocol(); }
+    // What was sent and not yet confirmed; each change of it ends the step of a wait.
+    PendingValues& Pending() { return m_link.pending(); }
     void SetEventListener(EventTap::Listener listener) { m_tap.setListener(std::move(listener)); }
 
     // What the console's scan does, on the studio of that number made current first: it is

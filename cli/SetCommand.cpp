@@ -1,14 +1,13 @@
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "cli/Output.h"
+#include "link/PendingValues.h"
 #include "platform/ChangeCode.h"
 #include "platform/Messages.h"
 
 namespace lumadesk::cli {
 
 namespace {
-
-constexpr std::chrono::milliseconds kEchoWait{1000};
 
 // The head's echo of our command among the handler's messages: the change code of the setting,
 // or, for a level, -1 when the head echoed a level the handler refused to store.
@@ -50,28 +49,34 @@ int RunSet(const Invocation& invocation) {
         unit->*setting.member = invocation.value;
     session.ClearMessages();
     session.Protocol().SendUnitCommand(0, unit, setting.commandType);
-    end = session.WaitUntil([&] { return findEcho(session, unit, setting) != nullptr; }, kEchoWait);
+    // The console's book decides: pending until a report carries the value, unconfirmed when
+    // its time-out passes first. The limit here only guards the wait.
+    const PendingValues& book = session.Pending();
+    auto state = [&] { return book.stateOf(studio->nStudioNum, channel, setting); };
+    end = session.WaitUntil([&] { return state() != Confirmation::Pending; }, 2 * book.timeout());
     if (end != LinkSession::WaitEnd::Done && end != LinkSession::WaitEnd::TimedOut)
         return WaitFailure(end, session, {});
 
-    const LinkSession::UnitMessage* echo = findEcho(session, unit, setting);
     int code = EXIT_DONE;
-    if (echo == nullptr || (echo->wParam == CHANGE_NONE && setting.kind == SettingKind::Level)) {
-        // Unconfirmed: the record shows what the head last told us, not our wish.
-        if (setting.member != nullptr)
-            unit->*setting.member = reported;
-        PrintError(
-            echo == nullptr
-                ? QStringLiteral("no echo from %1 within %2").arg(head, SecondsText(kEchoWait))
-                : QStringLiteral("%1 echoed a %2 level out of range")
-                      .arg(head, QLatin1String(setting.name)));
+    if (state() != Confirmation::Confirmed) {
         code = EXIT_NO_ANSWER;
-    } else if (setting.member != nullptr && unit->*setting.member != invocation.value) {
-        PrintError(QStringLiteral("%1 took %2 %3, not %4")
-                       .arg(head, QLatin1String(setting.name),
-                            lumadesk::SettingValueText(setting, unit->*setting.member),
-                            lumadesk::SettingValueText(setting, invocation.value)));
-        code = EXIT_NO_ANSWER;
+        // The echo only words the complaint.
+        const LinkSession::UnitMessage* echo = findEcho(session, unit, setting);
+        if (echo == nullptr ||
+            (echo->wParam == CHANGE_NONE && setting.kind == SettingKind::Level)) {
+            // Unconfirmed: the record shows what the head last told us, not our wish.
+            if (setting.member != nullptr)
+                unit->*setting.member = reported;
+            PrintError(echo == nullptr ? QStringLiteral("no echo from %1 within %2")
+                                             .arg(head, SecondsText(book.timeout()))
+                                       : QStringLiteral("%1 echoed a %2 level out of range")
+                                             .arg(head, QLatin1String(setting.name)));
+        } else {
+            PrintError(QStringLiteral("%1 took %2 %3, not %4")
+                           .arg(head, QLatin1String(setting.name),
+                                lumadesk::SettingValueText(setting, unit->*setting.member),
+                                lumadesk::SettingValueText(setting, invocation.value)));
+        }
     }
     if (invocation.json)
         PrintOutBytes(JsonObject({{"studio", JsonString(studio->sStudioName)},

@@ -95,6 +95,48 @@ bool ParseHeads(const QStringList& lists, QList<HeadSetup>& heads, QString& erro
     return true;
 }
 
+bool ParseDeafHeads(const QStringList& lists, const QList<HeadSetup>& heads, QList<HeadSetup>& deaf,
+                    QString& error) {
+    QList<HeadSetup> named;
+    for (const QString& list : lists) {
+        if (list.contains(QLatin1Char(':'))) {
+            QList<HeadSetup> some;
+            if (!ParseHeads(list, some, error))
+                return false;
+            named += some;
+            continue;
+        }
+        QList<int> channels;
+        for (const QString& item : list.split(QLatin1Char(','))) {
+            if (!parseChannels(item.trimmed(), channels, error))
+                return false;
+        }
+        for (int channel : channels) {
+            const qsizetype before = named.size();
+            for (const HeadSetup& head : heads) {
+                if (head.channel == channel)
+                    named.append(HeadSetup{head.group, channel, {}});
+            }
+            if (named.size() == before) {
+                error = QStringLiteral("no head on channel %1").arg(channel + 1);
+                return false;
+            }
+        }
+    }
+    for (const HeadSetup& head : named) {
+        const bool present = std::any_of(heads.begin(), heads.end(), [&](const HeadSetup& h) {
+            return h.group == head.group && h.channel == head.channel;
+        });
+        if (!present) {
+            error =
+                QStringLiteral("no head %1:%2").arg(QChar('A' + head.group)).arg(head.channel + 1);
+            return false;
+        }
+    }
+    deaf = named;
+    return true;
+}
+
 QString FormatHeads(const QList<HeadSetup>& heads) {
     QStringList parts;
     int group = -1;

@@ -40,6 +40,11 @@ QList<HeadSetup> DefaultHeads();
 bool ParseHeads(const QStringList& lists, QList<HeadSetup>& heads, QString& error);
 bool ParseHeads(const QString& list, QList<HeadSetup>& heads, QString& error);
 
+// Reads --deaf lists: "A:3" as --heads takes them, or bare channels ("3", "1-2") for that
+// channel in every group. Every named head must be among `heads`; otherwise false with a reason.
+bool ParseDeafHeads(const QStringList& lists, const QList<HeadSetup>& heads, QList<HeadSetup>& deaf,
+                    QString& error);
+
 // The operator's way of writing a head list, ranges folded: "A:1-4,B:1,2,5".
 QString FormatHeads(const QList<HeadSetup>& heads);
 

@@ -76,9 +76,14 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments) {
         QStringLiteral("replug-after"),
         QStringLiteral("Plug it in again this long after the cut (a new device)."),
         QStringLiteral("SECONDS"));
+    const QCommandLineOption deaf(
+        QStringLiteral("deaf"),
+        QStringLiteral("Heads that answer a scan but ignore every command (A:3, or 3 for "
+                       "channel 3 of every group); repeatable."),
+        QStringLiteral("HEADS"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Log every frame in and out on stderr."));
-    parser.addOptions({link, heads, seed, delay, heat, noise, cut, replug, verbose});
+    parser.addOptions({link, heads, seed, delay, heat, noise, cut, replug, deaf, verbose});
     result.helpText = parser.helpText();
 
     auto invalid = [&result](const QString& why) {
@@ -104,6 +109,9 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments) {
     QString error;
     if (parser.isSet(heads) && !ParseHeads(parser.values(heads), config.heads, error))
         return invalid(QStringLiteral("--heads: %1").arg(error));
+    if (parser.isSet(deaf) &&
+        !ParseDeafHeads(parser.values(deaf), config.heads, config.deafHeads, error))
+        return invalid(QStringLiteral("--deaf: %1").arg(error));
     if (parser.isSet(seed)) {
         bool ok = false;
         config.seed = parser.value(seed).toULongLong(&ok);

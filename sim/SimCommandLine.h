@@ -10,7 +10,7 @@ namespace lumadesk::sim {
 // The program's command line:
 //   lumadesk-sim [--link PATH] [--heads GROUP:CHANNELS]... [--seed N] [--delay MIN-MAX]
 //                [--heat-interval SECONDS] [--noise RATE] [--cut-after SECONDS]
-//                [--replug-after SECONDS] [--verbose]
+//                [--replug-after SECONDS] [--deaf HEADS]... [--verbose]
 struct SimCommandLine {
     enum Outcome { Run, ShowHelp, ShowVersion, Invalid };
     Outcome outcome = Invalid;

@@ -14,6 +14,8 @@ using Milliseconds = std::chrono::milliseconds;
 // Everything that shapes one simulated dongle and its heads.
 struct SimConfig {
     QList<HeadSetup> heads = DefaultHeads();
+    // Heads (by group and channel) that announce themselves and report, but ignore every command.
+    QList<HeadSetup> deafHeads;
     quint64 seed = 1;
 
     // Heads announce themselves after a studio select within [delayMin, delayMax]; echoes of

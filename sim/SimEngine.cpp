@@ -34,6 +34,10 @@ SimEngine::SimEngine(const SimConfig& config) : m_config(config), m_random(confi
     for (const HeadSetup& setup : config.heads) {
         Head head;
         head.setup = setup;
+        head.deaf =
+            std::any_of(config.deafHeads.begin(), config.deafHeads.end(), [&](const HeadSetup& d) {
+                return d.group == setup.group && d.channel == setup.channel;
+            });
         m_heads.append(head);
     }
 }
@@ -83,7 +87,8 @@ void SimEngine::selectGroup(int group, Milliseconds now) {
 void SimEngine::unitCommand(const Command& command, Milliseconds now) {
     for (int i = 0; i < m_heads.size(); ++i) {
         Head& head = m_heads[i];
-        if (head.setup.group != m_selected || !MaskAddresses(command.mask, head.setup.channel))
+        if (head.deaf || head.setup.group != m_selected ||
+            !MaskAddresses(command.mask, head.setup.channel))
             continue;
         HeadSettings& s = head.setup.settings;
         const int channel = head.setup.channel;
@@ -149,7 +154,8 @@ void SimEngine::fire(int index, Milliseconds now) {
 void SimEngine::unitSettings(const Command& command, Milliseconds now) {
     for (int i = 0; i < m_heads.size(); ++i) {
         Head& head = m_heads[i];
-        if (head.setup.group != m_selected || !MaskAddresses(command.mask, head.setup.channel))
+        if (head.deaf || head.setup.group != m_selected ||
+            !MaskAddresses(command.mask, head.setup.channel))
             continue;
         const HeadSettings& in = command.settings;
         head.setup.settings =
@@ -165,7 +171,8 @@ void SimEngine::studioLevels(const Command& command, Milliseconds now) {
         return;
     std::array<quint8, 2 * kChannelCount> levels{};
     for (Head& head : m_heads) {
-        if (head.setup.group != m_selected)
+        // A deaf head's slot stays 00 00, as an empty one.
+        if (head.deaf || head.setup.group != m_selected)
             continue;
         const size_t at = size_t(2 * head.setup.channel);
         const quint8 flash = command.levels[at];

@@ -61,6 +61,7 @@ public:
 private:
     struct Head {
         HeadSetup setup;
+        bool deaf = false; // hears the studio select only
         bool charged = true;
         int heat = 0; // as of heatSince; cooling is applied when looked at
         Milliseconds heatSince{0};

@@ -1,21 +1,25 @@
 #include "app/CMainFrame.h"
 
 #include "app/CComSettingDlg.h"
+#include "app/CLumaDeskApp.h"
 #include "app/ChannelScan.h"
 #include "app/DialogSeams.h"
 #include "app/UnitEventRelay.h"
 #include "model/OptionFile.h"
 #include "panels/CControlFormView.h"
+#include "platform/ChangeCode.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
 #include "platform/ports/SerialPortList.h"
 #include "ui/UiResources.h"
 #include "views/CNavigationFormView.h"
+#include "views/CNavigationGrid.h"
 #include "views/CStrobeSplitterWnd.h"
 #include "views/CStudioListFormView.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QSettings>
 #include <QStatusBar>
 
 namespace lumadesk {
@@ -24,6 +28,17 @@ namespace {
 
 constexpr int kMessagePaneWidth = 500;
 constexpr int kLinkPaneWidth = 150;
+
+// How long a head has to confirm a value, in the console's own settings (not Option.xml).
+const QString kConfirmTimeoutKey = QStringLiteral("Radio/ConfirmTimeoutMs");
+
+std::chrono::milliseconds confirmTimeout() {
+    const QSettings settings(CLumaDeskApp::settingsKey(), CLumaDeskApp::applicationName());
+    bool ok = false;
+    const int ms = settings.value(kConfirmTimeoutKey).toInt(&ok);
+    return ok && ms >= 100 && ms <= 60000 ? std::chrono::milliseconds(ms)
+                                          : PendingValues::kDefaultTimeout;
+}
 
 } // namespace
 
@@ -43,6 +58,7 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
 
     createBars();
     createPanes();
+    watchConfirmations();
     qobject_cast<CControlFormView*>(controlPane())
         ->OnInitialUpdate({this, &m_model, &protocol(), &m_files,
                            [this] { return navigationPane(); },
@@ -101,6 +117,23 @@ void CMainFrame::createPanes() {
     m_inner->SetColumnInfo(1, 325, 100);
     setCentralWidget(m_outer);
     studioList->OnInitialUpdate(&m_model, this, navigationPane());
+}
+
+void CMainFrame::watchConfirmations() {
+    PendingValues& book = m_radio.pending();
+    book.setTimeout(confirmTimeout());
+    if (auto* navigation = qobject_cast<CNavigationFormView*>(navigationPane()))
+        navigation->grid()->SetConfirmations(&book);
+    const QString note = m_messagePane->text();
+    book.setListener([this, note](int studio, int channel) {
+        // Pane 0 names the head that last failed to confirm, until none is left.
+        const QString line = m_radio.pending().unconfirmedText();
+        m_messagePane->setText(line.isEmpty() ? note : line);
+        const StudioData* owner = m_model.StudioByNumber(studio);
+        // Relayed as a change that stores nothing: the panes redraw just the cue.
+        if (StrobeData* unit = owner != nullptr ? owner->UnitOn(channel) : nullptr)
+            SendMessage(this, Msg::FrameUnitSetting, CHANGE_NONE, AsLParam(unit));
+    });
 }
 
 QWidget* CMainFrame::studioListPane() const {

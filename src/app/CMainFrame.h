@@ -67,6 +67,7 @@ protected:
 private:
     void createBars();
     void createPanes();
+    void watchConfirmations();
     void setCommandFlag(qintptr command, qintptr value);
 
     ShellOptions m_options;

@@ -37,8 +37,14 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& out, QString& e
         QStringLiteral("simulate"),
         QStringLiteral("Run on a simulated radio dongle started in-process on a "
                        "pseudo-terminal; HEADS as lumadesk-sim takes them, e.g. A:1-4,B:1,5."));
+    const QCommandLineOption deaf(
+        QStringLiteral("deaf"),
+        QStringLiteral("With --simulate: heads that answer a scan but ignore every command, "
+                       "as lumadesk-sim takes them (A:3, or 3 for channel 3 of every group)."),
+        QStringLiteral("HEADS"));
     parser.addOption(port);
     parser.addOption(simulate);
+    parser.addOption(deaf);
     parser.addPositionalArgument(QStringLiteral("HEADS"),
                                  QStringLiteral("With --simulate: the simulated heads."),
                                  QStringLiteral("[HEADS]"));
@@ -50,6 +56,11 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& out, QString& e
     const QStringList rest = parser.positionalArguments();
     if (parser.isSet(port) && out.port.trimmed().isEmpty()) {
         error = QStringLiteral("--port needs a port name");
+        return false;
+    }
+    out.deaf = parser.values(deaf);
+    if (!out.deaf.isEmpty() && !out.simulate) {
+        error = QStringLiteral("--deaf needs --simulate");
         return false;
     }
     if (out.simulate && parser.isSet(port)) {

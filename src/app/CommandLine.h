@@ -10,6 +10,7 @@ struct CommandLine {
     QString port;          // --port NAME; empty: the port of Option.xml
     bool simulate = false; // --simulate [HEADS]
     QString heads;         // the HEADS of --simulate; empty: the simulator's own
+    QStringList deaf;      // --deaf HEADS (with --simulate): heads that ignore commands
 };
 
 // Parses the arguments (the program's name first). --help and --version print and end the

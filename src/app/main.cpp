@@ -66,6 +66,9 @@ int main(int argc, char* argv[]) {
         sim::SimConfig config;
         if (!line.heads.isEmpty() && !sim::ParseHeads(line.heads, config.heads, error))
             return fail(error, 2);
+        if (!line.deaf.isEmpty() &&
+            !sim::ParseDeafHeads(line.deaf, config.heads, config.deafHeads, error))
+            return fail(QStringLiteral("--deaf: %1").arg(error), 2);
         radio = std::make_unique<sim::Simulator>(config);
         if (!radio->start())
             return fail(radio->errorString(), 1);

@@ -4,6 +4,7 @@
 #include "link/CZbEventHandler.h"
 #include "link/ChannelMask.h"
 #include "link/CommandFrames.h"
+#include "link/PendingValues.h"
 #include "model/StudioModel.h"
 
 namespace lumadesk {
@@ -45,6 +46,8 @@ int CZbProtocol::SendUnitCommand(std::uint16_t mask, const StrobeData* unit, int
     if (unit == nullptr)
         return 0;
     write(BuildUnitCommand(mask, *unit, type));
+    if (m_pending != nullptr)
+        m_pending->noteUnitCommand(mask, *unit, type);
     return 1;
 }
 
@@ -52,12 +55,17 @@ int CZbProtocol::SendUnitSettings(std::uint16_t mask, const StrobeData* unit) {
     if (unit == nullptr)
         return 0;
     write(BuildUnitSettings(mask, *unit));
+    if (m_pending != nullptr)
+        m_pending->noteUnitSettings(mask, *unit);
     return 1;
 }
 
 void CZbProtocol::SendStudioLevels(int type, const StudioData* studio) {
-    if (studio != nullptr)
-        write(BuildStudioLevels(type, *studio));
+    if (studio == nullptr)
+        return;
+    write(BuildStudioLevels(type, *studio));
+    if (m_pending != nullptr)
+        m_pending->noteStudioLevels(type, *studio);
 }
 
 int CZbProtocol::DispatchReport(const std::uint8_t* frame, int kind) {

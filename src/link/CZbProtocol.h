@@ -10,6 +10,7 @@ namespace lumadesk {
 
 class CCommThread;
 class CZbEventHandler;
+class PendingValues;
 struct StudioData;
 
 // The protocol object. Outgoing: the command senders, each writing its frame with one
@@ -33,6 +34,10 @@ public:
     // 0 for kinds that carry nothing (0x00, 0x02) or are unknown, else 1.
     int DispatchReport(const std::uint8_t* frame, int kind) override;
 
+    // Every value written is noted there as pending; null for none.
+    void SetPendingValues(PendingValues* book) { m_pending = book; }
+    PendingValues* Pending() const { return m_pending; }
+
     CCommThread* Port() const { return m_port; }
     CZbEventHandler* Handler() const { return m_handler; }
     const StrobeData& ScratchRecord() const { return m_scratch; }
@@ -46,6 +51,7 @@ private:
 
     CCommThread* m_port;
     CZbEventHandler* m_handler;
+    PendingValues* m_pending = nullptr;
     StrobeData m_scratch; // the status decoder's record; its bFlashCharge stays 1
 };
 

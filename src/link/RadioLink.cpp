@@ -6,8 +6,20 @@
 
 namespace lumadesk {
 
-RadioLink::RadioLink(QObject* owner, StudioModel& model)
-    : m_model(model), m_port(owner), m_handler(owner, &model) {}
+RadioLink::RadioLink(QObject* owner, StudioModel& model, PendingValues::Clock clock)
+    : m_model(model), m_pending(model, std::move(clock)), m_port(owner), m_handler(owner, &model) {
+    m_protocol.SetPendingValues(&m_pending);
+    m_expiry.setSingleShot(true);
+    m_expiry.setTimerType(Qt::PreciseTimer);
+    m_expiry.callOnTimeout([this] {
+        if (const auto next = m_pending.expire())
+            m_expiry.start(*next);
+    });
+    m_pending.setWake([this](std::chrono::milliseconds until) {
+        if (!m_expiry.isActive() || m_expiry.remainingTimeAsDuration() > until)
+            m_expiry.start(until);
+    });
+}
 
 RadioLink::~RadioLink() {
     close();
@@ -27,6 +39,7 @@ StudioData* RadioLink::startScan(QObject* studioListPane) {
     if (studio == nullptr || m_model.StudioByNumber(studio->nStudioNum) != studio)
         return nullptr;
     ClearStudio(&m_model, studio);
+    m_pending.forget();
     if (studioListPane != nullptr)
         SendMessage(studioListPane, Msg::ListStudioCleared, 0, AsLParam(studio));
     m_protocol.SendStudioSelect(studio->nStudioNum);
@@ -35,24 +48,28 @@ StudioData* RadioLink::startScan(QObject* studioListPane) {
 }
 
 int RadioLink::TappedHandler::OnStatus(int channel, const StrobeData* status, int reserved) {
+    book.OnStatus(channel, status, reserved);
     if (tap != nullptr)
         tap->OnStatus(channel, status, reserved);
     return handler.OnStatus(channel, status, reserved);
 }
 
 int RadioLink::TappedHandler::OnSettingReport(int type, int channel, qintptr value) {
+    book.OnSettingReport(type, channel, value);
     if (tap != nullptr)
         tap->OnSettingReport(type, channel, value);
     return handler.OnSettingReport(type, channel, value);
 }
 
 int RadioLink::TappedHandler::OnChargeReport(int type, int channel, int value) {
+    book.OnChargeReport(type, channel, value);
     if (tap != nullptr)
         tap->OnChargeReport(type, channel, value);
     return handler.OnChargeReport(type, channel, value);
 }
 
 int RadioLink::TappedHandler::OnHeatReport(int type, int channel, int value) {
+    book.OnHeatReport(type, channel, value);
     if (tap != nullptr)
         tap->OnHeatReport(type, channel, value);
     return handler.OnHeatReport(type, channel, value);

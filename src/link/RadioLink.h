@@ -4,9 +4,12 @@
 #include "link/CStrobeEventHandler.h"
 #include "link/CZbEventHandler.h"
 #include "link/CZbProtocol.h"
+#include "link/PendingValues.h"
 #include "link/ReceivePump.h"
 #include "link/ReportAssembler.h"
 #include "platform/ComSettings.h"
+
+#include <QTimer>
 
 class QObject;
 
@@ -21,7 +24,8 @@ struct StudioModel;
 // 61) and the handler's (70-72); it calls drain() on each bytes-received message.
 class RadioLink {
 public:
-    RadioLink(QObject* owner, StudioModel& model);
+    // The clock is the book of pending values' (tests give their own).
+    RadioLink(QObject* owner, StudioModel& model, PendingValues::Clock clock = {});
     // Joins the reader before anything it fills or posts to goes away.
     ~RadioLink();
     RadioLink(const RadioLink&) = delete;
@@ -38,6 +42,10 @@ public:
     const CCommThread& port() const { return m_port; }
     ReportAssembler& assembler() { return m_assembler; }
 
+    // The values sent and not yet reported back. Its deadlines are kept by a timer here.
+    PendingValues& pending() { return m_pending; }
+    const PendingValues& pending() const { return m_pending; }
+
     // Feeds the bytes the ring holds to the assembler; the number fed.
     int drain() { return m_pump.Drain(); }
 
@@ -53,14 +61,16 @@ public:
     StudioData* startScan(QObject* studioListPane);
 
 private:
-    // Passes each event to the tap, then to the handler.
+    // Passes each event to the book, the tap, then the handler: the book has settled a value
+    // before the handler's messages have the panes redraw it.
     struct TappedHandler : CZbEventHandler {
-        explicit TappedHandler(CZbEventHandler& next) : handler(next) {}
+        TappedHandler(CZbEventHandler& first, CZbEventHandler& next) : book(first), handler(next) {}
         int OnStatus(int channel, const StrobeData* status, int reserved) override;
         int OnSettingReport(int type, int channel, qintptr value) override;
         int OnChargeReport(int type, int channel, int value) override;
         int OnHeatReport(int type, int channel, int value) override;
 
+        CZbEventHandler& book;
         CZbEventHandler& handler;
         CZbEventHandler* tap = nullptr;
     };
@@ -69,9 +79,11 @@ private:
     // empties it into the assembler, which hands frames to the protocol, which calls the
     // handler. Destroyed in reverse, after close() has joined the reader.
     StudioModel& m_model;
+    PendingValues m_pending;
+    QTimer m_expiry;
     CCommThread m_port;
     CStrobeEventHandler m_handler;
-    TappedHandler m_front{m_handler};
+    TappedHandler m_front{m_pending, m_handler};
     CZbProtocol m_protocol{&m_port, &m_front};
     ReportAssembler m_assembler{m_protocol};
     ReceivePump m_pump{m_port.Ring(), m_assembler};

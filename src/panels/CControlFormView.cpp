@@ -3,6 +3,7 @@
 #include "link/CZbProtocol.h"
 #include "link/CommandFrames.h"
 #include "link/MemoryApply.h"
+#include "link/PendingValues.h"
 #include "model/BusinessMemory.h"
 #include "model/PowerValues.h"
 #include "model/StudioModel.h"
@@ -18,6 +19,7 @@
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
 #include "ui/COXSeparator.h"
+#include "ui/ConfirmationLook.h"
 #include "ui/DialogFont.h"
 
 #include <QCheckBox>
@@ -240,6 +242,28 @@ void CControlFormView::sendAndPost(const StrobeData* unit, int type, int code) {
         m_links.protocol->SendUnitCommand(0, unit, type);
     if (code != CHANGE_NONE)
         PostMessage(navigationPane(), Msg::NavUnitSetting, code, 0);
+    ShowConfirmation();
+}
+
+void CControlFormView::ShowConfirmation() {
+    const PendingValues* book = m_links.protocol != nullptr ? m_links.protocol->Pending() : nullptr;
+    const StrobeData* unit = selectedUnit();
+    auto stateOf = [&](int StrobeData::*member) {
+        return book != nullptr && unit != nullptr ? book->stateOf(*unit, member)
+                                                  : Confirmation::Confirmed;
+    };
+    // The model field also shows "OFF" for the lamp.
+    const Confirmation model =
+        std::max(stateOf(&StrobeData::nModelValue), stateOf(&StrobeData::bModelPow));
+    const std::pair<CUserStatic*, Confirmation> fields[] = {
+        {m_flashText, stateOf(&StrobeData::nFlashValue)}, {m_modelText, model}};
+    for (const auto& [field, state] : fields) {
+        const QColor wanted = ConfirmationTextColor(state, kValueText);
+        if (field->textColor != wanted) {
+            field->textColor = wanted;
+            field->update();
+        }
+    }
 }
 
 void CControlFormView::SetControls(Enabling code) {
@@ -330,6 +354,7 @@ void CControlFormView::Reset() {
         m_mode = 0;
     }
     SetControls(Enabling::AllOff);
+    ShowConfirmation();
 }
 
 void CControlFormView::ShowUnit() {
@@ -350,6 +375,7 @@ void CControlFormView::ShowUnit() {
     showModelMode2();
     m_offBox->setChecked(m_modelOff != 0);
     SetControls(Enabling::ByPower);
+    ShowConfirmation();
 }
 
 void CControlFormView::RefreshItem(int code) {
@@ -389,6 +415,7 @@ void CControlFormView::RefreshItem(int code) {
     default:
         break;
     }
+    ShowConfirmation();
 }
 
 void CControlFormView::OnSpinStep(bool flash, int change) {

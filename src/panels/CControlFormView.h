@@ -61,6 +61,9 @@ public:
     void OnInitialUpdate(const lumadesk::ControlPanelLinks& links);
 
     int mode() const { return m_mode; }
+
+    // Colours the value fields by whether the selected unit's levels are confirmed.
+    void ShowConfirmation();
     // The information box's text as the preview made it (CR LF line ends).
     QString fileInfo() const { return m_fileInfo; }
 

@@ -1,9 +1,11 @@
 #include "views/CNavigationGrid.h"
 
+#include "link/PendingValues.h"
 #include "model/StudioModel.h"
 #include "platform/ChangeCode.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
+#include "ui/ConfirmationLook.h"
 #include "ui/UiResources.h"
 
 #include <QFontMetrics>
@@ -207,17 +209,32 @@ void CNavigationGrid::setStatusCell(int i, const StrobeData& unit, bool redraw) 
     GetCell(0, row, &cell);
     if (!alarm.isEmpty()) {
         cell.backColor = current ? kAlarmBackCurrent : kAlarmBackOther;
-        cell.textColor = current ? QColor(Qt::white) : QColor(Qt::black);
+        cell.textColor = statusTextColor(i, unit);
         cell.font = m_alarmFont;
         cell.label = alarm;
     } else {
         cell.backColor = current ? kRunningBackCurrent : QColor(Qt::white);
-        cell.textColor = current ? QColor(Qt::white) : QColor(Qt::black);
+        cell.textColor = statusTextColor(i, unit);
         cell.font = m_cellFont;
     }
     SetCell(0, row, cell);
     if (redraw)
         RedrawCell(0, row);
+}
+
+QColor CNavigationGrid::statusTextColor(int i, const StrobeData& unit) const {
+    const QColor plain = i == m_currentIndex ? QColor(Qt::white) : QColor(Qt::black);
+    return m_book != nullptr ? ConfirmationTextColor(m_book->headState(unit), plain) : plain;
+}
+
+void CNavigationGrid::showConfirmation(int i, const StrobeData& unit) {
+    const int row = kRowsPerBlock * i + 2;
+    CUGCell* cell = cellModel()->cell(0, row);
+    const QColor wanted = statusTextColor(i, unit);
+    if (cell == nullptr || cell->textColor == wanted)
+        return;
+    cell->textColor = wanted;
+    RedrawCell(0, row);
 }
 
 void CNavigationGrid::setPowerLabel(int model, int flash, int i, bool redraw) {
@@ -281,6 +298,8 @@ void CNavigationGrid::RefreshStrobe(int code, StrobeData* unit) {
     default:
         break;
     }
+    // Every change, CHANGE_NONE included, may have settled or opened a value of the head.
+    showConfirmation(i, *unit);
 }
 
 void CNavigationGrid::UpdateStrobeBlock(int i, StrobeData* unit) {

@@ -16,10 +16,13 @@ namespace {
 class RecordingDongle {
 public:
     explicit RecordingDongle(const QString& heads,
-                             const std::function<void(sim::HeadSetup&)>& shape = {}) {
+                             const std::function<void(sim::HeadSetup&)>& shape = {},
+                             const QString& deaf = {}) {
         sim::SimConfig config;
         QString error;
-        if (!sim::ParseHeads(heads, config.heads, error))
+        if (!sim::ParseHeads(heads, config.heads, error) ||
+            (!deaf.isEmpty() &&
+             !sim::ParseDeafHeads({deaf}, config.heads, config.deafHeads, error)))
             qFatal("bad heads %s", qPrintable(error));
         if (shape) {
             for (sim::HeadSetup& head : config.heads)
@@ -75,6 +78,7 @@ private slots:
     void setPutsTheCommandOnTheWireAndExitsOnTheEcho_data();
     void setPutsTheCommandOnTheWireAndExitsOnTheEcho();
     void savedSetUpShowsAndAppliesToAnotherStudio();
+    void deafHeadMakesSetAndApplyExitThree();
     void monitorExitsTwoWhenTheDongleIsPulled();
 };
 
@@ -242,6 +246,29 @@ void CliOnSimTest::savedSetUpShowsAndAppliesToAnotherStudio() {
     const QList<sim::HeadState> heads = dongle.heads();
     QCOMPARE(headOn(heads, 1, 0)->settings.flashLevel, quint8(30));
     QCOMPARE(headOn(heads, 1, 2)->settings.modelPower, quint8(0));
+}
+
+void CliOnSimTest::deafHeadMakesSetAndApplyExitThree() {
+    RecordingDongle dongle(QStringLiteral("A:1,3"), {}, QStringLiteral("A:3"));
+    QVERIFY(dongle.started());
+    QTemporaryDir dir;
+    const QStringList port{"--port", dongle.path()};
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        QByteArray complaint;
+    } runs[] = {
+        {{"set", "A", "CH-01", "flash", "4.5"}, 0, {}},
+        {{"set", "A", "CH-03", "flash", "4.5"}, 3, "no echo from CH-03 of Studio A"},
+        {{"save", "A", "shoot"}, 0, {}},
+        {{"apply", "shoot", "A"}, 3, "no answer from CH-03 of Studio A"},
+    };
+    for (const auto& step : runs) {
+        const CliRun run = runCli(port + step.arguments + QStringList{"--wait", "0.5"}, dir.path());
+        QVERIFY2(run.finished, describe(run));
+        QCOMPARE(run.exitCode, step.exitCode);
+        QVERIFY2(run.err.contains(step.complaint), run.err);
+    }
 }
 
 void CliOnSimTest::monitorExitsTwoWhenTheDongleIsPulled() {

@@ -1,0 +1,339 @@
+#include "link/PendingValues.h"
+
+#include "link/ChannelMask.h"
+#include "link/UnitSettingTable.h"
+#include "model/PowerLevel.h"
+#include "model/StudioModel.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace lumadesk {
+
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+// How many values of one head the status line names before it counts the rest.
+constexpr int kNamedValues = 3;
+
+int indexOf(const UnitSetting& setting) {
+    return int(&setting - UnitSettings().data());
+}
+
+int settingCount() {
+    return int(UnitSettings().size());
+}
+
+// A switch is on for any non-zero byte, as the event handler reads it.
+int valueOf(const UnitSetting& setting, int raw) {
+    return setting.kind == SettingKind::Switch ? (raw != 0 ? 1 : 0) : raw;
+}
+
+int studioNumberOf(const StrobeData& unit) {
+    // A placed record's parent is its studio.
+    const auto* studio = static_cast<const StudioData*>(unit.pParent);
+    return studio != nullptr ? studio->nStudioNum : -1;
+}
+
+template <typename F> void forEachAddressed(std::uint16_t mask, const StrobeData& unit, F f) {
+    if (mask == 0) {
+        f(unit.nChNum);
+        return;
+    }
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        if (mask & MaskFromChannel(channel))
+            f(channel);
+    }
+}
+
+} // namespace
+
+PendingValues::PendingValues(const StudioModel& model, Clock clock)
+    : m_model(model), m_clock(clock ? std::move(clock) : Clock(&steady_clock::now)),
+      m_entries(std::size_t(kStudioCount * kChannelCount * settingCount())) {}
+
+PendingValues::Entry* PendingValues::entry(int studio, int channel, const UnitSetting& setting) {
+    return const_cast<Entry*>(std::as_const(*this).entry(studio, channel, setting));
+}
+
+const PendingValues::Entry* PendingValues::entry(int studio, int channel,
+                                                 const UnitSetting& setting) const {
+    if (studio < 0 || studio >= kStudioCount || channel < 0 || channel >= kChannelCount)
+        return nullptr;
+    return &m_entries[std::size_t((studio * kChannelCount + channel) * settingCount() +
+                                  indexOf(setting))];
+}
+
+int PendingValues::currentStudio() const {
+    const StudioData* studio = StudioOfNode(m_model.pCurNode);
+    return studio != nullptr ? studio->nStudioNum : -1;
+}
+
+void PendingValues::changed(int studio, int channel) {
+    if (m_listener)
+        m_listener(studio, channel);
+}
+
+void PendingValues::sent(int studio, int channel, const UnitSetting& setting, int value) {
+    Entry* e = entry(studio, channel, setting);
+    if (e == nullptr)
+        return;
+    if (e->state == Confirmation::Confirmed)
+        ++m_open;
+    e->state = Confirmation::Pending;
+    e->value = value;
+    e->known = value;
+    e->deadline = m_clock() + m_timeout;
+    if (m_wake)
+        m_wake(m_timeout);
+    changed(studio, channel);
+}
+
+void PendingValues::heard(int studio, int channel, const UnitSetting& setting, int value) {
+    Entry* e = entry(studio, channel, setting);
+    if (e == nullptr)
+        return;
+    e->known = value;
+    if (e->state == Confirmation::Confirmed || e->value != value)
+        return;
+    e->state = Confirmation::Confirmed;
+    --m_open;
+    changed(studio, channel);
+}
+
+void PendingValues::noteUnitCommand(std::uint16_t mask, const StrobeData& unit, int type) {
+    const UnitSetting* setting = SettingOfCommand(type);
+    if (setting == nullptr)
+        return;
+    const int studio = studioNumberOf(unit);
+    forEachAddressed(mask, unit, [&](int channel) {
+        if (setting->member == nullptr) {
+            sent(studio, channel, *setting, 0);
+            return;
+        }
+        sent(studio, channel, *setting, valueOf(*setting, unit.*setting->member));
+        if (setting->kind != SettingKind::Level)
+            return;
+        // Both levels travel; the one the type does not name counts only when it moved.
+        for (const UnitSetting& other : UnitSettings()) {
+            if (other.kind != SettingKind::Level || &other == setting)
+                continue;
+            const Entry* e = entry(studio, channel, other);
+            if (e != nullptr && e->known >= 0 && e->known != unit.*other.member)
+                sent(studio, channel, other, unit.*other.member);
+        }
+    });
+}
+
+void PendingValues::noteUnitSettings(std::uint16_t mask, const StrobeData& unit) {
+    const int studio = studioNumberOf(unit);
+    forEachAddressed(mask, unit, [&](int channel) {
+        for (const UnitSetting& setting : UnitSettings()) {
+            if (setting.member != nullptr)
+                sent(studio, channel, setting, valueOf(setting, unit.*setting.member));
+        }
+    });
+}
+
+void PendingValues::noteStudioLevels(int type, const StudioData& studio) {
+    const UnitSetting* named =
+        SettingOfMember(type == LEVELS_FLASH ? &StrobeData::nFlashValue : &StrobeData::nModelValue);
+    if (named == nullptr || (type != LEVELS_FLASH && type != LEVELS_MODEL))
+        return;
+    // The frame carries every slot, but only the ticked heads were changed.
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        const StrobeData* unit = studio.UnitOn(channel);
+        if (unit == nullptr || unit->bChSelect == 0)
+            continue;
+        sent(studio.nStudioNum, channel, *named, unit->*named->member);
+    }
+}
+
+int PendingValues::OnStatus(int channel, const StrobeData* status, int) {
+    const int studio = currentStudio();
+    if (status == nullptr || studio < 0)
+        return 1;
+    for (const UnitSetting& setting : UnitSettings()) {
+        if (setting.member != nullptr)
+            heard(studio, channel, setting, valueOf(setting, status->*setting.member));
+    }
+    return 1;
+}
+
+int PendingValues::OnSettingReport(int type, int channel, qintptr value) {
+    const int studio = currentStudio();
+    if (studio < 0)
+        return 1;
+    if (type == LEVELS_FLASH || type == LEVELS_MODEL) {
+        const auto* frame = reinterpret_cast<const std::uint8_t*>(value);
+        const UnitSetting* flash = SettingOfMember(&StrobeData::nFlashValue);
+        const UnitSetting* model = SettingOfMember(&StrobeData::nModelValue);
+        for (int i = 0; frame != nullptr && i < kChannelCount; ++i) {
+            // A zero byte leaves the slot alone, as the handler does.
+            if (frame[3 + 2 * i] == 0 || frame[4 + 2 * i] == 0)
+                continue;
+            heard(studio, i, *flash, frame[3 + 2 * i]);
+            heard(studio, i, *model, frame[4 + 2 * i]);
+        }
+        return 1;
+    }
+    const UnitSetting* setting = SettingOfCommand(type);
+    if (setting == nullptr || setting->member == nullptr)
+        return 1;
+    if (setting->kind == SettingKind::Switch) {
+        heard(studio, channel, *setting, EchoedByte(*setting, value) != 0 ? 1 : 0);
+        return 1;
+    }
+    // The handler stores nothing when the named level is out of range.
+    if (!IsValidLevel(EchoedByte(*setting, value)))
+        return 1;
+    for (const UnitSetting& level : UnitSettings()) {
+        if (level.kind == SettingKind::Level && IsValidLevel(EchoedByte(level, value)))
+            heard(studio, channel, level, EchoedByte(level, value));
+    }
+    return 1;
+}
+
+int PendingValues::OnChargeReport(int type, int channel, int) {
+    if (type == kTestEchoType) {
+        if (const UnitSetting* test = SettingOfCommand(CMD_TEST_FLASH))
+            heard(currentStudio(), channel, *test, 0);
+    }
+    return 1;
+}
+
+std::optional<milliseconds> PendingValues::expire() {
+    if (m_open == 0)
+        return std::nullopt;
+    const steady_clock::time_point now = m_clock();
+    std::optional<steady_clock::time_point> next;
+    const int perHead = settingCount();
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        Entry& e = m_entries[i];
+        if (e.state != Confirmation::Pending)
+            continue;
+        if (e.deadline > now) {
+            next = next ? std::min(*next, e.deadline) : e.deadline;
+            continue;
+        }
+        e.state = Confirmation::Unconfirmed;
+        e.order = ++m_sequence;
+        const int head = int(i) / perHead;
+        changed(head / kChannelCount, head % kChannelCount);
+    }
+    if (!next)
+        return std::nullopt;
+    return std::chrono::ceil<milliseconds>(*next - now);
+}
+
+Confirmation PendingValues::stateOf(int studio, int channel, const UnitSetting& setting) const {
+    const Entry* e = entry(studio, channel, setting);
+    return e != nullptr ? e->state : Confirmation::Confirmed;
+}
+
+Confirmation PendingValues::stateOf(const StrobeData& unit, int StrobeData::*member) const {
+    const UnitSetting* setting = SettingOfMember(member);
+    return setting != nullptr ? stateOf(studioNumberOf(unit), unit.nChNum, *setting)
+                              : Confirmation::Confirmed;
+}
+
+Confirmation PendingValues::headState(const StrobeData& unit) const {
+    if (m_open == 0)
+        return Confirmation::Confirmed;
+    Confirmation worst = Confirmation::Confirmed;
+    for (const UnitSetting& setting : UnitSettings()) {
+        const Confirmation state = stateOf(studioNumberOf(unit), unit.nChNum, setting);
+        if (state == Confirmation::Unconfirmed)
+            return state;
+        if (state == Confirmation::Pending)
+            worst = state;
+    }
+    return worst;
+}
+
+int PendingValues::pendingCount() const {
+    return int(std::count_if(m_entries.begin(), m_entries.end(),
+                             [](const Entry& e) { return e.state == Confirmation::Pending; }));
+}
+
+int PendingValues::unconfirmedCount() const {
+    return int(std::count_if(m_entries.begin(), m_entries.end(),
+                             [](const Entry& e) { return e.state == Confirmation::Unconfirmed; }));
+}
+
+std::vector<int> PendingValues::unconfirmedChannels(int studio) const {
+    std::vector<int> channels;
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        for (const UnitSetting& setting : UnitSettings()) {
+            if (stateOf(studio, channel, setting) == Confirmation::Unconfirmed) {
+                channels.push_back(channel);
+                break;
+            }
+        }
+    }
+    return channels;
+}
+
+QString PendingValues::unconfirmedText() const {
+    // The head whose value went unconfirmed last.
+    const Entry* newest = nullptr;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const Entry& e = m_entries[i];
+        if (e.state == Confirmation::Unconfirmed &&
+            (newest == nullptr || e.order > newest->order)) {
+            newest = &e;
+            at = i;
+        }
+    }
+    if (newest == nullptr)
+        return {};
+    const int head = int(at) / settingCount();
+    const int studio = head / kChannelCount;
+    const int channel = head % kChannelCount;
+
+    QStringList values;
+    int more = 0;
+    for (const UnitSetting& setting : UnitSettings()) {
+        const Entry* e = entry(studio, channel, setting);
+        if (e->state != Confirmation::Unconfirmed)
+            continue;
+        if (values.size() == kNamedValues) {
+            ++more;
+            continue;
+        }
+        values.append(setting.member != nullptr ? SettingText(setting, e->value)
+                                                : QLatin1String(setting.name));
+    }
+    const StudioData* studioData = m_model.StudioByNumber(studio);
+    const StrobeData* unit = studioData != nullptr ? studioData->UnitOn(channel) : nullptr;
+    QString text = QStringLiteral("%1 of %2 did not confirm %3")
+                       .arg(unit != nullptr ? unit->sChName : ChannelLabel(channel),
+                            studioData != nullptr ? studioData->sStudioName : QString(),
+                            values.join(QStringLiteral(", ")));
+    if (more > 0)
+        text += QStringLiteral(" and %1 more").arg(more);
+
+    int otherHeads = 0;
+    for (int s = 0; s < kStudioCount; ++s) {
+        for (int c : unconfirmedChannels(s))
+            otherHeads += s != studio || c != channel ? 1 : 0;
+    }
+    if (otherHeads > 0)
+        text += QStringLiteral(" (and %1 more %2)")
+                    .arg(otherHeads)
+                    .arg(otherHeads == 1 ? QStringLiteral("head") : QStringLiteral("heads"));
+    return text;
+}
+
+void PendingValues::forget() {
+    const bool any = m_open > 0;
+    std::fill(m_entries.begin(), m_entries.end(), Entry{});
+    m_open = 0;
+    if (any)
+        changed(-1, -1);
+}
+
+} // namespace lumadesk

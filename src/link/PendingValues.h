@@ -1,0 +1,106 @@
+#pragma once
+
+#include "link/CZbEventHandler.h"
+
+#include <QString>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace lumadesk {
+
+struct StrobeData;
+struct StudioData;
+struct StudioModel;
+struct UnitSetting;
+
+// Where a value sent to a head stands: the head has reported it (or nothing was sent), it is
+// under way, or its time ran out without a report that carries it. In rising order of concern.
+enum class Confirmation { Confirmed, Pending, Unconfirmed };
+
+// The book of values sent to heads and not yet reported back. The protocol object notes every
+// frame it writes; the link hands it every decoded report before the event handler applies it.
+// A value is pending until a report from its head carries it, unconfirmed once its time-out has
+// passed without one, and confirmed again by any later report that carries it; sending again
+// starts over. Keyed by studio, channel and setting, so it never follows a record pointer. It
+// reads time only through the clock it is given and arms nothing itself: the owner calls
+// expire() when told to wake.
+class PendingValues : public CZbEventHandler {
+public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    static constexpr std::chrono::milliseconds kDefaultTimeout{1500};
+
+    // Reports are taken for the current studio of the model, as the event handler takes them.
+    explicit PendingValues(const StudioModel& model, Clock clock = {});
+
+    void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+    std::chrono::milliseconds timeout() const { return m_timeout; }
+
+    // Told of every change of a value's state, with the head's studio and channel (-1, -1
+    // when everything was forgotten).
+    void setListener(std::function<void(int studio, int channel)> listener) {
+        m_listener = std::move(listener);
+    }
+    // Told when a value becomes pending and so a deadline lies this far ahead.
+    void setWake(std::function<void(std::chrono::milliseconds)> wake) { m_wake = std::move(wake); }
+
+    // What went out, as the senders wrote it (a mask of 0 is the unit's own channel).
+    void noteUnitCommand(std::uint16_t mask, const StrobeData& unit, int type);
+    void noteUnitSettings(std::uint16_t mask, const StrobeData& unit);
+    void noteStudioLevels(int type, const StudioData& studio);
+
+    int OnStatus(int channel, const StrobeData* status, int reserved) override;
+    int OnSettingReport(int type, int channel, qintptr value) override;
+    int OnChargeReport(int type, int channel, int value) override;
+    int OnHeatReport(int, int, int) override { return 1; }
+
+    // Marks every value whose time has come as unconfirmed. The time until the next deadline,
+    // nothing when no value is pending.
+    std::optional<std::chrono::milliseconds> expire();
+
+    Confirmation stateOf(int studio, int channel, const UnitSetting& setting) const;
+    // The unit's own studio and channel; Confirmed for a record outside the five studios.
+    Confirmation stateOf(const StrobeData& unit, int StrobeData::*member) const;
+    // The head as a whole: unconfirmed before pending before confirmed.
+    Confirmation headState(const StrobeData& unit) const;
+    int pendingCount() const;
+    int unconfirmedCount() const;
+
+    // "CH-03 of Studio A did not confirm flash 4.5" for the head that went unconfirmed last,
+    // with how many more heads did the same; empty when every value is confirmed or pending.
+    QString unconfirmedText() const;
+    // Heads of the studio holding an unconfirmed value, by channel.
+    std::vector<int> unconfirmedChannels(int studio) const;
+
+    // Drops every entry: a scan empties the studio and the dongle addresses only its group.
+    void forget();
+
+private:
+    struct Entry {
+        Confirmation state = Confirmation::Confirmed;
+        int value = 0;  // what was sent last
+        int known = -1; // the last value sent or heard; -1 before either
+        std::chrono::steady_clock::time_point deadline;
+        std::uint64_t order = 0; // when it went unconfirmed, for the newest first
+    };
+
+    Entry* entry(int studio, int channel, const UnitSetting& setting);
+    const Entry* entry(int studio, int channel, const UnitSetting& setting) const;
+    int currentStudio() const;
+    void sent(int studio, int channel, const UnitSetting& setting, int value);
+    void heard(int studio, int channel, const UnitSetting& setting, int value);
+    void changed(int studio, int channel);
+
+    const StudioModel& m_model;
+    Clock m_clock;
+    std::chrono::milliseconds m_timeout = kDefaultTimeout;
+    std::function<void(int, int)> m_listener;
+    std::function<void(std::chrono::milliseconds)> m_wake;
+    std::vector<Entry> m_entries;
+    std::uint64_t m_sequence = 0;
+    int m_open = 0; // entries not confirmed, so a report for a settled studio costs little
+};
+
+} // namespace lumadesk

@@ -1,0 +1,93 @@
+#include "ShellTestSupport.h"
+#include "app/CMainFrame.h"
+#include "link/PendingValues.h"
+#include "panels/COXCoolSpinButtonCtrl.h"
+#include "panels/CUserStatic.h"
+#include "platform/PseudoTerminal.h"
+#include "support/Hex.h"
+#include "ui/ConfirmationLook.h"
+#include "views/CNavigationFormView.h"
+#include "views/CNavigationGrid.h"
+
+#include <QStandardPaths>
+#include <QtTest>
+
+using namespace lumadesk;
+using namespace std::chrono_literals;
+
+namespace {
+
+template <typename T> T* named(QWidget* pane, const QString& name) {
+    for (T* child : pane->findChildren<T*>()) {
+        if (child->accessibleName() == name)
+            return child;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class ConfirmationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void panelAndGridShowTheCueUntilTheHeadConfirms_data();
+    void panelAndGridShowTheCueUntilTheHeadConfirms();
+};
+
+void ConfirmationTest::panelAndGridShowTheCueUntilTheHeadConfirms_data() {
+    QTest::addColumn<bool>("late");
+    QTest::addRow("head answers") << false;
+    QTest::addRow("head answers after the time-out") << true;
+}
+
+void ConfirmationTest::panelAndGridShowTheCueUntilTheHeadConfirms() {
+    QFETCH(bool, late);
+    WorkingDirectory cwd;
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    CMainFrame frame(ShellOptions{dongle.devicePath(), {}, {}});
+    QTRY_COMPARE(frame.paneText(1), QStringLiteral("Zigbee connected"));
+    // Long enough that the answer beats it, unless the head is told to be late.
+    frame.radio().pending().setTimeout(late ? 50ms : 60s);
+    StudioModel& model = frame.model();
+    SelectStudio(&model, model.studios[0].get());
+    CNavigationGrid* grid = qobject_cast<CNavigationFormView*>(frame.navigationPane())->grid();
+    QVERIFY(dongle.writeAll(statusReport(0)));
+    QTRY_COMPARE(grid->shownCount(), 1);
+    StrobeData* unit = model.studios[0]->UnitOn(0);
+    unit->nNodeKind = NODE_STROBE; // as the studio tree makes a chosen unit
+    model.pCurNode = unit;
+    SendMessage(frame.controlPane(), Msg::CtrlCurrentUnit);
+
+    auto* field = named<CUserStatic>(frame.controlPane(), QStringLiteral("Flash level"));
+    QVERIFY(field != nullptr);
+    const CUGCell* block = grid->cellModel()->cell(0, 2);
+    const QColor fieldPlain = field->textColor;
+    const QColor blockPlain = block->textColor;
+    const QString note = frame.paneText(0);
+
+    // The operator steps the flash level up: 5.0 -> 5.1.
+    emit named<COXCoolSpinButtonCtrl>(frame.controlPane(), QStringLiteral("Flash level steps"))
+        ->deltaPos(-1);
+    QCOMPARE(dongle.readExactly(7, 2000), hex("FF 07 13 00 01 33 32"));
+    const QColor amber = ConfirmationTextColor(Confirmation::Pending, {});
+    const QColor red = ConfirmationTextColor(Confirmation::Unconfirmed, {});
+    if (late) {
+        QTRY_COMPARE(frame.paneText(0),
+                     QStringLiteral("CH-01 of Studio A did not confirm flash 5.1"));
+        QCOMPARE(field->textColor, red);
+        QCOMPARE(block->textColor, red);
+    } else {
+        QCOMPARE(field->textColor, amber);
+        QTRY_COMPARE(block->textColor, amber); // the panel posts the change to the grid
+    }
+
+    QVERIFY(dongle.writeAll(hex("FF 07 13 00 01 33 32")));
+    QTRY_COMPARE(field->textColor, fieldPlain);
+    QCOMPARE(block->textColor, blockPlain);
+    QCOMPARE(frame.paneText(0), note);
+}
+
+QTEST_MAIN(ConfirmationTest)
+#include "tst_confirmation.moc"

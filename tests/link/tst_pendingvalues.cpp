@@ -1,0 +1,184 @@
+#include "link/FrameTypes.h"
+#include "link/MemoryApply.h"
+#include "link/PendingValues.h"
+#include "link/RadioLink.h"
+#include "link/UnitSettingTable.h"
+#include "model/StudioModel.h"
+#include "platform/Messages.h"
+#include "platform/PseudoTerminal.h"
+#include "support/Hex.h"
+#include "support/MessageRecorder.h"
+
+#include <QtTest>
+
+using namespace lumadesk;
+using namespace std::chrono_literals;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Studio A with heads on CH-01 to CH-03 (flash and model 5.0, power and lamp on), a console
+// link on a pseudo-terminal whose other end the test plays, and a clock that moves only when
+// told.
+struct Bench {
+    PseudoTerminal dongle;
+    StudioModel model;
+    MessageRecorder owner;
+    Clock::time_point now{};
+    lumadesk::RadioLink link{&owner, model, [this] { return now; }};
+    StudioData* studio = model.studios[0].get();
+
+    bool open() {
+        owner.onMessage = [this](const MessageLog::Entry& e) {
+            if (e.number == Msg::FrameBytesReceived)
+                link.drain();
+            return qintptr(0);
+        };
+        for (int channel = 0; channel < 3; ++channel)
+            PutStrobe(studio, channel, std::make_unique<StrobeData>());
+        SelectStudio(&model, studio);
+        return dongle.open() && link.open(ComSettings{9600, 8, 0, 0, dongle.devicePath()});
+    }
+    StrobeData* unit(int channel) const { return studio->UnitOn(channel); }
+    Confirmation state(int channel, int StrobeData::*member) const {
+        return link.pending().stateOf(*unit(channel), member);
+    }
+    // The time-out passes.
+    void later() {
+        now += link.pending().timeout() + 1ms;
+        link.pending().expire();
+    }
+};
+
+const char kFlash45OnCh1[] = "FF 07 13 00 01 2D 00";
+
+} // namespace
+
+class PendingValuesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void pendingUntilAReportOfTheHeadCarriesTheValue_data();
+    void pendingUntilAReportOfTheHeadCarriesTheValue();
+    void oneSilentHeadOfThreeIsNamed_data();
+    void oneSilentHeadOfThreeIsNamed();
+};
+
+void PendingValuesTest::pendingUntilAReportOfTheHeadCarriesTheValue_data() {
+    QTest::addColumn<bool>("late");
+    QTest::addColumn<QByteArray>("answer"); // empty: none
+    QTest::addColumn<int>("answering");     // the channel whose record takes the answer
+    QTest::addColumn<int>("heard");         // and its flash level once the answer is in
+    QTest::addColumn<Confirmation>("afterAnswer");
+    QTest::addColumn<QString>("statusLine"); // after the time-out
+    const QString silent = QStringLiteral("CH-01 of Studio A did not confirm flash 4.5");
+    QTest::addRow("echo") << false << hex("FF 07 13 00 01 2D 32") << 0 << 45
+                          << Confirmation::Confirmed << QString();
+    QTest::addRow("status report") << false << hex("FF 0D 01 00 01 01 2D 32 00 00 00 00 01") << 0
+                                   << 45 << Confirmation::Confirmed << QString();
+    QTest::addRow("levels report")
+        << false << hex("FF 17 1E 2D 32 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00") << 0
+        << 45 << Confirmation::Confirmed << QString();
+    QTest::addRow("late echo") << true << hex("FF 07 13 00 01 2D 32") << 0 << 45
+                               << Confirmation::Confirmed << QString();
+    QTest::addRow("another value")
+        << false << hex("FF 07 13 00 01 3C 32") << 0 << 60 << Confirmation::Pending << silent;
+    QTest::addRow("another head's echo")
+        << false << hex("FF 07 13 00 02 2D 32") << 1 << 45 << Confirmation::Pending << silent;
+    QTest::addRow("no answer") << false << QByteArray() << 0 << 45 << Confirmation::Pending
+                               << silent;
+}
+
+void PendingValuesTest::pendingUntilAReportOfTheHeadCarriesTheValue() {
+    QFETCH(bool, late);
+    QFETCH(QByteArray, answer);
+    QFETCH(int, answering);
+    QFETCH(int, heard);
+    QFETCH(Confirmation, afterAnswer);
+    QFETCH(QString, statusLine);
+    Bench bench;
+    QVERIFY(bench.open());
+    StrobeData* unit = bench.unit(0);
+    unit->nFlashValue = 45;
+    bench.link.protocol().SendUnitCommand(0, unit, CMD_FLASH_LEVEL);
+    QCOMPARE(bench.dongle.readExactly(7, 2000), hex(kFlash45OnCh1));
+    QCOMPARE(bench.state(0, &StrobeData::nFlashValue), Confirmation::Pending);
+    QCOMPARE(bench.state(0, &StrobeData::nModelValue), Confirmation::Confirmed);
+    if (late) {
+        bench.later();
+        QCOMPARE(bench.state(0, &StrobeData::nFlashValue), Confirmation::Unconfirmed);
+    }
+    if (!answer.isEmpty()) {
+        QVERIFY(bench.dongle.writeAll(answer));
+        QTRY_COMPARE(bench.unit(answering)->nFlashValue, heard);
+        QTRY_COMPARE(bench.state(0, &StrobeData::nFlashValue), afterAnswer);
+    }
+    bench.later();
+    QCOMPARE(bench.link.pending().unconfirmedText(), statusLine);
+    const bool confirmed = statusLine.isEmpty();
+    QCOMPARE(bench.state(0, &StrobeData::nFlashValue),
+             confirmed ? Confirmation::Confirmed : Confirmation::Unconfirmed);
+
+    // Sending again starts over.
+    bench.link.protocol().SendUnitCommand(0, unit, CMD_FLASH_LEVEL);
+    QCOMPARE(bench.state(0, &StrobeData::nFlashValue), Confirmation::Pending);
+    QCOMPARE(bench.link.pending().unconfirmedText(), QString());
+}
+
+// The group panel's two roads (a studio levels frame for the ticked heads, one command for a
+// mask of them) and the Load (a settings frame for every head): CH-01 and CH-02 answer, CH-03
+// stays silent.
+void PendingValuesTest::oneSilentHeadOfThreeIsNamed_data() {
+    QTest::addColumn<int>("road");
+    QTest::addColumn<QByteArray>("answers");
+    QTest::addColumn<QString>("statusLine");
+    QTest::addRow("group levels")
+        << 0 << hex("FF 17 1E 0B 32 0C 32 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00")
+        << "CH-03 of Studio A did not confirm flash 1.3";
+    QTest::addRow("group switch") << 1 << hex("FF 07 17 00 01 00 02 FF 07 17 00 02 00 02")
+                                  << "CH-03 of Studio A did not confirm cell on";
+    QTest::addRow("load") << 2
+                          << hex("FF 0D 01 00 01 01 0B 32 01 00 00 00 01"
+                                 "FF 0D 01 00 02 01 0C 32 01 00 00 00 01")
+                          << "CH-03 of Studio A did not confirm flash 1.3, model 5.0, cell on "
+                             "and 5 more";
+}
+
+void PendingValuesTest::oneSilentHeadOfThreeIsNamed() {
+    QFETCH(int, road);
+    QFETCH(QByteArray, answers);
+    QFETCH(QString, statusLine);
+    Bench bench;
+    QVERIFY(bench.open());
+    for (int channel = 0; channel < 3; ++channel) {
+        StrobeData* unit = bench.unit(channel);
+        unit->nFlashValue = 11 + channel;
+        unit->nModelValue = 50;
+        unit->bFlashCell = 1;
+        unit->bChSelect = 1;
+    }
+    CZbProtocol& protocol = bench.link.protocol();
+    int StrobeData::*member = &StrobeData::nFlashValue;
+    if (road == 0) {
+        protocol.SendStudioLevels(LEVELS_FLASH, bench.studio);
+    } else if (road == 1) {
+        protocol.SendUnitCommand(0x0007, bench.unit(0), CMD_FLASH_CELL);
+        member = &StrobeData::bFlashCell;
+    } else {
+        QCOMPARE(SendStudioSettings(&protocol, bench.studio), 3);
+    }
+    for (int channel = 0; channel < 3; ++channel)
+        QCOMPARE(bench.state(channel, member), Confirmation::Pending);
+
+    QVERIFY(bench.dongle.writeAll(answers));
+    QTRY_COMPARE(bench.state(1, member), Confirmation::Confirmed);
+    QCOMPARE(bench.state(0, member), Confirmation::Confirmed);
+    QCOMPARE(bench.state(2, member), Confirmation::Pending);
+    bench.later();
+    QCOMPARE(bench.state(2, member), Confirmation::Unconfirmed);
+    QCOMPARE(bench.link.pending().unconfirmedChannels(0), std::vector<int>{2});
+    QCOMPARE(bench.link.pending().unconfirmedText(), statusLine);
+}
+
+QTEST_GUILESS_MAIN(PendingValuesTest)
+#include "tst_pendingvalues.moc"
