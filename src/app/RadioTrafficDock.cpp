@@ -175,10 +175,12 @@ RadioTrafficDock::RadioTrafficDock(QWidget* parent)
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 4);
+    m_table->setWordWrap(false);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setColumnWidth(TrafficTableModel::TimeColumn, 90);
     m_table->setColumnWidth(TrafficTableModel::DirectionColumn, 60);
-    m_table->setColumnWidth(TrafficTableModel::BytesColumn, 200);
+    m_table->setColumnWidth(TrafficTableModel::BytesColumn, 260);
 
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(4, 4, 4, 4);

@@ -9,10 +9,30 @@
 
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
 #include <QStatusBar>
 #include <QTimerEvent>
 
 namespace lumadesk {
+
+namespace {
+
+// At the window's first-start width the pane has less room than its text: it ends in "..."
+// rather than being cut off mid-word, and the tip holds the whole line.
+class ElidedPane : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        painter.drawText(room, int(alignment()),
+                         fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+    }
+};
+
+} // namespace
 
 RadioWatch::RadioWatch(CMainFrame& frame) : QObject(&frame), m_frame(frame) {
     auto* grid = static_cast<CNavigationFormView*>(frame.navigationPane())->grid();
@@ -21,7 +41,7 @@ RadioWatch::RadioWatch(CMainFrame& frame) : QObject(&frame), m_frame(frame) {
         frame.model(), frame.radio().heard(), [&frame] { return frame.radio().isConnected(); },
         grid, tree, this);
 
-    m_headsPane = new QLabel(&frame);
+    m_headsPane = new ElidedPane(&frame);
     m_headsPane->setAccessibleName(QStringLiteral("Heads heard"));
     // Narrow windows clip it rather than grow.
     m_headsPane->setMinimumWidth(40);
@@ -69,6 +89,7 @@ void RadioWatch::refresh() {
     if (text != m_headsPane->text()) {
         m_headsPane->setText(text);
         m_headsPane->setToolTip(text);
+        m_headsPane->setAccessibleDescription(text);
     }
 }
 
