@@ -61,6 +61,10 @@ HeardMarks::HeardMarks(StudioModel& model, const HeardLog& heard, std::function<
     });
 }
 
+HeardMarks::~HeardMarks() {
+    delete m_wash;
+}
+
 bool HeardMarks::isSilent(const StrobeData* unit) const {
     const StudioData* studio = unit != nullptr ? static_cast<StudioData*>(unit->pParent) : nullptr;
     return studio != nullptr && studio == m_model.pScanStudio && m_linkUp() &&
@@ -75,6 +79,8 @@ QString HeardMarks::tipFor(const StrobeData* unit) const {
 }
 
 void HeardMarks::refresh() {
+    if (m_wash == nullptr) // the grid, and the wash with it, went first
+        return;
     std::vector<int> silent;
     const auto& shown = m_model.arrShown;
     for (int i = 0; i < m_grid->shownCount() && i < int(shown.size()); ++i) {

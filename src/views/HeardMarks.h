@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -25,6 +26,8 @@ class HeardMarks : public QObject {
 public:
     HeardMarks(StudioModel& model, const HeardLog& heard, std::function<bool()> linkUp,
                CNavigationGrid* grid, QTreeWidget* tree, QObject* parent = nullptr);
+    // Takes the wash away with it: the wash reads the list of silent blocks held here.
+    ~HeardMarks() override;
 
     // Works out which blocks are silent; repaints the wash only when that changed.
     void refresh();
@@ -49,7 +52,7 @@ private:
     std::function<bool()> m_linkUp;
     CNavigationGrid* m_grid;
     QTreeWidget* m_tree;
-    QWidget* m_wash;
+    QPointer<QWidget> m_wash;
     std::vector<int> m_silent;
 };
 
