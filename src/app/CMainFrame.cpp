@@ -35,7 +35,7 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     InitUiResources();
     setWindowTitle(QStringLiteral("Glowmark"));
     setWindowIcon(QIcon(QStringLiteral(":/lumadesk/lumadesk.svg")));
-    // No maximise box, no menu bar.
+    // No maximise box. The one menu, View, comes with the radio watch.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
