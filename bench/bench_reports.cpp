@@ -7,6 +7,7 @@
 #include "app/CMainFrame.h"
 #include "link/RadioLink.h"
 #include "link/ReportAssembler.h"
+#include "link/TrafficLog.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/PseudoTerminal.h"
@@ -26,6 +27,13 @@
 using namespace lumadesk;
 
 namespace {
+
+// BENCH_TRAFFIC_OFF=1 takes the radio traffic log away, to measure what keeping it costs while
+// its dock is hidden (the default).
+void leaveTrafficLogOff(CMainFrame& frame) {
+    if (qEnvironmentVariableIntValue("BENCH_TRAFFIC_OFF") == 1)
+        frame.radio().setTrafficLog(nullptr);
+}
 
 // Counts the unit messages (70-72) that reach the frame, without taking them.
 class MessageCounter : public QObject {
@@ -122,6 +130,7 @@ qint64 throughRing(const QByteArray& stream, MessageCounter& counter) {
     CMainFrame frame(ShellOptions{QStringLiteral("/nonexistent/bench-port"), {}, {}});
     frame.installEventFilter(&counter);
     frame.show();
+    leaveTrafficLogOff(frame);
     studioOfTen(frame.model());
     deliverAll();
     counter.messages = 0;
@@ -197,6 +206,16 @@ qint64 throughPty(const QByteArray& stream, MessageCounter& counter) {
     return ns;
 }
 
+// Records each frame in the traffic log and does nothing else.
+struct LoggingDispatcher : ReportDispatcher {
+    explicit LoggingDispatcher(TrafficLog& into) : log(into) {}
+    int DispatchReport(const std::uint8_t* frame, int) override {
+        log.record(TrafficDirection::Received, frame, frame[1]);
+        return 0;
+    }
+    TrafficLog& log;
+};
+
 } // namespace
 
 void run(const Mix& mix, qsizetype megabytes) {
@@ -211,6 +230,16 @@ void run(const Mix& mix, qsizetype megabytes) {
         bare.Feed(bytes + at, int(qMin<qsizetype>(kBurst, stream.size() - at)));
     const qint64 bareNs = timer.nsecsElapsed();
 
+    // The same with every frame recorded in the radio traffic log, as the link does whether or
+    // not its dock is shown.
+    TrafficLog log;
+    LoggingDispatcher logging{log};
+    ReportAssembler logged(logging);
+    timer.restart();
+    for (qsizetype at = 0; at < stream.size(); at += kBurst)
+        logged.Feed(bytes + at, int(qMin<qsizetype>(kBurst, stream.size() - at)));
+    const qint64 loggedNs = timer.nsecsElapsed();
+
     MessageCounter ringCount;
     const qint64 ringNs = throughRing(stream, ringCount);
     MessageCounter ptyCount;
@@ -221,6 +250,10 @@ void run(const Mix& mix, qsizetype megabytes) {
                 qlonglong(ringCount.messages), qlonglong(ptyCount.messages));
     std::printf("  assembler alone                               %8.1f MB/s\n",
                 megabytesPerSecond(stream.size(), bareNs));
+    std::printf(
+        "  assembler + traffic log                       %8.1f MB/s  (%+.0f ns per frame)\n",
+        megabytesPerSecond(stream.size(), loggedNs),
+        double(loggedNs - bareNs) / double(qMax<qint64>(null.frames, 1)));
     std::printf("  ring, drain, main frame, relays               %8.1f MB/s  (%.1f M messages/s)\n",
                 megabytesPerSecond(stream.size(), ringNs),
                 double(ringCount.messages) / (double(ringNs) / 1e9) / 1e6);

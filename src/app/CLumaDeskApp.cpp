@@ -3,11 +3,13 @@
 #include "app/CLumaDeskDoc.h"
 #include "app/CMainFrame.h"
 #include "app/RecentFileList.h"
+#include "app/WindowLayout.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QKeySequence>
 #include <QMessageBox>
+#include <QSettings>
 
 namespace lumadesk {
 
@@ -35,6 +37,10 @@ QString CLumaDeskApp::settingsKey() {
 CLumaDeskApp::CLumaDeskApp(ShellOptions options) : m_options(std::move(options)) {}
 
 CLumaDeskApp::~CLumaDeskApp() {
+    if (m_frame) {
+        QSettings settings(settingsKey(), applicationName());
+        SaveWindowLayout(*m_frame, settings);
+    }
     m_frame.reset();
     m_document.reset();
     if (m_boxesInstalled)
@@ -62,6 +68,8 @@ bool CLumaDeskApp::InitInstance() {
     addKey(QKeySequence::Open, [document, frame] { document->OnFileOpen(frame); });
     addKey(QKeySequence::Save, [document, frame] { document->OnFileSave(frame); });
 
+    QSettings settings(settingsKey(), applicationName());
+    RestoreWindowLayout(*m_frame, settings);
     m_frame->show();
     return true;
 }

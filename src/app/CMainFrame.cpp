@@ -4,6 +4,7 @@
 #include "app/CLumaDeskApp.h"
 #include "app/ChannelScan.h"
 #include "app/DialogSeams.h"
+#include "app/RadioWatch.h"
 #include "app/UnitEventRelay.h"
 #include "model/OptionFile.h"
 #include "panels/CControlFormView.h"
@@ -49,7 +50,7 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     InitUiResources();
     setWindowTitle(QStringLiteral("Glowmark"));
     setWindowIcon(QIcon(QStringLiteral(":/lumadesk/lumadesk.svg")));
-    // No maximise box, no menu bar.
+    // No maximise box. The one menu, View, comes with the radio watch.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -63,6 +64,7 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
         ->OnInitialUpdate({this, &m_model, &protocol(), &m_files,
                            [this] { return navigationPane(); },
                            [this] { return studioListPane(); }});
+    m_watch = new RadioWatch(*this);
 
     // Start values, then what Option.xml holds, then what this run was told.
     m_settings = ComSettings{};
@@ -78,6 +80,8 @@ CMainFrame::~CMainFrame() {
     // The reader thread posts to this window and reads the port object: it goes first. Then
     // the panes, so that nothing can reach the model while the members are destroyed.
     m_radio.close();
+    m_radio.setTrafficLog(nullptr);
+    delete m_watch;
     delete takeCentralWidget();
 }
 
@@ -159,6 +163,8 @@ QString CMainFrame::paneText(int pane) const {
         return m_messagePane->text();
     if (pane == 1)
         return m_linkPane->text();
+    if (pane == 2)
+        return m_watch->headsPane()->text();
     return {};
 }
 

@@ -17,6 +17,7 @@ class QLabel;
 namespace lumadesk {
 
 class CStrobeSplitterWnd;
+class RadioWatch;
 
 // The console's one window. It owns the radio link (port, protocol, assembler, event handler),
 // the studio model, the COM settings and the file context; it lays out the three panes in two
@@ -50,6 +51,8 @@ public:
     QAction* commandAction(int command) const { return m_toolBar->command(command); }
     int commandFlag(int command) const;
     QString paneText(int pane) const;
+    // Heard marks, the heads pane and the radio traffic dock.
+    RadioWatch* radioWatch() const { return m_watch; }
 
     // The scan's wait box ticks this often (tests shorten it).
     void setScanTickMs(int ms) { m_scanTickMs = ms; }
@@ -79,6 +82,7 @@ private:
     QLabel* m_linkPane = nullptr;
     CStrobeSplitterWnd* m_outer = nullptr;
     CStrobeSplitterWnd* m_inner = nullptr;
+    RadioWatch* m_watch = nullptr;
 
     // Owned, in the order they depend on each other; destroyed in reverse.
     ComSettings m_settings;

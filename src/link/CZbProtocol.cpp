@@ -5,6 +5,7 @@
 #include "link/ChannelMask.h"
 #include "link/CommandFrames.h"
 #include "link/PendingValues.h"
+#include "link/TrafficLog.h"
 #include "model/StudioModel.h"
 
 namespace lumadesk {
@@ -33,8 +34,13 @@ CZbProtocol::CZbProtocol(CCommThread* port, CZbEventHandler* handler)
     : m_port(port), m_handler(handler) {}
 
 void CZbProtocol::write(const QByteArray& frame) {
-    if (m_port != nullptr && !frame.isEmpty())
-        m_port->WriteComm(int(frame.size()), reinterpret_cast<const std::uint8_t*>(frame.data()));
+    if (m_port == nullptr || frame.isEmpty())
+        return;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(frame.data());
+    const int written = m_port->WriteComm(int(frame.size()), bytes);
+    if (m_traffic != nullptr)
+        m_traffic->record(written > 0 ? TrafficDirection::Sent : TrafficDirection::NotSent, bytes,
+                          int(frame.size()));
 }
 
 int CZbProtocol::SendStudioSelect(int studioNumber) {

@@ -11,6 +11,7 @@ namespace lumadesk {
 class CCommThread;
 class CZbEventHandler;
 class PendingValues;
+class TrafficLog;
 struct StudioData;
 
 // The protocol object. Outgoing: the command senders, each writing its frame with one
@@ -41,6 +42,8 @@ public:
     CCommThread* Port() const { return m_port; }
     CZbEventHandler* Handler() const { return m_handler; }
     const StrobeData& ScratchRecord() const { return m_scratch; }
+    // Every frame written is recorded there too; null for none.
+    void setTrafficLog(TrafficLog* log) { m_traffic = log; }
 
 private:
     void write(const QByteArray& frame);
@@ -53,6 +56,7 @@ private:
     CZbEventHandler* m_handler;
     PendingValues* m_pending = nullptr;
     StrobeData m_scratch; // the status decoder's record; its bFlashCharge stays 1
+    TrafficLog* m_traffic = nullptr;
 };
 
 } // namespace lumadesk

@@ -1,5 +1,6 @@
 #include "link/RadioLink.h"
 
+#include "link/FrameTypes.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
@@ -44,7 +45,57 @@ StudioData* RadioLink::startScan(QObject* studioListPane) {
         SendMessage(studioListPane, Msg::ListStudioCleared, 0, AsLParam(studio));
     m_protocol.SendStudioSelect(studio->nStudioNum);
     m_model.pScanStudio = studio;
+    m_heard.scanned(studio->nStudioNum);
     return studio;
+}
+
+void RadioLink::setTrafficLog(TrafficLog* log) {
+    m_trafficStage.log = log;
+    m_protocol.setTrafficLog(log);
+}
+
+int RadioLink::TrafficStage::DispatchReport(const std::uint8_t* frame, int kind) {
+    if (log != nullptr)
+        log->record(TrafficDirection::Received, frame, frame[1]);
+    return dispatcher.DispatchReport(frame, kind);
+}
+
+void RadioLink::HeardStage::note(int channel) {
+    // The heads on the air are the scanned studio's; before any scan, the shown studio's.
+    const StudioData* studio = studios.pScanStudio;
+    if (studio == nullptr)
+        studio = StudioOfNode(studios.pCurNode);
+    if (studio != nullptr)
+        heard.heard(studio->nStudioNum, channel);
+}
+
+int RadioLink::HeardStage::OnStatus(int channel, const StrobeData* status, int reserved) {
+    note(channel);
+    return handler.OnStatus(channel, status, reserved);
+}
+
+int RadioLink::HeardStage::OnSettingReport(int type, int channel, qintptr value) {
+    if (type == LEVELS_FLASH || type == LEVELS_MODEL) {
+        // One frame for the studio: the heads whose pair it fills have answered.
+        const auto* frame = reinterpret_cast<const std::uint8_t*>(value);
+        for (int i = 0; i < kChannelCount; ++i) {
+            if (frame[3 + 2 * i] != 0 && frame[4 + 2 * i] != 0)
+                note(i);
+        }
+    } else {
+        note(channel);
+    }
+    return handler.OnSettingReport(type, channel, value);
+}
+
+int RadioLink::HeardStage::OnChargeReport(int type, int channel, int value) {
+    note(channel);
+    return handler.OnChargeReport(type, channel, value);
+}
+
+int RadioLink::HeardStage::OnHeatReport(int type, int channel, int value) {
+    note(channel);
+    return handler.OnHeatReport(type, channel, value);
 }
 
 int RadioLink::TappedHandler::OnStatus(int channel, const StrobeData* status, int reserved) {

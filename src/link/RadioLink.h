@@ -5,8 +5,10 @@
 #include "link/CZbEventHandler.h"
 #include "link/CZbProtocol.h"
 #include "link/PendingValues.h"
+#include "link/HeardLog.h"
 #include "link/ReceivePump.h"
 #include "link/ReportAssembler.h"
+#include "link/TrafficLog.h"
 #include "platform/ComSettings.h"
 
 #include <QTimer>
@@ -53,6 +55,14 @@ public:
     // return values are not used.
     void setEventTap(CZbEventHandler* tap) { m_front.tap = tap; }
 
+    // When each head last reported.
+    HeardLog& heard() { return m_heard; }
+    const HeardLog& heard() const { return m_heard; }
+
+    // Records every frame both ways, on this (the owner's) thread; null for none. The log
+    // outlives the link or is taken away first.
+    void setTrafficLog(TrafficLog* log);
+
     // The first steps of a channel scan of the current studio (one of the five, never the
     // memory studio): it is emptied, the studio list pane is told (sent, so it lets go of the
     // old records first; null for none), the dongle is told to address its group, and the
@@ -75,6 +85,30 @@ private:
         CZbEventHandler* tap = nullptr;
     };
 
+    // Notes in the heard log which heads an event comes from, then passes it on.
+    struct HeardStage : CZbEventHandler {
+        HeardStage(CZbEventHandler& next, HeardLog& log, StudioModel& model)
+            : handler(next), heard(log), studios(model) {}
+        int OnStatus(int channel, const StrobeData* status, int reserved) override;
+        int OnSettingReport(int type, int channel, qintptr value) override;
+        int OnChargeReport(int type, int channel, int value) override;
+        int OnHeatReport(int type, int channel, int value) override;
+        void note(int channel);
+
+        CZbEventHandler& handler;
+        HeardLog& heard;
+        StudioModel& studios;
+    };
+
+    // Records each assembled report in the traffic log before the protocol decodes it.
+    struct TrafficStage : ReportDispatcher {
+        explicit TrafficStage(ReportDispatcher& next) : dispatcher(next) {}
+        int DispatchReport(const std::uint8_t* frame, int kind) override;
+
+        ReportDispatcher& dispatcher;
+        TrafficLog* log = nullptr;
+    };
+
     // Member order is the dependency order: the reader fills the port's ring and the pump
     // empties it into the assembler, which hands frames to the protocol, which calls the
     // handler. Destroyed in reverse, after close() has joined the reader.
@@ -83,9 +117,12 @@ private:
     QTimer m_expiry;
     CCommThread m_port;
     CStrobeEventHandler m_handler;
+    HeardLog m_heard;
     TappedHandler m_front{m_pending, m_handler};
-    CZbProtocol m_protocol{&m_port, &m_front};
-    ReportAssembler m_assembler{m_protocol};
+    HeardStage m_heardStage{m_front, m_heard, m_model};
+    CZbProtocol m_protocol{&m_port, &m_heardStage};
+    TrafficStage m_trafficStage{m_protocol};
+    ReportAssembler m_assembler{m_trafficStage};
     ReceivePump m_pump{m_port.Ring(), m_assembler};
 };
 

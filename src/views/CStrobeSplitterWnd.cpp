@@ -50,6 +50,16 @@ void CStrobeSplitterWnd::SetColumnInfo(int column, int ideal, int minimum) {
     setStretchFactor(column, column == count() - 1 ? 1 : 0);
 }
 
+void CStrobeSplitterWnd::RestoreColumnWidths(const QList<int>& widths) {
+    for (int column = 0; column < count() - 1 && column < widths.size(); ++column) {
+        if (m_ideal.size() <= column)
+            m_ideal.resize(column + 1, 0);
+        m_ideal[column] = qMax(widths[column], widget(column)->minimumWidth());
+    }
+    if (m_laidOut)
+        applyIdealWidths();
+}
+
 QPoint CStrobeSplitterWnd::GripPosition(int column0Width, int clientHeight) {
     return QPoint(column0Width + 4, (clientHeight - kGripHeight) / 2);
 }

@@ -24,6 +24,9 @@ public:
 
     // The width a column starts with and the least it keeps. Call after the pane is added.
     void SetColumnInfo(int column, int ideal, int minimum);
+    // Widths remembered from an earlier run for the columns but the last, in place of the
+    // ideal widths: applied now when laid out, else at the first resize.
+    void RestoreColumnWidths(const QList<int>& widths);
 
     // Where the grip goes in splitter coordinates: 4 pixels right of column 0, centred in the
     // height (rounded toward zero, so a short splitter puts it partly above the top edge).

@@ -31,6 +31,7 @@ std::unique_ptr<QProcess> startProgram(const QStringList& arguments, const QStri
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("XDG_RUNTIME_DIR");
     env.insert("TMPDIR", tmpDir);
+    env.insert("XDG_CONFIG_HOME", tmpDir); // it keeps its layout there, not in the user's
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
         env.remove(name);
     if (display)

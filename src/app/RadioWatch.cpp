@@ -1,0 +1,103 @@
+#include "app/RadioWatch.h"
+
+#include "app/CMainFrame.h"
+#include "app/RadioTrafficDock.h"
+#include "link/HeardLog.h"
+#include "views/CNavigationFormView.h"
+#include "views/CStudioListFormView.h"
+#include "views/HeardMarks.h"
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QStatusBar>
+#include <QTimerEvent>
+
+namespace lumadesk {
+
+namespace {
+
+// At the window's first-start width the pane has less room than its text: it ends in "..."
+// rather than being cut off mid-word, and the tip holds the whole line.
+class ElidedPane : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        painter.drawText(room, int(alignment()),
+                         fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+    }
+};
+
+} // namespace
+
+RadioWatch::RadioWatch(CMainFrame& frame) : QObject(&frame), m_frame(frame) {
+    auto* grid = static_cast<CNavigationFormView*>(frame.navigationPane())->grid();
+    auto* tree = static_cast<CStudioListFormView*>(frame.studioListPane())->tree();
+    m_marks = new HeardMarks(
+        frame.model(), frame.radio().heard(), [&frame] { return frame.radio().isConnected(); },
+        grid, tree, this);
+
+    m_headsPane = new ElidedPane(&frame);
+    m_headsPane->setAccessibleName(QStringLiteral("Heads heard"));
+    // Narrow windows clip it rather than grow.
+    m_headsPane->setMinimumWidth(40);
+    m_headsPane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    frame.statusBar()->addPermanentWidget(m_headsPane, 1);
+
+    m_dock = new RadioTrafficDock(&frame);
+    frame.radio().setTrafficLog(&m_dock->log());
+    frame.addDockWidget(Qt::BottomDockWidgetArea, m_dock);
+    m_dock->hide();
+    QMenu* view = frame.menuBar()->addMenu(QStringLiteral("&View"));
+    view->addAction(m_dock->toggleViewAction());
+
+    refresh();
+    m_timerId = startTimer(kRefreshMs);
+}
+
+QString RadioWatch::headsText() const {
+    const StudioModel& model = m_frame.model();
+    const StudioData* studio = model.pScanStudio;
+    if (studio == nullptr)
+        studio = StudioOfNode(model.pCurNode);
+    if (studio == nullptr || studio->nStudioNum < 0 || studio->nStudioNum >= kStudioCount)
+        return {};
+    const HeardLog& heard = m_frame.radio().heard();
+    int heads = 0;
+    int recent = 0;
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        if (studio->UnitOn(channel) == nullptr)
+            continue;
+        ++heads;
+        const auto age = heard.ageMs(studio->nStudioNum, channel);
+        recent += age && *age < HeardLog::kRecentMs ? 1 : 0;
+    }
+    return QStringLiteral("%1: %2 %3, %4 heard in the last minute")
+        .arg(studio->sStudioName)
+        .arg(heads)
+        .arg(heads == 1 ? QStringLiteral("head") : QStringLiteral("heads"))
+        .arg(recent);
+}
+
+void RadioWatch::refresh() {
+    m_marks->refresh();
+    const QString text = headsText();
+    if (text != m_headsPane->text()) {
+        m_headsPane->setText(text);
+        m_headsPane->setToolTip(text);
+        m_headsPane->setAccessibleDescription(text);
+    }
+}
+
+void RadioWatch::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_timerId)
+        refresh();
+    else
+        QObject::timerEvent(event);
+}
+
+} // namespace lumadesk

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLabel;
+
+namespace lumadesk {
+
+class CMainFrame;
+class HeardMarks;
+class RadioTrafficDock;
+
+// How the radio is doing, for the operator: the heard marks on the grid and the tree, the
+// status bar's heads pane ("Studio A: 4 heads, 4 heard in the last minute"), and the traffic
+// log with its dock under View. Made by the main frame once its panes exist; refreshed once a
+// second.
+class RadioWatch : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kRefreshMs = 1000;
+
+    explicit RadioWatch(CMainFrame& frame);
+
+    HeardMarks* marks() const { return m_marks; }
+    RadioTrafficDock* trafficDock() const { return m_dock; }
+    QString headsText() const;
+    QLabel* headsPane() const { return m_headsPane; }
+
+    void refresh();
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    CMainFrame& m_frame;
+    HeardMarks* m_marks = nullptr;
+    RadioTrafficDock* m_dock = nullptr;
+    QLabel* m_headsPane = nullptr;
+    int m_timerId = 0;
+};
+
+} // namespace lumadesk

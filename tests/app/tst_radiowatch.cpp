@@ -1,0 +1,203 @@
+#include "ShellTestSupport.h"
+#include "app/CLumaDeskApp.h"
+#include "app/CMainFrame.h"
+#include "app/RadioTrafficDock.h"
+#include "app/RadioWatch.h"
+#include "link/FrameTypes.h"
+#include "link/HeardLog.h"
+#include "platform/PseudoTerminal.h"
+#include "support/Hex.h"
+#include "views/CNavigationFormView.h"
+#include "views/CNavigationGrid.h"
+#include "views/CStrobeSplitterWnd.h"
+#include "views/CStudioListFormView.h"
+#include "views/HeardMarks.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QToolTip>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace lumadesk;
+
+namespace {
+
+// A frame on a pseudo-terminal dongle, link up, Studio A current and scanned.
+struct ScannedFrame {
+    WorkingDirectory cwd;
+    PseudoTerminal dongle;
+    std::unique_ptr<CMainFrame> frame;
+
+    bool start(HeardLog::Clock clock = {}) {
+        if (!dongle.open())
+            return false;
+        frame = std::make_unique<CMainFrame>(ShellOptions{dongle.devicePath(), {}, {}});
+        if (clock)
+            frame->radio().heard().setClock(std::move(clock));
+        frame->show();
+        if (!QTest::qWaitForWindowExposed(frame.get()) ||
+            !QTest::qWaitFor([this] { return frame->radio().isConnected(); }))
+            return false;
+        auto* list = static_cast<CStudioListFormView*>(frame->studioListPane());
+        list->tree()->setCurrentItem(list->studioItem(0));
+        return frame->radio().startScan(list) != nullptr;
+    }
+    CNavigationGrid* grid() const {
+        return static_cast<CNavigationFormView*>(frame->navigationPane())->grid();
+    }
+    QStringList rows() const {
+        const TrafficTableModel* model = frame->radioWatch()->trafficDock()->tableModel();
+        QStringList out;
+        for (int row = 0; row < model->rowCount(); ++row)
+            out << model->lineOf(row).section('\t', 1, 1) + ' ' +
+                       model->lineOf(row).section('\t', 3);
+        return out;
+    }
+};
+
+} // namespace
+
+class RadioWatchTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void tipsAndSilentMarksFollowTheLastReport_data();
+    void tipsAndSilentMarksFollowTheLastReport();
+    void trafficDockShowsFramesBothWaysAndSavesThem();
+    void restartRestoresGeometrySplittersAndDock();
+};
+
+void RadioWatchTest::tipsAndSilentMarksFollowTheLastReport_data() {
+    QTest::addColumn<qint64>("quietMs");
+    QTest::addColumn<bool>("linkUp");
+    QTest::addColumn<QString>("tip");
+    QTest::addColumn<QList<int>>("silent");
+    QTest::addColumn<QString>("pane");
+    const QString oneHeard = "Studio A: 2 heads, 1 heard in the last minute";
+    QTest::newRow("just heard") << 3000LL << true << "last heard 3 s ago" << QList<int>{}
+                                << oneHeard;
+    QTest::newRow("quiet for 30 s")
+        << 30000LL << true << "last heard 30 s ago" << QList<int>{0, 1} << oneHeard;
+    QTest::newRow("link down") << 30000LL << false << "last heard 30 s ago" << QList<int>{}
+                               << oneHeard;
+    QTest::newRow("minutes") << 130000LL << true << "last heard 2 min ago" << QList<int>{0, 1}
+                             << "Studio A: 2 heads, 0 heard in the last minute";
+}
+
+void RadioWatchTest::tipsAndSilentMarksFollowTheLastReport() {
+    QFETCH(qint64, quietMs);
+    QFETCH(bool, linkUp);
+    QFETCH(QString, tip);
+    QFETCH(QList<int>, silent);
+    QFETCH(QString, pane);
+    ScannedFrame s;
+    qint64 now = 1000000;
+    QVERIFY(s.start([&now] { return now; }));
+    // CH-06 comes from a set-up and never answers; CH-03 reports.
+    PlaceStrobe(&s.frame->model(), 0, 5, std::make_unique<StrobeData>());
+    QVERIFY(s.dongle.writeAll(statusReport(2)));
+    QTRY_COMPARE(s.grid()->shownCount(), 2);
+    now += quietMs;
+    if (!linkUp)
+        s.frame->link().suspendForSettings();
+
+    HeardMarks* marks = s.frame->radioWatch()->marks();
+    const auto blockPoint = [&](int block) {
+        return s.grid()->visualRect(s.grid()->model()->index(block * 4 + 1, 0)).center();
+    };
+    QCOMPARE(marks->gridTip(blockPoint(0)), tip);
+    QCOMPARE(marks->gridTip(blockPoint(1)), QString("not heard since the scan"));
+    auto* list = static_cast<CStudioListFormView*>(s.frame->studioListPane());
+    list->tree()->expandAll();
+    const QTreeWidgetItem* item = list->itemShowing(s.frame->model().studios[0]->UnitOn(2));
+    QVERIFY(item != nullptr);
+    QCOMPARE(marks->treeTip(list->tree()->visualItemRect(item).center()), tip);
+    // The tip reaches the operator through the viewport's tool-tip event.
+    QHelpEvent help(QEvent::ToolTip, blockPoint(0),
+                    s.grid()->viewport()->mapToGlobal(blockPoint(0)));
+    QApplication::sendEvent(s.grid()->viewport(), &help);
+    QCOMPARE(QToolTip::text(), tip);
+
+    s.frame->radioWatch()->refresh();
+    QCOMPARE(QList<int>(marks->silentBlocks().begin(), marks->silentBlocks().end()), silent);
+    QCOMPARE(s.frame->paneText(2), pane);
+}
+
+void RadioWatchTest::trafficDockShowsFramesBothWaysAndSavesThem() {
+    ScannedFrame s;
+    QVERIFY(s.start());
+    RadioTrafficDock* dock = s.frame->radioWatch()->trafficDock();
+    QVERIFY(!dock->isVisible()); // hidden: the log fills, the table does not follow
+    QVERIFY(s.dongle.writeAll(statusReport(2)));
+    QTRY_COMPARE(dock->log().end(), quint64(2));
+    QCOMPARE(dock->tableModel()->rowCount(), 0);
+
+    dock->toggleViewAction()->trigger();
+    QTRY_VERIFY(dock->isVisible());
+    StrobeData* unit = s.frame->model().studios[0]->UnitOn(2);
+    QVERIFY(unit != nullptr);
+    s.frame->protocol().SendUnitCommand(0, unit, CMD_FLASH_LEVEL);
+    QVERIFY(s.dongle.writeAll(hex("FF 07 13 00 04 32 32")));
+    const QString status =
+        "in status CH-03: flash 5.0, model 5.0, cell off, sound off, power on, lamp on, "
+        "mode1 free, mode2 flash-prop";
+    const QStringList all{"out select Studio A", status, "out flash 5.0 to CH-03",
+                          "in echo CH-03: flash 5.0"};
+    QTRY_COMPARE(s.rows(), all);
+
+    const QString path = s.cwd.filePath("traffic.txt");
+    QVERIFY(dock->saveAsText(path));
+    const QList<QByteArray> lines = readFile(path).split('\n');
+    QCOMPARE(lines.size(), 5); // four and the end of the last
+    QVERIFY(lines[2].endsWith("\tout\tFF 07 13 00 04 32 32\tflash 5.0 to CH-03"));
+
+    dock->tableModel()->setFilter(1, -1);
+    QCOMPARE(s.rows(), QStringList());
+    dock->tableModel()->setFilter(0, 5); // frames about CH-06, and the studio's own
+    QCOMPARE(s.rows(), QStringList{"out select Studio A"});
+    dock->tableModel()->setFilter(-1, -1);
+
+    const QByteArray heat = hex("FF 07 3A 00 04 00 28");
+    for (int n = 0; n < TrafficLog::kCapacity; ++n)
+        dock->log().record(TrafficDirection::Received,
+                           reinterpret_cast<const std::uint8_t*>(heat.constData()), 7);
+    dock->tableModel()->sync();
+    QCOMPARE(dock->tableModel()->rowCount(), TrafficLog::kCapacity);
+    QCOMPARE(s.rows().constFirst(), QString("in heat CH-03: 40"));
+    dock->clear();
+    QCOMPARE(dock->tableModel()->rowCount(), 0);
+}
+
+void RadioWatchTest::restartRestoresGeometrySplittersAndDock() {
+    WorkingDirectory cwd;
+    QSettings(CLumaDeskApp::settingsKey(), CLumaDeskApp::applicationName()).clear();
+    const ShellOptions options{cwd.filePath("none"), {}, {}};
+    const QRect placed(30, 40, 900, 560);
+    {
+        CLumaDeskApp app(options);
+        QVERIFY(app.InitInstance());
+        CMainFrame* frame = app.frame();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QCOMPARE(frame->size(), QSize(800, 500)); // first start: the built-in sizes
+        QCOMPARE(frame->outerSplitter()->sizes().constFirst(), 525);
+        QCOMPARE(frame->innerSplitter()->sizes().constFirst(), 200);
+        QVERIFY(!frame->radioWatch()->trafficDock()->isVisible());
+        frame->setGeometry(placed);
+        frame->outerSplitter()->setSizes({480, 900 - 480 - CStrobeSplitterWnd::kBarWidth});
+        frame->innerSplitter()->setSizes({150, 480 - 150 - CStrobeSplitterWnd::kBarWidth});
+        frame->radioWatch()->trafficDock()->show();
+    }
+    CLumaDeskApp app(options);
+    QVERIFY(app.InitInstance());
+    CMainFrame* frame = app.frame();
+    QVERIFY(QTest::qWaitForWindowExposed(frame));
+    QCOMPARE(frame->geometry(), placed);
+    QCOMPARE(frame->outerSplitter()->sizes().constFirst(), 480);
+    QCOMPARE(frame->innerSplitter()->sizes().constFirst(), 150);
+    QVERIFY(frame->radioWatch()->trafficDock()->isVisible());
+}
+
+QTEST_MAIN(RadioWatchTest)
+#include "tst_radiowatch.moc"
