@@ -224,7 +224,9 @@ void CliByHandTest::portAndFileFailuresHaveTheirOwnExitCodes_data() {
     QTest::addColumn<QByteArray>("message");
     QTest::addRow("port cannot be opened")
         << QStringList{"--port", "/dev/lumadesk-no-such-port", "scan", "A"} << 2
-        << QByteArray("lumadesk-cli: cannot open port /dev/lumadesk-no-such-port");
+        << QByteArray("lumadesk-cli: cannot open port /dev/lumadesk-no-such-port "
+                      "(/dev/lumadesk-no-such-port) at 9600 baud: does not exist (is the dongle "
+                      "plugged in?)\n");
     QTest::addRow("set-up cannot be read")
         << QStringList{"show", "nothing"} << 4 << QByteArray("Fail to open file\n");
     // The set-up is read before the port is touched.
