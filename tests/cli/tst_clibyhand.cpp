@@ -1,5 +1,6 @@
 #include "CliTestSupport.h"
 #include "platform/PseudoTerminal.h"
+#include "platform/SerialDevice.h"
 #include "support/Hex.h"
 
 #include <QFile>
@@ -32,6 +33,7 @@ private slots:
     void usageErrorsGiveReasonAndUsage();
     void portAndFileFailuresHaveTheirOwnExitCodes_data();
     void portAndFileFailuresHaveTheirOwnExitCodes();
+    void saysWhenAnotherProgramHoldsThePort();
     void helpIsThereForTheToolAndEveryCommand_data();
     void helpIsThereForTheToolAndEveryCommand();
 };
@@ -249,6 +251,20 @@ void CliByHandTest::portAndFileFailuresHaveTheirOwnExitCodes() {
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.err.startsWith(message), run.err);
     QCOMPARE(run.out, QByteArray());
+}
+
+void CliByHandTest::saysWhenAnotherProgramHoldsThePort() {
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    SerialDevice holder;
+    QVERIFY(holder.open(dongle.devicePath(), {}));
+    QTemporaryDir dir;
+    const CliRun run = runCli({"--port", dongle.devicePath(), "scan", "A"}, dir.path());
+    QVERIFY2(run.finished, describe(run));
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(run.err, "lumadesk-cli: cannot open port " + dongle.devicePath().toLocal8Bit() + " (" +
+                          dongle.devicePath().toLocal8Bit() +
+                          ") at 9600 baud: is held by another program\n");
 }
 
 void CliByHandTest::helpIsThereForTheToolAndEveryCommand_data() {
