@@ -3,9 +3,8 @@
 #include "cli/ExitCode.h"
 #include "cli/Output.h"
 #include "model/OptionFile.h"
+#include "platform/PortFailure.h"
 #include "platform/PortNames.h"
-
-#include <QFileInfo>
 
 namespace lumadesk::cli {
 
@@ -29,15 +28,10 @@ int OpenLink(LinkSession& session, const Invocation& invocation) {
         PrintError(QStringLiteral("no port to open: Option.xml names an empty one (use --port)"));
         return EXIT_PORT;
     }
-    QString why;
-    if (!QFileInfo::exists(path))
-        why = QStringLiteral(": no such device");
-    else if (!QFileInfo(path).isReadable() || !QFileInfo(path).isWritable())
-        why = QStringLiteral(": no permission");
-    PrintError(QStringLiteral("cannot open port %1 (%2) at %3 baud%4")
+    PrintError(QStringLiteral("cannot open port %1 (%2) at %3 baud: %4")
                    .arg(settings.portName, path)
                    .arg(settings.baudRate)
-                   .arg(why));
+                   .arg(PortFailureReason(session.OpenError(), path)));
     return EXIT_PORT;
 }
 

@@ -40,6 +40,8 @@ public:
 
     bool Open(const ComSettings& settings);
     QString PortPath() const { return m_link.port().PortPath(); }
+    // The errno that made Open fail.
+    int OpenError() const { return m_link.port().OpenError(); }
 
     StudioModel& Model() { return m_model; }
     CZbProtocol& Protocol() { return m_link.protocol(); }

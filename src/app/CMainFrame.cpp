@@ -72,6 +72,11 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     if (!m_options.portOverride.isEmpty())
         m_settings.portName = m_options.portOverride;
 
+    // Pane 0 says why the port will not open, and has its note back once it does.
+    m_link.setReasonText([this, note = m_messagePane->text()](const QString& why) {
+        m_messagePane->setText(why.isEmpty() ? note : why);
+        m_messagePane->setToolTip(why);
+    });
     // The first tick opens the port.
     m_link.start();
 }

@@ -1,6 +1,7 @@
 #include "app/LinkKeeper.h"
 
 #include "link/RadioLink.h"
+#include "platform/PortFailure.h"
 
 #include <QTimerEvent>
 
@@ -38,6 +39,10 @@ bool LinkKeeper::open() {
     if (m_up) {
         ++m_readersRunning;
         m_openedWith = m_settings;
+    }
+    if (m_showReason) {
+        const CCommThread& port = m_link.port();
+        m_showReason(m_up ? QString() : PortFailureText(port.OpenError(), port.PortPath()));
     }
     return m_up;
 }

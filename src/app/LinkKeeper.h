@@ -23,6 +23,10 @@ public:
 
     LinkKeeper(lumadesk::RadioLink& link, const ComSettings& settings, StateText show);
 
+    // Who shows why the port would not open ("/dev/ttyUSB0: is held by another program"); an
+    // empty text once it is open again.
+    void setReasonText(StateText show) { m_showReason = std::move(show); }
+
     static QString connectedText() { return QStringLiteral("Zigbee connected"); }
     static QString disconnectedText() { return QStringLiteral("Zigbee disconnected"); }
 
@@ -57,6 +61,7 @@ private:
     lumadesk::RadioLink& m_link;
     const ComSettings& m_settings;
     StateText m_show;
+    StateText m_showReason;
     bool m_up = false;
     int m_timerId = 0;
     int m_readersRunning = 0; // readers started whose end message has not come yet

@@ -4,6 +4,8 @@
 #include "platform/PortNames.h"
 #include "platform/WindowMessage.h"
 
+#include <cerrno>
+
 namespace lumadesk {
 
 namespace {
@@ -25,9 +27,13 @@ int CCommThread::OpenPort(const QString& portName, int baudRate, int dataBits, i
     // A reader that ended by itself (unplugged device) leaves its thread and descriptor behind.
     ClosePort();
     m_portPath = DevicePathFromPortName(portName);
+    m_openError = EINVAL;
     if (baudRate <= 0 || !m_wake.isValid())
         return 0;
-    if (!m_device.open(m_portPath, ComSettings{baudRate, dataBits, stopBits, parity}))
+    const bool opened =
+        m_device.open(m_portPath, ComSettings{baudRate, dataBits, stopBits, parity});
+    m_openError = m_device.openError();
+    if (!opened)
         return 0;
     m_device.purge();
     m_writeMultiplier = WriteMultiplier(baudRate);
@@ -35,7 +41,8 @@ int CCommThread::OpenPort(const QString& portName, int baudRate, int dataBits, i
     m_connected.store(1, std::memory_order_release);
     try {
         m_reader = std::thread(&CCommThread::ThreadWatchComm, this);
-    } catch (const std::system_error&) {
+    } catch (const std::system_error& error) {
+        m_openError = error.code().value();
         ClosePort();
         return 0;
     }

@@ -53,6 +53,10 @@ public:
     std::uint8_t TakeByte() { return m_ring.take(); }
     ReceiveRing& Ring() { return m_ring; }
 
+    // Why the last OpenPort failed, as an errno (platform/PortFailure.h has the words); 0 when
+    // it worked.
+    int OpenError() const { return m_openError; }
+
     bool IsConnected() const { return m_connected.load(std::memory_order_acquire) != 0; }
     QString PortPath() const { return m_portPath; }
 
@@ -74,6 +78,7 @@ private:
     std::thread m_reader;
     ReceiveRing m_ring;
     int m_writeMultiplier = 0;
+    int m_openError = 0;
     MessageBoxPoster m_boxes; // the reader thread never shows a box itself
 };
 

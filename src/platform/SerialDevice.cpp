@@ -88,17 +88,32 @@ bool SerialDevice::isSupported(const ComSettings& settings) {
 bool SerialDevice::open(const QString& path, const ComSettings& settings) {
     close();
     tcflag_t cflag = 0;
-    if (settings.baudRate <= 0 || !frameFlags(settings, cflag) || path.isEmpty())
+    if (path.isEmpty()) {
+        m_openError = ENOENT;
         return false;
+    }
+    if (settings.baudRate <= 0 || !frameFlags(settings, cflag)) {
+        m_openError = EINVAL;
+        return false;
+    }
 
     const QByteArray native = path.toLocal8Bit();
     const int fd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        m_openError = errno;
         return false;
+    }
 
     termios tio{};
-    bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::ioctl(fd, TIOCEXCL) == 0 &&
-              ::tcgetattr(fd, &tio) == 0;
+    bool ok = true;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        // The lock is how another opener says the device is taken, root or not.
+        m_openError = errno == EWOULDBLOCK ? EBUSY : errno;
+        ok = false;
+    } else if (::ioctl(fd, TIOCEXCL) != 0 || ::tcgetattr(fd, &tio) != 0) {
+        m_openError = errno;
+        ok = false;
+    }
     if (ok) {
         ::cfmakeraw(&tio);
         tio.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD | CMSPAR | CRTSCTS);
@@ -109,7 +124,10 @@ bool SerialDevice::open(const QString& path, const ComSettings& settings) {
         // VMIN 1: with O_NONBLOCK an empty queue reads as EAGAIN, so 0 can only mean the end.
         tio.c_cc[VMIN] = 1;
         tio.c_cc[VTIME] = 0;
+        errno = 0;
         ok = ::tcsetattr(fd, TCSANOW, &tio) == 0 && SetSerialBaudRate(fd, settings.baudRate);
+        if (!ok)
+            m_openError = errno != 0 ? errno : EINVAL;
     }
     if (!ok) {
         ::ioctl(fd, TIOCNXCL);
@@ -117,6 +135,7 @@ bool SerialDevice::open(const QString& path, const ComSettings& settings) {
         return false;
     }
     m_fd = fd;
+    m_openError = 0;
     return true;
 }
 

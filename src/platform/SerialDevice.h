@@ -27,6 +27,10 @@ public:
     // name is not used: the path is the device). An unsupported
     // baud rate, data bit count, stop bit or parity code fails the open.
     bool open(const QString& path, const ComSettings& settings);
+    // The errno that made the last open fail (PortFailure.h says it in words): EBUSY when
+    // another opener holds the device or its lock, EINVAL for settings it cannot take; 0 after
+    // an open that worked.
+    int openError() const { return m_openError; }
     bool isOpen() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
     void close();
@@ -53,6 +57,7 @@ public:
 
 private:
     int m_fd = -1;
+    int m_openError = 0;
 };
 
 // A wake-up signal for a thread blocked in SerialDevice::wait (an eventfd).

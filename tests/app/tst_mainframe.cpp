@@ -3,6 +3,8 @@
 #include "panels/CControlFormView.h"
 #include "platform/Messages.h"
 #include "platform/PseudoTerminal.h"
+#include "platform/SerialDevice.h"
+#include "support/Unprivileged.h"
 #include "views/CNavigationFormView.h"
 #include "views/CStrobeSplitterWnd.h"
 #include "views/CStudioListFormView.h"
@@ -43,6 +45,7 @@ private slots:
     void startsWithItsCommandsPanesAndSizes();
     void enableMessageSetsOnlyTheNamedCommand();
     void keepsTheLinkThroughUnplugAndReplug();
+    void firstPaneSaysWhyThePortWillNotOpen();
     void relaysUnitNewsToThePanesThatShowTheUnit();
     void dropsARecordThatAScanDestroyedBeforeDelivery();
     void dropsANewsForADestroyedRecordWhenANewOneTookItsAddress();
@@ -129,6 +132,31 @@ void MainFrameTest::keepsTheLinkThroughUnplugAndReplug() {
     QVERIFY(second.open());
     QVERIFY(QFile::remove(link) && QFile::link(second.devicePath(), link));
     QTRY_COMPARE_WITH_TIMEOUT(frame.paneText(1), kConnected, 2000);
+}
+
+void MainFrameTest::firstPaneSaysWhyThePortWillNotOpen() {
+    WorkingDirectory cwd;
+    QFile::setPermissions(cwd.path(), QFile::permissions(cwd.path()) | QFile::ExeOther);
+    const QString link = cwd.filePath("dongle");
+    CMainFrame frame(ShellOptions{link, {}, {}});
+    QTRY_COMPARE(frame.paneText(0), link + ": does not exist (is the dongle plugged in?)");
+
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    SerialDevice holder;
+    QVERIFY(holder.open(dongle.devicePath(), {}));
+    QVERIFY(QFile::link(dongle.devicePath(), link));
+    QTRY_COMPARE(frame.paneText(0), link + ": is held by another program");
+    holder.close();
+
+    if (::geteuid() == 0 && Unprivileged::giveTo(dongle.devicePath(), "dialout", 0660)) {
+        Unprivileged nobody;
+        QTRY_COMPARE(frame.paneText(0), link + ": no permission; group \"dialout\" may use it: "
+                                               "sudo usermod -aG dialout $USER, then log in again");
+        QCOMPARE(frame.paneText(1), kDisconnected);
+    }
+    QTRY_COMPARE(frame.paneText(1), kConnected);
+    QCOMPARE(frame.paneText(0), QString(" "));
 }
 
 void MainFrameTest::relaysUnitNewsToThePanesThatShowTheUnit() {

@@ -1,5 +1,6 @@
 #include "CliTestSupport.h"
 #include "platform/PseudoTerminal.h"
+#include "platform/SerialDevice.h"
 #include "support/Hex.h"
 
 #include <QFile>
@@ -32,6 +33,7 @@ private slots:
     void usageErrorsGiveReasonAndUsage();
     void portAndFileFailuresHaveTheirOwnExitCodes_data();
     void portAndFileFailuresHaveTheirOwnExitCodes();
+    void saysWhenAnotherProgramHoldsThePort();
     void helpIsThereForTheToolAndEveryCommand_data();
     void helpIsThereForTheToolAndEveryCommand();
 };
@@ -224,7 +226,9 @@ void CliByHandTest::portAndFileFailuresHaveTheirOwnExitCodes_data() {
     QTest::addColumn<QByteArray>("message");
     QTest::addRow("port cannot be opened")
         << QStringList{"--port", "/dev/lumadesk-no-such-port", "scan", "A"} << 2
-        << QByteArray("lumadesk-cli: cannot open port /dev/lumadesk-no-such-port");
+        << QByteArray("lumadesk-cli: cannot open port /dev/lumadesk-no-such-port "
+                      "(/dev/lumadesk-no-such-port) at 9600 baud: does not exist (is the dongle "
+                      "plugged in?)\n");
     QTest::addRow("set-up cannot be read")
         << QStringList{"show", "nothing"} << 4 << QByteArray("Fail to open file\n");
     // The set-up is read before the port is touched.
@@ -247,6 +251,20 @@ void CliByHandTest::portAndFileFailuresHaveTheirOwnExitCodes() {
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.err.startsWith(message), run.err);
     QCOMPARE(run.out, QByteArray());
+}
+
+void CliByHandTest::saysWhenAnotherProgramHoldsThePort() {
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    SerialDevice holder;
+    QVERIFY(holder.open(dongle.devicePath(), {}));
+    QTemporaryDir dir;
+    const CliRun run = runCli({"--port", dongle.devicePath(), "scan", "A"}, dir.path());
+    QVERIFY2(run.finished, describe(run));
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(run.err, "lumadesk-cli: cannot open port " + dongle.devicePath().toLocal8Bit() + " (" +
+                          dongle.devicePath().toLocal8Bit() +
+                          ") at 9600 baud: is held by another program\n");
 }
 
 void CliByHandTest::helpIsThereForTheToolAndEveryCommand_data() {

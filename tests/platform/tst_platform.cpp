@@ -1,4 +1,5 @@
 #include "platform/MessageBox.h"
+#include "platform/PortFailure.h"
 #include "platform/PortNames.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialBaud.h"
@@ -6,9 +7,11 @@
 #include "platform/SignalWatch.h"
 #include "platform/WindowMessage.h"
 #include "support/MessageRecorder.h"
+#include "support/Unprivileged.h"
 
 #include <QtTest>
 #include <csignal>
+#include <optional>
 #include <termios.h>
 #include <thread>
 
@@ -29,6 +32,8 @@ private slots:
     void terminalHoldsTheFramingAndSpeedChosen_data();
     void terminalHoldsTheFramingAndSpeedChosen();
     void secondOpenOfSameDeviceFails();
+    void saysWhyADeviceWillNotOpen_data();
+    void saysWhyADeviceWillNotOpen();
     void waitReturnsWokenWhenSignalled();
     void signalWatchCallsBackOnceActiveAndGivesTheSignalBack();
 };
@@ -204,6 +209,59 @@ void PlatformTest::secondOpenOfSameDeviceFails() {
     QVERIFY(second.open(pty.devicePath(), {}));
     QVERIFY(!first.open("/dev/null", {})); // not a terminal
     QVERIFY(!first.open("/nonexistent/tty", {}));
+}
+
+void PlatformTest::saysWhyADeviceWillNotOpen_data() {
+    QTest::addColumn<bool>("missing");
+    QTest::addColumn<bool>("held");
+    QTest::addColumn<QByteArray>("group"); // the device is given to it, and opened as nobody
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<PortFault>("fault");
+    QTest::addColumn<QString>("reason");
+    QTest::addRow("missing") << true << false << QByteArray() << 0 << PortFault::Missing
+                             << "does not exist (is the dongle plugged in?)";
+    QTest::addRow("held by another opener")
+        << false << true << QByteArray() << 0 << PortFault::Busy << "is held by another program";
+    QTest::addRow("group dialout may use it")
+        << false << false << QByteArray("dialout") << 0660 << PortFault::Denied
+        << "no permission; group \"dialout\" may use it: sudo usermod -aG dialout $USER, then "
+           "log in again";
+    QTest::addRow("group uucp may use it")
+        << false << false << QByteArray("uucp") << 0660 << PortFault::Denied
+        << "no permission; group \"uucp\" may use it: sudo usermod -aG uucp $USER, then log in "
+           "again";
+    QTest::addRow("its group may not use it")
+        << false << false << QByteArray("dialout") << 0600 << PortFault::Denied
+        << "no permission (root:dialout, mode 0600)";
+}
+
+void PlatformTest::saysWhyADeviceWillNotOpen() {
+    QFETCH(bool, missing);
+    QFETCH(bool, held);
+    QFETCH(QByteArray, group);
+    QFETCH(int, mode);
+    QFETCH(PortFault, fault);
+    QFETCH(QString, reason);
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    const QString path = missing ? QStringLiteral("/dev/lumadesk-no-such-port") : pty.devicePath();
+    SerialDevice holder;
+    if (held)
+        QVERIFY(holder.open(path, {}));
+    if (!group.isEmpty() &&
+        (::geteuid() != 0 || !Unprivileged::giveTo(path, group.constData(), mode_t(mode))))
+        QSKIP("giving a device to a group needs root");
+
+    SerialDevice device;
+    {
+        std::optional<Unprivileged> nobody;
+        if (!group.isEmpty())
+            nobody.emplace();
+        QVERIFY(!device.open(path, {}));
+    }
+    QCOMPARE(PortFaultOf(device.openError()), fault);
+    QCOMPARE(PortFailureReason(device.openError(), path), reason);
+    QCOMPARE(PortFailureText(device.openError(), path), path + ": " + reason);
 }
 
 void PlatformTest::waitReturnsWokenWhenSignalled() {

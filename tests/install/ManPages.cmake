@@ -1,0 +1,47 @@
+# Fails when a program's --help, or the help of one of its commands, names an option that its man
+# page does not. cmake -DMAN_DIR=docs/man -DPROGRAMS="path|path|..." -P ManPages.cmake
+string(REPLACE "|" ";" programs "${PROGRAMS}")
+set(missing "")
+foreach(program IN LISTS programs)
+  get_filename_component(name "${program}" NAME)
+  file(READ "${MAN_DIR}/${name}.1" page)
+  # As the page reads: hyphens unescaped, font changes gone.
+  string(REPLACE "\\-" "-" page "${page}")
+  string(REGEX REPLACE "\\\\f[BIRP]" "" page "${page}")
+
+  execute_process(COMMAND "${program}" --help OUTPUT_VARIABLE help RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${name} --help exited with ${rc}")
+  endif()
+  # A command line tool lists its commands two spaces in, each with a help of its own.
+  if(help MATCHES "COMMAND")
+    string(REGEX MATCHALL "\n  [a-z]+" commands "${help}")
+    foreach(command IN LISTS commands)
+      string(STRIP "${command}" command)
+      execute_process(COMMAND "${program}" ${command} --help OUTPUT_VARIABLE more
+                      RESULT_VARIABLE rc)
+      if(NOT rc EQUAL 0)
+        message(FATAL_ERROR "${name} ${command} --help exited with ${rc}")
+      endif()
+      string(APPEND help "${more}")
+      if(NOT page MATCHES "\n\\.[A-Z]+ ${command}[ \n]")
+        list(APPEND missing "${name}: command ${command}")
+      endif()
+    endforeach()
+  endif()
+
+  string(REGEX MATCHALL "--[a-z][a-z0-9-]*" options "${help}")
+  list(REMOVE_DUPLICATES options)
+  foreach(option IN LISTS options)
+    if(NOT page MATCHES "${option}([^a-z0-9-]|$)")
+      list(APPEND missing "${name}: ${option}")
+    endif()
+  endforeach()
+  list(LENGTH options count)
+  message(STATUS "${name}: ${count} options in its help")
+endforeach()
+
+if(missing)
+  list(JOIN missing "\n  " text)
+  message(FATAL_ERROR "man pages lack what the help names:\n  ${text}")
+endif()
