@@ -3,6 +3,7 @@
 #include "panels/CControlSelFormView.h"
 #include "panels/COXCoolSliderCtrl.h"
 #include "panels/COXCoolSpinButtonCtrl.h"
+#include "panels/CUserStatic.h"
 #include "platform/Messages.h"
 
 #include "model/PowerLevel.h"
@@ -19,6 +20,8 @@ class ControlPanelTest : public QObject {
 private slots:
     void editsStoreSendAndPostOnce_data();
     void editsStoreSendAndPostOnce();
+    void typedLevelsApplyAsAReleaseDoes_data();
+    void typedLevelsApplyAsAReleaseDoes();
     void powerOffDisablesAllButComboAndPower();
     void reportsRetickWithoutFramesAndResetLeavesModeOne();
     void savesAndLoadsSetUpsThroughTheQuestions();
@@ -100,6 +103,69 @@ void ControlPanelTest::editsStoreSendAndPostOnce() {
     QCOMPARE(rig.text("Flash level") + "/" + rig.text("Model level"), shown);
     QCOMPARE(rig.unit->nFlashValue, storedFlash);
     QCOMPARE(rig.control<QWidget>("Flash level")->accessibleDescription(), rig.text("Flash level"));
+}
+
+void ControlPanelTest::typedLevelsApplyAsAReleaseDoes_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("link");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<QString>("shown"); // flash text / model text afterwards
+    QTest::addColumn<bool>("stillOpen");
+
+    const int enter = Qt::Key_Return;
+    QTest::newRow("shown form") << "Flash level" << 0 << "4.5" << enter << "ff 07 13 00 04 2d 32"
+                                << "4.5/5.0" << false;
+    QTest::newRow("tenths, linked follower moves")
+        << "Flash level" << 1 << "60" << enter << "ff 07 13 00 04 3c 46"
+        << "6.0/7.0" << false;
+    QTest::newRow("above the range is 8.1")
+        << "Model level" << 0 << "9.9" << enter << "ff 07 14 00 04 28 51"
+        << "4.0/8.1" << false;
+    QTest::newRow("below the range is 1.1")
+        << "Flash level" << 0 << "-3" << enter << "ff 07 13 00 04 0b 32"
+        << "1.1/5.0" << false;
+    QTest::newRow("garbage keeps the editor, selected")
+        << "Flash level" << 0 << "4.5kW" << enter << ""
+        << "4.0/5.0" << true;
+    QTest::newRow("Escape cancels") << "Model level" << 1 << "7.0" << int(Qt::Key_Escape) << ""
+                                    << "4.0/5.0" << false;
+}
+
+void ControlPanelTest::typedLevelsApplyAsAReleaseDoes() {
+    QFETCH(QString, field);
+    QFETCH(int, link);
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    QFETCH(QString, sent);
+    QFETCH(QString, shown);
+    QFETCH(bool, stillOpen);
+    PanelRig rig;
+    rig.unit->nModelMode1 = link;
+    rig.select();
+
+    auto* value = rig.control<CUserStatic>(field);
+    if (link == 1) { // opened by a double click
+        QTest::mouseDClick(value, Qt::LeftButton);
+    } else {
+        value->setFocus();
+        QTest::keyClick(value, Qt::Key_Return);
+    }
+    QLineEdit* editor = value->editor();
+    QVERIFY(editor != nullptr && editor->hasFocus());
+    QCOMPARE(editor->selectedText(), rig.text(field)); // the shown value, ready to overwrite
+    QTest::keyClicks(editor, typed);
+    QTest::keyClick(editor, Qt::Key(key));
+
+    QCOMPARE(rig.frames(sent.isEmpty() ? 0 : 7), sent);
+    QCOMPARE(rig.posted(Msg::NavUnitSetting).size(), sent.isEmpty() ? 0 : 1);
+    QCOMPARE(rig.text("Flash level") + "/" + rig.text("Model level"), shown);
+    QCOMPARE(value->editor() != nullptr, stillOpen);
+    if (stillOpen)
+        QCOMPARE(editor->selectedText(), typed);
+    else
+        QTRY_VERIFY(value->hasFocus());
 }
 
 void ControlPanelTest::powerOffDisablesAllButComboAndPower() {

@@ -48,6 +48,8 @@ private slots:
     void formatsLevelsAndOffsets();
     void stepsFollowsAndClampsOnlyWhereTheRulesSay_data();
     void stepsFollowsAndClampsOnlyWhereTheRulesSay();
+    void readsTypedTextAsTenths_data();
+    void readsTypedTextAsTenths();
 };
 
 void PowerValuesTest::formatsLevelsAndOffsets_data() {
@@ -116,6 +118,31 @@ void PowerValuesTest::stepsFollowsAndClampsOnlyWhereTheRulesSay() {
     QCOMPARE(OffsetSliderPosition(-81), 1);
     QCOMPARE(OffsetSliderPosition(81), 163);
     QCOMPARE(OffsetOfSliderPosition(82), 0);
+}
+
+void PowerValuesTest::readsTypedTextAsTenths_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("tenths"); // -999: no value
+    const int none = -999;
+    QTest::newRow("shown form") << "4.5" << 45;
+    QTest::newRow("tenths") << "45" << 45;
+    QTest::newRow("comma, spaces") << " 4,5 " << 45;
+    QTest::newRow("negative offset") << "-0.5" << -5;
+    QTest::newRow("plus, point first") << "+.5" << 5;
+    QTest::newRow("trailing zero") << "8.10" << 81;
+    QTest::newRow("huge saturates") << "99999999999" << 100000;
+    QTest::newRow("finer than tenths") << "4.55" << none;
+    QTest::newRow("point alone") << "." << none;
+    QTest::newRow("empty") << "" << none;
+    QTest::newRow("letters") << "4.5x" << none;
+    QTest::newRow("exponent") << "1e3" << none;
+    QTest::newRow("two points") << "4.5.1" << none;
+}
+
+void PowerValuesTest::readsTypedTextAsTenths() {
+    QFETCH(QString, text);
+    QFETCH(int, tenths);
+    QCOMPARE(ParsePowerText(text).value_or(-999), tenths);
 }
 
 QTEST_GUILESS_MAIN(PowerValuesTest)
