@@ -23,6 +23,7 @@ private slots:
     void typedLevelsApplyAsAReleaseDoes_data();
     void typedLevelsApplyAsAReleaseDoes();
     void powerOffDisablesAllButComboAndPower();
+    void tabFollowsTheFormsOrder();
     void reportsRetickWithoutFramesAndResetLeavesModeOne();
     void savesAndLoadsSetUpsThroughTheQuestions();
 };
@@ -166,6 +167,39 @@ void ControlPanelTest::typedLevelsApplyAsAReleaseDoes() {
         QCOMPARE(editor->selectedText(), typed);
     else
         QTRY_VERIFY(value->hasFocus());
+}
+
+void ControlPanelTest::tabFollowsTheFormsOrder() {
+    PanelRig rig;
+    rig.select();
+    QWidget* at = rig.control<QComboBox>("Settings mode");
+    at->setFocus();
+    QStringList order;
+    for (int i = 0; i < 20 && at != nullptr; ++i) {
+        order << at->accessibleName();
+        QTest::keyClick(at, Qt::Key_Tab);
+        at = QApplication::focusWidget();
+    }
+    QCOMPARE(order, QStringList({"Settings mode",
+                                 "Flash level",
+                                 "Flash level steps",
+                                 "Flash level slider",
+                                 "Cell",
+                                 "Sound",
+                                 "Power On",
+                                 "Test",
+                                 "Model level",
+                                 "Model level steps",
+                                 "Model level slider",
+                                 "Free",
+                                 "Prop",
+                                 "OFF",
+                                 "Continous",
+                                 "Flash Prop",
+                                 "Business Memory files",
+                                 "File name",
+                                 "File info",
+                                 "Settings mode"}));
 }
 
 void ControlPanelTest::powerOffDisablesAllButComboAndPower() {
