@@ -43,6 +43,8 @@ void KeyboardTest::everyPathWorksWithoutAMouse_data() {
                                     << "ff 05 00 00 41";
     QTest::newRow("a set-up saved") << "save"
                                     << "";
+    QTest::newRow("a head named") << "name"
+                                  << "";
 }
 
 void KeyboardTest::everyPathWorksWithoutAMouse() {
@@ -80,6 +82,11 @@ void KeyboardTest::everyPathWorksWithoutAMouse() {
     } else if (path == "scan") {
         QTest::keyClick(grid, Qt::Key_F5);
         QCOMPARE(model.studios[0]->nChItemCnt, 0);
+    } else if (path == "name") {
+        QVERIFY(tabTo(frame, "Name"));
+        QTest::keyClicks(QApplication::focusWidget(), "Key");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        QCOMPARE(second->sModelName, QString("Key"));
     } else {
         QVERIFY(tabTo(frame, "File name"));
         QTest::keyClicks(QApplication::focusWidget(), "day");
