@@ -26,7 +26,8 @@ std::optional<int> ParsePowerText(const QString& text) {
     int digits = 0;
     for (; digit(at); ++at, ++digits)
         whole = std::min(whole * 10 + (t[at].unicode() - u'0'), kSaturated);
-    int value = whole;
+    // One digit is the number shown, as lumadesk-cli reads it: nobody means 0.8 by "8".
+    int value = digits == 1 ? whole * 10 : whole;
     if (at < t.size() && (t[at] == u'.' || t[at] == u',')) {
         value = whole * 10;
         for (int place = 0; digit(++at); ++place, ++digits) {

@@ -126,6 +126,8 @@ void PowerValuesTest::readsTypedTextAsTenths_data() {
     const int none = -999;
     QTest::newRow("shown form") << "4.5" << 45;
     QTest::newRow("tenths") << "45" << 45;
+    QTest::newRow("one digit is whole") << "8" << 80;
+    QTest::newRow("negative whole") << "-5" << -50;
     QTest::newRow("comma, spaces") << " 4,5 " << 45;
     QTest::newRow("negative offset") << "-0.5" << -5;
     QTest::newRow("plus, point first") << "+.5" << 5;
