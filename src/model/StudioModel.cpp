@@ -10,6 +10,15 @@ bool nodeIsIn(const NodeHeader* node, const StrobeData* record) {
     return node != nullptr && (node == record || node == &record->lightNode);
 }
 
+// Compares pointers only: the record may have been destroyed.
+bool holdsRecord(const StudioData& studio, const StrobeData* record) {
+    for (int i = 0; i < kChannelCount; ++i) {
+        if (studio.bChUsed[std::size_t(i)] && studio.pStrobe[std::size_t(i)].get() == record)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 StudioData::StudioData(int number, QString name)
@@ -40,22 +49,29 @@ StudioModel::~StudioModel() {
 bool StudioModel::OwnsRecord(const StrobeData* record) const {
     if (record == nullptr)
         return false;
-    auto holds = [record](const StudioData& studio) {
-        for (int i = 0; i < kChannelCount; ++i) {
-            if (studio.bChUsed[std::size_t(i)] && studio.pStrobe[std::size_t(i)].get() == record)
-                return true;
-        }
-        return false;
-    };
     for (const auto& studio : studios) {
-        if (holds(*studio))
+        if (holdsRecord(*studio, record))
             return true;
     }
-    return holds(*pMemoryStudio);
+    return holdsRecord(*pMemoryStudio, record);
 }
 
 bool StudioModel::OwnsRecord(const StrobeData* record, std::uint64_t serial) const {
     return OwnsRecord(record) && record->serial == serial;
+}
+
+std::vector<StrobeData*> ShownUnits(const StudioModel& model) {
+    std::vector<StrobeData*> units;
+    const StudioData* studio = StudioOfNode(model.pCurNode);
+    if (studio == nullptr)
+        return units;
+    const std::size_t count =
+        std::min(std::size_t(std::max(0, studio->nChItemCnt)), model.arrShown.size());
+    for (std::size_t k = 0; k < count; ++k) {
+        if (model.arrShown[k] != nullptr && holdsRecord(*studio, model.arrShown[k]))
+            units.push_back(model.arrShown[k]);
+    }
+    return units;
 }
 
 bool PostRecordMessage(QObject* target, int number, qintptr wParam, const StrobeData* record) {

@@ -58,6 +58,11 @@ struct StudioModel {
     StudioData* StudioByNumber(int number) const;
 };
 
+// The current studio's units as the grid shows them, in slot order: the first nChItemCnt
+// entries of arrShown, less any the studio no longer holds (a clear leaves the list pointing at
+// destroyed records until the grid is rebuilt). Empty without a current studio.
+std::vector<StrobeData*> ShownUnits(const StudioModel& model);
+
 // Posts a message whose lParam is the record, with the record's serial.
 bool PostRecordMessage(QObject* target, int number, qintptr wParam, const StrobeData* record);
 

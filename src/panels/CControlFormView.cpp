@@ -12,6 +12,7 @@
 #include "panels/COXCoolSpinButtonCtrl.h"
 #include "panels/CUserButton.h"
 #include "panels/CUserStatic.h"
+#include "panels/PowerGroups.h"
 #include "platform/ChangeCode.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
@@ -34,32 +35,12 @@ namespace lumadesk {
 
 namespace {
 
-// Control identifiers of the form's template, for the click table.
-enum ControlId {
-    IDC_CELL = 1017,
-    IDC_SOUND = 1018,
-    IDC_POWER = 1019,
-    IDC_TEST = 1020,
-    IDC_FREE = 1021,
-    IDC_PROP = 1022,
-    IDC_CONTINOUS = 1023,
-    IDC_FLASH_PROP = 1024,
-    IDC_OFF = 1025,
-};
-
 const QString kSettingsOne = QStringLiteral("Flash/Model settings");
 const QString kSettingsSelected = QStringLiteral("Selected unit(s) settings");
 const QString kMemoryTitle = QStringLiteral("Business Memory");
-const QColor kValueText(0, 192, 0);
-const QColor kValueBackground(240, 240, 240);
 
 // Window origin of the selected-units panel, in pixels of this panel.
 constexpr QPoint kSelectionOrigin(0, 38);
-
-void setSlider(QSlider* slider, int level) {
-    const QSignalBlocker quiet(slider);
-    slider->setValue(level);
-}
 
 } // namespace
 
@@ -111,11 +92,7 @@ void CControlFormView::createControls() {
     m_combo->resize(m_combo->width(), m_combo->sizeHint().height());
 
     place(new QLabel(this), 5, 14, 100, 8, QString());
-    // A group's frame runs through the middle of its title, as the template's boxes are drawn;
-    // the controls inside were placed against that line.
-    const QString groupStyle = QStringLiteral(
-        "QGroupBox { border: 1px solid palette(mid); margin-top: 0.5em; }"
-        "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }");
+    const QString groupStyle = groupBoxStyle();
     auto* flashGroup = new QGroupBox(QStringLiteral("Flash Power"), this);
     flashGroup->setStyleSheet(groupStyle);
     place(flashGroup, 5, 27, 95, 110, flashGroup->title());
@@ -249,6 +226,7 @@ void CControlFormView::createControls() {
 void CControlFormView::OnInitialUpdate(const ControlPanelLinks& links) {
     m_links = links;
     m_mode = 0;
+    m_selection->OnInitialUpdate(links);
     if (m_links.files != nullptr) {
         m_links.files->pModel = m_links.model;
         m_links.files->pDoc = nullptr;

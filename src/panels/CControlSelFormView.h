@@ -1,12 +1,31 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
+#include <vector>
+
+class QAbstractButton;
+class QCheckBox;
+class QPushButton;
+class QRadioButton;
 
 namespace lumadesk {
 
-// The selected-units panel's place inside the remote control panel: laid over the power
-// controls and shown while "Selected unit(s) settings" is chosen. Its controls come with their
-// own work; for now it is an empty form of its template's size.
+class COXCoolSliderCtrl;
+class COXCoolSpinButtonCtrl;
+class CUserButton;
+class CUserStatic;
+class CZbProtocol;
+struct ControlPanelLinks;
+struct StrobeData;
+struct StudioModel;
+
+// The selected-units panel, laid over the remote control panel's power groups while "Selected
+// unit(s) settings" is chosen. It changes every unit ticked in the grid at once: the two values
+// are offsets that move each ticked unit's levels (one studio levels frame), the switches are
+// set on all of them (one unit command to the combined mask). Its values are offsets, not unit
+// settings, so it follows no reports; it never disables or hides its own controls. Being a
+// child widget and not a dialog, Enter and Escape go to the focused control and close nothing.
 class CControlSelFormView : public QWidget {
     Q_OBJECT
 public:
@@ -15,8 +34,59 @@ public:
 
     explicit CControlSelFormView(QWidget* parent = nullptr);
 
+    // Takes the model, the protocol and the navigation pane's look-up; owns none of them.
+    void OnInitialUpdate(const lumadesk::ControlPanelLinks& links);
+
     // Offsets back to "0.0" and no switch chosen; called before every showing.
     virtual void Reset();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createControls();
+    std::vector<StrobeData*> tickedUnits() const;
+    void showFlashOffset();
+    void showModelOffset();
+
+    void OnSpinStep(bool flash, int change);
+    void OnSliderDrag(bool flash, int position);
+    void OnSliderRelease(bool flash);
+    void Apply(bool flashChanged);
+    void OnButton(int id, bool checked);
+
+    // Panel state.
+    int m_flashOffset = 0;
+    int m_cell = 0;
+    int m_sound = 0;
+    int m_power = 0;
+    int m_modelOffset = 0;
+    int m_link = -1;
+    int m_continuous = -1;
+    int m_modelOff = 0;
+    int m_dragStarted = 0;
+    int m_appliedFlashOffset = 0;
+    int m_appliedModelOffset = 0;
+
+    StudioModel* m_model = nullptr;
+    CZbProtocol* m_protocol = nullptr;
+    std::function<QObject*()> m_navigationPane;
+
+    lumadesk::CUserStatic* m_flashText = nullptr;
+    lumadesk::COXCoolSpinButtonCtrl* m_flashSpin = nullptr;
+    lumadesk::COXCoolSliderCtrl* m_flashSlider = nullptr;
+    QCheckBox* m_cellBox = nullptr;
+    QCheckBox* m_soundBox = nullptr;
+    lumadesk::CUserButton* m_powerButton = nullptr;
+    QPushButton* m_testButton = nullptr;
+    lumadesk::CUserStatic* m_modelText = nullptr;
+    lumadesk::COXCoolSpinButtonCtrl* m_modelSpin = nullptr;
+    lumadesk::COXCoolSliderCtrl* m_modelSlider = nullptr;
+    QRadioButton* m_free = nullptr;
+    QRadioButton* m_prop = nullptr;
+    QCheckBox* m_offBox = nullptr;
+    QRadioButton* m_continous = nullptr;
+    QRadioButton* m_flashProp = nullptr;
 };
 
 } // namespace lumadesk

@@ -125,16 +125,8 @@ void CNavigationFormView::onUnitStatus(StrobeData* unit) {
 }
 
 void CNavigationFormView::onGroupChange(int code) {
-    StudioData* studio = StudioOfNode(m_model->pCurNode);
-    if (studio == nullptr)
-        return;
-    const std::size_t count =
-        std::min(std::size_t(qMax(0, studio->nChItemCnt)), m_model->arrShown.size());
-    for (std::size_t k = 0; k < count; ++k) {
-        StrobeData* unit = m_model->arrShown[k];
-        if (m_model->OwnsRecord(unit))
-            m_grid->RefreshStrobe(code, unit);
-    }
+    for (StrobeData* unit : ShownUnits(*m_model))
+        m_grid->RefreshStrobe(code, unit);
 }
 
 } // namespace lumadesk

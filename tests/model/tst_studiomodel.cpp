@@ -18,6 +18,7 @@ private slots:
     void clearingAnotherStudioLeavesCurrentNodeAlone();
     void copyStudioValuesTouchesOnlySlotsUsedInBoth();
     void ownsRecordOnlyWhileAStudioHoldsIt();
+    void shownUnitsAreTheCurrentStudiosFirstEntriesStillHeld();
 };
 
 namespace {
@@ -220,6 +221,22 @@ void StudioModelTest::ownsRecordOnlyWhileAStudioHoldsIt() {
     ClearStudio(&model, model.studios[4].get());
     QVERIFY(!model.OwnsRecord(unit));
     QVERIFY(!model.OwnsRecord(nullptr));
+}
+
+void StudioModelTest::shownUnitsAreTheCurrentStudiosFirstEntriesStillHeld() {
+    StudioModel model;
+    StudioData* studio = model.studios[1].get();
+    StrobeData* a = put(studio, 0);
+    StrobeData* b = put(studio, 3);
+    StrobeData* elsewhere = put(model.studios[2].get(), 3);
+    QVERIFY(ShownUnits(model).empty()); // no current studio
+    SelectStudio(&model, studio);
+    model.arrShown = {a, elsewhere, b};
+    QCOMPARE(ShownUnits(model), std::vector<StrobeData*>({a})); // two entries, one not its own
+    PlaceStrobe(&model, 1, 5, std::make_unique<StrobeData>());
+    QCOMPARE(ShownUnits(model), std::vector<StrobeData*>({a, b}));
+    PlaceStrobe(&model, 1, 3, std::make_unique<StrobeData>()); // b destroyed, not yet reshown
+    QCOMPARE(ShownUnits(model), std::vector<StrobeData*>({a}));
 }
 
 QTEST_APPLESS_MAIN(StudioModelTest)
