@@ -181,7 +181,13 @@ void CControlFormView::createControls() {
     m_selection->setGeometry(QRect(kSelectionOrigin, selection.size()));
     m_selection->hide();
     // Tab goes from the combo box into whichever of the two sets of power controls is shown.
-    QWidget::setTabOrder(m_combo, m_selection);
+    QWidget* previous = m_combo;
+    for (QWidget* control : m_selection->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if ((control->focusPolicy() & Qt::TabFocus) != 0) {
+            QWidget::setTabOrder(previous, control);
+            previous = control;
+        }
+    }
 
     m_powerControls = {m_combo,       m_flashText, m_flashSpin,   m_flashSlider,
                        m_cellBox,     m_soundBox,  m_powerButton, m_testButton,

@@ -63,6 +63,8 @@ void CUserStatic::closeEditor() {
     editor->removeEventFilter(this);
     const bool hadFocus = editor->hasFocus();
     editor->hide();
+    // Gone from the form at once; deleted once the key that closed it has been handled.
+    editor->setParent(nullptr);
     editor->deleteLater();
     if (hadFocus && isEnabled() && isVisible())
         setFocus(Qt::OtherFocusReason);

@@ -23,6 +23,7 @@ private slots:
     void typedLevelsApplyAsAReleaseDoes_data();
     void typedLevelsApplyAsAReleaseDoes();
     void powerOffDisablesAllButComboAndPower();
+    void tabFollowsTheFormsOrder_data();
     void tabFollowsTheFormsOrder();
     void reportsRetickWithoutFramesAndResetLeavesModeOne();
     void savesAndLoadsSetUpsThroughTheQuestions();
@@ -169,37 +170,59 @@ void ControlPanelTest::typedLevelsApplyAsAReleaseDoes() {
         QTRY_VERIFY(value->hasFocus());
 }
 
+void ControlPanelTest::tabFollowsTheFormsOrder_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("order"); // after "Settings mode", up to the file list
+    QTest::newRow("one unit") << 0 << QStringList{"Flash level",
+                                                  "Flash level steps",
+                                                  "Flash level slider",
+                                                  "Cell",
+                                                  "Sound",
+                                                  "Power On",
+                                                  "Test",
+                                                  "Model level",
+                                                  "Model level steps",
+                                                  "Model level slider",
+                                                  "Free",
+                                                  "Prop",
+                                                  "OFF",
+                                                  "Continous",
+                                                  "Flash Prop"};
+    QTest::newRow("selected units") << 1
+                                    << QStringList{"Flash offset",
+                                                   "Flash offset steps",
+                                                   "Flash offset slider",
+                                                   "Cell",
+                                                   "Sound",
+                                                   "Power On",
+                                                   "Test",
+                                                   "Model offset",
+                                                   "Model offset steps",
+                                                   "Model offset slider",
+                                                   "Free",
+                                                   "Prop",
+                                                   "OFF",
+                                                   "Continous",
+                                                   "Flash Prop"};
+}
+
 void ControlPanelTest::tabFollowsTheFormsOrder() {
+    QFETCH(int, mode);
+    QFETCH(QStringList, order);
     PanelRig rig;
     rig.select();
     QWidget* at = rig.control<QComboBox>("Settings mode");
     at->setFocus();
-    QStringList order;
+    if (mode == 1)
+        QTest::keyClick(at, Qt::Key_Down);
+    QStringList visited;
     for (int i = 0; i < 20 && at != nullptr; ++i) {
-        order << at->accessibleName();
+        visited << at->accessibleName();
         QTest::keyClick(at, Qt::Key_Tab);
         at = QApplication::focusWidget();
     }
-    QCOMPARE(order, QStringList({"Settings mode",
-                                 "Flash level",
-                                 "Flash level steps",
-                                 "Flash level slider",
-                                 "Cell",
-                                 "Sound",
-                                 "Power On",
-                                 "Test",
-                                 "Model level",
-                                 "Model level steps",
-                                 "Model level slider",
-                                 "Free",
-                                 "Prop",
-                                 "OFF",
-                                 "Continous",
-                                 "Flash Prop",
-                                 "Business Memory files",
-                                 "File name",
-                                 "File info",
-                                 "Settings mode"}));
+    const QStringList memory{"Business Memory files", "File name", "File info", "Settings mode"};
+    QCOMPARE(visited, QStringList{"Settings mode"} + order + memory);
 }
 
 void ControlPanelTest::powerOffDisablesAllButComboAndPower() {

@@ -4,6 +4,7 @@
 #include "panels/CControlSelFormView.h"
 #include "panels/COXCoolSliderCtrl.h"
 #include "panels/COXCoolSpinButtonCtrl.h"
+#include "panels/CUserStatic.h"
 #include "platform/Messages.h"
 
 #include <QComboBox>
@@ -88,6 +89,11 @@ struct SelRig : PanelRig {
             QTest::mouseClick(own<QAbstractButton>(arg), Qt::LeftButton);
         } else if (what == "tick") {
             model.studios[0]->UnitOn(arg.toInt())->bChSelect = 1;
+        } else if (what == "type") { // "type Flash offset=-2.5"
+            auto* field = own<CUserStatic>(arg.section('=', 0, 0));
+            QTest::mouseDClick(field, Qt::LeftButton);
+            QTest::keyClicks(field->editor(), arg.section('=', 1));
+            QTest::keyClick(field->editor(), Qt::Key_Return);
         } else if (what == "press") {
             QWidget* focused = own<QWidget>(arg.section(' ', 1));
             focused->setFocus();
@@ -165,6 +171,15 @@ void SelPanelTest::groupEditsChangeOnlyTickedUnits_data() {
     QTest::newRow("keyboard move is applied as a release")
         << QStringList{"0:40/50t"} << QStringList{"flash-key right"} << "0:41/50"
         << QStringList{"ff 17 1e 29 32"} << L{5} << "0.1/0.0";
+    QTest::newRow("typed offset is applied as a release")
+        << twoHeads << QStringList{"type Flash offset=1.0"} << "0:50/60 1:50/50"
+        << QStringList{"ff 17 1e 32 3c 32 32 00 00"} << L{5} << "1.0/0.0";
+    QTest::newRow("typed offset clamps at -8.1")
+        << QStringList{"0:40/50t"} << QStringList{"type Model offset=-9"} << "0:40/11"
+        << QStringList{"ff 17 1f 28 0b"} << L{5} << "0.0/-8.1";
+    QTest::newRow("typed offset moves the linked follower")
+        << QStringList{"0:40/50t"} << QStringList{"click Prop", "type Flash offset=2"} << "0:60/70"
+        << QStringList{"ff 07 15 00 01 00 08", "ff 17 1e 3c 46"} << L{6, 5} << "2.0/2.0";
     QTest::newRow("nothing ticked: nothing sent")
         << QStringList{"0:40/50", "1:40/50p"}
         << QStringList{"flash-drag 10", "flash-step up", "click Cell", "click Test"}
