@@ -2,6 +2,8 @@
 
 #include "platform/WindowMessage.h"
 
+#include <algorithm>
+
 namespace lumadesk {
 
 namespace {
