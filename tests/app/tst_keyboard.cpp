@@ -4,8 +4,6 @@
 #include "platform/PseudoTerminal.h"
 #include "views/CNavigationGrid.h"
 
-#include <QLineEdit>
-#include <QSlider>
 #include <QtTest>
 
 using namespace lumadesk;
@@ -23,6 +21,18 @@ bool tabTo(CMainFrame& frame, const QString& name) {
     return false;
 }
 
+// Studio A's heads as "channel, t when ticked, name", then whether the set-up "day" exists.
+QString state(const StudioModel& model) {
+    QStringList out;
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        if (const StrobeData* unit = model.studios[0]->UnitOn(ch))
+            out << QString::number(ch) + (unit->bChSelect != 0 ? "t" : "") + unit->sModelName;
+    }
+    if (QFile::exists(QStringLiteral("%1/day.xml").arg(kMemoryFolder)))
+        out << "saved";
+    return out.join(' ');
+}
+
 } // namespace
 
 class KeyboardTest : public QObject {
@@ -33,22 +43,35 @@ private slots:
 };
 
 void KeyboardTest::everyPathWorksWithoutAMouse_data() {
-    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("to"); // the control Tab reaches after the grid's Down
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QKeySequence>("key");
     QTest::addColumn<QString>("sent");
-    QTest::newRow("a head changed") << "change"
-                                    << "ff 07 13 00 04 33 32";
-    QTest::newRow("a head ticked") << "tick"
-                                   << "";
-    QTest::newRow("a scan started") << "scan"
-                                    << "ff 05 00 00 41";
-    QTest::newRow("a set-up saved") << "save"
+    QTest::addColumn<QString>("state");
+    QTest::newRow("a head changed") << "Flash level slider"
+                                    << "" << QKeySequence(Qt::Key_Right) << "ff 07 13 00 04 33 32"
+                                    << "0 2";
+    QTest::newRow("a head ticked") << ""
+                                   << "" << QKeySequence(Qt::Key_Space) << ""
+                                   << "0 2t";
+    QTest::newRow("all ticked") << ""
+                                << "" << QKeySequence(Qt::SHIFT | Qt::Key_Space) << ""
+                                << "0t 2t";
+    QTest::newRow("a scan started") << ""
+                                    << "" << QKeySequence(Qt::Key_F5) << "ff 05 00 00 41"
                                     << "";
-    QTest::newRow("a head named") << "name"
-                                  << "";
+    QTest::newRow("a set-up saved") << "File name"
+                                    << "day" << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S) << ""
+                                    << "0 2 saved";
+    QTest::newRow("a head named") << "Name"
+                                  << "Key" << QKeySequence(Qt::Key_F2) << ""
+                                  << "0 2Key";
 }
 
 void KeyboardTest::everyPathWorksWithoutAMouse() {
-    QFETCH(QString, path);
+    QFETCH(QString, to);
+    QFETCH(QString, typed);
+    QFETCH(QKeySequence, key);
     QFETCH(QString, sent);
     WorkingDirectory cwd;
     PseudoTerminal dongle;
@@ -63,41 +86,21 @@ void KeyboardTest::everyPathWorksWithoutAMouse() {
     QVERIFY(dongle.writeAll(statusReport(0) + statusReport(2)));
     auto* grid = frame.findChild<CNavigationGrid*>();
     QTRY_COMPARE(grid->shownCount(), 2);
-    StrobeData* second = model.studios[0]->UnitOn(2);
+    for (const int ch : {0, 2})
+        model.studios[0]->UnitOn(ch)->sModelName.clear(); // so that state() shows only a rename
     MessageBoxRecorder boxes;
     ModalAnswer quickBox(ModalAnswer::accept);
 
     QVERIFY(tabTo(frame, "Channel grid"));
     QTest::keyClick(grid, Qt::Key_Down);
-    QCOMPARE(model.pCurNode, static_cast<NodeHeader*>(second)); // as a click on its block
-    if (path == "change") {
-        QVERIFY(tabTo(frame, "Flash level slider"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
-    } else if (path == "tick") {
-        QTest::keyClick(grid, Qt::Key_Space);
-        QCOMPARE(second->bChSelect, 1);
-        QCOMPARE(model.studios[0]->UnitOn(0)->bChSelect, 0);
-        QTest::keyClick(grid, Qt::Key_Space, Qt::ShiftModifier); // the heading's box: all
-        QCOMPARE(model.studios[0]->UnitOn(0)->bChSelect, 1);
-    } else if (path == "scan") {
-        QTest::keyClick(grid, Qt::Key_F5);
-        QCOMPARE(model.studios[0]->nChItemCnt, 0);
-    } else if (path == "name") {
-        QVERIFY(tabTo(frame, "Name"));
-        QTest::keyClicks(QApplication::focusWidget(), "Key");
-        QVERIFY(tabTo(frame, "Studio List")); // F2 is not the tree's own
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
-        QCOMPARE(second->sModelName, QString("Key"));
-    } else {
-        QVERIFY(tabTo(frame, "File name"));
-        QTest::keyClicks(QApplication::focusWidget(), "day");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S,
-                        Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(boxes.texts, QStringList({"Do you want to save current setting?"}));
-        QVERIFY(QFile::exists(QStringLiteral("%1/day.xml").arg(kMemoryFolder)));
-    }
+    QCOMPARE(model.pCurNode, static_cast<NodeHeader*>(model.studios[0]->UnitOn(2))); // as a click
+    QVERIFY(to.isEmpty() || tabTo(frame, to));
+    QTest::keyClicks(QApplication::focusWidget(), typed);
+    QTest::keySequence(QApplication::focusWidget(), key);
+
     const QByteArray bytes = dongle.readExactly(sent.isEmpty() ? 0 : (sent.size() + 1) / 3, 2000);
     QCOMPARE(QString::fromLatin1((bytes + dongle.readFor(50)).toHex(' ')), sent);
+    QTEST(state(model), "state");
 }
 
 QTEST_MAIN(KeyboardTest)

@@ -123,22 +123,14 @@ void PowerValuesTest::stepsFollowsAndClampsOnlyWhereTheRulesSay() {
 void PowerValuesTest::readsTypedTextAsTenths_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("tenths"); // -999: no value
-    const int none = -999;
     QTest::newRow("shown form") << "4.5" << 45;
     QTest::newRow("tenths") << "45" << 45;
     QTest::newRow("one digit is whole") << "8" << 80;
-    QTest::newRow("negative whole") << "-5" << -50;
-    QTest::newRow("comma, spaces") << " 4,5 " << 45;
-    QTest::newRow("negative offset") << "-0.5" << -5;
-    QTest::newRow("plus, point first") << "+.5" << 5;
-    QTest::newRow("trailing zero") << "8.10" << 81;
+    QTest::newRow("comma, spaces, sign") << " -0,5 " << -5;
     QTest::newRow("huge saturates") << "99999999999" << 100000;
-    QTest::newRow("finer than tenths") << "4.55" << none;
-    QTest::newRow("point alone") << "." << none;
-    QTest::newRow("empty") << "" << none;
-    QTest::newRow("letters") << "4.5x" << none;
-    QTest::newRow("exponent") << "1e3" << none;
-    QTest::newRow("two points") << "4.5.1" << none;
+    QTest::newRow("finer than tenths") << "4.55" << -999;
+    QTest::newRow("point alone") << "." << -999;
+    QTest::newRow("letters") << "4.5x" << -999;
 }
 
 void PowerValuesTest::readsTypedTextAsTenths() {

@@ -159,9 +159,6 @@ void SelPanelTest::groupEditsChangeOnlyTickedUnits_data() {
                                         << S{"ff 07 1b 00 03 00 00"} << L{} << "0.0/0.0";
     QTest::newRow("keyboard move applies")
         << S{"0:40/50t"} << S{"flash-key"} << "0:41/50" << S{"ff 17 1e 29 32"} << L{5} << "0.1/0.0";
-    QTest::newRow("typed offset applies as a release")
-        << two << S{"type Flash offset=1.0"} << "0:50/60 1:50/50" << S{"ff 17 1e 32 3c 32 32 00 00"}
-        << L{5} << "1.0/0.0";
     QTest::newRow("typed offset clamps at -8.1")
         << S{"0:40/50t"} << S{"type Model offset=-9"} << "0:40/11" << S{"ff 17 1f 28 0b"} << L{5}
         << "0.0/-8.1";

@@ -426,13 +426,10 @@ void NavigationTest::keysMoveByBlocksAndPickTheirUnit_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("to");
     QTest::newRow("Down") << 0 << int(Qt::Key_Down) << 1;
-    QTest::newRow("Right is Down") << 2 << int(Qt::Key_Right) << 3;
     QTest::newRow("Up at the first stays") << 0 << int(Qt::Key_Up) << 0;
-    QTest::newRow("Down at the last stays") << 6 << int(Qt::Key_Down) << 6;
     QTest::newRow("Page Down: the five that fit") << 0 << int(Qt::Key_PageDown) << 5;
     QTest::newRow("Page Up") << 6 << int(Qt::Key_PageUp) << 1;
     QTest::newRow("End") << 1 << int(Qt::Key_End) << 6;
-    QTest::newRow("Home") << 4 << int(Qt::Key_Home) << 0;
 }
 
 void NavigationTest::keysMoveByBlocksAndPickTheirUnit() {
