@@ -323,19 +323,20 @@ int CNavigationGrid::blocksPerPage() const {
 
 void CNavigationGrid::keyPressEvent(QKeyEvent* event) {
     const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    if (m_shownCount <= 0 || (modifiers != Qt::NoModifier && modifiers != Qt::ShiftModifier))
-        return CUGCtrl::keyPressEvent(event);
     const bool picked = m_currentIndex >= 0 && m_currentIndex < m_shownCount;
-    const int current = picked ? m_currentIndex : 0;
-    int target = current;
-    switch (event->key()) {
-    case Qt::Key_Space:
+    if (m_shownCount > 0 && event->key() == Qt::Key_Space) {
         // Shift+Space is the heading's box ("Channel Select"): all blocks at once.
         if (modifiers == Qt::ShiftModifier)
             toggleCheckBox(0, -1);
-        else if (picked)
-            toggleCheckBox(0, kRowsPerBlock * current + 2);
+        else if (modifiers == Qt::NoModifier && picked)
+            toggleCheckBox(0, kRowsPerBlock * m_currentIndex + 2);
         return;
+    }
+    if (m_shownCount <= 0 || modifiers != Qt::NoModifier)
+        return CUGCtrl::keyPressEvent(event);
+    const int current = picked ? m_currentIndex : 0;
+    int target = current;
+    switch (event->key()) {
     case Qt::Key_Up:
     case Qt::Key_Left:
         target = picked ? current - 1 : 0;
@@ -359,8 +360,6 @@ void CNavigationGrid::keyPressEvent(QKeyEvent* event) {
     default:
         return CUGCtrl::keyPressEvent(event);
     }
-    if (modifiers != Qt::NoModifier)
-        return CUGCtrl::keyPressEvent(event);
     // The same cell a click on the block's name makes current, so the panel shows the unit.
     target = std::clamp(target, 0, m_shownCount - 1);
     GotoCell(0, kRowsPerBlock * target + 1);
