@@ -35,6 +35,9 @@ void CUserStatic::OpenEditor() {
     m_editor->setAccessibleName(accessibleName() + QStringLiteral(" entry"));
     m_editor->setFont(font());
     m_editor->setAlignment(Qt::AlignCenter);
+    // The value font fills the field: a frame would cut the digits. The white ground says
+    // "editing" against the field's grey.
+    m_editor->setFrame(false);
     m_editor->setGeometry(rect());
     // "OFF" or an empty field gives an empty editor.
     m_editor->setText(ParsePowerText(text()) ? text() : QString());
