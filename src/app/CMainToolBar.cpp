@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QIcon>
 #include <QImage>
+#include <QKeySequence>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
@@ -55,21 +56,26 @@ CMainToolBar::CMainToolBar(QWidget* parent) : QToolBar(parent) {
     setIconSize(QSize(kIconSize, kIconSize));
     setToolButtonStyle(Qt::ToolButtonIconOnly);
 
+    // Ctrl+S is the document's save, so the set-up's Save takes Ctrl+Shift+S.
     const struct {
         int id;
         const char* text;
         const char* icon;
-    } commands[] = {{Msg::CMD_LOAD, "Load", "load"},
-                    {Msg::CMD_SAVE, "Save", "save"},
-                    {Msg::CMD_SCAN, "Scan", "scan"},
-                    {Msg::CMD_NAME, "Name", "name"},
-                    {Msg::CMD_COM, "Com", "com"}};
+        QKeySequence key;
+    } commands[] = {{Msg::CMD_LOAD, "Load", "load", QKeySequence(Qt::CTRL | Qt::Key_L)},
+                    {Msg::CMD_SAVE, "Save", "save", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+                    {Msg::CMD_SCAN, "Scan", "scan", QKeySequence(Qt::Key_F5)},
+                    {Msg::CMD_NAME, "Name", "name", QKeySequence(Qt::Key_F2)},
+                    {Msg::CMD_COM, "Com", "com", QKeySequence(Qt::CTRL | Qt::Key_M)}};
     for (const auto& c : commands) {
         if (c.id == Msg::CMD_SCAN || c.id == Msg::CMD_COM)
             addSeparator();
         const QString text = QString::fromLatin1(c.text);
         QAction* action = addAction(commandIcon(QString::fromLatin1(c.icon)), text);
-        action->setToolTip(text);
+        action->setShortcut(c.key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setToolTip(
+            QStringLiteral("%1 (%2)").arg(text, c.key.toString(QKeySequence::NativeText)));
         action->setStatusTip(text);
         m_commands[std::size_t(c.id)] = action;
     }

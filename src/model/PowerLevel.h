@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace lumadesk {
 
@@ -20,5 +21,11 @@ QString FormatPowerLevel(int level);
 
 // "-0.5" for -5, "8.1" for 81: the sign is written even when the whole part is 0.
 QString FormatPowerOffset(int offset);
+
+// What an operator types for a level or an offset, in tenths: "4.5" (or "4,5") and a single
+// digit ("8") are the number shown, two or more digits without a point ("45") count tenths as
+// the record does; a sign is allowed. Digits past the tenths must be zeros. Very long numbers
+// saturate, so the caller's clamp still sees them as out of range. Anything else is no value.
+[[nodiscard]] std::optional<int> ParsePowerText(const QString& text);
 
 } // namespace lumadesk

@@ -111,6 +111,7 @@ void CControlFormView::createControls() {
         field->textColor = kValueText;
         field->backgroundColor = kValueBackground;
         field->SetValueText(QStringLiteral("0.0"));
+        field->EnableTyping(kLowestLevel, kHighestLevel);
         place(field, x, 36, 42, 24, name);
         return field;
     };
@@ -171,6 +172,7 @@ void CControlFormView::createControls() {
     place(m_fileName, 12, 209, 80, 12, QStringLiteral("File name"));
     m_infoBox = new QPlainTextEdit(this);
     m_infoBox->setReadOnly(true);
+    m_infoBox->setTabChangesFocus(true);
     m_infoBox->setLineWrapMode(QPlainTextEdit::NoWrap);
     place(m_infoBox, 96, 150, 98, 71, QStringLiteral("File info"));
     m_fileSink = std::make_unique<FileList>(m_fileList);
@@ -180,6 +182,14 @@ void CControlFormView::createControls() {
         QRect(0, 0, CControlSelFormView::kDialogWidth, CControlSelFormView::kDialogHeight), units);
     m_selection->setGeometry(QRect(kSelectionOrigin, selection.size()));
     m_selection->hide();
+    // Tab goes from the combo box into whichever of the two sets of power controls is shown.
+    QWidget* previous = m_combo;
+    for (QWidget* control : m_selection->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if ((control->focusPolicy() & Qt::TabFocus) != 0) {
+            QWidget::setTabOrder(previous, control);
+            previous = control;
+        }
+    }
 
     m_powerControls = {m_combo,       m_flashText, m_flashSpin,   m_flashSlider,
                        m_cellBox,     m_soundBox,  m_powerButton, m_testButton,
@@ -199,6 +209,10 @@ void CControlFormView::createControls() {
                 [this, flash](int) { OnSliderRelease(flash); });
         connect(control, &QSlider::sliderMoved, this,
                 [this, flash](int position) { OnSliderDrag(flash, position); });
+    }
+    for (CUserStatic* field : {m_flashText, m_modelText}) {
+        connect(field, &CUserStatic::valueTyped, this,
+                [this, flash = field == m_flashText](int level) { OnTypedLevel(flash, level); });
     }
     const std::pair<QAbstractButton*, int> buttons[] = {
         {m_cellBox, IDC_CELL},        {m_soundBox, IDC_SOUND},
@@ -480,6 +494,14 @@ void CControlFormView::OnSliderDrag(bool flash, int position) {
         showFlashLevel();
     if (!flash || m_link == 1)
         showModelLevel();
+}
+
+// A typed level is a slider put there and released: stored, sent, the linked follower moved.
+void CControlFormView::OnTypedLevel(bool flash, int level) {
+    if (selectedUnit() == nullptr)
+        return;
+    setSlider(flash ? m_flashSlider : m_modelSlider, level);
+    OnSliderRelease(flash);
 }
 
 void CControlFormView::OnButton(int id, bool checked) {

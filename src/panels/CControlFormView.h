@@ -92,6 +92,7 @@ private:
     void OnSpinStep(bool flash, int change);
     void OnSliderRelease(bool flash);
     void OnSliderDrag(bool flash, int position);
+    void OnTypedLevel(bool flash, int level);
     void OnButton(int id, bool checked);
     void OnModeChange(int selection);
     void OnPreview(QTreeWidgetItem* item);

@@ -117,6 +117,15 @@ void CControlSelFormView::createControls() {
         connect(control, &QSlider::sliderMoved, this,
                 [this, flash](int position) { OnSliderDrag(flash, position); });
     }
+    // A typed offset is the slider put there and released.
+    for (CUserStatic* field : {m_flashText, m_modelText}) {
+        field->EnableTyping(kLowestOffset, kHighestOffset);
+        connect(field, &CUserStatic::valueTyped, this,
+                [this, flash = field == m_flashText](int offset) {
+                    setSlider(flash ? m_flashSlider : m_modelSlider, OffsetSliderPosition(offset));
+                    OnSliderRelease(flash);
+                });
+    }
     const std::pair<QAbstractButton*, int> buttons[] = {
         {m_cellBox, IDC_CELL},        {m_soundBox, IDC_SOUND},
         {m_powerButton, IDC_POWER},   {m_testButton, IDC_TEST},

@@ -9,6 +9,7 @@
 #include "ui/UiResources.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <algorithm>
@@ -70,6 +71,8 @@ CNavigationGrid::CNavigationGrid(StudioModel* model, std::function<QObject*()> c
                                  QWidget* parent)
     : CUGCtrl(parent), m_model(model), m_controlPane(std::move(controlPane)) {
     setAccessibleName(QStringLiteral("Channel grid"));
+    // Tab leaves the grid for the next pane; the arrows move inside it.
+    setTabKeyNavigation(false);
 }
 
 void CNavigationGrid::OnSetup() {
@@ -328,6 +331,58 @@ void CNavigationGrid::OnCellChange(int, int, int, int newRow) {
     m_model->pCurNode = unit;
     SendMessage(m_controlPane ? m_controlPane() : nullptr, Msg::CtrlCurrentUnit);
     RedrawAll();
+}
+
+int CNavigationGrid::blocksPerPage() const {
+    int height = 0;
+    for (int r = 0; r < kRowsPerBlock; ++r)
+        height += rowHeight(r);
+    return std::max(1, viewport()->height() / std::max(1, height));
+}
+
+void CNavigationGrid::keyPressEvent(QKeyEvent* event) {
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool picked = m_currentIndex >= 0 && m_currentIndex < m_shownCount;
+    if (m_shownCount > 0 && event->key() == Qt::Key_Space) {
+        // Shift+Space is the heading's box ("Channel Select"): all blocks at once.
+        if (modifiers == Qt::ShiftModifier)
+            toggleCheckBox(0, -1);
+        else if (modifiers == Qt::NoModifier && picked)
+            toggleCheckBox(0, kRowsPerBlock * m_currentIndex + 2);
+        return;
+    }
+    if (m_shownCount <= 0 || modifiers != Qt::NoModifier)
+        return CUGCtrl::keyPressEvent(event);
+    const int current = picked ? m_currentIndex : 0;
+    int target = current;
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        target = picked ? current - 1 : 0;
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        target = picked ? current + 1 : 0;
+        break;
+    case Qt::Key_PageUp:
+        target = current - blocksPerPage();
+        break;
+    case Qt::Key_PageDown:
+        target = current + blocksPerPage();
+        break;
+    case Qt::Key_Home:
+        target = 0;
+        break;
+    case Qt::Key_End:
+        target = m_shownCount - 1;
+        break;
+    default:
+        return CUGCtrl::keyPressEvent(event);
+    }
+    // The same cell a click on the block's name makes current, so the panel shows the unit.
+    target = std::clamp(target, 0, m_shownCount - 1);
+    GotoCell(0, kRowsPerBlock * target + 1);
+    scrollTo(model()->index(kRowsPerBlock * target + 3, 0));
 }
 
 int CNavigationGrid::OnCellTypeNotify(int type, int col, int row, int message, int value) {

@@ -54,6 +54,8 @@ protected:
     void OnSetup() override;
     void OnCellChange(int oldCol, int newCol, int oldRow, int newRow) override;
     int OnCellTypeNotify(int type, int col, int row, int message, int value) override;
+    // Keys move block by block and tick boxes; everything else is the grid's.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     enum Icon { MODE1, MODE2, CELL, SOUND, CHARGE, ICON_COUNT };
@@ -68,6 +70,7 @@ private:
     void showConfirmation(int i, const StrobeData& unit);
     // The shown unit of block i when the model still holds it, else null.
     StrobeData* shownUnit(int i) const;
+    int blocksPerPage() const;
 
     StudioModel* m_model;
     const PendingValues* m_book = nullptr;

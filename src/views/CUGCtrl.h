@@ -140,10 +140,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Toggles a check box cell as a click does (row -1: the heading's), unless read-only.
+    void toggleCheckBox(int col, int row);
 
 private:
     friend class CUGHeading;
-    void toggleCheckBox(int col, int row);
     bool clickedCheckBox(QMouseEvent* event);
     void onCurrentChanged(const QModelIndex& current, const QModelIndex& previous);
     // The heading columns joined with col (first, last).

@@ -3,6 +3,7 @@
 #include "panels/CControlSelFormView.h"
 #include "panels/COXCoolSliderCtrl.h"
 #include "panels/COXCoolSpinButtonCtrl.h"
+#include "panels/CUserStatic.h"
 #include "platform/Messages.h"
 
 #include "model/PowerLevel.h"
@@ -19,7 +20,10 @@ class ControlPanelTest : public QObject {
 private slots:
     void editsStoreSendAndPostOnce_data();
     void editsStoreSendAndPostOnce();
+    void typedLevelsApplyAsAReleaseDoes_data();
+    void typedLevelsApplyAsAReleaseDoes();
     void powerOffDisablesAllButComboAndPower();
+    void tabGoesFromTheComboIntoTheShownControls();
     void reportsRetickWithoutFramesAndResetLeavesModeOne();
     void savesAndLoadsSetUpsThroughTheQuestions();
 };
@@ -100,6 +104,67 @@ void ControlPanelTest::editsStoreSendAndPostOnce() {
     QCOMPARE(rig.text("Flash level") + "/" + rig.text("Model level"), shown);
     QCOMPARE(rig.unit->nFlashValue, storedFlash);
     QCOMPARE(rig.control<QWidget>("Flash level")->accessibleDescription(), rig.text("Flash level"));
+}
+
+void ControlPanelTest::typedLevelsApplyAsAReleaseDoes_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("link");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("sent");  // the frame's two level bytes
+    QTest::addColumn<QString>("shown"); // flash / model text afterwards
+    const int enter = Qt::Key_Return;
+    QTest::newRow("valid") << "Flash level" << 0 << "4.5" << enter << "2d 32"
+                           << "4.5/5.0";
+    QTest::newRow("tenths, linked") << "Flash level" << 1 << "60" << enter << "3c 46"
+                                    << "6.0/7.0";
+    QTest::newRow("out of range") << "Model level" << 0 << "9.9" << enter << "28 51"
+                                  << "4.0/8.1";
+    QTest::newRow("garbage") << "Flash level" << 0 << "4.5kW" << enter << ""
+                             << "4.0/5.0";
+    QTest::newRow("Escape") << "Model level" << 1 << "7.0" << int(Qt::Key_Escape) << ""
+                            << "4.0/5.0";
+}
+
+void ControlPanelTest::typedLevelsApplyAsAReleaseDoes() {
+    QFETCH(QString, field);
+    QFETCH(int, link);
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    QFETCH(QString, sent);
+    PanelRig rig;
+    rig.unit->nModelMode1 = link;
+    rig.select();
+    auto* value = rig.control<CUserStatic>(field);
+    value->setFocus();
+    QTest::keyClick(value, Qt::Key_Return);
+    QLineEdit* editor = value->editor();
+    QCOMPARE(editor->selectedText(), rig.text(field)); // the shown value, ready to overwrite
+    QTest::keyClicks(editor, typed);
+    QTest::keyClick(editor, Qt::Key(key));
+
+    const QString type = field.startsWith("Flash") ? "13" : "14";
+    QCOMPARE(rig.frames(sent.isEmpty() ? 0 : 7),
+             sent.isEmpty() ? QString() : "ff 07 " + type + " 00 04 " + sent);
+    QTEST(rig.text("Flash level") + "/" + rig.text("Model level"), "shown");
+    const bool stillOpen = sent.isEmpty() && key == Qt::Key_Return; // garbage: type it again
+    QCOMPARE(value->editor() != nullptr, stillOpen);
+    QCOMPARE(stillOpen ? editor->selectedText() : QString(), stillOpen ? typed : QString());
+}
+
+void ControlPanelTest::tabGoesFromTheComboIntoTheShownControls() {
+    PanelRig rig;
+    rig.select();
+    auto* combo = rig.control<QComboBox>("Settings mode");
+    QStringList next;
+    for (const int mode : {0, 1}) {
+        combo->setFocus();
+        if (mode == 1)
+            QTest::keyClick(combo, Qt::Key_Down);
+        QTest::keyClick(combo, Qt::Key_Tab);
+        next << QApplication::focusWidget()->accessibleName();
+    }
+    QCOMPARE(next, QStringList({"Flash level", "Flash offset"}));
 }
 
 void ControlPanelTest::powerOffDisablesAllButComboAndPower() {

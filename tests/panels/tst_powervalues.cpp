@@ -48,6 +48,8 @@ private slots:
     void formatsLevelsAndOffsets();
     void stepsFollowsAndClampsOnlyWhereTheRulesSay_data();
     void stepsFollowsAndClampsOnlyWhereTheRulesSay();
+    void readsTypedTextAsTenths_data();
+    void readsTypedTextAsTenths();
 };
 
 void PowerValuesTest::formatsLevelsAndOffsets_data() {
@@ -116,6 +118,25 @@ void PowerValuesTest::stepsFollowsAndClampsOnlyWhereTheRulesSay() {
     QCOMPARE(OffsetSliderPosition(-81), 1);
     QCOMPARE(OffsetSliderPosition(81), 163);
     QCOMPARE(OffsetOfSliderPosition(82), 0);
+}
+
+void PowerValuesTest::readsTypedTextAsTenths_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("tenths"); // -999: no value
+    QTest::newRow("shown form") << "4.5" << 45;
+    QTest::newRow("tenths") << "45" << 45;
+    QTest::newRow("one digit is whole") << "8" << 80;
+    QTest::newRow("comma, spaces, sign") << " -0,5 " << -5;
+    QTest::newRow("huge saturates") << "99999999999" << 100000;
+    QTest::newRow("finer than tenths") << "4.55" << -999;
+    QTest::newRow("point alone") << "." << -999;
+    QTest::newRow("letters") << "4.5x" << -999;
+}
+
+void PowerValuesTest::readsTypedTextAsTenths() {
+    QFETCH(QString, text);
+    QFETCH(int, tenths);
+    QCOMPARE(ParsePowerText(text).value_or(-999), tenths);
 }
 
 QTEST_GUILESS_MAIN(PowerValuesTest)

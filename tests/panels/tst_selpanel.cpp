@@ -3,6 +3,7 @@
 #include "panels/CControlSelFormView.h"
 #include "panels/COXCoolSliderCtrl.h"
 #include "panels/COXCoolSpinButtonCtrl.h"
+#include "panels/CUserStatic.h"
 #include "platform/Messages.h"
 
 #include <QComboBox>
@@ -83,6 +84,11 @@ struct SelRig : PanelRig {
             QTest::mouseClick(own<QAbstractButton>(arg), Qt::LeftButton);
         } else if (what == "tick") {
             model.studios[0]->UnitOn(arg.toInt())->bChSelect = 1;
+        } else if (what == "type") { // "type Flash offset=-2.5"
+            auto* field = own<CUserStatic>(arg.section('=', 0, 0));
+            QTest::mouseDClick(field, Qt::LeftButton);
+            QTest::keyClicks(field->editor(), arg.section('=', 1));
+            QTest::keyClick(field->editor(), Qt::Key_Return);
         } else if (what == "press") {
             QWidget* focused = own<QWidget>(arg.section(' ', 1));
             focused->setFocus();
@@ -153,6 +159,12 @@ void SelPanelTest::groupEditsChangeOnlyTickedUnits_data() {
                                         << S{"ff 07 1b 00 03 00 00"} << L{} << "0.0/0.0";
     QTest::newRow("keyboard move applies")
         << S{"0:40/50t"} << S{"flash-key"} << "0:41/50" << S{"ff 17 1e 29 32"} << L{5} << "0.1/0.0";
+    QTest::newRow("typed offset clamps at -8.1")
+        << S{"0:40/50t"} << S{"type Model offset=-9"} << "0:40/11" << S{"ff 17 1f 28 0b"} << L{5}
+        << "0.0/-8.1";
+    QTest::newRow("typed offset moves the linked follower")
+        << S{"0:40/50t"} << S{"click Prop", "type Flash offset=2"} << "0:60/70"
+        << S{"ff 07 15 00 01 00 08", "ff 17 1e 3c 46"} << L{6, 5} << "2.0/2.0";
     QTest::newRow("nothing ticked, nothing sent")
         << S{"0:40/50", "1:40/50p"} << S{"flash-drag 10", "flash-step", "click Cell", "click Test"}
         << "0:40/50 1:40/50" << S{} << L{} << "1.1/0.0";

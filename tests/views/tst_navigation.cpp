@@ -85,6 +85,8 @@ private slots:
     void changeCodeRedrawsOnlyWhatItNames_data();
     void changeCodeRedrawsOnlyWhatItNames();
     void currentBlueFollowsTheBlockNotTheRow();
+    void keysMoveByBlocksAndPickTheirUnit_data();
+    void keysMoveByBlocksAndPickTheirUnit();
     void headingTickTicksEveryShownUnit_data();
     void headingTickTicksEveryShownUnit();
     void rebuiltBoxesShowEachUnitsTick();
@@ -417,6 +419,34 @@ void NavigationTest::radioNewsReachTheGridThroughTheFrame() {
     QTRY_COMPARE(label(), QStringLiteral("Flash : F 7.0\nModel : F 5.0"));
     CUGCell cell;
     QTRY_VERIFY(grid->GetCell(2, 7, &cell) && cell.bitmap.toImage().pixelColor(10, 2) == kGreen);
+}
+
+void NavigationTest::keysMoveByBlocksAndPickTheirUnit_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("to");
+    QTest::newRow("Down") << 0 << int(Qt::Key_Down) << 1;
+    QTest::newRow("Up at the first stays") << 0 << int(Qt::Key_Up) << 0;
+    QTest::newRow("Page Down: the five that fit") << 0 << int(Qt::Key_PageDown) << 5;
+    QTest::newRow("Page Up") << 6 << int(Qt::Key_PageUp) << 1;
+    QTest::newRow("End") << 1 << int(Qt::Key_End) << 6;
+}
+
+void NavigationTest::keysMoveByBlocksAndPickTheirUnit() {
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(int, to);
+    Fixture f({0, 1, 2, 3, 4, 5, 6});
+    f.show();
+    f.grid->GotoCell(0, 4 * from + 1);
+    f.control.entries.clear();
+    f.grid->setFocus();
+    QTest::keyClick(f.grid, Qt::Key(key));
+    QCOMPARE(f.grid->currentIndex(), to);
+    QCOMPARE(f.model.pCurNode, static_cast<NodeHeader*>(f.unit(to)));
+    QCOMPARE(f.control.count(Msg::CtrlCurrentUnit), from == to ? 0 : 1);
+    QVERIFY(f.grid->viewport()->rect().contains(
+        f.grid->visualRect(f.grid->model()->index(4 * to + 3, 0))));
 }
 
 QTEST_MAIN(NavigationTest)
