@@ -17,18 +17,25 @@ namespace lumadesk {
 
 namespace {
 
-// At the window's first-start width the pane has less room than its text: it ends in "..."
-// rather than being cut off mid-word, and the tip holds the whole line.
+// At the window's first-start width the pane has less room than its line: it then shows the
+// first shorter form that fits ("Studio A: 4/4 heard", "4/4 heard"), ends in "..." only when
+// none does, and the tip holds the whole line.
 class ElidedPane : public QLabel {
 public:
     using QLabel::QLabel;
+    QStringList shorter;
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         const QRect room = contentsRect();
+        const QFontMetrics metrics = fontMetrics();
+        QString shown = text();
+        for (const QString& form : shorter)
+            if (metrics.horizontalAdvance(shown) > room.width())
+                shown = form;
         painter.drawText(room, int(alignment()),
-                         fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+                         metrics.elidedText(shown, Qt::ElideRight, room.width()));
     }
 };
 
@@ -59,7 +66,7 @@ RadioWatch::RadioWatch(CMainFrame& frame) : QObject(&frame), m_frame(frame) {
     m_timerId = startTimer(kRefreshMs);
 }
 
-QString RadioWatch::headsText() const {
+QString RadioWatch::headsText(HeadsForm form) const {
     const StudioModel& model = m_frame.model();
     const StudioData* studio = model.pScanStudio;
     if (studio == nullptr)
@@ -76,6 +83,11 @@ QString RadioWatch::headsText() const {
         const auto age = heard.ageMs(studio->nStudioNum, channel);
         recent += age && *age < HeardLog::kRecentMs ? 1 : 0;
     }
+    const QString counts = QStringLiteral("%1/%2 heard").arg(recent).arg(heads);
+    if (form == HeadsForm::Counts)
+        return counts;
+    if (form == HeadsForm::Short)
+        return QStringLiteral("%1: %2").arg(studio->sStudioName, counts);
     return QStringLiteral("%1: %2 %3, %4 heard in the last minute")
         .arg(studio->sStudioName)
         .arg(heads)
@@ -87,6 +99,8 @@ void RadioWatch::refresh() {
     m_marks->refresh();
     const QString text = headsText();
     if (text != m_headsPane->text()) {
+        static_cast<ElidedPane*>(m_headsPane)->shorter = {headsText(HeadsForm::Short),
+                                                          headsText(HeadsForm::Counts)};
         m_headsPane->setText(text);
         m_headsPane->setToolTip(text);
         m_headsPane->setAccessibleDescription(text);

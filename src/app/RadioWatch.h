@@ -24,7 +24,10 @@ public:
 
     HeardMarks* marks() const { return m_marks; }
     RadioTrafficDock* trafficDock() const { return m_dock; }
-    QString headsText() const;
+    // Full: "Studio A: 4 heads, 4 heard in the last minute"; short: "Studio A: 4/4 heard";
+    // counts: "4/4 heard".
+    enum class HeadsForm { Full, Short, Counts };
+    QString headsText(HeadsForm form = HeadsForm::Full) const;
     QLabel* headsPane() const { return m_headsPane; }
 
     void refresh();

@@ -91,7 +91,10 @@ void CControlFormView::createControls() {
     m_combo = new QComboBox(this);
     m_combo->addItems({kSettingsOne, kSettingsSelected});
     place(m_combo, 110, 5, 90, 30, QStringLiteral("Settings mode"));
-    m_combo->resize(m_combo->width(), m_combo->sizeHint().height());
+    // Fonts wider than the template's would clip "Selected unit(s) settings": grow rightward,
+    // into the margin, rather than cut it.
+    m_combo->resize(std::max(m_combo->width(), m_combo->sizeHint().width()),
+                    m_combo->sizeHint().height());
 
     place(new QLabel(this), 5, 14, 100, 8, QString());
     const QString groupStyle = groupBoxStyle();
