@@ -5,6 +5,7 @@
 #include "panels/CUserStatic.h"
 #include "platform/PseudoTerminal.h"
 #include "support/Hex.h"
+#include "support/PrivateSettings.h"
 #include "ui/ConfirmationLook.h"
 #include "views/CNavigationFormView.h"
 #include "views/CNavigationGrid.h"
@@ -30,7 +31,7 @@ template <typename T> T* named(QWidget* pane, const QString& name) {
 class ConfirmationTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() { UsePrivateSettings(); }
     void panelAndGridShowTheCueUntilTheHeadConfirms_data();
     void panelAndGridShowTheCueUntilTheHeadConfirms();
 };

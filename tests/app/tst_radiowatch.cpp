@@ -7,6 +7,7 @@
 #include "link/HeardLog.h"
 #include "platform/PseudoTerminal.h"
 #include "support/Hex.h"
+#include "support/PrivateSettings.h"
 #include "views/CNavigationFormView.h"
 #include "views/CNavigationGrid.h"
 #include "views/CStrobeSplitterWnd.h"
@@ -62,7 +63,7 @@ struct ScannedFrame {
 class RadioWatchTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() { UsePrivateSettings(); }
     void tipsAndSilentMarksFollowTheLastReport_data();
     void tipsAndSilentMarksFollowTheLastReport();
     void trafficDockShowsFramesBothWaysAndSavesThem();

@@ -5,6 +5,7 @@
 #include "app/RecentFileList.h"
 #include "model/OptionFile.h"
 #include "platform/PseudoTerminal.h"
+#include "support/PrivateSettings.h"
 
 #include <QProcess>
 #include <QSettings>
@@ -46,7 +47,7 @@ std::unique_ptr<QProcess> startProgram(const QStringList& arguments, const QStri
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() { UsePrivateSettings(); }
     void documentKeysNameTheDocumentAndKeepFourRecentFiles();
     void givenPortIsUsedAndOptionFileLeftAlone();
     void programRunsOnASimulatedRadio();

@@ -7,6 +7,7 @@
 #include "platform/Messages.h"
 #include "sim/Simulator.h"
 #include "support/MessageRecorder.h"
+#include "support/PrivateSettings.h"
 #include "support/QuickHeads.h"
 #include "support/WorkingDirectory.h"
 #include "views/CNavigationFormView.h"
@@ -257,7 +258,7 @@ QString label(int flash, int model) {
 class SessionTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() { UsePrivateSettings(); }
     void photographerWorksThroughASession();
 };
 
