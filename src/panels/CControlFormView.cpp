@@ -74,8 +74,6 @@ void CControlFormView::createControls() {
     const QFont formFont = FormFont(QStringLiteral("Arial"), 8);
     setFont(formFont);
     const DialogBaseUnits units = BaseUnitsOf(formFont);
-    const QFont valueFont = CellHeightFont(QStringLiteral("Arial"), 34, 500);
-    const QFont captionFont = CaptionFont();
 
     auto place = [&](QWidget* control, int x, int y, int w, int h, const QString& name) {
         PlaceControl(control, QRect(x, y, w, h), units);
@@ -97,70 +95,19 @@ void CControlFormView::createControls() {
                     m_combo->sizeHint().height());
 
     place(new QLabel(this), 5, 14, 100, 8, QString());
-    const QString groupStyle = groupBoxStyle();
-    auto* flashGroup = new QGroupBox(QStringLiteral("Flash Power"), this);
-    flashGroup->setStyleSheet(groupStyle);
-    place(flashGroup, 5, 27, 95, 110, flashGroup->title());
-    auto* modelGroup = new QGroupBox(QStringLiteral("Model Power"), this);
-    modelGroup->setStyleSheet(groupStyle);
-    place(modelGroup, 105, 27, 95, 110, modelGroup->title());
+    m_groups = createPowerGroups(this, units,
+                                 {.top = 27,
+                                  .word = QStringLiteral("level"),
+                                  .startText = QStringLiteral("0.0"),
+                                  .lowestTyped = kLowestLevel,
+                                  .highestTyped = kHighestLevel,
+                                  .sliderLow = kLevelSliderLow,
+                                  .sliderHigh = kLevelSliderHigh,
+                                  .sliderStart = std::nullopt});
+    const PowerGroupControls& g = m_groups;
     auto* memoryGroup = new QGroupBox(kMemoryTitle, this);
-    memoryGroup->setStyleSheet(groupStyle);
+    memoryGroup->setStyleSheet(groupBoxStyle());
     place(memoryGroup, 5, 140, 195, 85, memoryGroup->title());
-
-    auto valueField = [&](int x, const QString& name) {
-        auto* field = new CUserStatic(this);
-        field->setFont(valueFont);
-        field->textColor = kValueText;
-        field->backgroundColor = kValueBackground;
-        field->SetValueText(QStringLiteral("0.0"));
-        field->EnableTyping(kLowestLevel, kHighestLevel);
-        place(field, x, 36, 42, 24, name);
-        return field;
-    };
-    auto slider = [&](int x, const QString& name) {
-        auto* control = new COXCoolSliderCtrl(this);
-        control->setRange(kLevelSliderLow, kLevelSliderHigh);
-        place(control, x, 65, 68, 12, name);
-        return control;
-    };
-    auto spin = [&](int x, const QString& name) {
-        auto* control = new COXCoolSpinButtonCtrl(this);
-        place(control, x, 36, 10, 24, name);
-        return control;
-    };
-    auto check = [&](const QString& caption, int x, int y, int w) {
-        auto* box = new QCheckBox(caption, this);
-        place(box, x, y, w, 8, caption);
-        return box;
-    };
-    auto radio = [&](const QString& caption, int x, int y, int w) {
-        auto* button = new QRadioButton(caption, this);
-        // Exclusive by hand: Reset unticks both of a pair.
-        button->setAutoExclusive(false);
-        place(button, x, y, w, 8, caption);
-        return button;
-    };
-
-    m_flashText = valueField(10, QStringLiteral("Flash level"));
-    m_flashSpin = spin(60, QStringLiteral("Flash level steps"));
-    m_flashSlider = slider(6, QStringLiteral("Flash level slider"));
-    m_cellBox = check(QStringLiteral("Cell"), 58, 85, 35);
-    m_soundBox = check(QStringLiteral("Sound"), 58, 95, 35);
-    m_powerButton = new CUserButton(QStringLiteral("Power On"), this);
-    m_powerButton->setFont(captionFont);
-    place(m_powerButton, 10, 85, 40, 30, QStringLiteral("Power On"));
-    m_testButton = new QPushButton(QStringLiteral("Test"), this);
-    place(m_testButton, 10, 118, 40, 13, QStringLiteral("Test"));
-
-    m_modelText = valueField(110, QStringLiteral("Model level"));
-    m_modelSpin = spin(160, QStringLiteral("Model level steps"));
-    m_modelSlider = slider(106, QStringLiteral("Model level slider"));
-    m_free = radio(QStringLiteral("Free"), 110, 85, 40);
-    m_prop = radio(QStringLiteral("Prop"), 110, 95, 40);
-    m_offBox = check(QStringLiteral("OFF"), 158, 85, 35);
-    m_continous = radio(QStringLiteral("Continous"), 110, 110, 50);
-    m_flashProp = radio(QStringLiteral("Flash Prop"), 110, 120, 50);
 
     m_fileList = new QTreeWidget(this);
     m_fileList->setColumnCount(1);
@@ -194,17 +141,17 @@ void CControlFormView::createControls() {
         }
     }
 
-    m_powerControls = {m_combo,       m_flashText, m_flashSpin,   m_flashSlider,
-                       m_cellBox,     m_soundBox,  m_powerButton, m_testButton,
-                       m_free,        m_prop,      m_modelText,   m_modelSpin,
-                       m_modelSlider, m_continous, m_flashProp,   m_offBox};
+    m_powerControls = {m_combo,       g.flashText, g.flashSpin,   g.flashSlider,
+                       g.cellBox,     g.soundBox,  g.powerButton, g.testButton,
+                       g.free,        g.prop,      g.modelText,   g.modelSpin,
+                       g.modelSlider, g.continous, g.flashProp,   g.offBox};
 
-    connect(m_flashSpin, &COXCoolSpinButtonCtrl::deltaPos, this,
+    connect(g.flashSpin, &COXCoolSpinButtonCtrl::deltaPos, this,
             [this](int change) { OnSpinStep(true, change); });
-    connect(m_modelSpin, &COXCoolSpinButtonCtrl::deltaPos, this,
+    connect(g.modelSpin, &COXCoolSpinButtonCtrl::deltaPos, this,
             [this](int change) { OnSpinStep(false, change); });
-    for (COXCoolSliderCtrl* control : {m_flashSlider, m_modelSlider}) {
-        const bool flash = control == m_flashSlider;
+    for (COXCoolSliderCtrl* control : {g.flashSlider, g.modelSlider}) {
+        const bool flash = control == g.flashSlider;
         connect(control, &COXCoolSliderCtrl::released, this,
                 [this, flash](int) { OnSliderRelease(flash); });
         // A keyboard or wheel move is a whole move: applied as a release applies it.
@@ -213,16 +160,16 @@ void CControlFormView::createControls() {
         connect(control, &QSlider::sliderMoved, this,
                 [this, flash](int position) { OnSliderDrag(flash, position); });
     }
-    for (CUserStatic* field : {m_flashText, m_modelText}) {
+    for (CUserStatic* field : {g.flashText, g.modelText}) {
         connect(field, &CUserStatic::valueTyped, this,
-                [this, flash = field == m_flashText](int level) { OnTypedLevel(flash, level); });
+                [this, flash = field == g.flashText](int level) { OnTypedLevel(flash, level); });
     }
     const std::pair<QAbstractButton*, int> buttons[] = {
-        {m_cellBox, IDC_CELL},        {m_soundBox, IDC_SOUND},
-        {m_powerButton, IDC_POWER},   {m_testButton, IDC_TEST},
-        {m_free, IDC_FREE},           {m_prop, IDC_PROP},
-        {m_continous, IDC_CONTINOUS}, {m_flashProp, IDC_FLASH_PROP},
-        {m_offBox, IDC_OFF}};
+        {g.cellBox, IDC_CELL},        {g.soundBox, IDC_SOUND},
+        {g.powerButton, IDC_POWER},   {g.testButton, IDC_TEST},
+        {g.free, IDC_FREE},           {g.prop, IDC_PROP},
+        {g.continous, IDC_CONTINOUS}, {g.flashProp, IDC_FLASH_PROP},
+        {g.offBox, IDC_OFF}};
     for (const auto& [button, id] : buttons) {
         connect(button, &QAbstractButton::clicked, this,
                 [this, id = id](bool checked) { OnButton(id, checked); });
@@ -273,7 +220,7 @@ void CControlFormView::ShowConfirmation() {
     const Confirmation model =
         std::max(stateOf(&StrobeData::nModelValue), stateOf(&StrobeData::bModelPow));
     const std::pair<CUserStatic*, Confirmation> fields[] = {
-        {m_flashText, stateOf(&StrobeData::nFlashValue)}, {m_modelText, model}};
+        {m_groups.flashText, stateOf(&StrobeData::nFlashValue)}, {m_groups.modelText, model}};
     for (const auto& [field, state] : fields) {
         const QColor wanted = ConfirmationTextColor(state, kValueText);
         if (field->textColor != wanted) {
@@ -292,7 +239,7 @@ void CControlFormView::SetControls(Enabling code) {
         break;
     case Enabling::PowerOff:
         for (QWidget* control : m_powerControls)
-            control->setEnabled(control == m_combo || control == m_powerButton);
+            control->setEnabled(control == m_combo || control == m_groups.powerButton);
         break;
     case Enabling::ByPower:
         if (m_power == 0)
@@ -316,53 +263,54 @@ void CControlFormView::SetControls(Enabling code) {
 }
 
 void CControlFormView::showFlashLevel() {
-    m_flashText->SetValueText(FormatPowerLevel(m_flashLevel));
+    m_groups.flashText->SetValueText(FormatPowerLevel(m_flashLevel));
 }
 
 void CControlFormView::showModelLevel() {
-    m_modelText->SetValueText(m_modelOff != 0 ? QStringLiteral("OFF")
-                                              : FormatPowerLevel(m_modelLevel));
+    m_groups.modelText->SetValueText(m_modelOff != 0 ? QStringLiteral("OFF")
+                                                     : FormatPowerLevel(m_modelLevel));
 }
 
 void CControlFormView::showLevels(const StrobeData& unit) {
     m_flashLevel = unit.nFlashValue;
     showFlashLevel();
-    setSlider(m_flashSlider, m_flashLevel);
+    setSlider(m_groups.flashSlider, m_flashLevel);
     m_modelLevel = unit.nModelValue;
     showModelLevel();
-    setSlider(m_modelSlider, m_modelLevel);
+    setSlider(m_groups.modelSlider, m_modelLevel);
 }
 
 void CControlFormView::showModelMode1() {
-    m_free->setChecked(false);
-    m_prop->setChecked(false);
-    (m_link != 0 ? m_prop : m_free)->setChecked(true);
+    m_groups.free->setChecked(false);
+    m_groups.prop->setChecked(false);
+    (m_link != 0 ? m_groups.prop : m_groups.free)->setChecked(true);
 }
 
 void CControlFormView::showModelMode2() {
-    m_continous->setChecked(false);
-    m_flashProp->setChecked(false);
-    (m_continuous != 0 ? m_continous : m_flashProp)->setChecked(true);
+    m_groups.continous->setChecked(false);
+    m_groups.flashProp->setChecked(false);
+    (m_continuous != 0 ? m_groups.continous : m_groups.flashProp)->setChecked(true);
 }
 
 void CControlFormView::Reset() {
     m_flashLevel = 11;
     m_cell = m_sound = m_power = 0;
-    m_flashText->SetValueText(QString());
-    setSlider(m_flashSlider, m_flashLevel);
-    for (QAbstractButton* button :
-         {static_cast<QAbstractButton*>(m_cellBox), static_cast<QAbstractButton*>(m_soundBox),
-          static_cast<QAbstractButton*>(m_powerButton)})
+    m_groups.flashText->SetValueText(QString());
+    setSlider(m_groups.flashSlider, m_flashLevel);
+    for (QAbstractButton* button : {static_cast<QAbstractButton*>(m_groups.cellBox),
+                                    static_cast<QAbstractButton*>(m_groups.soundBox),
+                                    static_cast<QAbstractButton*>(m_groups.powerButton)})
         button->setChecked(false);
 
     m_modelLevel = 11;
     m_link = m_continuous = m_modelOff = 0;
-    m_modelText->SetValueText(QString());
-    setSlider(m_modelSlider, m_modelLevel);
-    for (QAbstractButton* button :
-         {static_cast<QAbstractButton*>(m_free), static_cast<QAbstractButton*>(m_prop),
-          static_cast<QAbstractButton*>(m_continous), static_cast<QAbstractButton*>(m_flashProp),
-          static_cast<QAbstractButton*>(m_offBox)})
+    m_groups.modelText->SetValueText(QString());
+    setSlider(m_groups.modelSlider, m_modelLevel);
+    for (QAbstractButton* button : {static_cast<QAbstractButton*>(m_groups.free),
+                                    static_cast<QAbstractButton*>(m_groups.prop),
+                                    static_cast<QAbstractButton*>(m_groups.continous),
+                                    static_cast<QAbstractButton*>(m_groups.flashProp),
+                                    static_cast<QAbstractButton*>(m_groups.offBox)})
         button->setChecked(false);
 
     if (m_mode == 1) {
@@ -385,12 +333,12 @@ void CControlFormView::ShowUnit() {
     m_continuous = unit->nModelMode2;
     m_modelOff = unit->bModelPow == 0 ? 1 : 0;
     showLevels(*unit);
-    m_cellBox->setChecked(m_cell != 0);
-    m_soundBox->setChecked(m_sound != 0);
-    m_powerButton->setChecked(m_power != 0);
+    m_groups.cellBox->setChecked(m_cell != 0);
+    m_groups.soundBox->setChecked(m_sound != 0);
+    m_groups.powerButton->setChecked(m_power != 0);
     showModelMode1();
     showModelMode2();
-    m_offBox->setChecked(m_modelOff != 0);
+    m_groups.offBox->setChecked(m_modelOff != 0);
     SetControls(Enabling::ByPower);
     ShowConfirmation();
 }
@@ -405,14 +353,14 @@ void CControlFormView::RefreshItem(int code) {
         showLevels(*unit);
         break;
     case CHANGE_FLASH_CELL:
-        m_cellBox->setChecked(unit->bFlashCell != 0);
+        m_groups.cellBox->setChecked(unit->bFlashCell != 0);
         break;
     case CHANGE_FLASH_SOUND:
-        m_soundBox->setChecked(unit->bFlashSnd != 0);
+        m_groups.soundBox->setChecked(unit->bFlashSnd != 0);
         break;
     case CHANGE_FLASH_POWER:
         m_power = unit->bFlashPow;
-        m_powerButton->setChecked(m_power != 0);
+        m_groups.powerButton->setChecked(m_power != 0);
         SetControls(Enabling::ByPower);
         break;
     case CHANGE_MODEL_MODE1:
@@ -425,7 +373,7 @@ void CControlFormView::RefreshItem(int code) {
         break;
     case CHANGE_MODEL_POWER:
         m_modelOff = unit->bModelPow == 0 ? 1 : 0;
-        m_offBox->setChecked(m_modelOff != 0);
+        m_groups.offBox->setChecked(m_modelOff != 0);
         showModelLevel();
         SetControls(Enabling::ByPower);
         break;
@@ -448,12 +396,12 @@ void CControlFormView::OnSpinStep(bool flash, int change) {
     if (m_link == 1)
         follower = FollowLevelStep(follower, change);
     if (flash || m_link == 1) {
-        setSlider(m_flashSlider, m_flashLevel);
+        setSlider(m_groups.flashSlider, m_flashLevel);
         showFlashLevel();
         unit->nFlashValue = m_flashLevel;
     }
     if (!flash || m_link == 1) {
-        setSlider(m_modelSlider, m_modelLevel);
+        setSlider(m_groups.modelSlider, m_modelLevel);
         showModelLevel();
         unit->nModelValue = m_modelLevel;
     }
@@ -468,11 +416,11 @@ void CControlFormView::OnSliderRelease(bool flash) {
     int& driver = flash ? m_flashLevel : m_modelLevel;
     int& follower = flash ? m_modelLevel : m_flashLevel;
     const int remembered = driver;
-    driver = (flash ? m_flashSlider : m_modelSlider)->sliderPosition();
+    driver = (flash ? m_groups.flashSlider : m_groups.modelSlider)->sliderPosition();
     (flash ? unit->nFlashValue : unit->nModelValue) = driver;
     if (m_link == 1) {
         follower = FollowLevelMove(follower, driver - remembered);
-        setSlider(flash ? m_modelSlider : m_flashSlider, follower);
+        setSlider(flash ? m_groups.modelSlider : m_groups.flashSlider, follower);
         (flash ? unit->nModelValue : unit->nFlashValue) = follower;
     }
     showFlashLevel();
@@ -491,7 +439,7 @@ void CControlFormView::OnSliderDrag(bool flash, int position) {
     driver = position;
     if (m_link == 1) {
         follower = FollowLevelMove(follower, position - old);
-        setSlider(flash ? m_modelSlider : m_flashSlider, follower);
+        setSlider(flash ? m_groups.modelSlider : m_groups.flashSlider, follower);
     }
     if (flash || m_link == 1)
         showFlashLevel();
@@ -503,7 +451,7 @@ void CControlFormView::OnSliderDrag(bool flash, int position) {
 void CControlFormView::OnTypedLevel(bool flash, int level) {
     if (selectedUnit() == nullptr)
         return;
-    setSlider(flash ? m_flashSlider : m_modelSlider, level);
+    setSlider(flash ? m_groups.flashSlider : m_groups.modelSlider, level);
     OnSliderRelease(flash);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "panels/PowerGroups.h"
 #include "ui/CFormPane.h"
 
 #include <QPointer>
@@ -8,13 +9,9 @@
 #include <memory>
 
 class QButtonGroup;
-class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
-class QPushButton;
-class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -25,11 +22,7 @@ struct StrobeData;
 struct StudioModel;
 struct XmlFileContext;
 
-class COXCoolSliderCtrl;
-class COXCoolSpinButtonCtrl;
 class CControlSelFormView;
-class CUserButton;
-class CUserStatic;
 
 // What the remote control panel takes from the main frame; it owns none of it. The panes are
 // looked up at each use, as the frame finds them by splitter row and column.
@@ -115,21 +108,7 @@ private:
     std::unique_ptr<FileList> m_fileSink;
 
     QComboBox* m_combo = nullptr;
-    lumadesk::CUserStatic* m_flashText = nullptr;
-    lumadesk::COXCoolSpinButtonCtrl* m_flashSpin = nullptr;
-    lumadesk::COXCoolSliderCtrl* m_flashSlider = nullptr;
-    QCheckBox* m_cellBox = nullptr;
-    QCheckBox* m_soundBox = nullptr;
-    lumadesk::CUserButton* m_powerButton = nullptr;
-    QPushButton* m_testButton = nullptr;
-    lumadesk::CUserStatic* m_modelText = nullptr;
-    lumadesk::COXCoolSpinButtonCtrl* m_modelSpin = nullptr;
-    lumadesk::COXCoolSliderCtrl* m_modelSlider = nullptr;
-    QRadioButton* m_free = nullptr;
-    QRadioButton* m_prop = nullptr;
-    QCheckBox* m_offBox = nullptr;
-    QRadioButton* m_continous = nullptr;
-    QRadioButton* m_flashProp = nullptr;
+    lumadesk::PowerGroupControls m_groups;
     QTreeWidget* m_fileList = nullptr;
     QLineEdit* m_fileName = nullptr;
     QPlainTextEdit* m_infoBox = nullptr;

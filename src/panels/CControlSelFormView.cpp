@@ -35,79 +35,23 @@ CControlSelFormView::CControlSelFormView(QWidget* parent) : QWidget(parent) {
 void CControlSelFormView::createControls() {
     const QFont formFont = FormFont(QStringLiteral("Arial"), 8);
     setFont(formFont);
-    const DialogBaseUnits units = BaseUnitsOf(formFont);
-    const QFont valueFont = CellHeightFont(QStringLiteral("Arial"), 34, 500);
+    m_groups = createPowerGroups(this, BaseUnitsOf(formFont),
+                                 {.top = 5,
+                                  .word = QStringLiteral("offset"),
+                                  .startText = FormatPowerOffset(0),
+                                  .lowestTyped = kLowestOffset,
+                                  .highestTyped = kHighestOffset,
+                                  .sliderLow = kOffsetSliderLow,
+                                  .sliderHigh = kOffsetSliderHigh,
+                                  .sliderStart = kOffsetSliderCentre});
+    const PowerGroupControls& g = m_groups;
 
-    auto place = [&](QWidget* control, int x, int y, int w, int h, const QString& name) {
-        PlaceControl(control, QRect(x, y, w, h), units);
-        control->setAccessibleName(name);
-    };
-    for (const auto& [title, x] : {std::pair{QStringLiteral("Flash Power"), 5},
-                                   std::pair{QStringLiteral("Model Power"), 105}}) {
-        auto* group = new QGroupBox(title, this);
-        group->setStyleSheet(groupBoxStyle());
-        place(group, x, 5, 95, 110, title);
-    }
-    auto valueField = [&](int x, const QString& name) {
-        auto* field = new CUserStatic(this);
-        field->setFont(valueFont);
-        field->textColor = kValueText;
-        field->backgroundColor = kValueBackground;
-        field->SetValueText(FormatPowerOffset(0));
-        place(field, x, 14, 42, 24, name);
-        return field;
-    };
-    auto spin = [&](int x, const QString& name) {
-        auto* control = new COXCoolSpinButtonCtrl(this);
-        place(control, x, 14, 10, 24, name);
-        return control;
-    };
-    auto slider = [&](int x, const QString& name) {
-        auto* control = new COXCoolSliderCtrl(this);
-        control->setRange(kOffsetSliderLow, kOffsetSliderHigh);
-        control->setValue(kOffsetSliderCentre);
-        place(control, x, 43, 68, 12, name);
-        return control;
-    };
-    auto check = [&](const QString& caption, int x, int y, int w) {
-        auto* box = new QCheckBox(caption, this);
-        place(box, x, y, w, 8, caption);
-        return box;
-    };
-    auto radio = [&](const QString& caption, int x, int y, int w) {
-        auto* button = new QRadioButton(caption, this);
-        // Exclusive by hand: Reset unticks both of a pair.
-        button->setAutoExclusive(false);
-        place(button, x, y, w, 8, caption);
-        return button;
-    };
-
-    m_flashText = valueField(10, QStringLiteral("Flash offset"));
-    m_flashSpin = spin(60, QStringLiteral("Flash offset steps"));
-    m_flashSlider = slider(6, QStringLiteral("Flash offset slider"));
-    m_cellBox = check(QStringLiteral("Cell"), 58, 63, 35);
-    m_soundBox = check(QStringLiteral("Sound"), 58, 73, 35);
-    m_powerButton = new CUserButton(QStringLiteral("Power On"), this);
-    m_powerButton->setFont(CaptionFont());
-    place(m_powerButton, 10, 63, 40, 30, QStringLiteral("Power On"));
-    m_testButton = new QPushButton(QStringLiteral("Test"), this);
-    place(m_testButton, 10, 96, 40, 13, QStringLiteral("Test"));
-
-    m_modelText = valueField(110, QStringLiteral("Model offset"));
-    m_modelSpin = spin(160, QStringLiteral("Model offset steps"));
-    m_modelSlider = slider(106, QStringLiteral("Model offset slider"));
-    m_free = radio(QStringLiteral("Free"), 110, 63, 40);
-    m_prop = radio(QStringLiteral("Prop"), 110, 73, 40);
-    m_offBox = check(QStringLiteral("OFF"), 158, 63, 35);
-    m_continous = radio(QStringLiteral("Continous"), 110, 88, 50);
-    m_flashProp = radio(QStringLiteral("Flash Prop"), 110, 98, 50);
-
-    connect(m_flashSpin, &COXCoolSpinButtonCtrl::deltaPos, this,
+    connect(g.flashSpin, &COXCoolSpinButtonCtrl::deltaPos, this,
             [this](int change) { OnSpinStep(true, change); });
-    connect(m_modelSpin, &COXCoolSpinButtonCtrl::deltaPos, this,
+    connect(g.modelSpin, &COXCoolSpinButtonCtrl::deltaPos, this,
             [this](int change) { OnSpinStep(false, change); });
-    for (COXCoolSliderCtrl* control : {m_flashSlider, m_modelSlider}) {
-        const bool flash = control == m_flashSlider;
+    for (COXCoolSliderCtrl* control : {g.flashSlider, g.modelSlider}) {
+        const bool flash = control == g.flashSlider;
         connect(control, &COXCoolSliderCtrl::released, this,
                 [this, flash](int) { OnSliderRelease(flash); });
         // A keyboard or wheel move is a whole move: applied as a release applies it, or the
@@ -118,20 +62,20 @@ void CControlSelFormView::createControls() {
                 [this, flash](int position) { OnSliderDrag(flash, position); });
     }
     // A typed offset is the slider put there and released.
-    for (CUserStatic* field : {m_flashText, m_modelText}) {
-        field->EnableTyping(kLowestOffset, kHighestOffset);
+    for (CUserStatic* field : {g.flashText, g.modelText}) {
         connect(field, &CUserStatic::valueTyped, this,
-                [this, flash = field == m_flashText](int offset) {
-                    setSlider(flash ? m_flashSlider : m_modelSlider, OffsetSliderPosition(offset));
+                [this, flash = field == g.flashText](int offset) {
+                    setSlider(flash ? m_groups.flashSlider : m_groups.modelSlider,
+                              OffsetSliderPosition(offset));
                     OnSliderRelease(flash);
                 });
     }
     const std::pair<QAbstractButton*, int> buttons[] = {
-        {m_cellBox, IDC_CELL},        {m_soundBox, IDC_SOUND},
-        {m_powerButton, IDC_POWER},   {m_testButton, IDC_TEST},
-        {m_free, IDC_FREE},           {m_prop, IDC_PROP},
-        {m_continous, IDC_CONTINOUS}, {m_flashProp, IDC_FLASH_PROP},
-        {m_offBox, IDC_OFF}};
+        {g.cellBox, IDC_CELL},        {g.soundBox, IDC_SOUND},
+        {g.powerButton, IDC_POWER},   {g.testButton, IDC_TEST},
+        {g.free, IDC_FREE},           {g.prop, IDC_PROP},
+        {g.continous, IDC_CONTINOUS}, {g.flashProp, IDC_FLASH_PROP},
+        {g.offBox, IDC_OFF}};
     for (const auto& [button, id] : buttons) {
         connect(button, &QAbstractButton::clicked, this,
                 [this, id = id](bool checked) { OnButton(id, checked); });
@@ -166,25 +110,25 @@ std::vector<StrobeData*> CControlSelFormView::tickedUnits() const {
 }
 
 void CControlSelFormView::showFlashOffset() {
-    m_flashText->SetValueText(FormatPowerOffset(m_flashOffset));
+    m_groups.flashText->SetValueText(FormatPowerOffset(m_flashOffset));
 }
 
 void CControlSelFormView::showModelOffset() {
-    m_modelText->SetValueText(FormatPowerOffset(m_modelOffset));
+    m_groups.modelText->SetValueText(FormatPowerOffset(m_modelOffset));
 }
 
 void CControlSelFormView::Reset() {
     m_flashOffset = m_cell = m_sound = m_power = 0;
     showFlashOffset();
-    setSlider(m_flashSlider, kOffsetSliderCentre);
+    setSlider(m_groups.flashSlider, kOffsetSliderCentre);
     m_modelOffset = 0;
     m_link = m_continuous = -1;
     m_modelOff = 0;
     showModelOffset();
-    setSlider(m_modelSlider, kOffsetSliderCentre);
-    for (QAbstractButton* button :
-         std::initializer_list<QAbstractButton*>{m_cellBox, m_soundBox, m_powerButton, m_free,
-                                                 m_prop, m_continous, m_flashProp, m_offBox})
+    setSlider(m_groups.modelSlider, kOffsetSliderCentre);
+    for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
+             m_groups.cellBox, m_groups.soundBox, m_groups.powerButton, m_groups.free,
+             m_groups.prop, m_groups.continous, m_groups.flashProp, m_groups.offBox})
         button->setChecked(false);
     m_dragStarted = 0;
     m_appliedFlashOffset = m_appliedModelOffset = 0;
@@ -200,11 +144,11 @@ void CControlSelFormView::OnSpinStep(bool flash, int change) {
     if (m_link == 1)
         follower = FollowOffsetStep(follower, change);
     if (flash || m_link == 1) {
-        setSlider(m_flashSlider, OffsetSliderPosition(m_flashOffset));
+        setSlider(m_groups.flashSlider, OffsetSliderPosition(m_flashOffset));
         showFlashOffset();
     }
     if (!flash || m_link == 1) {
-        setSlider(m_modelSlider, OffsetSliderPosition(m_modelOffset));
+        setSlider(m_groups.modelSlider, OffsetSliderPosition(m_modelOffset));
         showModelOffset();
     }
     Apply(flash);
@@ -213,8 +157,8 @@ void CControlSelFormView::OnSpinStep(bool flash, int change) {
 void CControlSelFormView::OnSliderDrag(bool flash, int position) {
     if (position == 0)
         return;
-    COXCoolSliderCtrl* driving = flash ? m_flashSlider : m_modelSlider;
-    COXCoolSliderCtrl* following = flash ? m_modelSlider : m_flashSlider;
+    COXCoolSliderCtrl* driving = flash ? m_groups.flashSlider : m_groups.modelSlider;
+    COXCoolSliderCtrl* following = flash ? m_groups.modelSlider : m_groups.flashSlider;
     int& driver = flash ? m_flashOffset : m_modelOffset;
     int& follower = flash ? m_modelOffset : m_flashOffset;
     int offset = OffsetOfSliderPosition(position);
@@ -240,8 +184,8 @@ void CControlSelFormView::OnSliderDrag(bool flash, int position) {
 }
 
 void CControlSelFormView::OnSliderRelease(bool flash) {
-    COXCoolSliderCtrl* driving = flash ? m_flashSlider : m_modelSlider;
-    COXCoolSliderCtrl* following = flash ? m_modelSlider : m_flashSlider;
+    COXCoolSliderCtrl* driving = flash ? m_groups.flashSlider : m_groups.modelSlider;
+    COXCoolSliderCtrl* following = flash ? m_groups.modelSlider : m_groups.flashSlider;
     int& driver = flash ? m_flashOffset : m_modelOffset;
     int& follower = flash ? m_modelOffset : m_flashOffset;
     const int remembered = driver;
@@ -316,7 +260,8 @@ void CControlSelFormView::OnButton(int id, bool checked) {
     case IDC_FREE:
     case IDC_PROP:
         m_link = value = id == IDC_PROP ? 1 : 0;
-        pair(m_link != 0 ? m_prop : m_free, m_link != 0 ? m_free : m_prop);
+        pair(m_link != 0 ? m_groups.prop : m_groups.free,
+             m_link != 0 ? m_groups.free : m_groups.prop);
         field = &StrobeData::nModelMode1;
         type = CMD_MODEL_MODE1;
         code = CHANGE_MODEL_MODE1;
@@ -324,8 +269,8 @@ void CControlSelFormView::OnButton(int id, bool checked) {
     case IDC_CONTINOUS:
     case IDC_FLASH_PROP:
         m_continuous = value = id == IDC_CONTINOUS ? 1 : 0;
-        pair(m_continuous != 0 ? m_continous : m_flashProp,
-             m_continuous != 0 ? m_flashProp : m_continous);
+        pair(m_continuous != 0 ? m_groups.continous : m_groups.flashProp,
+             m_continuous != 0 ? m_groups.flashProp : m_groups.continous);
         field = &StrobeData::nModelMode2;
         type = CMD_MODEL_MODE2;
         code = CHANGE_MODEL_MODE2;

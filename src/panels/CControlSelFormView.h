@@ -1,20 +1,15 @@
 #pragma once
 
+#include "panels/PowerGroups.h"
+
 #include <QWidget>
 #include <functional>
 #include <vector>
 
 class QAbstractButton;
-class QCheckBox;
-class QPushButton;
-class QRadioButton;
 
 namespace lumadesk {
 
-class COXCoolSliderCtrl;
-class COXCoolSpinButtonCtrl;
-class CUserButton;
-class CUserStatic;
 class CZbProtocol;
 struct ControlPanelLinks;
 struct StrobeData;
@@ -72,21 +67,7 @@ private:
     CZbProtocol* m_protocol = nullptr;
     std::function<QObject*()> m_navigationPane;
 
-    lumadesk::CUserStatic* m_flashText = nullptr;
-    lumadesk::COXCoolSpinButtonCtrl* m_flashSpin = nullptr;
-    lumadesk::COXCoolSliderCtrl* m_flashSlider = nullptr;
-    QCheckBox* m_cellBox = nullptr;
-    QCheckBox* m_soundBox = nullptr;
-    lumadesk::CUserButton* m_powerButton = nullptr;
-    QPushButton* m_testButton = nullptr;
-    lumadesk::CUserStatic* m_modelText = nullptr;
-    lumadesk::COXCoolSpinButtonCtrl* m_modelSpin = nullptr;
-    lumadesk::COXCoolSliderCtrl* m_modelSlider = nullptr;
-    QRadioButton* m_free = nullptr;
-    QRadioButton* m_prop = nullptr;
-    QCheckBox* m_offBox = nullptr;
-    QRadioButton* m_continous = nullptr;
-    QRadioButton* m_flashProp = nullptr;
+    lumadesk::PowerGroupControls m_groups;
 };
 
 } // namespace lumadesk

@@ -1,11 +1,24 @@
 #pragma once
 
+#include "ui/DialogFont.h"
+
 #include <QColor>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QString>
+#include <optional>
+
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
 
 namespace lumadesk {
+
+class COXCoolSliderCtrl;
+class COXCoolSpinButtonCtrl;
+class CUserButton;
+class CUserStatic;
 
 // What the power groups of both control panels share: identifiers, look and handling.
 
@@ -39,5 +52,42 @@ inline void setSlider(QSlider* slider, int position) {
     const QSignalBlocker quiet(slider);
     slider->setValue(position);
 }
+
+// Where one panel's pair of groups differs from the other's.
+struct PowerGroupLook {
+    int top = 0;         // the groups' top edge, in dialog units
+    QString word;        // what the values are, for the accessible names: "level", "offset"
+    QString startText;   // what the value fields show before anything is set
+    int lowestTyped = 0; // the range a value field takes typed in
+    int highestTyped = 0;
+    int sliderLow = 0;
+    int sliderHigh = 0;
+    std::optional<int> sliderStart; // none: where the range leaves it
+};
+
+// "Flash Power" and "Model Power" as both panels show them.
+struct PowerGroupControls {
+    QGroupBox* flashGroup = nullptr;
+    QGroupBox* modelGroup = nullptr;
+    CUserStatic* flashText = nullptr;
+    COXCoolSpinButtonCtrl* flashSpin = nullptr;
+    COXCoolSliderCtrl* flashSlider = nullptr;
+    QCheckBox* cellBox = nullptr;
+    QCheckBox* soundBox = nullptr;
+    CUserButton* powerButton = nullptr;
+    QPushButton* testButton = nullptr;
+    CUserStatic* modelText = nullptr;
+    COXCoolSpinButtonCtrl* modelSpin = nullptr;
+    COXCoolSliderCtrl* modelSlider = nullptr;
+    QRadioButton* free = nullptr;
+    QRadioButton* prop = nullptr;
+    QCheckBox* offBox = nullptr;
+    QRadioButton* continous = nullptr;
+    QRadioButton* flashProp = nullptr;
+};
+
+// Creates the two groups on form, frames first, then the controls in their Tab order.
+PowerGroupControls createPowerGroups(QWidget* form, DialogBaseUnits units,
+                                     const PowerGroupLook& look);
 
 } // namespace lumadesk

@@ -1,0 +1,97 @@
+#include "panels/PowerGroups.h"
+
+#include "panels/COXCoolSliderCtrl.h"
+#include "panels/COXCoolSpinButtonCtrl.h"
+#include "panels/CUserButton.h"
+#include "panels/CUserStatic.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace lumadesk {
+
+PowerGroupControls createPowerGroups(QWidget* form, DialogBaseUnits units,
+                                     const PowerGroupLook& look) {
+    const QFont valueFont = CellHeightFont(QStringLiteral("Arial"), 34, 500);
+    const int top = look.top;
+    auto place = [&](QWidget* control, int x, int y, int w, int h, const QString& name) {
+        PlaceControl(control, QRect(x, top + y, w, h), units);
+        control->setAccessibleName(name);
+    };
+    auto named = [&](const char* what, const char* suffix = "") {
+        return QLatin1String(what) + QLatin1Char(' ') + look.word + QLatin1String(suffix);
+    };
+
+    PowerGroupControls c;
+    const QString groupStyle = groupBoxStyle();
+    auto group = [&](const QString& title, int x) {
+        auto* box = new QGroupBox(title, form);
+        box->setStyleSheet(groupStyle);
+        place(box, x, 0, 95, 110, title);
+        return box;
+    };
+    c.flashGroup = group(QStringLiteral("Flash Power"), 5);
+    c.modelGroup = group(QStringLiteral("Model Power"), 105);
+
+    // Rectangles below are the template's, measured from the groups' top edge.
+    auto valueField = [&](int x, const QString& name) {
+        auto* field = new CUserStatic(form);
+        field->setFont(valueFont);
+        field->textColor = kValueText;
+        field->backgroundColor = kValueBackground;
+        field->SetValueText(look.startText);
+        field->EnableTyping(look.lowestTyped, look.highestTyped);
+        place(field, x, 9, 42, 24, name);
+        return field;
+    };
+    auto spin = [&](int x, const QString& name) {
+        auto* control = new COXCoolSpinButtonCtrl(form);
+        place(control, x, 9, 10, 24, name);
+        return control;
+    };
+    auto slider = [&](int x, const QString& name) {
+        auto* control = new COXCoolSliderCtrl(form);
+        control->setRange(look.sliderLow, look.sliderHigh);
+        if (look.sliderStart)
+            control->setValue(*look.sliderStart);
+        place(control, x, 38, 68, 12, name);
+        return control;
+    };
+    auto check = [&](const QString& caption, int x, int y, int w) {
+        auto* box = new QCheckBox(caption, form);
+        place(box, x, y, w, 8, caption);
+        return box;
+    };
+    auto radio = [&](const QString& caption, int x, int y, int w) {
+        auto* button = new QRadioButton(caption, form);
+        // Exclusive by hand: Reset unticks both of a pair.
+        button->setAutoExclusive(false);
+        place(button, x, y, w, 8, caption);
+        return button;
+    };
+
+    c.flashText = valueField(10, named("Flash"));
+    c.flashSpin = spin(60, named("Flash", " steps"));
+    c.flashSlider = slider(6, named("Flash", " slider"));
+    c.cellBox = check(QStringLiteral("Cell"), 58, 58, 35);
+    c.soundBox = check(QStringLiteral("Sound"), 58, 68, 35);
+    c.powerButton = new CUserButton(QStringLiteral("Power On"), form);
+    c.powerButton->setFont(CaptionFont());
+    place(c.powerButton, 10, 58, 40, 30, QStringLiteral("Power On"));
+    c.testButton = new QPushButton(QStringLiteral("Test"), form);
+    place(c.testButton, 10, 91, 40, 13, QStringLiteral("Test"));
+
+    c.modelText = valueField(110, named("Model"));
+    c.modelSpin = spin(160, named("Model", " steps"));
+    c.modelSlider = slider(106, named("Model", " slider"));
+    c.free = radio(QStringLiteral("Free"), 110, 58, 40);
+    c.prop = radio(QStringLiteral("Prop"), 110, 68, 40);
+    c.offBox = check(QStringLiteral("OFF"), 158, 58, 35);
+    c.continous = radio(QStringLiteral("Continous"), 110, 83, 50);
+    c.flashProp = radio(QStringLiteral("Flash Prop"), 110, 93, 50);
+    return c;
+}
+
+} // namespace lumadesk
