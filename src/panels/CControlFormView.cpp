@@ -146,34 +146,12 @@ void CControlFormView::createControls() {
                        g.free,        g.prop,      g.modelText,   g.modelSpin,
                        g.modelSlider, g.continous, g.flashProp,   g.offBox};
 
-    connect(g.flashSpin, &COXCoolSpinButtonCtrl::deltaPos, this,
-            [this](int change) { OnSpinStep(true, change); });
-    connect(g.modelSpin, &COXCoolSpinButtonCtrl::deltaPos, this,
-            [this](int change) { OnSpinStep(false, change); });
-    for (COXCoolSliderCtrl* control : {g.flashSlider, g.modelSlider}) {
-        const bool flash = control == g.flashSlider;
-        connect(control, &COXCoolSliderCtrl::released, this,
-                [this, flash](int) { OnSliderRelease(flash); });
-        // A keyboard or wheel move is a whole move: applied as a release applies it.
-        connect(control, &COXCoolSliderCtrl::steppedByKey, this,
-                [this, flash](int) { OnSliderRelease(flash); });
-        connect(control, &QSlider::sliderMoved, this,
-                [this, flash](int position) { OnSliderDrag(flash, position); });
-    }
-    for (CUserStatic* field : {g.flashText, g.modelText}) {
-        connect(field, &CUserStatic::valueTyped, this,
-                [this, flash = field == g.flashText](int level) { OnTypedLevel(flash, level); });
-    }
-    const std::pair<QAbstractButton*, int> buttons[] = {
-        {g.cellBox, IDC_CELL},        {g.soundBox, IDC_SOUND},
-        {g.powerButton, IDC_POWER},   {g.testButton, IDC_TEST},
-        {g.free, IDC_FREE},           {g.prop, IDC_PROP},
-        {g.continous, IDC_CONTINOUS}, {g.flashProp, IDC_FLASH_PROP},
-        {g.offBox, IDC_OFF}};
-    for (const auto& [button, id] : buttons) {
-        connect(button, &QAbstractButton::clicked, this,
-                [this, id = id](bool checked) { OnButton(id, checked); });
-    }
+    connectPowerGroups(g, this,
+                       {[this](bool flash, int change) { OnSpinStep(flash, change); },
+                        [this](bool flash) { OnSliderRelease(flash); },
+                        [this](bool flash, int position) { OnSliderDrag(flash, position); },
+                        [this](bool flash, int level) { OnTypedLevel(flash, level); },
+                        [this](int id, bool checked) { OnButton(id, checked); }});
     connect(m_combo, &QComboBox::activated, this, &CControlFormView::OnModeChange);
     connect(m_fileList, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { OnPreview(item); });

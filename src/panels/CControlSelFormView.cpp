@@ -46,40 +46,17 @@ void CControlSelFormView::createControls() {
                                   .sliderStart = kOffsetSliderCentre});
     const PowerGroupControls& g = m_groups;
 
-    connect(g.flashSpin, &COXCoolSpinButtonCtrl::deltaPos, this,
-            [this](int change) { OnSpinStep(true, change); });
-    connect(g.modelSpin, &COXCoolSpinButtonCtrl::deltaPos, this,
-            [this](int change) { OnSpinStep(false, change); });
-    for (COXCoolSliderCtrl* control : {g.flashSlider, g.modelSlider}) {
-        const bool flash = control == g.flashSlider;
-        connect(control, &COXCoolSliderCtrl::released, this,
-                [this, flash](int) { OnSliderRelease(flash); });
-        // A keyboard or wheel move is a whole move: applied as a release applies it, or the
-        // panel would show an offset no unit got.
-        connect(control, &COXCoolSliderCtrl::steppedByKey, this,
-                [this, flash](int) { OnSliderRelease(flash); });
-        connect(control, &QSlider::sliderMoved, this,
-                [this, flash](int position) { OnSliderDrag(flash, position); });
-    }
-    // A typed offset is the slider put there and released.
-    for (CUserStatic* field : {g.flashText, g.modelText}) {
-        connect(field, &CUserStatic::valueTyped, this,
-                [this, flash = field == g.flashText](int offset) {
-                    setSlider(flash ? m_groups.flashSlider : m_groups.modelSlider,
-                              OffsetSliderPosition(offset));
-                    OnSliderRelease(flash);
-                });
-    }
-    const std::pair<QAbstractButton*, int> buttons[] = {
-        {g.cellBox, IDC_CELL},        {g.soundBox, IDC_SOUND},
-        {g.powerButton, IDC_POWER},   {g.testButton, IDC_TEST},
-        {g.free, IDC_FREE},           {g.prop, IDC_PROP},
-        {g.continous, IDC_CONTINOUS}, {g.flashProp, IDC_FLASH_PROP},
-        {g.offBox, IDC_OFF}};
-    for (const auto& [button, id] : buttons) {
-        connect(button, &QAbstractButton::clicked, this,
-                [this, id = id](bool checked) { OnButton(id, checked); });
-    }
+    connectPowerGroups(g, this,
+                       {[this](bool flash, int change) { OnSpinStep(flash, change); },
+                        [this](bool flash) { OnSliderRelease(flash); },
+                        [this](bool flash, int position) { OnSliderDrag(flash, position); },
+                        // A typed offset is the slider put there and released.
+                        [this](bool flash, int offset) {
+                            setSlider(flash ? m_groups.flashSlider : m_groups.modelSlider,
+                                      OffsetSliderPosition(offset));
+                            OnSliderRelease(flash);
+                        },
+                        [this](int id, bool checked) { OnButton(id, checked); }});
 }
 
 void CControlSelFormView::resizeEvent(QResizeEvent* event) {

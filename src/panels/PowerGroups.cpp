@@ -94,4 +94,33 @@ PowerGroupControls createPowerGroups(QWidget* form, DialogBaseUnits units,
     return c;
 }
 
+void connectPowerGroups(const PowerGroupControls& g, QObject* context,
+                        const PowerGroupHandlers& handlers) {
+    for (const bool flash : {true, false}) {
+        QObject::connect(
+            flash ? g.flashSpin : g.modelSpin, &COXCoolSpinButtonCtrl::deltaPos, context,
+            [spinStep = handlers.spinStep, flash](int change) { spinStep(flash, change); });
+        COXCoolSliderCtrl* slider = flash ? g.flashSlider : g.modelSlider;
+        const auto release = [release = handlers.sliderRelease, flash](int) { release(flash); };
+        QObject::connect(slider, &COXCoolSliderCtrl::released, context, release);
+        QObject::connect(slider, &COXCoolSliderCtrl::steppedByKey, context, release);
+        QObject::connect(
+            slider, &QSlider::sliderMoved, context,
+            [drag = handlers.sliderDrag, flash](int position) { drag(flash, position); });
+        QObject::connect(flash ? g.flashText : g.modelText, &CUserStatic::valueTyped, context,
+                         [typed = handlers.typed, flash](int tenths) { typed(flash, tenths); });
+    }
+    const std::pair<QAbstractButton*, int> buttons[] = {
+        {g.cellBox, IDC_CELL},        {g.soundBox, IDC_SOUND},
+        {g.powerButton, IDC_POWER},   {g.testButton, IDC_TEST},
+        {g.free, IDC_FREE},           {g.prop, IDC_PROP},
+        {g.continous, IDC_CONTINOUS}, {g.flashProp, IDC_FLASH_PROP},
+        {g.offBox, IDC_OFF}};
+    for (const auto& [button, id] : buttons) {
+        QObject::connect(
+            button, &QAbstractButton::clicked, context,
+            [handler = handlers.button, id = id](bool checked) { handler(id, checked); });
+    }
+}
+
 } // namespace lumadesk

@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QCheckBox;
@@ -89,5 +90,19 @@ struct PowerGroupControls {
 // Creates the two groups on form, frames first, then the controls in their Tab order.
 PowerGroupControls createPowerGroups(QWidget* form, DialogBaseUnits units,
                                      const PowerGroupLook& look);
+
+// What a panel does with the groups' notifications; flash says which group sent it.
+struct PowerGroupHandlers {
+    std::function<void(bool flash, int change)> spinStep;
+    std::function<void(bool flash)> sliderRelease;
+    std::function<void(bool flash, int position)> sliderDrag;
+    std::function<void(bool flash, int tenths)> typed;
+    std::function<void(int id, bool checked)> button;
+};
+
+// Connects the groups to the handlers for as long as context lives. A keyboard or wheel move
+// of a slider is a whole move, so it is handed over as a release.
+void connectPowerGroups(const PowerGroupControls& g, QObject* context,
+                        const PowerGroupHandlers& handlers);
 
 } // namespace lumadesk
