@@ -3,6 +3,7 @@
 #include "link/CZbProtocol.h"
 #include "link/ChannelMask.h"
 #include "link/FrameTypes.h"
+#include "link/UnitSettingTable.h"
 #include "model/PowerValues.h"
 #include "model/StudioModel.h"
 #include "panels/CControlFormView.h"
@@ -204,10 +205,8 @@ void CControlSelFormView::Apply(bool flashChanged) {
 
 void CControlSelFormView::OnButton(int id, bool checked) {
     const int tick = checked ? 1 : 0;
-    int StrobeData::*field = nullptr;
     int value = tick;
     int type = 0;
-    int code = CHANGE_NONE;
     auto pair = [](QRadioButton* chosen, QRadioButton* other) {
         other->setChecked(false);
         chosen->setChecked(true);
@@ -215,21 +214,15 @@ void CControlSelFormView::OnButton(int id, bool checked) {
     switch (id) {
     case IDC_CELL:
         m_cell = tick;
-        field = &StrobeData::bFlashCell;
         type = CMD_FLASH_CELL;
-        code = CHANGE_FLASH_CELL;
         break;
     case IDC_SOUND:
         m_sound = tick;
-        field = &StrobeData::bFlashSnd;
         type = CMD_FLASH_SOUND;
-        code = CHANGE_FLASH_SOUND;
         break;
     case IDC_POWER:
         m_power = tick;
-        field = &StrobeData::bFlashPow;
         type = CMD_FLASH_POWER;
-        code = CHANGE_FLASH_POWER;
         break;
     case IDC_TEST:
         type = CMD_TEST_FLASH;
@@ -239,29 +232,27 @@ void CControlSelFormView::OnButton(int id, bool checked) {
         m_link = value = id == IDC_PROP ? 1 : 0;
         pair(m_link != 0 ? m_groups.prop : m_groups.free,
              m_link != 0 ? m_groups.free : m_groups.prop);
-        field = &StrobeData::nModelMode1;
         type = CMD_MODEL_MODE1;
-        code = CHANGE_MODEL_MODE1;
         break;
     case IDC_CONTINOUS:
     case IDC_FLASH_PROP:
         m_continuous = value = id == IDC_CONTINOUS ? 1 : 0;
         pair(m_continuous != 0 ? m_groups.continous : m_groups.flashProp,
              m_continuous != 0 ? m_groups.flashProp : m_groups.continous);
-        field = &StrobeData::nModelMode2;
         type = CMD_MODEL_MODE2;
-        code = CHANGE_MODEL_MODE2;
         break;
     case IDC_OFF:
         m_modelOff = tick;
-        value = 1 - tick;
-        field = &StrobeData::bModelPow;
+        value = 1 - tick; // the record holds the lamp's power, the box says "OFF"
         type = CMD_MODEL_POWER;
-        code = CHANGE_MODEL_POWER;
         break;
     default:
         return;
     }
+    // The record member and the pane's change code come with the command, from the one table.
+    const UnitSetting* setting = SettingOfCommand(type);
+    int StrobeData::*field = setting != nullptr ? setting->member : nullptr;
+    const int code = setting != nullptr ? int(setting->changeCode) : int(CHANGE_NONE);
     std::uint16_t mask = 0;
     const StrobeData* last = nullptr;
     for (StrobeData* unit : tickedUnits()) {
