@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenuBar>
 #include <QSettings>
 #include <QStatusBar>
 
@@ -65,6 +66,9 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
                            [this] { return navigationPane(); },
                            [this] { return studioListPane(); }});
     m_watch = new RadioWatch(*this);
+    createToolsMenu();
+    m_model.currentNodeChanged = [this] { currentNodeChanged(); };
+    m_radio.heard().setMissedListener([this](int, int) { m_watch->refresh(); });
 
     // Start values, then what Option.xml holds, then what this run was told.
     m_settings = ComSettings{};
@@ -73,10 +77,11 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
         m_settings.portName = m_options.portOverride;
 
     // Pane 0 says why the port will not open, and has its note back once it does.
-    m_link.setReasonText([this, note = m_messagePane->text()](const QString& why) {
-        m_messagePane->setText(why.isEmpty() ? note : why);
-        m_messagePane->setToolTip(why);
+    m_link.setReasonText([this](const QString& why) {
+        m_portReason = why;
+        showMessages();
     });
+    m_link.setChanged([this](bool up) { linkChanged(up); });
     // The first tick opens the port.
     m_link.start();
 }
@@ -84,6 +89,9 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
 CMainFrame::~CMainFrame() {
     // The reader thread posts to this window and reads the port object: it goes first. Then
     // the panes, so that nothing can reach the model while the members are destroyed.
+    m_model.currentNodeChanged = nullptr;
+    m_radio.heard().setMissedListener(nullptr);
+    m_radio.pending().setListener(nullptr);
     m_radio.close();
     m_radio.setTrafficLog(nullptr);
     delete m_watch;
@@ -101,9 +109,9 @@ void CMainFrame::createBars() {
     connect(m_toolBar->command(Msg::CMD_COM), &QAction::triggered, this, &CMainFrame::OnCom);
 
     // Pane 0 gives way to the toolbar's prompts while the mouse is on a button.
-    const QString note =
-        m_options.statusNote.isEmpty() ? QStringLiteral(" ") : m_options.statusNote;
-    m_messagePane = new QLabel(note, this);
+    m_note = m_options.statusNote.isEmpty() ? QStringLiteral(" ") : m_options.statusNote;
+    m_messagePane = new QLabel(m_note, this);
+    m_messagePane->setAccessibleName(QStringLiteral("Messages"));
     m_messagePane->setFixedWidth(kMessagePaneWidth);
     m_linkPane = new QLabel(LinkKeeper::disconnectedText(), this);
     m_linkPane->setFixedWidth(kLinkPaneWidth);
@@ -131,18 +139,100 @@ void CMainFrame::createPanes() {
 void CMainFrame::watchConfirmations() {
     PendingValues& book = m_radio.pending();
     book.setTimeout(confirmTimeout());
-    if (auto* navigation = qobject_cast<CNavigationFormView*>(navigationPane()))
-        navigation->grid()->SetConfirmations(&book);
-    const QString note = m_messagePane->text();
-    book.setListener([this, note](int studio, int channel) {
+    book.setListener([this](int studio, int channel) {
         // Pane 0 names the head that last failed to confirm, until none is left.
-        const QString line = m_radio.pending().unconfirmedText();
-        m_messagePane->setText(line.isEmpty() ? note : line);
+        showMessages();
+        if (m_watch != nullptr)
+            m_watch->refresh();
         const StudioData* owner = m_model.StudioByNumber(studio);
         // Relayed as a change that stores nothing: the panes redraw just the cue.
         if (StrobeData* unit = owner != nullptr ? owner->UnitOn(channel) : nullptr)
             SendMessage(this, Msg::FrameUnitSetting, CHANGE_NONE, AsLParam(unit));
     });
+}
+
+void CMainFrame::createToolsMenu() {
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    m_checkHeads = tools->addAction(QStringLiteral("Check heads"));
+    m_checkHeads->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_checkHeads->setShortcutContext(Qt::WindowShortcut);
+    m_checkHeads->setToolTip(QStringLiteral("Check heads (Ctrl+R)"));
+    m_checkHeads->setStatusTip(QStringLiteral("Ask every head of the scanned studio to report"));
+    addAction(m_checkHeads); // its key works while the menu is closed
+    connect(m_checkHeads, &QAction::triggered, this, &CMainFrame::OnCheckHeads);
+    m_checkTimer.setSingleShot(true);
+    connect(&m_checkTimer, &QTimer::timeout, this, &CMainFrame::checkFinished);
+}
+
+void CMainFrame::showMessages() {
+    QStringList parts;
+    for (const QString& part : {m_portReason, m_linkNote, m_radio.pending().unconfirmedText()}) {
+        if (!part.isEmpty())
+            parts << part;
+    }
+    const QString text = parts.isEmpty() ? m_note : parts.join(QStringLiteral("; "));
+    m_messagePane->setText(text);
+    m_messagePane->setToolTip(parts.isEmpty() ? QString() : text);
+    m_messagePane->setAccessibleDescription(text);
+}
+
+void CMainFrame::linkChanged(bool up) {
+    if (up) {
+        // The link keeps the scanned studio addressed across a replug.
+        const StudioData* scanned = m_model.pScanStudio;
+        m_linkNote =
+            scanned != nullptr && m_model.pAddressedStudio == scanned
+                ? QStringLiteral("Link restored: %1 selected again").arg(scanned->sStudioName)
+                : QString();
+    } else {
+        m_linkNote.clear();
+        m_checkTimer.stop(); // nobody could answer: the check proves nothing
+        if (m_scanBox != nullptr) {
+            m_scanCut = true;
+            m_scanBox->reject();
+        }
+    }
+    showMessages();
+}
+
+void CMainFrame::currentNodeChanged() {
+    // The panel, the tree and the grid show the one current node.
+    if (auto* list = qobject_cast<CStudioListFormView*>(studioListPane()))
+        list->followCurrentNode();
+    if (auto* navigation = qobject_cast<CNavigationFormView*>(navigationPane());
+        navigation != nullptr && UnitOfNode(m_model.pCurNode) == nullptr)
+        navigation->grid()->DropCurrent();
+    SendMessage(controlPane(), Msg::CtrlCurrentUnit);
+}
+
+void CMainFrame::OnCheckHeads() {
+    if (m_model.pScanStudio == nullptr) {
+        m_linkNote = QStringLiteral("Check heads: no studio has been scanned");
+    } else if (!m_radio.isConnected()) {
+        m_linkNote = QStringLiteral("Check heads: the link is down");
+    } else if (const StudioData* studio = m_radio.checkHeads()) {
+        m_linkNote = QStringLiteral("Checking %1").arg(studio->sStudioName);
+        m_checkTimer.start(CWaitingDlg::kTickLimit * m_scanTickMs);
+    }
+    showMessages();
+}
+
+void CMainFrame::checkFinished() {
+    const StudioData* studio = m_model.pScanStudio;
+    if (studio == nullptr)
+        return;
+    const std::vector<int> missed = m_radio.finishCheck();
+    QStringList names;
+    for (int channel : missed) {
+        if (const StrobeData* unit = studio->UnitOn(channel))
+            names << unit->sChName;
+    }
+    m_linkNote = names.isEmpty()
+                     ? QStringLiteral("Check of %1: every head answered").arg(studio->sStudioName)
+                     : QStringLiteral("Check of %1: %2 did not answer")
+                           .arg(studio->sStudioName, names.join(QStringLiteral(", ")));
+    showMessages();
+    m_watch->refresh();
 }
 
 QWidget* CMainFrame::studioListPane() const {
@@ -193,7 +283,16 @@ void CMainFrame::OnName() {
 }
 
 void CMainFrame::OnScan() {
-    RunChannelScan(m_radio, studioListPane(), this, m_scanTickMs);
+    const StudioData* studio = StudioOfNode(m_model.pCurNode);
+    m_checkTimer.stop(); // the scan starts the studio afresh
+    m_scanCut = !m_radio.isConnected();
+    m_linkNote.clear();
+    if (RunChannelScan(m_radio, studioListPane(), this, m_scanTickMs, &m_scanBox) == 1 &&
+        m_scanCut && studio != nullptr)
+        m_linkNote = QStringLiteral("Scan of %1 cut short: link lost").arg(studio->sStudioName);
+    m_scanBox = nullptr;
+    m_scanCut = false;
+    showMessages();
 }
 
 void CMainFrame::OnCom() {

@@ -10,8 +10,11 @@
 #include "platform/ComSettings.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
 #include <array>
 
+class QAction;
 class QLabel;
 
 namespace lumadesk {
@@ -63,6 +66,10 @@ public:
     void OnScan();
     void OnName();
     void OnCom();
+    // Asks every head of the scanned studio to report; after the scan's waiting time the
+    // heads that did not are marked as not answering (Ctrl+R).
+    void OnCheckHeads();
+    QAction* checkHeadsAction() const { return m_checkHeads; }
 
 protected:
     void customEvent(QEvent* event) override;
@@ -71,7 +78,14 @@ private:
     void createBars();
     void createPanes();
     void watchConfirmations();
+    void createToolsMenu();
     void setCommandFlag(qintptr command, qintptr value);
+    // Pane 0: why the port will not open, what just happened to the link, and the head that
+    // last failed to confirm a value; the run's note when there is nothing to say.
+    void showMessages();
+    void linkChanged(bool up);
+    void currentNodeChanged();
+    void checkFinished();
 
     ShellOptions m_options;
     int m_scanTickMs = CWaitingDlg::kDefaultTickMs;
@@ -79,6 +93,13 @@ private:
 
     CMainToolBar* m_toolBar = nullptr;
     QLabel* m_messagePane = nullptr;
+    QString m_note;       // pane 0's text when there is nothing else to say
+    QString m_portReason; // why the port will not open
+    QString m_linkNote;   // what the last link event, scan or check came to
+    QPointer<CWaitingDlg> m_scanBox;
+    bool m_scanCut = false; // the link went down while the scan box was open
+    QTimer m_checkTimer;
+    QAction* m_checkHeads = nullptr;
     QLabel* m_linkPane = nullptr;
     CStrobeSplitterWnd* m_outer = nullptr;
     CStrobeSplitterWnd* m_inner = nullptr;

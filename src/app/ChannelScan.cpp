@@ -7,13 +7,15 @@
 
 namespace lumadesk {
 
-int RunChannelScan(lumadesk::RadioLink& link, QObject* studioListPane, QWidget* parent,
-                   int tickMs) {
+int RunChannelScan(lumadesk::RadioLink& link, QObject* studioListPane, QWidget* parent, int tickMs,
+                   QPointer<CWaitingDlg>* box) {
     const StudioData* studio = link.startScan(studioListPane);
     if (studio == nullptr)
         return 0;
-    CWaitingDlg box(studio->sStudioName, parent, tickMs);
-    RunModal(box);
+    CWaitingDlg waiting(studio->sStudioName, parent, tickMs);
+    if (box != nullptr)
+        *box = &waiting;
+    RunModal(waiting);
     return 1;
 }
 

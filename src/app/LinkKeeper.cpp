@@ -44,6 +44,8 @@ bool LinkKeeper::open() {
         const CCommThread& port = m_link.port();
         m_showReason(m_up ? QString() : PortFailureText(port.OpenError(), port.PortPath()));
     }
+    if (m_up && m_changed)
+        m_changed(true);
     return m_up;
 }
 
@@ -70,6 +72,8 @@ void LinkKeeper::readerEnded() {
     m_up = false;
     m_show(disconnectedText());
     startRetry();
+    if (m_changed)
+        m_changed(false);
 }
 
 void LinkKeeper::suspendForSettings() {

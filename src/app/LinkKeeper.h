@@ -26,6 +26,8 @@ public:
     // Who shows why the port would not open ("/dev/ttyUSB0: is held by another program"); an
     // empty text once it is open again.
     void setReasonText(StateText show) { m_showReason = std::move(show); }
+    // Told after the port opened (true) and after a live link was lost (false).
+    void setChanged(std::function<void(bool up)> changed) { m_changed = std::move(changed); }
 
     static QString connectedText() { return QStringLiteral("Zigbee connected"); }
     static QString disconnectedText() { return QStringLiteral("Zigbee disconnected"); }
@@ -62,6 +64,7 @@ private:
     const ComSettings& m_settings;
     StateText m_show;
     StateText m_showReason;
+    std::function<void(bool)> m_changed;
     bool m_up = false;
     int m_timerId = 0;
     int m_readersRunning = 0; // readers started whose end message has not come yet

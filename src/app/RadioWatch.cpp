@@ -2,7 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/RadioTrafficDock.h"
-#include "link/HeardLog.h"
+#include "link/RadioLink.h"
 #include "views/CNavigationFormView.h"
 #include "views/CStudioListFormView.h"
 #include "views/HeardMarks.h"
@@ -44,12 +44,10 @@ protected:
 RadioWatch::RadioWatch(CMainFrame& frame) : QObject(&frame), m_frame(frame) {
     auto* grid = static_cast<CNavigationFormView*>(frame.navigationPane())->grid();
     auto* tree = static_cast<CStudioListFormView*>(frame.studioListPane())->tree();
-    m_marks = new HeardMarks(
-        frame.model(), frame.radio().heard(), [&frame] { return frame.radio().isConnected(); },
-        grid, tree, this);
+    m_marks = new HeardMarks(frame.model(), frame.radio(), grid, tree, this);
 
     m_headsPane = new ElidedPane(&frame);
-    m_headsPane->setAccessibleName(QStringLiteral("Heads heard"));
+    m_headsPane->setAccessibleName(QStringLiteral("Heads answering"));
     // Narrow windows clip it rather than grow.
     m_headsPane->setMinimumWidth(40);
     m_headsPane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -73,26 +71,26 @@ QString RadioWatch::headsText(HeadsForm form) const {
         studio = StudioOfNode(model.pCurNode);
     if (studio == nullptr || studio->nStudioNum < 0 || studio->nStudioNum >= kStudioCount)
         return {};
-    const HeardLog& heard = m_frame.radio().heard();
     int heads = 0;
-    int recent = 0;
+    int answering = 0;
     for (int channel = 0; channel < kChannelCount; ++channel) {
         if (studio->UnitOn(channel) == nullptr)
             continue;
         ++heads;
-        const auto age = heard.ageMs(studio->nStudioNum, channel);
-        recent += age && *age < HeardLog::kRecentMs ? 1 : 0;
+        answering += m_frame.radio().isAnswering(studio->nStudioNum, channel) ? 1 : 0;
     }
-    const QString counts = QStringLiteral("%1/%2 heard").arg(recent).arg(heads);
+    const QString counts = QStringLiteral("%1/%2 answering").arg(answering).arg(heads);
     if (form == HeadsForm::Counts)
         return counts;
     if (form == HeadsForm::Short)
         return QStringLiteral("%1: %2").arg(studio->sStudioName, counts);
-    return QStringLiteral("%1: %2 %3, %4 heard in the last minute")
+    const QString state = answering == heads
+                              ? QStringLiteral("all answering")
+                              : QStringLiteral("%1 not answering").arg(heads - answering);
+    return QStringLiteral("%1: %2 %3, %4")
         .arg(studio->sStudioName)
         .arg(heads)
-        .arg(heads == 1 ? QStringLiteral("head") : QStringLiteral("heads"))
-        .arg(recent);
+        .arg(heads == 1 ? QStringLiteral("head") : QStringLiteral("heads"), state);
 }
 
 void RadioWatch::refresh() {

@@ -11,8 +11,8 @@ class CMainFrame;
 class HeardMarks;
 class RadioTrafficDock;
 
-// How the radio is doing, for the operator: the heard marks on the grid and the tree, the
-// status bar's heads pane ("Studio A: 4 heads, 4 heard in the last minute"), and the traffic
+// How the radio is doing, for the operator: the heard and confirmation marks on the grid and
+// the tree, the status bar's heads pane ("Studio A: 4 heads, all answering"), and the traffic
 // log with its dock under View. Made by the main frame once its panes exist; refreshed once a
 // second.
 class RadioWatch : public QObject {
@@ -24,8 +24,8 @@ public:
 
     HeardMarks* marks() const { return m_marks; }
     RadioTrafficDock* trafficDock() const { return m_dock; }
-    // Full: "Studio A: 4 heads, 4 heard in the last minute"; short: "Studio A: 4/4 heard";
-    // counts: "4/4 heard".
+    // Full: "Studio A: 4 heads, 1 not answering" ("..., all answering"); short: "Studio A: 3/4
+    // answering"; counts: "3/4 answering".
     enum class HeadsForm { Full, Short, Counts };
     QString headsText(HeadsForm form = HeadsForm::Full) const;
     QLabel* headsPane() const { return m_headsPane; }

@@ -15,12 +15,12 @@ using namespace lumadesk;
 CStrobeEventHandler::CStrobeEventHandler(QObject* target, StudioModel* model)
     : m_target(target), m_model(model) {}
 
-StudioData* CStrobeEventHandler::currentStudio() const {
-    return m_model != nullptr ? StudioOfNode(m_model->pCurNode) : nullptr;
+StudioData* CStrobeEventHandler::addressedStudio() const {
+    return m_model != nullptr ? m_model->pAddressedStudio : nullptr;
 }
 
 StrobeData* CStrobeEventHandler::unitOn(int channel) const {
-    const StudioData* studio = currentStudio();
+    const StudioData* studio = addressedStudio();
     return studio != nullptr ? studio->UnitOn(channel) : nullptr;
 }
 
@@ -29,8 +29,8 @@ void CStrobeEventHandler::sendChange(int code, StrobeData* unit) {
 }
 
 int CStrobeEventHandler::OnStatus(int channel, const StrobeData* status, int) {
-    StudioData* studio = currentStudio();
-    // The memory studio only ever holds a preview: reports are neither placed nor announced.
+    StudioData* studio = addressedStudio();
+    // Before any select no group is on the air that the console knows of: nothing is placed.
     if (studio == nullptr || status == nullptr || studio->nStudioNum < 0 ||
         studio->nStudioNum >= kStudioCount)
         return 1;
@@ -76,7 +76,7 @@ int CStrobeEventHandler::OnSettingReport(int type, int channel, qintptr value) {
 }
 
 void CStrobeEventHandler::applyLevels(const std::uint8_t* frame) {
-    const StudioData* studio = currentStudio();
+    const StudioData* studio = addressedStudio();
     if (studio == nullptr || frame == nullptr)
         return;
     for (int i = 0; i < kChannelCount; ++i) {

@@ -11,7 +11,8 @@ struct StrobeData;
 struct StudioData;
 struct StudioModel;
 
-// Applies radio events to the units of the current studio and tells the target (the main
+// Applies radio events to the units of the addressed studio (the group the dongle was last told
+// to address, whichever studio is shown) and tells the target (the main
 // frame): a new unit (posted), a refreshed status (posted), a changed setting (sent, so the
 // panes are updated before the next byte is assembled; heat is posted).
 class CStrobeEventHandler : public CZbEventHandler {
@@ -24,7 +25,7 @@ public:
     int OnHeatReport(int type, int channel, int value) override;
 
 private:
-    StudioData* currentStudio() const;
+    StudioData* addressedStudio() const;
     StrobeData* unitOn(int channel) const;
     void applyLevels(const std::uint8_t* frame);
     void sendChange(int code, StrobeData* unit);

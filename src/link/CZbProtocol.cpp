@@ -33,24 +33,36 @@ template <typename F> void forEachChannel(const std::uint8_t* frame, F f) {
 CZbProtocol::CZbProtocol(CCommThread* port, CZbEventHandler* handler)
     : m_port(port), m_handler(handler) {}
 
-void CZbProtocol::write(const QByteArray& frame) {
+int CZbProtocol::write(const QByteArray& frame) {
     if (m_port == nullptr || frame.isEmpty())
-        return;
+        return 0;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(frame.data());
     const int written = m_port->WriteComm(int(frame.size()), bytes);
     if (m_traffic != nullptr)
         m_traffic->record(written > 0 ? TrafficDirection::Sent : TrafficDirection::NotSent, bytes,
                           int(frame.size()));
+    return written;
 }
 
 int CZbProtocol::SendStudioSelect(int studioNumber) {
-    write(BuildStudioSelect(studioNumber));
+    const int written = write(BuildStudioSelect(studioNumber));
+    if (m_model != nullptr && written > 0)
+        m_model->pAddressedStudio = m_model->StudioByNumber(studioNumber);
     return 1;
+}
+
+void CZbProtocol::address(const StudioData* studio) {
+    // Only the five studios are on the air; a record elsewhere (a preview) goes nowhere new.
+    if (m_model == nullptr || studio == nullptr || studio == m_model->pAddressedStudio ||
+        m_model->StudioByNumber(studio->nStudioNum) != studio)
+        return;
+    SendStudioSelect(studio->nStudioNum);
 }
 
 int CZbProtocol::SendUnitCommand(std::uint16_t mask, const StrobeData* unit, int type) {
     if (unit == nullptr)
         return 0;
+    address(static_cast<const StudioData*>(unit->pParent));
     write(BuildUnitCommand(mask, *unit, type));
     if (m_pending != nullptr)
         m_pending->noteUnitCommand(mask, *unit, type);
@@ -60,6 +72,7 @@ int CZbProtocol::SendUnitCommand(std::uint16_t mask, const StrobeData* unit, int
 int CZbProtocol::SendUnitSettings(std::uint16_t mask, const StrobeData* unit) {
     if (unit == nullptr)
         return 0;
+    address(static_cast<const StudioData*>(unit->pParent));
     write(BuildUnitSettings(mask, *unit));
     if (m_pending != nullptr)
         m_pending->noteUnitSettings(mask, *unit);
@@ -69,6 +82,8 @@ int CZbProtocol::SendUnitSettings(std::uint16_t mask, const StrobeData* unit) {
 void CZbProtocol::SendStudioLevels(int type, const StudioData* studio) {
     if (studio == nullptr)
         return;
+    if (type == LEVELS_FLASH || type == LEVELS_MODEL)
+        address(studio);
     write(BuildStudioLevels(type, *studio));
     if (m_pending != nullptr)
         m_pending->noteStudioLevels(type, *studio);

@@ -13,6 +13,7 @@ class CZbEventHandler;
 class PendingValues;
 class TrafficLog;
 struct StudioData;
+struct StudioModel;
 
 // The protocol object. Outgoing: the command senders, each writing its frame with one
 // WriteComm and ignoring the count written (a link that is down drops commands silently).
@@ -22,7 +23,7 @@ class CZbProtocol : public ReportDispatcher {
 public:
     explicit CZbProtocol(CCommThread* port, CZbEventHandler* handler = nullptr);
 
-    // Returns 1.
+    // Returns 1. A select the port took makes that studio the addressed one (with a model).
     int SendStudioSelect(int studioNumber);
     // 0 without writing when the record is absent; 1 otherwise, also when the type builds no
     // frame.
@@ -35,6 +36,10 @@ public:
     // 0 for kinds that carry nothing (0x00, 0x02) or are unknown, else 1.
     int DispatchReport(const std::uint8_t* frame, int kind) override;
 
+    // With a model, the protocol keeps its addressed studio: a frame for a head of another of
+    // the five studios is preceded by that studio's select, so it reaches the right group.
+    void SetModel(StudioModel* model) { m_model = model; }
+
     // Every value written is noted there as pending; null for none.
     void SetPendingValues(PendingValues* book) { m_pending = book; }
     PendingValues* Pending() const { return m_pending; }
@@ -46,7 +51,9 @@ public:
     void setTrafficLog(TrafficLog* log) { m_traffic = log; }
 
 private:
-    void write(const QByteArray& frame);
+    // The count written.
+    int write(const QByteArray& frame);
+    void address(const StudioData* studio);
     void DecodeStatus(const std::uint8_t* frame);
     void DecodeSetting(const std::uint8_t* frame);
     void DecodeHeat(const std::uint8_t* frame);
@@ -55,6 +62,7 @@ private:
     CCommThread* m_port;
     CZbEventHandler* m_handler;
     PendingValues* m_pending = nullptr;
+    StudioModel* m_model = nullptr;
     StrobeData m_scratch; // the status decoder's record; its bFlashCharge stays 1
     TrafficLog* m_traffic = nullptr;
 };

@@ -16,7 +16,7 @@ qint64 steadyMs() {
 HeardLog::HeardLog() : m_clock(steadyMs) {
     for (auto& studio : m_last)
         studio.fill(kNever);
-    m_scan.fill(kNever);
+    m_check.fill(kNever);
 }
 
 bool HeardLog::valid(int studio, int channel) {
@@ -24,15 +24,54 @@ bool HeardLog::valid(int studio, int channel) {
 }
 
 void HeardLog::heard(int studio, int channel) {
-    if (valid(studio, channel))
-        m_last[std::size_t(studio)][std::size_t(channel)] = now();
+    if (!valid(studio, channel))
+        return;
+    m_last[std::size_t(studio)][std::size_t(channel)] = now();
+    bool& missed = m_missed[std::size_t(studio)][std::size_t(channel)];
+    if (missed) {
+        missed = false;
+        if (m_missedListener)
+            m_missedListener(studio, channel);
+    }
 }
 
 void HeardLog::scanned(int studio) {
     if (!valid(studio, 0))
         return;
     m_last[std::size_t(studio)].fill(kNever);
-    m_scan[std::size_t(studio)] = now();
+    m_check[std::size_t(studio)] = kNever;
+    m_missed[std::size_t(studio)].fill(false);
+}
+
+void HeardLog::startCheck(int studio) {
+    if (valid(studio, 0))
+        m_check[std::size_t(studio)] = now();
+}
+
+std::vector<int> HeardLog::finishCheck(const StudioData& studio) {
+    std::vector<int> missedNow;
+    const int n = studio.nStudioNum;
+    if (!valid(n, 0) || m_check[std::size_t(n)] == kNever)
+        return missedNow;
+    const qint64 started = m_check[std::size_t(n)];
+    m_check[std::size_t(n)] = kNever;
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        const qint64 last = m_last[std::size_t(n)][std::size_t(channel)];
+        if (studio.UnitOn(channel) == nullptr || (last != kNever && last >= started))
+            continue;
+        missedNow.push_back(channel);
+        bool& missed = m_missed[std::size_t(n)][std::size_t(channel)];
+        if (!missed) {
+            missed = true;
+            if (m_missedListener)
+                m_missedListener(n, channel);
+        }
+    }
+    return missedNow;
+}
+
+bool HeardLog::missedCheck(int studio, int channel) const {
+    return valid(studio, channel) && m_missed[std::size_t(studio)][std::size_t(channel)];
 }
 
 std::optional<qint64> HeardLog::ageMs(int studio, int channel) const {
@@ -42,15 +81,6 @@ std::optional<qint64> HeardLog::ageMs(int studio, int channel) const {
     if (last == kNever)
         return std::nullopt;
     return now() - last;
-}
-
-bool HeardLog::isSilent(int studio, int channel) const {
-    if (const auto age = ageMs(studio, channel))
-        return *age >= kSilentMs;
-    if (!valid(studio, channel))
-        return false;
-    const qint64 scan = m_scan[std::size_t(studio)];
-    return scan == kNever || now() - scan >= kSilentMs;
 }
 
 QString LastHeardText(std::optional<qint64> ageMs) {

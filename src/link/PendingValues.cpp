@@ -66,8 +66,8 @@ const PendingValues::Entry* PendingValues::entry(int studio, int channel,
                                   indexOf(setting))];
 }
 
-int PendingValues::currentStudio() const {
-    const StudioData* studio = StudioOfNode(m_model.pCurNode);
+int PendingValues::addressedStudio() const {
+    const StudioData* studio = m_model.pAddressedStudio;
     return studio != nullptr ? studio->nStudioNum : -1;
 }
 
@@ -84,7 +84,6 @@ void PendingValues::sent(int studio, int channel, const UnitSetting& setting, in
         ++m_open;
     e->state = Confirmation::Pending;
     e->value = value;
-    e->known = value;
     e->deadline = m_clock() + m_timeout;
     if (m_wake)
         m_wake(m_timeout);
@@ -95,7 +94,6 @@ void PendingValues::heard(int studio, int channel, const UnitSetting& setting, i
     Entry* e = entry(studio, channel, setting);
     if (e == nullptr)
         return;
-    e->known = value;
     if (e->state == Confirmation::Confirmed || e->value != value)
         return;
     e->state = Confirmation::Confirmed;
@@ -116,12 +114,10 @@ void PendingValues::noteUnitCommand(std::uint16_t mask, const StrobeData& unit, 
         sent(studio, channel, *setting, valueOf(*setting, unit.*setting->member));
         if (setting->kind != SettingKind::Level)
             return;
-        // Both levels travel; the one the type does not name counts only when it moved.
+        // A level command carries both levels; the head takes the other too when it is one.
         for (const UnitSetting& other : UnitSettings()) {
-            if (other.kind != SettingKind::Level || &other == setting)
-                continue;
-            const Entry* e = entry(studio, channel, other);
-            if (e != nullptr && e->known >= 0 && e->known != unit.*other.member)
+            if (&other != setting && other.kind == SettingKind::Level &&
+                IsValidLevel(unit.*other.member))
                 sent(studio, channel, other, unit.*other.member);
         }
     });
@@ -138,21 +134,23 @@ void PendingValues::noteUnitSettings(std::uint16_t mask, const StrobeData& unit)
 }
 
 void PendingValues::noteStudioLevels(int type, const StudioData& studio) {
-    const UnitSetting* named =
-        SettingOfMember(type == LEVELS_FLASH ? &StrobeData::nFlashValue : &StrobeData::nModelValue);
-    if (named == nullptr || (type != LEVELS_FLASH && type != LEVELS_MODEL))
+    if (type != LEVELS_FLASH && type != LEVELS_MODEL)
         return;
-    // The frame carries every slot, but only the ticked heads were changed.
-    for (int channel = 0; channel < kChannelCount; ++channel) {
-        const StrobeData* unit = studio.UnitOn(channel);
-        if (unit == nullptr || unit->bChSelect == 0)
+    // The frame sets both levels of every head it has a slot for, ticked or not (a level out of
+    // range sets nothing).
+    for (const UnitSetting& level : UnitSettings()) {
+        if (level.kind != SettingKind::Level || level.member == nullptr)
             continue;
-        sent(studio.nStudioNum, channel, *named, unit->*named->member);
+        for (int channel = 0; channel < kChannelCount; ++channel) {
+            const StrobeData* unit = studio.UnitOn(channel);
+            if (unit != nullptr && IsValidLevel(unit->*level.member))
+                sent(studio.nStudioNum, channel, level, unit->*level.member);
+        }
     }
 }
 
 int PendingValues::OnStatus(int channel, const StrobeData* status, int) {
-    const int studio = currentStudio();
+    const int studio = addressedStudio();
     if (status == nullptr || studio < 0)
         return 1;
     for (const UnitSetting& setting : UnitSettings()) {
@@ -163,7 +161,7 @@ int PendingValues::OnStatus(int channel, const StrobeData* status, int) {
 }
 
 int PendingValues::OnSettingReport(int type, int channel, qintptr value) {
-    const int studio = currentStudio();
+    const int studio = addressedStudio();
     if (studio < 0)
         return 1;
     if (type == LEVELS_FLASH || type == LEVELS_MODEL) {
@@ -199,7 +197,7 @@ int PendingValues::OnSettingReport(int type, int channel, qintptr value) {
 int PendingValues::OnChargeReport(int type, int channel, int) {
     if (type == kTestEchoType) {
         if (const UnitSetting* test = SettingOfCommand(CMD_TEST_FLASH))
-            heard(currentStudio(), channel, *test, 0);
+            heard(addressedStudio(), channel, *test, 0);
     }
     return 1;
 }
@@ -261,6 +259,30 @@ int PendingValues::pendingCount() const {
 int PendingValues::unconfirmedCount() const {
     return int(std::count_if(m_entries.begin(), m_entries.end(),
                              [](const Entry& e) { return e.state == Confirmation::Unconfirmed; }));
+}
+
+QString PendingValues::noteOf(const StrobeData& unit, const UnitSetting& setting) const {
+    const int studio = studioNumberOf(unit);
+    const Entry* e = entry(studio, unit.nChNum, setting);
+    if (e == nullptr || e->state == Confirmation::Confirmed)
+        return {};
+    const QString value =
+        setting.member != nullptr ? SettingText(setting, e->value) : QLatin1String(setting.name);
+    return e->state == Confirmation::Pending
+               ? QStringLiteral("%1 sent, waiting for %2 to confirm it").arg(value, unit.sChName)
+               : QStringLiteral("%1 sent, %2 has not confirmed it").arg(value, unit.sChName);
+}
+
+QStringList PendingValues::notesOf(const StrobeData& unit) const {
+    QStringList notes;
+    if (m_open == 0)
+        return notes;
+    for (const UnitSetting& setting : UnitSettings()) {
+        const QString note = noteOf(unit, setting);
+        if (!note.isEmpty())
+            notes << note;
+    }
+    return notes;
 }
 
 std::vector<int> PendingValues::unconfirmedChannels(int studio) const {

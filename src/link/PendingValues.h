@@ -1,8 +1,10 @@
 #pragma once
 
 #include "link/CZbEventHandler.h"
+#include "model/Confirmation.h"
 
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -16,10 +18,6 @@ struct StudioData;
 struct StudioModel;
 struct UnitSetting;
 
-// Where a value sent to a head stands: the head has reported it (or nothing was sent), it is
-// under way, or its time ran out without a report that carries it. In rising order of concern.
-enum class Confirmation { Confirmed, Pending, Unconfirmed };
-
 // The book of values sent to heads and not yet reported back. The protocol object notes every
 // frame it writes; the link hands it every decoded report before the event handler applies it.
 // A value is pending until a report from its head carries it, unconfirmed once its time-out has
@@ -32,7 +30,7 @@ public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
     static constexpr std::chrono::milliseconds kDefaultTimeout{1500};
 
-    // Reports are taken for the current studio of the model, as the event handler takes them.
+    // Reports are taken for the model's addressed studio, as the event handler takes them.
     explicit PendingValues(const StudioModel& model, Clock clock = {});
 
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
@@ -46,7 +44,8 @@ public:
     // Told when a value becomes pending and so a deadline lies this far ahead.
     void setWake(std::function<void(std::chrono::milliseconds)> wake) { m_wake = std::move(wake); }
 
-    // What went out, as the senders wrote it (a mask of 0 is the unit's own channel).
+    // What went out, as the senders wrote it (a mask of 0 is the unit's own channel): exactly
+    // the values each frame sets for each head it addresses.
     void noteUnitCommand(std::uint16_t mask, const StrobeData& unit, int type);
     void noteUnitSettings(std::uint16_t mask, const StrobeData& unit);
     void noteStudioLevels(int type, const StudioData& studio);
@@ -71,6 +70,11 @@ public:
     // "CH-03 of Studio A did not confirm flash 4.5" for the head that went unconfirmed last,
     // with how many more heads did the same; empty when every value is confirmed or pending.
     QString unconfirmedText() const;
+    // In words, for tips and screen readers: "flash 6.5 sent, CH-02 has not confirmed it" (or
+    // "..., waiting for CH-02 to confirm it" while pending); empty once confirmed.
+    QString noteOf(const StrobeData& unit, const UnitSetting& setting) const;
+    // Every value of the head that is not confirmed, in the settings table's order.
+    QStringList notesOf(const StrobeData& unit) const;
     // Heads of the studio holding an unconfirmed value, by channel.
     std::vector<int> unconfirmedChannels(int studio) const;
 
@@ -80,15 +84,14 @@ public:
 private:
     struct Entry {
         Confirmation state = Confirmation::Confirmed;
-        int value = 0;  // what was sent last
-        int known = -1; // the last value sent or heard; -1 before either
+        int value = 0; // what was sent last
         std::chrono::steady_clock::time_point deadline;
         std::uint64_t order = 0; // when it went unconfirmed, for the newest first
     };
 
     Entry* entry(int studio, int channel, const UnitSetting& setting);
     const Entry* entry(int studio, int channel, const UnitSetting& setting) const;
-    int currentStudio() const;
+    int addressedStudio() const;
     void sent(int studio, int channel, const UnitSetting& setting, int value);
     void heard(int studio, int channel, const UnitSetting& setting, int value);
     void changed(int studio, int channel);

@@ -1,6 +1,7 @@
 #include "link/RadioLink.h"
 
 #include "link/FrameTypes.h"
+#include "link/UnitSettingTable.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
@@ -10,6 +11,7 @@ namespace lumadesk {
 RadioLink::RadioLink(QObject* owner, StudioModel& model, PendingValues::Clock clock)
     : m_model(model), m_pending(model, std::move(clock)), m_port(owner), m_handler(owner, &model) {
     m_protocol.SetPendingValues(&m_pending);
+    m_protocol.SetModel(&m_model);
     m_expiry.setSingleShot(true);
     m_expiry.setTimerType(Qt::PreciseTimer);
     m_expiry.callOnTimeout([this] {
@@ -27,12 +29,18 @@ RadioLink::~RadioLink() {
 }
 
 bool RadioLink::open(const ComSettings& settings) {
-    return m_port.OpenPort(settings.portName, settings.baudRate, settings.dataBits,
-                           settings.stopBits, settings.parity) == 1;
+    m_model.pAddressedStudio = nullptr;
+    if (m_port.OpenPort(settings.portName, settings.baudRate, settings.dataBits, settings.stopBits,
+                        settings.parity) != 1)
+        return false;
+    if (m_model.pScanStudio != nullptr)
+        m_protocol.SendStudioSelect(m_model.pScanStudio->nStudioNum);
+    return true;
 }
 
 void RadioLink::close() {
     m_port.ClosePort();
+    m_model.pAddressedStudio = nullptr;
 }
 
 StudioData* RadioLink::startScan(QObject* studioListPane) {
@@ -49,6 +57,31 @@ StudioData* RadioLink::startScan(QObject* studioListPane) {
     return studio;
 }
 
+StudioData* RadioLink::checkHeads() {
+    StudioData* studio = m_model.pScanStudio;
+    if (studio == nullptr)
+        return nullptr;
+    m_heard.startCheck(studio->nStudioNum);
+    m_protocol.SendStudioSelect(studio->nStudioNum);
+    return studio;
+}
+
+std::vector<int> RadioLink::finishCheck() {
+    if (m_model.pScanStudio == nullptr)
+        return {};
+    return m_heard.finishCheck(*m_model.pScanStudio);
+}
+
+bool RadioLink::isAnswering(int studio, int channel) const {
+    if (m_heard.missedCheck(studio, channel))
+        return false;
+    for (const UnitSetting& setting : UnitSettings()) {
+        if (m_pending.stateOf(studio, channel, setting) == Confirmation::Unconfirmed)
+            return false;
+    }
+    return true;
+}
+
 void RadioLink::setTrafficLog(TrafficLog* log) {
     m_trafficStage.log = log;
     m_protocol.setTrafficLog(log);
@@ -61,11 +94,8 @@ int RadioLink::TrafficStage::DispatchReport(const std::uint8_t* frame, int kind)
 }
 
 void RadioLink::HeardStage::note(int channel) {
-    // The heads on the air are the scanned studio's; before any scan, the shown studio's.
-    const StudioData* studio = studios.pScanStudio;
-    if (studio == nullptr)
-        studio = StudioOfNode(studios.pCurNode);
-    if (studio != nullptr)
+    // The heads on the air are the addressed studio's.
+    if (const StudioData* studio = studios.pAddressedStudio)
         heard.heard(studio->nStudioNum, channel);
 }
 

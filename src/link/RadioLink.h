@@ -33,8 +33,11 @@ public:
     RadioLink(const RadioLink&) = delete;
     RadioLink& operator=(const RadioLink&) = delete;
 
-    // Opens the port with the line settings and starts the reader; false leaves it closed.
+    // Opens the port with the line settings and starts the reader; false leaves it closed. A
+    // dongle that was away forgets its group: once open, the scanned studio (if any) is selected
+    // again before anything else goes out.
     bool open(const ComSettings& settings);
+    // Closing forgets the addressed studio: nothing says the dongle still knows it.
     void close();
     bool isConnected() const { return m_port.IsConnected(); }
 
@@ -69,6 +72,16 @@ public:
     // studio becomes the scanned one. The heads' answers fill it from then on. Null, with
     // nothing done, when there is no current studio.
     StudioData* startScan(QObject* studioListPane);
+
+    // Asks every head of the scanned studio to report, by selecting it again without emptying
+    // it. After the scan's waiting time, finishCheck() marks the heads that did not report.
+    // Null, with nothing sent, when no studio was scanned.
+    StudioData* checkHeads();
+    // The heads of the scanned studio that missed the check, by channel.
+    std::vector<int> finishCheck();
+    // False for a head that failed to answer what it had to: a value it has not confirmed in
+    // time, or the last check of its studio.
+    bool isAnswering(int studio, int channel) const;
 
 private:
     // Passes each event to the book, the tap, then the handler: the book has settled a value

@@ -151,7 +151,7 @@ StrobeData* PlaceStrobe(StudioModel* model, int n, int ch, std::unique_ptr<Strob
     StudioData* studio = model->studios[std::size_t(n)].get();
     if (const StrobeData* old = studio->UnitOn(ch);
         old != nullptr && nodeIsIn(model->pCurNode, old))
-        model->pCurNode = studio;
+        SetCurrentNode(model, studio);
     return PutStrobe(studio, ch, std::move(record));
 }
 
@@ -159,7 +159,7 @@ void ClearStudio(StudioModel* model, StudioData* studio) {
     if (studio == nullptr)
         return;
     if (model != nullptr && model->pCurNode != nullptr && StudioOfNode(model->pCurNode) == studio)
-        model->pCurNode = studio;
+        SetCurrentNode(model, studio);
     for (int i = 0; i < kChannelCount; ++i) {
         studio->bChUsed[std::size_t(i)] = 0;
         studio->pStrobe[std::size_t(i)].reset();
@@ -188,7 +188,15 @@ void SelectStudio(StudioModel* model, StudioData* studio) {
     if (model == nullptr || studio == nullptr)
         return;
     studio->nNodeKind = NODE_STUDIO;
-    model->pCurNode = studio;
+    SetCurrentNode(model, studio);
+}
+
+void SetCurrentNode(StudioModel* model, NodeHeader* node) {
+    if (model == nullptr || model->pCurNode == node)
+        return;
+    model->pCurNode = node;
+    if (model->currentNodeChanged)
+        model->currentNodeChanged();
 }
 
 } // namespace lumadesk

@@ -3,6 +3,7 @@
 #include "model/StrobeData.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -44,9 +45,15 @@ struct StudioModel {
 
     std::unique_ptr<StudioData> pMemoryStudio;
     StudioData* pScanStudio = nullptr;
+    // The studio whose group the dongle was last told to address (a select went out since the
+    // port opened); null before that. Reports are filed here: it is the group on the air.
+    StudioData* pAddressedStudio = nullptr;
     std::array<std::unique_ptr<StudioData>, kStudioCount> studios;
+    // Written only through SetCurrentNode, so everyone who shows it hears of a change.
     NodeHeader* pCurNode = nullptr;
     std::vector<StrobeData*> arrShown;
+    // Told after the current node changed (the tree, the grid and the panel follow it).
+    std::function<void()> currentNodeChanged;
 
     // Whether the record is held by one of the six studios now. Posted messages carry record
     // pointers that a scan may have destroyed since.
@@ -76,6 +83,8 @@ StrobeData* HeldRecordOf(const StudioModel& model, const WindowMessage& message)
 int shownStudioNumber(const StudioModel& model, const StudioData* studio);
 
 StudioData* StudioOfNode(NodeHeader* node);
+// Makes the node current and tells currentNodeChanged when that changed anything.
+void SetCurrentNode(StudioModel* model, NodeHeader* node);
 StrobeData* UnitOfNode(NodeHeader* node);
 
 // Places the record into slot ch and takes it over, destroying a record the slot held. For a

@@ -4,6 +4,7 @@
 #include "link/CommandFrames.h"
 #include "link/MemoryApply.h"
 #include "link/PendingValues.h"
+#include "link/UnitSettingTable.h"
 #include "model/BusinessMemory.h"
 #include "model/PowerValues.h"
 #include "model/StudioModel.h"
@@ -26,6 +27,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -94,7 +96,16 @@ void CControlFormView::createControls() {
     m_combo->resize(std::max(m_combo->width(), m_combo->sizeHint().width()),
                     m_combo->sizeHint().height());
 
-    place(new QLabel(this), 5, 14, 100, 8, QString());
+    // The template's empty line under the caption names the head the panel edits.
+    m_headLine = new QLabel(this);
+    place(m_headLine, 5, 14, 100, 8, QStringLiteral("Current head"));
+    {
+        const QRect line = m_headLine->geometry();
+        const int top = std::max(line.top(), title->geometry().bottom() + 1);
+        m_headLine->setGeometry(
+            line.left(), top, m_combo->geometry().right() - line.left(),
+            std::min(m_headLine->fontMetrics().height(), kSelectionOrigin.y() - top));
+    }
     m_groups = createPowerGroups(this, units,
                                  {.top = 27,
                                   .word = QStringLiteral("level"),
@@ -105,6 +116,12 @@ void CControlFormView::createControls() {
                                   .sliderHigh = kLevelSliderHigh,
                                   .sliderStart = std::nullopt});
     const PowerGroupControls& g = m_groups;
+    // The marks sit in the value fields' right corners, clear of the centred digits.
+    m_flashMark = new ConfirmationMark(QStringLiteral("Flash level confirmation"), this);
+    m_modelMark = new ConfirmationMark(QStringLiteral("Model level confirmation"), this);
+    for (auto [mark, field] : {std::pair{m_flashMark, g.flashText}, {m_modelMark, g.modelText}})
+        mark->move(field->geometry().right() - ConfirmationMark::kSize + 1,
+                   field->geometry().top());
     auto* memoryGroup = new QGroupBox(kMemoryTitle, this);
     memoryGroup->setStyleSheet(groupBoxStyle());
     place(memoryGroup, 5, 140, 195, 85, memoryGroup->title());
@@ -190,22 +207,49 @@ void CControlFormView::sendAndPost(const StrobeData* unit, int type, int code) {
 void CControlFormView::ShowConfirmation() {
     const PendingValues* book = m_links.protocol != nullptr ? m_links.protocol->Pending() : nullptr;
     const StrobeData* unit = selectedUnit();
-    auto stateOf = [&](int StrobeData::*member) {
-        return book != nullptr && unit != nullptr ? book->stateOf(*unit, member)
-                                                  : Confirmation::Confirmed;
-    };
-    // The model field also shows "OFF" for the lamp.
-    const Confirmation model =
-        std::max(stateOf(&StrobeData::nModelValue), stateOf(&StrobeData::bModelPow));
-    const std::pair<CUserStatic*, Confirmation> fields[] = {
-        {m_groups.flashText, stateOf(&StrobeData::nFlashValue)}, {m_groups.modelText, model}};
-    for (const auto& [field, state] : fields) {
-        const QColor wanted = ConfirmationTextColor(state, kValueText);
-        if (field->textColor != wanted) {
-            field->textColor = wanted;
-            field->update();
+    auto show = [&](ConfirmationMark* mark, std::initializer_list<int StrobeData::*> members) {
+        Confirmation state = Confirmation::Confirmed;
+        QStringList words;
+        for (int StrobeData::*member : members) {
+            const UnitSetting* setting = SettingOfMember(member);
+            if (book == nullptr || unit == nullptr || setting == nullptr)
+                continue;
+            state = std::max(state, book->stateOf(*unit, member));
+            if (const QString note = book->noteOf(*unit, *setting); !note.isEmpty())
+                words << note;
         }
+        mark->show(state, words.join(QStringLiteral("; ")));
+    };
+    show(m_flashMark, {&StrobeData::nFlashValue});
+    // The model field also shows "OFF" for the lamp.
+    show(m_modelMark, {&StrobeData::nModelValue, &StrobeData::bModelPow});
+    showHeadLine();
+}
+
+QString CControlFormView::headLine() const {
+    if (m_mode == 1) {
+        QStringList ticked;
+        if (m_links.model != nullptr) {
+            for (const StrobeData* unit : ShownUnits(*m_links.model)) {
+                if (unit->bChSelect != 0)
+                    ticked << unit->sChName;
+            }
+        }
+        return ticked.isEmpty() ? QStringLiteral("No heads ticked")
+                                : ticked.join(QStringLiteral(", "));
     }
+    const StrobeData* unit = selectedUnit();
+    return unit != nullptr ? QStringLiteral("%1 %2").arg(unit->sChName, unit->sModelName)
+                           : QStringLiteral("No head chosen");
+}
+
+void CControlFormView::showHeadLine() {
+    const QString line = headLine();
+    if (m_headLine->text() == line)
+        return;
+    m_headLine->setText(line);
+    m_headLine->setToolTip(line);
+    m_headLine->setAccessibleDescription(line);
 }
 
 void CControlFormView::SetControls(Enabling code) {
@@ -300,10 +344,18 @@ void CControlFormView::Reset() {
     ShowConfirmation();
 }
 
+void CControlFormView::ShowNoUnit() {
+    const int mode = m_mode;
+    m_mode = 0; // Reset would switch the group mode off; it stays as the operator chose it
+    Reset();
+    m_mode = mode;
+    m_combo->setEnabled(true);
+}
+
 void CControlFormView::ShowUnit() {
     const StrobeData* unit = selectedUnit();
     if (unit == nullptr)
-        return;
+        return ShowNoUnit();
     m_cell = unit->bFlashCell;
     m_sound = unit->bFlashSnd;
     m_power = unit->bFlashPow;
@@ -476,6 +528,7 @@ void CControlFormView::OnModeChange(int selection) {
     if (selection == m_mode)
         return;
     m_mode = selection;
+    showHeadLine();
     if (selection == 1) {
         m_selection->Reset();
         SetControls(Enabling::SelectionShown);
@@ -520,6 +573,8 @@ void CControlFormView::OnApply() {
     SendMessage(m_links.studioListPane ? m_links.studioListPane() : nullptr,
                 Msg::ListMemoryApplied);
     SendStudioSettings(m_links.protocol, studio);
+    // The heads hold the loaded levels now: an offset shown before would add to them.
+    m_selection->Reset();
 }
 
 void CControlFormView::customEvent(QEvent* event) {
@@ -542,6 +597,9 @@ void CControlFormView::customEvent(QEvent* event) {
         break;
     case Msg::CtrlLoadCommand:
         OnApply();
+        break;
+    case Msg::CtrlTicksChanged:
+        showHeadLine();
         break;
     default:
         return CFormPane::customEvent(event);

@@ -10,6 +10,7 @@
 
 class QButtonGroup;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QTreeWidget;
@@ -23,6 +24,7 @@ struct StudioModel;
 struct XmlFileContext;
 
 class CControlSelFormView;
+class ConfirmationMark;
 
 // What the remote control panel takes from the main frame; it owns none of it. The panes are
 // looked up at each use, as the frame finds them by splitter row and column.
@@ -55,8 +57,11 @@ public:
 
     int mode() const { return m_mode; }
 
-    // Colours the value fields by whether the selected unit's levels are confirmed.
+    // Marks beside the value fields whether the selected unit's levels are confirmed.
     void ShowConfirmation();
+    // The line beside the caption: the current head ("CH-02 Key light"), or in the group mode
+    // the ticked heads ("CH-01, CH-03", "No heads ticked").
+    QString headLine() const;
     // The information box's text as the preview made it (CR LF line ends).
     QString fileInfo() const { return m_fileInfo; }
 
@@ -75,6 +80,9 @@ private:
 
     void Reset();
     void ShowUnit();
+    // What Reset shows, with the controls that act on a head disabled; the mode stays.
+    void ShowNoUnit();
+    void showHeadLine();
     void RefreshItem(int code);
     void showLevels(const StrobeData& unit);
     void showModelMode1();
@@ -108,6 +116,9 @@ private:
     std::unique_ptr<FileList> m_fileSink;
 
     QComboBox* m_combo = nullptr;
+    QLabel* m_headLine = nullptr;
+    ConfirmationMark* m_flashMark = nullptr;
+    ConfirmationMark* m_modelMark = nullptr;
     lumadesk::PowerGroupControls m_groups;
     QTreeWidget* m_fileList = nullptr;
     QLineEdit* m_fileName = nullptr;

@@ -26,8 +26,9 @@ inline constexpr int CtrlCurrentUnit = 30; // the current unit changed
 inline constexpr int CtrlEmptyStudio = 31; // a studio without units is shown
 inline constexpr int CtrlUnitSetting = 32; // (change code, unit) the current unit's setting changed
 inline constexpr int CtrlUnitStatus = 33; // (channel, unit) the current unit's status was refreshed
-inline constexpr int CtrlSaveCommand = 34; // toolbar "Save"
-inline constexpr int CtrlLoadCommand = 35; // toolbar "Load"
+inline constexpr int CtrlSaveCommand = 34;  // toolbar "Save"
+inline constexpr int CtrlLoadCommand = 35;  // toolbar "Load"
+inline constexpr int CtrlTicksChanged = 36; // the grid's ticks changed (the group's heads)
 
 // main frame
 inline constexpr int FrameEnableCommand = 50; // (command, 0/1) enable a toolbar command

@@ -5,7 +5,6 @@
 #include "platform/ChangeCode.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
-#include "ui/ConfirmationLook.h"
 #include "ui/UiResources.h"
 
 #include <QFontMetrics>
@@ -212,12 +211,12 @@ void CNavigationGrid::setStatusCell(int i, const StrobeData& unit, bool redraw) 
     GetCell(0, row, &cell);
     if (!alarm.isEmpty()) {
         cell.backColor = current ? kAlarmBackCurrent : kAlarmBackOther;
-        cell.textColor = statusTextColor(i, unit);
+        cell.textColor = statusTextColor(i);
         cell.font = m_alarmFont;
         cell.label = alarm;
     } else {
         cell.backColor = current ? kRunningBackCurrent : QColor(Qt::white);
-        cell.textColor = statusTextColor(i, unit);
+        cell.textColor = statusTextColor(i);
         cell.font = m_cellFont;
     }
     SetCell(0, row, cell);
@@ -225,19 +224,8 @@ void CNavigationGrid::setStatusCell(int i, const StrobeData& unit, bool redraw) 
         RedrawCell(0, row);
 }
 
-QColor CNavigationGrid::statusTextColor(int i, const StrobeData& unit) const {
-    const QColor plain = i == m_currentIndex ? QColor(Qt::white) : QColor(Qt::black);
-    return m_book != nullptr ? ConfirmationTextColor(m_book->headState(unit), plain) : plain;
-}
-
-void CNavigationGrid::showConfirmation(int i, const StrobeData& unit) {
-    const int row = kRowsPerBlock * i + 2;
-    CUGCell* cell = cellModel()->cell(0, row);
-    const QColor wanted = statusTextColor(i, unit);
-    if (cell == nullptr || cell->textColor == wanted)
-        return;
-    cell->textColor = wanted;
-    RedrawCell(0, row);
+QColor CNavigationGrid::statusTextColor(int i) const {
+    return i == m_currentIndex ? QColor(Qt::white) : QColor(Qt::black);
 }
 
 void CNavigationGrid::setPowerLabel(int model, int flash, int i, bool redraw) {
@@ -301,8 +289,6 @@ void CNavigationGrid::RefreshStrobe(int code, StrobeData* unit) {
     default:
         break;
     }
-    // Every change, CHANGE_NONE included, may have settled or opened a value of the head.
-    showConfirmation(i, *unit);
 }
 
 void CNavigationGrid::UpdateStrobeBlock(int i, StrobeData* unit) {
@@ -328,8 +314,20 @@ void CNavigationGrid::OnCellChange(int, int, int, int newRow) {
     setStatusCell(i, *unit, false);
     if (old != nullptr)
         setStatusCell(oldIndex, *old, false);
-    m_model->pCurNode = unit;
+    SetCurrentNode(m_model, unit);
     SendMessage(m_controlPane ? m_controlPane() : nullptr, Msg::CtrlCurrentUnit);
+    RedrawAll();
+}
+
+void CNavigationGrid::DropCurrent() {
+    if (m_currentIndex < 0)
+        return;
+    const int old = m_currentIndex;
+    m_currentIndex = kNoCurrent;
+    if (const StrobeData* unit = shownUnit(old))
+        setStatusCell(old, *unit, true);
+    // No cell is current either, so the next click or key on any block makes it current again.
+    selectionModel()->clearCurrentIndex();
     RedrawAll();
 }
 
@@ -399,6 +397,8 @@ int CNavigationGrid::OnCellTypeNotify(int type, int col, int row, int message, i
         if (StrobeData* unit = shownUnit(row / kRowsPerBlock))
             unit->bChSelect = value;
     }
+    // The panel names the ticked heads in its group mode.
+    SendMessage(m_controlPane ? m_controlPane() : nullptr, Msg::CtrlTicksChanged);
     return 0;
 }
 

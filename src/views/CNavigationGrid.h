@@ -12,7 +12,6 @@ namespace lumadesk {
 struct StudioModel;
 struct StudioData;
 struct StrobeData;
-class PendingValues;
 
 // Whether a studio that reached a pane by pointer is one of the five or the memory studio.
 // (Records that come with a message go through HeldRecordOf.)
@@ -33,8 +32,8 @@ public:
     explicit CNavigationGrid(StudioModel* model, std::function<QObject*()> controlPane,
                              QWidget* parent = nullptr);
 
-    // The book whose pending and unconfirmed values the status cells show; null for none.
-    void SetConfirmations(const PendingValues* book) { m_book = book; }
+    // No block is current any more (the current node is no unit).
+    void DropCurrent();
 
     void ShowStudio(StudioData* studio);
     void RefreshStrobe(int code, StrobeData* unit);
@@ -65,15 +64,13 @@ private:
     void setPowerLabel(int model, int flash, int i, bool redraw);
     void setIcon(int i, Icon icon, int value, bool redraw);
     void setIcons(int i, const StrobeData& unit);
-    // Black, or white on the current block, unless the head has a value not yet confirmed.
-    QColor statusTextColor(int i, const StrobeData& unit) const;
-    void showConfirmation(int i, const StrobeData& unit);
+    // Black, or white on the current block.
+    QColor statusTextColor(int i) const;
     // The shown unit of block i when the model still holds it, else null.
     StrobeData* shownUnit(int i) const;
     int blocksPerPage() const;
 
     StudioModel* m_model;
-    const PendingValues* m_book = nullptr;
     std::function<QObject*()> m_controlPane;
     QFont m_cellFont;
     QFont m_headingFont;

@@ -207,19 +207,57 @@ void CStudioListFormView::customEvent(QEvent* event) {
     message->setResult(0);
 }
 
+void CStudioListFormView::followCurrentNode() {
+    if (m_model == nullptr || m_following)
+        return;
+    NodeHeader* node = m_model->pCurNode;
+    QTreeWidgetItem* item = itemShowing(node);
+    const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
+    if (item != nullptr && selected.size() == 1 && selected.constFirst() == item)
+        return;
+    m_following = true;
+    if (item == nullptr) {
+        m_tree->clearSelection();
+    } else {
+        for (QTreeWidgetItem* up = item->parent(); up != nullptr; up = up->parent())
+            up->setExpanded(true);
+        m_tree->setCurrentItem(item);
+        m_tree->scrollToItem(item);
+    }
+    m_following = false;
+    showNodeName(item != nullptr ? node : nullptr);
+    if (StudioData* studio = StudioOfNode(item != nullptr ? node : nullptr))
+        m_curStudioItem = studioItem(shownStudioNumber(*m_model, studio));
+}
+
+void CStudioListFormView::showNodeName(NodeHeader* node) {
+    const int kind = node != nullptr ? node->nNodeKind : NODE_NONE;
+    if (kind == NODE_STUDIO) {
+        m_edit->setText(static_cast<StudioData*>(node)->sStudioName);
+        m_edit->setEnabled(false);
+    } else if (kind == NODE_STROBE || kind == NODE_LIGHT) {
+        const StrobeData* unit = UnitOfNode(node);
+        m_edit->setText(kind == NODE_LIGHT ? unit->sLightName : unit->sModelName);
+        m_edit->setEnabled(true);
+    }
+}
+
 void CStudioListFormView::onSelectionChanged() {
-    if (m_model == nullptr)
+    if (m_model == nullptr || m_following)
         return;
     const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
     QTreeWidgetItem* item = selected.isEmpty() ? nullptr : selected.constFirst();
     NodeHeader* node = nodeOf(item);
-    m_model->pCurNode = node;
     StudioData* studio = StudioOfNode(node);
     QTreeWidgetItem* studioItem = this->studioItem(shownStudioNumber(*m_model, studio));
     // A studio that holds units is only shown after it was scanned: the frame scans it first.
     const bool mustScan = studio != nullptr && studio->nChItemCnt > 0 &&
                           m_model->pScanStudio != nullptr && m_model->pScanStudio != studio;
     const int kind = node != nullptr ? node->nNodeKind : NODE_NONE;
+    // The panel and the grid follow the new current node; the rules below run once, here.
+    m_following = true;
+    SetCurrentNode(m_model, node);
+    m_following = false;
     if (kind == NODE_STUDIO) {
         if (item != m_curStudioItem) {
             if (mustScan)
@@ -227,8 +265,6 @@ void CStudioListFormView::onSelectionChanged() {
             else
                 SendMessage(m_navigation, Msg::NavShowStudio, 0, AsLParam(studio));
         }
-        m_edit->setText(studio->sStudioName);
-        m_edit->setEnabled(false);
     } else if (kind == NODE_STROBE || kind == NODE_LIGHT) {
         StrobeData* unit = UnitOfNode(node);
         if (studioItem != m_curStudioItem) {
@@ -239,9 +275,8 @@ void CStudioListFormView::onSelectionChanged() {
         } else {
             SendMessage(m_navigation, Msg::NavSelectUnit, 0, AsLParam(unit));
         }
-        m_edit->setText(kind == NODE_LIGHT ? unit->sLightName : unit->sModelName);
-        m_edit->setEnabled(true);
     }
+    showNodeName(node);
     if (kind == NODE_STUDIO || kind == NODE_STROBE || kind == NODE_LIGHT) {
         SendMessage(m_mainFrame, Msg::FrameEnableCommand, Msg::CMD_NAME, 0);
         m_curStudioItem = studioItem;
@@ -253,13 +288,15 @@ void CStudioListFormView::onSelectionChanged() {
 void CStudioListFormView::onNewUnit(qintptr channel, StrobeData* unit) {
     if (unit == nullptr)
         return;
-    // Under the unit's own studio, which is the studio of the current node that the report
-    // filled; a unit a rebuild already showed is not shown twice.
+    // Under the unit's own studio, the addressed one that the report filled; a unit a rebuild
+    // already showed is not shown twice.
     QTreeWidgetItem* parent =
         studioItem(shownStudioNumber(*m_model, static_cast<StudioData*>(unit->pParent)));
     if (itemShowing(unit) == nullptr)
         addUnitItems(parent, unit);
-    SendMessage(m_navigation, Msg::NavUnitAdded, channel, AsLParam(unit));
+    // The grid shows one studio: a head of another is in the tree only.
+    if (unit->pParent == StudioOfNode(m_model->pCurNode))
+        SendMessage(m_navigation, Msg::NavUnitAdded, channel, AsLParam(unit));
 }
 
 void CStudioListFormView::onRename() {

@@ -33,6 +33,9 @@ public:
     QTreeWidgetItem* studioItem(int n) const;
     // The item that shows the node, or null. Walks the tree, so a stale handle never counts.
     QTreeWidgetItem* itemShowing(const NodeHeader* node) const;
+    // Selects the model's current node (nothing for none) without running the selection's
+    // rules: nothing is shown, scanned or sent. The name box follows.
+    void followCurrentNode();
 
 protected:
     void customEvent(QEvent* event) override;
@@ -40,6 +43,7 @@ protected:
 
 private:
     void onSelectionChanged();
+    void showNodeName(NodeHeader* node);
     void onNewUnit(qintptr channel, StrobeData* unit);
     void onRename();
     void onStudioCleared(qintptr lParam);
@@ -55,6 +59,7 @@ private:
     QPointer<QObject> m_navigation;
     std::array<QTreeWidgetItem*, 5> m_studioItems{};
     QTreeWidgetItem* m_curStudioItem = nullptr; // compared, never dereferenced
+    bool m_following = false;
 };
 
 } // namespace lumadesk

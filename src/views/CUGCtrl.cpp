@@ -34,6 +34,8 @@ static QVariant cellData(const CUGCell& cell, int role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
         return checkBox ? cell.label : cell.text;
+    case Qt::AccessibleDescriptionRole:
+        return cell.description.isEmpty() ? QVariant() : QVariant(cell.description);
     case Qt::CheckStateRole:
         if (checkBox)
             return cell.text.toInt() != 0 ? Qt::Checked : Qt::Unchecked;
@@ -359,6 +361,14 @@ bool CUGCtrl::SetCell(int col, int row, const CUGCell& cell) {
         return false;
     *c = cell;
     return true;
+}
+
+void CUGCtrl::SetCellDescription(int col, int row, const QString& text) {
+    CUGCell* cell = cellModel()->cell(col, row);
+    if (cell == nullptr || cell->description == text)
+        return;
+    cell->description = text;
+    RedrawCell(col, row);
 }
 
 bool CUGCtrl::QuickSetText(int col, int row, const QString& text) {

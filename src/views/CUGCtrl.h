@@ -16,8 +16,9 @@ namespace lumadesk {
 // back to the grid's defaults when the cell is drawn, so a cell read and stored back keeps
 // following them.
 struct CUGCell {
-    QString text;  // what a plain cell shows; a check box keeps its value here ("0" or "1")
-    QString label; // a check box's label (one or more lines)
+    QString text;        // what a plain cell shows; a check box keeps its value here ("0" or "1")
+    QString label;       // a check box's label (one or more lines)
+    QString description; // what a screen reader adds to the cell's name
     QColor backColor;
     QColor textColor;
     std::optional<QFont> font;
@@ -105,6 +106,8 @@ public:
     bool GetCell(int col, int row, CUGCell* cell) const;
     bool SetCell(int col, int row, const CUGCell& cell);
     bool QuickSetText(int col, int row, const QString& text);
+    // The cell's accessible description; repaints (and tells readers) only when it changed.
+    void SetCellDescription(int col, int row, const QString& text);
     bool QuickSetLabelText(int col, int row, const QString& label);
     bool QuickSetBitmap(int col, int row, const QPixmap& bitmap);
     bool QuickSetCellType(int col, int row, int type);

@@ -2,6 +2,8 @@
 
 #include "app/DialogSeams.h"
 #include "link/ChannelMask.h"
+#include "model/StudioModel.h"
+#include "platform/PseudoTerminal.h"
 #include "platform/WindowMessage.h"
 #include "support/MessageRecorder.h"
 #include "support/WorkingDirectory.h"
@@ -29,6 +31,17 @@ public:
 private:
     ModalRunner m_previous;
 };
+
+// What a scan does before heads answer, without emptying the studio: it is made current and
+// the dongle is told to address its group. The select is taken off the wire, so a test reads
+// only what follows. Heads answer only a group they are addressed in.
+template <typename Frame> bool addressStudio(Frame& frame, PseudoTerminal& dongle, int n) {
+    StudioModel& model = frame.model();
+    SelectStudio(&model, model.studios[std::size_t(n)].get());
+    frame.protocol().SendStudioSelect(n);
+    return dongle.readExactly(5, 2000).size() == 5 &&
+           model.pAddressedStudio == model.studios[std::size_t(n)].get();
+}
 
 // Report frames as a head sends them.
 inline QByteArray statusReport(int channel, int flashLevel = 50) {

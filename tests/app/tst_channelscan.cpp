@@ -70,7 +70,7 @@ void ChannelScanTest::scanEmptiesTheStudioAndCallsItsGroup() {
     QCOMPARE(boxes, 0);
 
     StudioData* studioC = model.studios[2].get();
-    SelectStudio(&model, studioC);
+    QVERIFY(addressStudio(frame, dongle, 2));
     QVERIFY(dongle.writeAll(statusReport(0) + statusReport(5)));
     QTRY_COMPARE(studioC->nChItemCnt, 2);
     StrobeData* current = studioC->UnitOn(5);

@@ -127,7 +127,7 @@ void ComSettingTest::okReopensAtOnceAndTheOldReaderEndKeepsTheLinkUp() {
     QCOMPARE(frame.paneText(1), kConnected);
     QVERIFY(!frame.link().isRetrying());
 
-    SelectStudio(&frame.model(), frame.model().studios[1].get());
+    QVERIFY(addressStudio(frame, dongle, 1));
     MessageTap list(frame.studioListPane());
     QVERIFY(dongle.writeAll(statusReport(2)));
     QTRY_COMPARE(list.only(Msg::ListNewUnit).size(), 1);

@@ -1,5 +1,6 @@
 #include "ShellTestSupport.h"
 #include "app/CMainFrame.h"
+#include "app/RadioWatch.h"
 #include "link/PendingValues.h"
 #include "panels/COXCoolSpinButtonCtrl.h"
 #include "panels/CUserStatic.h"
@@ -9,6 +10,7 @@
 #include "ui/ConfirmationLook.h"
 #include "views/CNavigationFormView.h"
 #include "views/CNavigationGrid.h"
+#include "views/HeardMarks.h"
 
 #include <QStandardPaths>
 #include <QtTest>
@@ -32,17 +34,17 @@ class ConfirmationTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { UsePrivateSettings(); }
-    void panelAndGridShowTheCueUntilTheHeadConfirms_data();
-    void panelAndGridShowTheCueUntilTheHeadConfirms();
+    void panelAndGridMarkTheValueUntilTheHeadConfirms_data();
+    void panelAndGridMarkTheValueUntilTheHeadConfirms();
 };
 
-void ConfirmationTest::panelAndGridShowTheCueUntilTheHeadConfirms_data() {
+void ConfirmationTest::panelAndGridMarkTheValueUntilTheHeadConfirms_data() {
     QTest::addColumn<bool>("late");
     QTest::addRow("head answers") << false;
     QTest::addRow("head answers after the time-out") << true;
 }
 
-void ConfirmationTest::panelAndGridShowTheCueUntilTheHeadConfirms() {
+void ConfirmationTest::panelAndGridMarkTheValueUntilTheHeadConfirms() {
     QFETCH(bool, late);
     WorkingDirectory cwd;
     PseudoTerminal dongle;
@@ -53,16 +55,20 @@ void ConfirmationTest::panelAndGridShowTheCueUntilTheHeadConfirms() {
     frame.radio().pending().setTimeout(late ? 50ms : 60s);
     StudioModel& model = frame.model();
     SelectStudio(&model, model.studios[0].get());
+    frame.protocol().SendStudioSelect(0);
+    QCOMPARE(dongle.readExactly(5, 2000), hex("FF 05 00 00 41"));
     CNavigationGrid* grid = qobject_cast<CNavigationFormView*>(frame.navigationPane())->grid();
     QVERIFY(dongle.writeAll(statusReport(0)));
     QTRY_COMPARE(grid->shownCount(), 1);
     StrobeData* unit = model.studios[0]->UnitOn(0);
     unit->nNodeKind = NODE_STROBE; // as the studio tree makes a chosen unit
-    model.pCurNode = unit;
-    SendMessage(frame.controlPane(), Msg::CtrlCurrentUnit);
+    SetCurrentNode(&model, unit);
 
     auto* field = named<CUserStatic>(frame.controlPane(), QStringLiteral("Flash level"));
     QVERIFY(field != nullptr);
+    auto* mark = named<ConfirmationMark>(frame.controlPane(), "Flash level confirmation");
+    QVERIFY(mark != nullptr);
+    HeardMarks* marks = frame.radioWatch()->marks();
     const CUGCell* block = grid->cellModel()->cell(0, 2);
     const QColor fieldPlain = field->textColor;
     const QColor blockPlain = block->textColor;
@@ -72,22 +78,30 @@ void ConfirmationTest::panelAndGridShowTheCueUntilTheHeadConfirms() {
     emit named<COXCoolSpinButtonCtrl>(frame.controlPane(), QStringLiteral("Flash level steps"))
         ->deltaPos(-1);
     QCOMPARE(dongle.readExactly(7, 2000), hex("FF 07 13 00 01 33 32"));
-    const QColor amber = ConfirmationTextColor(Confirmation::Pending, {});
-    const QColor red = ConfirmationTextColor(Confirmation::Unconfirmed, {});
-    if (late) {
+    const Confirmation state = late ? Confirmation::Unconfirmed : Confirmation::Pending;
+    const QString words = late ? "flash 5.1 sent, CH-01 has not confirmed it"
+                               : "flash 5.1 sent, waiting for CH-01 to confirm it";
+    if (late)
         QTRY_COMPARE(frame.paneText(0),
-                     QStringLiteral("CH-01 of Studio A did not confirm flash 5.1"));
-        QCOMPARE(field->textColor, red);
-        QCOMPARE(block->textColor, red);
-    } else {
-        QCOMPARE(field->textColor, amber);
-        QTRY_COMPARE(block->textColor, amber); // the panel posts the change to the grid
-    }
+                     QStringLiteral("CH-01 of Studio A did not confirm flash 5.1, model 5.0"));
+    QTRY_COMPARE(mark->state(), state);
+    QVERIFY(mark->isVisibleTo(frame.controlPane()));
+    QCOMPARE(mark->accessibleDescription(), words);
+    QCOMPARE(marks->blockMarks(), std::vector<Confirmation>{state});
+    QVERIFY(block->description.contains(words));
+    // The values keep their own colours: the mark says it, not a colour.
+    QCOMPARE(field->textColor, fieldPlain);
+    QCOMPARE(block->textColor, blockPlain);
+    QCOMPARE(frame.paneText(2), late ? QStringLiteral("Studio A: 1 head, 1 not answering")
+                                     : QStringLiteral("Studio A: 1 head, all answering"));
 
     QVERIFY(dongle.writeAll(hex("FF 07 13 00 01 33 32")));
-    QTRY_COMPARE(field->textColor, fieldPlain);
-    QCOMPARE(block->textColor, blockPlain);
+    QTRY_COMPARE(mark->state(), Confirmation::Confirmed);
+    QVERIFY(!mark->isVisibleTo(frame.controlPane()));
+    QCOMPARE(marks->blockMarks(), std::vector<Confirmation>{Confirmation::Confirmed});
+    QCOMPARE(block->description, QString());
     QCOMPARE(frame.paneText(0), note);
+    QCOMPARE(frame.paneText(2), QStringLiteral("Studio A: 1 head, all answering"));
 }
 
 QTEST_MAIN(ConfirmationTest)

@@ -82,7 +82,7 @@ void KeyboardTest::everyPathWorksWithoutAMouse() {
     QVERIFY(QTest::qWaitForWindowActive(&frame));
     QTRY_COMPARE(frame.paneText(1), QString("Zigbee connected"));
     StudioModel& model = frame.model();
-    SelectStudio(&model, model.studios[0].get());
+    QVERIFY(addressStudio(frame, dongle, 0));
     QVERIFY(dongle.writeAll(statusReport(0) + statusReport(2)));
     auto* grid = frame.findChild<CNavigationGrid*>();
     QTRY_COMPARE(grid->shownCount(), 2);

@@ -59,10 +59,11 @@ void MainFrameTest::startsWithItsCommandsPanesAndSizes() {
 
     QCOMPARE(frame.windowTitle(), QString("Glowmark"));
     QVERIFY(!(frame.windowFlags() & Qt::WindowMaximizeButtonHint));
-    QStringList menus; // one menu only, for the radio traffic dock
+    QStringList menus; // the radio traffic dock; the check of the heads
     for (QAction* menu : frame.menuBar()->actions())
         menus << menu->text();
-    QCOMPARE(menus, QStringList({"&View"}));
+    QCOMPARE(menus, QStringList({"&View", "&Tools"}));
+    QCOMPARE(frame.checkHeadsAction()->toolTip(), QString("Check heads (Ctrl+R)"));
     QStringList buttons;
     for (QAction* action : frame.findChild<CMainToolBar*>()->actions())
         buttons << (action->isSeparator() ? "|" : action->toolTip());
@@ -167,7 +168,7 @@ void MainFrameTest::relaysUnitNewsToThePanesThatShowTheUnit() {
     CMainFrame frame(ShellOptions{dongle.devicePath(), {}, {}});
     QTRY_COMPARE(frame.paneText(1), kConnected);
     StudioModel& model = frame.model();
-    SelectStudio(&model, model.studios[0].get());
+    QVERIFY(addressStudio(frame, dongle, 0));
     MessageTap list(frame.studioListPane());
     MessageTap control(frame.controlPane());
     MessageTap navigation(frame.navigationPane());
@@ -201,7 +202,7 @@ void MainFrameTest::dropsARecordThatAScanDestroyedBeforeDelivery() {
     QVERIFY(dongle.open());
     CMainFrame frame(ShellOptions{dongle.devicePath(), {}, {}});
     QTRY_COMPARE(frame.paneText(1), kConnected);
-    SelectStudio(&frame.model(), frame.model().studios[0].get());
+    QVERIFY(addressStudio(frame, dongle, 0));
     MessageTap list(frame.studioListPane());
     ModalAnswer quickBox(ModalAnswer::accept);
 
@@ -229,7 +230,7 @@ void MainFrameTest::dropsANewsForADestroyedRecordWhenANewOneTookItsAddress() {
     CMainFrame frame(ShellOptions{dongle.devicePath(), {}, {}});
     QTRY_COMPARE(frame.paneText(1), kConnected);
     StudioModel& model = frame.model();
-    SelectStudio(&model, model.studios[0].get());
+    QVERIFY(addressStudio(frame, dongle, 0));
     MessageTap list(frame.studioListPane());
 
     // While the new unit's message waits, its record is destroyed and another one is made at

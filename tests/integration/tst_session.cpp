@@ -182,9 +182,12 @@ struct Session {
         return tree->currentItem() == item;
     }
     // The branch's arrow sits an indentation left of the item's text.
+    // The tree opens the branch of a head the grid makes current by itself.
     [[nodiscard]] bool openBranch(const QString& studio) {
         const QRect item = tree->visualItemRect(treeItem(studio));
-        click(tree->viewport(), QPoint(item.left() - tree->indentation() / 2, item.center().y()));
+        if (!treeItem(studio)->isExpanded())
+            click(tree->viewport(),
+                  QPoint(item.left() - tree->indentation() / 2, item.center().y()));
         return treeItem(studio)->isExpanded();
     }
     QRect cellRect(int col, int row) const {

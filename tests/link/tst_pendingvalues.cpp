@@ -38,7 +38,10 @@ struct Bench {
         for (int channel = 0; channel < 3; ++channel)
             PutStrobe(studio, channel, std::make_unique<StrobeData>());
         SelectStudio(&model, studio);
-        return dongle.open() && link.open(ComSettings{9600, 8, 0, 0, dongle.devicePath()});
+        if (!dongle.open() || !link.open(ComSettings{9600, 8, 0, 0, dongle.devicePath()}))
+            return false;
+        link.protocol().SendStudioSelect(0);
+        return dongle.readExactly(5, 2000) == hex("FF 05 00 00 41");
     }
     StrobeData* unit(int channel) const { return studio->UnitOn(channel); }
     Confirmation state(int channel, int StrobeData::*member) const {
@@ -103,7 +106,7 @@ void PendingValuesTest::pendingUntilAReportOfTheHeadCarriesTheValue() {
     bench.link.protocol().SendUnitCommand(0, unit, CMD_FLASH_LEVEL);
     QCOMPARE(bench.dongle.readExactly(7, 2000), hex(kFlash45OnCh1));
     QCOMPARE(bench.state(0, &StrobeData::nFlashValue), Confirmation::Pending);
-    QCOMPARE(bench.state(0, &StrobeData::nModelValue), Confirmation::Confirmed);
+    QCOMPARE(bench.state(0, &StrobeData::nModelValue), Confirmation::Confirmed); // 0: no level
     if (late) {
         bench.later();
         QCOMPARE(bench.state(0, &StrobeData::nFlashValue), Confirmation::Unconfirmed);
@@ -125,16 +128,20 @@ void PendingValuesTest::pendingUntilAReportOfTheHeadCarriesTheValue() {
     QCOMPARE(bench.link.pending().unconfirmedText(), QString());
 }
 
-// The group panel's two roads (a studio levels frame for the ticked heads, one command for a
-// mask of them) and the Load (a settings frame for every head): CH-01 and CH-02 answer, CH-03
-// stays silent.
+// The group panel's roads (studio levels frames, one command for a mask of the ticked heads)
+// and the Load (a settings frame for every head): CH-01 and CH-02 answer, CH-03 stays silent.
+// A levels frame sets both levels of every head, so its echo confirms both.
 void PendingValuesTest::oneSilentHeadOfThreeIsNamed_data() {
     QTest::addColumn<int>("road");
     QTest::addColumn<QByteArray>("answers");
     QTest::addColumn<QString>("statusLine");
     QTest::addRow("group levels")
         << 0 << hex("FF 17 1E 0B 32 0C 32 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00")
-        << "CH-03 of Studio A did not confirm flash 1.3";
+        << "CH-03 of Studio A did not confirm flash 1.3, model 5.0";
+    // Heads whose model level follows their flash: both frames go, the last echo settles both.
+    QTest::addRow("linked group levels")
+        << 3 << hex("FF 17 1F 0B 32 0C 32 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00")
+        << "CH-03 of Studio A did not confirm flash 1.3, model 5.0";
     QTest::addRow("group switch") << 1 << hex("FF 07 17 00 01 00 02 FF 07 17 00 02 00 02")
                                   << "CH-03 of Studio A did not confirm cell on";
     QTest::addRow("load") << 2
@@ -159,8 +166,10 @@ void PendingValuesTest::oneSilentHeadOfThreeIsNamed() {
     }
     CZbProtocol& protocol = bench.link.protocol();
     int StrobeData::*member = &StrobeData::nFlashValue;
-    if (road == 0) {
+    if (road == 0 || road == 3) {
         protocol.SendStudioLevels(LEVELS_FLASH, bench.studio);
+        if (road == 3)
+            protocol.SendStudioLevels(LEVELS_MODEL, bench.studio);
     } else if (road == 1) {
         protocol.SendUnitCommand(0x0007, bench.unit(0), CMD_FLASH_CELL);
         member = &StrobeData::bFlashCell;
@@ -174,6 +183,8 @@ void PendingValuesTest::oneSilentHeadOfThreeIsNamed() {
     QTRY_COMPARE(bench.state(1, member), Confirmation::Confirmed);
     QCOMPARE(bench.state(0, member), Confirmation::Confirmed);
     QCOMPARE(bench.state(2, member), Confirmation::Pending);
+    if (road == 0 || road == 3)
+        QCOMPARE(bench.state(0, &StrobeData::nModelValue), Confirmation::Confirmed);
     bench.later();
     QCOMPARE(bench.state(2, member), Confirmation::Unconfirmed);
     QCOMPARE(bench.link.pending().unconfirmedChannels(0), std::vector<int>{2});

@@ -1,4 +1,5 @@
 #include "link/CZbEventHandler.h"
+#include "link/FrameTypes.h"
 #include "link/RadioLink.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
@@ -32,6 +33,7 @@ class RadioLinkTest : public QObject {
 private slots:
     void tapSeesEachEventBeforeTheHandlerAppliesIt();
     void scanEmptiesTellsThePaneThenCallsTheGroup();
+    void everyFrameReachesItsStudiosGroupAcrossReopens();
 };
 
 void RadioLinkTest::tapSeesEachEventBeforeTheHandlerAppliesIt() {
@@ -41,6 +43,7 @@ void RadioLinkTest::tapSeesEachEventBeforeTheHandlerAppliesIt() {
     UnitSeenTap tap;
     tap.studio = model.studios[1].get();
     SelectStudio(&model, tap.studio);
+    model.pAddressedStudio = tap.studio;
     link.setEventTap(&tap);
     // A status report for channel 3, twice, through the ring and the drain.
     const QByteArray status = QByteArray::fromHex("ff0d01000801323200010001 01");
@@ -87,6 +90,60 @@ void RadioLinkTest::scanEmptiesTellsThePaneThenCallsTheGroup() {
     QCOMPARE(writtenWhenTold, QByteArray());
     QCOMPARE(dongle.readExactly(5, 2000), QByteArray::fromHex("ff05000043"));
     QCOMPARE(model.pScanStudio, studio);
+}
+
+// The far end is a dongle that forgets its group whenever the port closes: after a reopen it
+// must be told again before a command can reach a head.
+void RadioLinkTest::everyFrameReachesItsStudiosGroupAcrossReopens() {
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    StudioModel model;
+    MessageRecorder owner;
+    lumadesk::RadioLink link(&owner, model);
+    owner.onMessage = [&](const MessageRecorder::Entry& e) {
+        if (e.number == Msg::FrameBytesReceived)
+            link.drain();
+        return qintptr(0);
+    };
+    const ComSettings line{9600, 8, 0, 0, dongle.devicePath()};
+    QVERIFY(link.open(line));
+    StudioData* a = model.studios[0].get();
+    StudioData* c = model.studios[2].get();
+    SelectStudio(&model, a);
+    QCOMPARE(link.startScan(nullptr), a);
+    const QByteArray selectA = QByteArray::fromHex("ff05000041");
+    const QByteArray selectC = QByteArray::fromHex("ff05000043");
+    QCOMPARE(dongle.readExactly(5, 2000), selectA);
+    StrobeData* headA = PutStrobe(a, 1, std::make_unique<StrobeData>());
+    StrobeData* headC = PutStrobe(c, 1, std::make_unique<StrobeData>());
+    const QByteArray cellOn = QByteArray::fromHex("ff0717000200") + char(0x02);
+    headA->bFlashCell = headC->bFlashCell = 1;
+
+    // A's head: A is addressed. C's head while A is scanned: C's select goes first.
+    link.protocol().SendUnitCommand(0, headA, CMD_FLASH_CELL);
+    QCOMPARE(dongle.readFor(100), cellOn);
+    SelectStudio(&model, c);
+    link.protocol().SendUnitCommand(0, headC, CMD_FLASH_CELL);
+    QCOMPARE(dongle.readFor(100), selectC + cellOn);
+    QCOMPARE(model.pAddressedStudio, c);
+    QCOMPARE(model.pScanStudio, a); // nothing was emptied
+
+    // A report now is C's head's, whichever studio is shown.
+    SelectStudio(&model, a);
+    QVERIFY(dongle.writeAll(QByteArray::fromHex("ff0d0100020150320000000001")));
+    const int flashOfA = headA->nFlashValue;
+    QTRY_COMPARE(headC->nFlashValue, 0x50);
+    QCOMPARE(headA->nFlashValue, flashOfA);
+
+    // Unplugged and back: the scanned studio is selected again before anything else.
+    link.close();
+    QCOMPARE(model.pAddressedStudio, nullptr);
+    QVERIFY(link.open(line));
+    QCOMPARE(dongle.readFor(100), selectA);
+    QCOMPARE(model.pAddressedStudio, a);
+    headC->bFlashCell = 1; // the report above said off
+    link.protocol().SendUnitCommand(0, headC, CMD_FLASH_CELL);
+    QCOMPARE(dongle.readFor(100), selectC + cellOn);
 }
 
 QTEST_GUILESS_MAIN(RadioLinkTest)

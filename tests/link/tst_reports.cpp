@@ -30,8 +30,8 @@ public:
     }
 };
 
-// A studio made current as the tree would, with the link (never opened) and a recorder as its
-// main frame.
+// A studio made current as the tree would and addressed as a select makes it, with the link
+// (never opened) and a recorder as its main frame.
 struct Console {
     StudioModel model;
     MessageRecorder frame;
@@ -40,7 +40,10 @@ struct Console {
     ReportAssembler& assembler = link.assembler();
     StudioData* studio = model.studios[1].get();
 
-    Console() { SelectStudio(&model, studio); }
+    Console() {
+        SelectStudio(&model, studio);
+        model.pAddressedStudio = studio;
+    }
     StrobeData* addUnit(int channel) {
         return PutStrobe(studio, channel, std::make_unique<StrobeData>());
     }
@@ -59,7 +62,7 @@ private slots:
     void newStartByteDropsPartialFrame();
     void statusCreatesUnitThenUpdatesIt();
     void statusNamingSeveralChannelsUpdatesEach();
-    void statusForMemoryStudioOrWithoutStudioIsIgnored();
+    void statusGoesToTheAddressedStudioOnly();
     void levelEchoesStoreOnlyValidLevels_data();
     void levelEchoesStoreOnlyValidLevels();
     void switchEchoesStoreAnyNonZeroAsOn_data();
@@ -195,17 +198,27 @@ void ReportsTest::statusNamingSeveralChannelsUpdatesEach() {
     QCOMPARE(created[2].wParam, qintptr(5));
 }
 
-void ReportsTest::statusForMemoryStudioOrWithoutStudioIsIgnored() {
+void ReportsTest::statusGoesToTheAddressedStudioOnly() {
     Console console;
-    console.model.pCurNode = nullptr;
-    console.feed(hex("ff 0d 01 00 01 01 2d 1e 00 00 00 00 01"));
-    SelectStudio(&console.model, console.model.pMemoryStudio.get());
-    console.feed(hex("ff 0d 01 00 01 01 2d 1e 00 00 00 00 01"));
+    const QByteArray status = hex("ff 0d 01 00 01 01 2d 1e 00 00 00 00 01");
+    console.model.pAddressedStudio = nullptr; // no select yet: no group is known to be on the air
+    console.feed(status);
     QCoreApplication::sendPostedEvents(&console.frame);
-    QCOMPARE(console.model.pMemoryStudio->nChItemCnt, 0);
     for (const auto& studio : console.model.studios)
         QCOMPARE(studio->nChItemCnt, 0);
     QCOMPARE(console.frame.entries.size(), 0);
+
+    // Another studio, or the preview, on screen: the head is still the addressed studio's.
+    console.model.pAddressedStudio = console.studio;
+    for (StudioData* shown : {console.model.studios[3].get(), console.model.pMemoryStudio.get()}) {
+        SelectStudio(&console.model, shown);
+        console.feed(status);
+    }
+    QCoreApplication::sendPostedEvents(&console.frame);
+    QCOMPARE(console.model.pMemoryStudio->nChItemCnt, 0);
+    QCOMPARE(console.model.studios[3]->nChItemCnt, 0);
+    QCOMPARE(console.studio->nChItemCnt, 1);
+    QCOMPARE(console.studio->UnitOn(0)->nFlashValue, 45);
 }
 
 void ReportsTest::levelEchoesStoreOnlyValidLevels_data() {

@@ -51,6 +51,7 @@ void UnitSettingsTest::commandEchoStoresTheSentValueUnderTheSettingsCode() {
     CZbProtocol protocol(nullptr, &handler);
     ReportAssembler assembler(protocol);
     SelectStudio(&model, model.studios[2].get());
+    model.pAddressedStudio = model.studios[2].get();
     StrobeData* head = PutStrobe(model.studios[2].get(), 6, std::make_unique<StrobeData>());
     StrobeData sender;
     sender.nChNum = 6;

@@ -184,14 +184,15 @@ void ControlPanelTest::powerOffDisablesAllButComboAndPower() {
     };
     auto* power = rig.control<QAbstractButton>("Power On");
     QCOMPARE(power->text(), QString("Power\nOn"));
-    QCOMPARE(enabled().size(), 17); // the caption, the combo box and the other 15
+    QCOMPARE(enabled().size(), 18); // the caption, the head's line, the combo box and 15 more
 
     QTest::mouseClick(power, Qt::LeftButton);
     QCOMPARE(rig.frames(7), QString("ff 07 1d 00 04 00 00"));
     QCOMPARE(rig.unit->bFlashPow, 0);
-    QCOMPARE(enabled(), QStringList({"Power On", "Remote Control", "Settings mode"}));
+    QCOMPARE(enabled(),
+             QStringList({"Current head", "Power On", "Remote Control", "Settings mode"}));
     QTest::mouseClick(power, Qt::LeftButton);
-    QCOMPARE(enabled().size(), 17);
+    QCOMPARE(enabled().size(), 18);
     QCOMPARE(rig.posted(Msg::NavUnitSetting), QList<qintptr>({4, 4}));
 }
 

@@ -408,6 +408,8 @@ void NavigationTest::radioNewsReachTheGridThroughTheFrame() {
     for (int ch : {0, 1})
         PutStrobe(studio, ch, std::make_unique<StrobeData>())->nNodeKind = NODE_STROBE;
     SelectStudio(&frame.model(), studio);
+    frame.protocol().SendStudioSelect(0); // the heads answer their own group only
+    QCOMPARE(dongle.readExactly(5, 2000).size(), 5);
     SendMessage(frame.navigationPane(), Msg::NavShowStudio, 0, AsLParam(studio));
     auto* grid = qobject_cast<CNavigationFormView*>(frame.navigationPane())->grid();
     auto label = [grid] {

@@ -187,8 +187,10 @@ void StudioListTest::renameChangesTheNameInPlace() {
 
 void StudioListTest::newUnitsAreListedInChannelOrderAndDeadOnesDropped() {
     Fixture f;
-    for (int channel : {9, 0, 4, 1}) {
-        StrobeData* unit = PlaceStrobe(&f.model, 2, channel, std::make_unique<StrobeData>());
+    SelectStudio(&f.model, f.model.studios[2].get());
+    // The grid hears only of heads of the studio it shows.
+    for (auto [studio, channel] : {std::pair{2, 9}, {2, 0}, {0, 3}, {2, 4}, {2, 1}}) {
+        StrobeData* unit = PlaceStrobe(&f.model, studio, channel, std::make_unique<StrobeData>());
         lumadesk::PostRecordMessage(&f.pane, Msg::ListNewUnit, channel, unit);
     }
     QCoreApplication::sendPostedEvents();
