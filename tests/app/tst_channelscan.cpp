@@ -27,6 +27,7 @@ private slots:
     void waitBoxGrowsByItsOwnTicksOnlyAndClosesAfterSix();
     void scanEmptiesTheStudioAndCallsItsGroup();
     void headsThatAnswerAreAddedWhileTheBoxIsOpen();
+    void linkLostDuringTheScanSaysSoAndClosesTheBox();
 };
 
 void ChannelScanTest::waitBoxGrowsByItsOwnTicksOnlyAndClosesAfterSix() {
@@ -128,6 +129,29 @@ void ChannelScanTest::headsThatAnswerAreAddedWhileTheBoxIsOpen() {
     for (int channel : {0, 2, 9})
         QVERIFY(studioC->UnitOn(channel) != nullptr);
     QCOMPARE(frame.model().studios[0]->nChItemCnt, 0);
+}
+
+void ChannelScanTest::linkLostDuringTheScanSaysSoAndClosesTheBox() {
+    WorkingDirectory cwd;
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    CMainFrame frame(ShellOptions{dongle.devicePath(), {}, {}});
+    frame.setScanTickMs(kHour);
+    QTRY_COMPARE(frame.paneText(1), QString("Zigbee connected"));
+    SelectStudio(&frame.model(), frame.model().studios[0].get());
+    // The dongle is pulled while the box waits: the box closes at once, and says why.
+    bool closedEarly = false;
+    ModalAnswer pulled([&](QDialog& box) {
+        bool rejected = false;
+        QObject::connect(&box, &QDialog::rejected, &box, [&rejected] { rejected = true; });
+        dongle.close();
+        closedEarly = QTest::qWaitFor([&rejected] { return rejected; });
+        return box.result();
+    });
+    frame.OnScan();
+    QVERIFY(closedEarly);
+    QCOMPARE(frame.paneText(1), QString("Zigbee disconnected"));
+    QCOMPARE(frame.paneText(0), QString("Scan of Studio A cut short: link lost"));
 }
 
 QTEST_MAIN(ChannelScanTest)

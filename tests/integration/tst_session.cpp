@@ -290,10 +290,21 @@ void SessionTest::photographerWorksThroughASession() {
 
     // CH-02's block, its flash slider from 5.0 to 7.5: the head takes it and the grid shows
     // the echo.
-    s.clickBlock(1);
+    {
+        MessageTap navigation(s.frame->navigationPane());
+        MessageTap frame(s.frame);
+        s.clickBlock(1);
+        QCoreApplication::sendPostedEvents();
+        // The tree follows without running its own rules: nothing shown, made current, scanned.
+        QCOMPARE(navigation.count(Msg::NavShowStudio) + navigation.count(Msg::NavSelectUnit), 0);
+        QCOMPARE(frame.count(Msg::FrameScanStudio), 0);
+    }
     QCOMPARE(s.grid->currentIndex(), 1);
     QCOMPARE(s.statusBack(1), kCurrentBack);
     QCOMPARE(s.statusBack(0), QColor(Qt::white));
+    // The panel names the head it edits, and the tree shows the same head.
+    QCOMPARE(s.shown("Current head"), QString("CH-02 Not define"));
+    QCOMPARE(s.tree->currentItem()->text(0), QString("CH-02 Not define"));
     s.drag(s.control<COXCoolSliderCtrl>("Flash level slider"), 50, 75);
     QTRY_COMPARE(s.head(A, 1).settings.flashLevel, quint8(75));
     QTRY_COMPARE(s.status(1), label(75, 50));
@@ -371,16 +382,18 @@ void SessionTest::photographerWorksThroughASession() {
         s.boxes.take(),
         QStringList({"Business Memory: Current settig is deleted. Do you want to open file?"}));
     QTRY_COMPARE(s.settingsOf(A), saved);
-    // The heads answer a set-up with their status; the console puts reports into the studio
-    // it shows, so the operator lets them come in before choosing another studio.
-    QTRY_COMPARE(s.heard->count(Msg::FrameUnitStatus), statusBeforeLoad + 3);
     QTRY_COMPARE(s.status(2), label(50, 50));
     QCOMPARE(s.status(1), label(81, 50));
 
-    // Studio B has no units yet: the grid empties. Its scan brings its heads.
+    // Studio B has no units yet: the grid empties, also while A's heads still answer the
+    // set-up with their status (they are A's: B stays empty). Its scan brings its heads.
     QVERIFY(s.chooseInTree("Studio B"));
     QCOMPARE(s.blockNames(), QStringList());
     QCOMPARE(s.heading(), QString("Channel Select [ Studio B ]"));
+    QTRY_COMPARE(s.heard->count(Msg::FrameUnitStatus), statusBeforeLoad + 3);
+    QCOMPARE(s.frame->model().studios[B]->nChItemCnt, 0);
+    QCOMPARE(s.frame->model().studios[A]->nChItemCnt, 3);
+    QCOMPARE(s.blockNames(), QStringList());
     QVERIFY(s.press(Msg::CMD_SCAN));
     QCOMPARE(s.boxes.take(), QStringList({"Channel scan: Studio B scanning ......"}));
     QTRY_COMPARE(s.blockNames(), QStringList({"CH-02  Not define", "CH-05  Not define"}));
@@ -409,6 +422,9 @@ void SessionTest::photographerWorksThroughASession() {
     sincePlugged.start();
     QTRY_COMPARE_WITH_TIMEOUT(s.frame->paneText(1), QString("Zigbee connected"), 1000);
     qInfo("link up %lld ms after the replug", sincePlugged.elapsed());
+    // The dongle forgot its group; the console tells it again before anything else.
+    QCOMPARE(s.frame->paneText(0), QString("Link restored: Studio A selected again"));
+    QTRY_COMPARE(s.radio.selectedGroup(), A);
     QVERIFY(s.press(Msg::CMD_SCAN));
     QCOMPARE(s.boxes.take(), QStringList({"Channel scan: Studio A scanning ......"}));
     QTRY_COMPARE(s.blockNames().size(), 3);
@@ -436,6 +452,17 @@ void SessionTest::photographerWorksThroughASession() {
     QCOMPARE(s.statusBack(2), kAlarmCurrentBack);
     QCOMPARE(s.statusBack(1), kAlarmOtherBack);
     QCOMPARE(s.status(0), label(60, 50));
+
+    // A click on empty space in the tree: no head is current, so the panel shows none and
+    // offers nothing that would act on one.
+    s.wire.takeCommands();
+    s.click(s.tree->viewport(), QPoint(5, s.tree->viewport()->height() - 3));
+    QCOMPARE(s.shown("Current head"), QString("No head chosen"));
+    QCOMPARE(s.shown("Flash level"), QString());
+    QVERIFY(!s.control<COXCoolSliderCtrl>("Flash level slider")->isEnabled());
+    QVERIFY(!test->isEnabled());
+    QCOMPARE(s.grid->currentIndex(), int(CNavigationGrid::kNoCurrent));
+    QCOMPARE(s.wire.commandCount(), 0);
 }
 
 QTEST_MAIN(SessionTest)

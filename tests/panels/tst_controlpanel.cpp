@@ -255,6 +255,13 @@ void ControlPanelTest::savesAndLoadsSetUpsThroughTheQuestions() {
     SendMessage(&rig.panel, Msg::CtrlLoadCommand);
     QCOMPARE(rig.unit->nFlashValue, 70);
     boxes.setAnswer(IDOK);
+    // An offset shown in the group mode would add to the loaded levels: Load resets it.
+    auto* mode = rig.control<QComboBox>("Settings mode");
+    mode->setCurrentIndex(1);
+    emit mode->activated(1);
+    for (int n = 0; n < 3; ++n)
+        emit rig.control<COXCoolSpinButtonCtrl>("Flash offset steps")->deltaPos(-1);
+    QCOMPARE(rig.text("Flash offset"), QString("0.3"));
     QString atRebuild;
     rig.studioList.onMessage = [&](const MessageRecorder::Entry&) {
         atRebuild = rig.frames(0);
@@ -267,6 +274,7 @@ void ControlPanelTest::savesAndLoadsSetUpsThroughTheQuestions() {
     QCOMPARE(atRebuild, QString()); // the rebuild comes before the frames
     QCOMPARE(rig.unit->nFlashValue, 40);
     QCOMPARE(rig.frames(14), QString("ff 0e 01 00 04 01 28 32 00 00 00 00 01 00"));
+    QCOMPARE(rig.text("Flash offset"), QString("0.0"));
 }
 
 QTEST_MAIN(ControlPanelTest)
