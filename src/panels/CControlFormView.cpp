@@ -34,6 +34,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <tuple>
 
 namespace lumadesk {
 
@@ -116,12 +117,13 @@ void CControlFormView::createControls() {
                                   .sliderHigh = kLevelSliderHigh,
                                   .sliderStart = std::nullopt});
     const PowerGroupControls& g = m_groups;
-    // The marks sit in the value fields' right corners, clear of the centred digits.
+    // The marks sit between the value fields and their spin buttons, clear of the digits.
     m_flashMark = new ConfirmationMark(QStringLiteral("Flash level confirmation"), this);
     m_modelMark = new ConfirmationMark(QStringLiteral("Model level confirmation"), this);
-    for (auto [mark, field] : {std::pair{m_flashMark, g.flashText}, {m_modelMark, g.modelText}})
-        mark->move(field->geometry().right() - ConfirmationMark::kSize + 1,
-                   field->geometry().top());
+    for (auto [mark, field, spin] : {std::tuple{m_flashMark, g.flashText, g.flashSpin},
+                                     {m_modelMark, g.modelText, g.modelSpin}})
+        mark->move(spin->geometry().left() - ConfirmationMark::kSize - 1,
+                   field->geometry().top() + 2);
     auto* memoryGroup = new QGroupBox(kMemoryTitle, this);
     memoryGroup->setStyleSheet(groupBoxStyle());
     place(memoryGroup, 5, 140, 195, 85, memoryGroup->title());
