@@ -4,7 +4,8 @@
 //
 // Input: four bytes of set-up, then the wire.
 //   [0] low 3 bits: the current node: studio 0..4, 5 the memory studio, 6 none, 7 the first unit
-//       of studio 1 (its light node when bit 3 is set);
+//       of studio 1 (its light node when bit 3 is set); its studio is also the addressed one
+//       when it is one of the five (the memory studio is never addressed);
 //       high 4 bits: k, a scan empties the current studio before burst k (0: no scan)
 //   [1], [2]: the channels (bits 0..9) that hold a unit before the first byte
 //   [3]: the burst size, 1..64
@@ -111,14 +112,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 PutStrobe(studio, i, std::make_unique<StrobeData>());
         }
         SelectStudio(&model, studio);
+        model.pAddressedStudio = model.StudioByNumber(studio->nStudioNum);
         if (node == 7) {
             for (int i = 0; i < kChannelCount; ++i) {
                 if (StrobeData* unit = studio->UnitOn(i)) {
                     // Marked as the studio tree marks what it shows.
                     unit->nNodeKind = NODE_STROBE;
                     unit->lightNode.nNodeKind = NODE_LIGHT;
-                    model.pCurNode =
-                        (data[0] & 8) != 0 ? &unit->lightNode : static_cast<NodeHeader*>(unit);
+                    SetCurrentNode(&model, (data[0] & 8) != 0 ? &unit->lightNode
+                                                              : static_cast<NodeHeader*>(unit));
                     break;
                 }
             }
