@@ -4,6 +4,7 @@
 #include "app/CLumaDeskApp.h"
 #include "app/ChannelScan.h"
 #include "app/DialogSeams.h"
+#include "app/EditHistory.h"
 #include "app/RadioWatch.h"
 #include "app/UnitEventRelay.h"
 #include "model/OptionFile.h"
@@ -47,7 +48,10 @@ std::chrono::milliseconds confirmTimeout() {
 CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     : QMainWindow(parent), m_options(options), m_files{&m_model, nullptr, nullptr},
       m_radio(this, m_model),
-      m_link(m_radio, m_settings, [this](const QString& text) { m_linkPane->setText(text); }) {
+      m_link(m_radio, m_settings, [this](const QString& text) { m_linkPane->setText(text); }),
+      m_history(m_model, m_radio.protocol(),
+                {[this] { return navigationPane(); }, [this] { return controlPane(); },
+                 [this] { return studioListPane(); }}) {
     InitUiResources();
     setWindowTitle(QStringLiteral("Glowmark"));
     setWindowIcon(QIcon(QStringLiteral(":/lumadesk/lumadesk.svg")));
@@ -63,9 +67,11 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     watchConfirmations();
     qobject_cast<CControlFormView*>(controlPane())
         ->OnInitialUpdate({this, &m_model, &protocol(), &m_files,
-                           [this] { return navigationPane(); },
-                           [this] { return studioListPane(); }});
+                           [this] { return navigationPane(); }, [this] { return studioListPane(); },
+                           &m_history});
+    qobject_cast<CStudioListFormView*>(studioListPane())->setHistory(&m_history);
     m_watch = new RadioWatch(*this);
+    m_editHistory = new EditHistory(*this, m_history);
     createToolsMenu();
     m_model.currentNodeChanged = [this] { currentNodeChanged(); };
     m_radio.heard().setMissedListener([this](int, int) { m_watch->refresh(); });
@@ -284,6 +290,9 @@ void CMainFrame::OnName() {
 
 void CMainFrame::OnScan() {
     const StudioData* studio = StudioOfNode(m_model.pCurNode);
+    // Its records are made anew: what was done to the old ones cannot be undone on them.
+    if (studio != nullptr && shownStudioNumber(m_model, studio) >= 0)
+        m_history.forgetStudio(studio->nStudioNum);
     m_checkTimer.stop(); // the scan starts the studio afresh
     m_scanCut = !m_radio.isConnected();
     m_linkNote.clear();

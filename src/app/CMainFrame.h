@@ -1,5 +1,6 @@
 #pragma once
 
+#include "actions/OperatorHistory.h"
 #include "app/CMainToolBar.h"
 #include "app/CWaitingDlg.h"
 #include "app/LinkKeeper.h"
@@ -20,6 +21,7 @@ class QLabel;
 namespace lumadesk {
 
 class CStrobeSplitterWnd;
+class EditHistory;
 class RadioWatch;
 
 // The console's one window. It owns the radio link (port, protocol, assembler, event handler),
@@ -56,6 +58,9 @@ public:
     QString paneText(int pane) const;
     // Heard marks, the heads pane and the radio traffic dock.
     RadioWatch* radioWatch() const { return m_watch; }
+    // What the operator did, step by step, with Edit's undo and redo and the History dock.
+    OperatorHistory& history() { return m_history; }
+    EditHistory* editHistory() const { return m_editHistory; }
 
     // The scan's wait box ticks this often (tests shorten it).
     void setScanTickMs(int ms) { m_scanTickMs = ms; }
@@ -104,6 +109,7 @@ private:
     CStrobeSplitterWnd* m_outer = nullptr;
     CStrobeSplitterWnd* m_inner = nullptr;
     RadioWatch* m_watch = nullptr;
+    EditHistory* m_editHistory = nullptr;
 
     // Owned, in the order they depend on each other; destroyed in reverse.
     ComSettings m_settings;
@@ -111,6 +117,7 @@ private:
     XmlFileContext m_files;
     lumadesk::RadioLink m_radio;
     LinkKeeper m_link;
+    OperatorHistory m_history;
 };
 
 } // namespace lumadesk

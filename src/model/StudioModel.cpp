@@ -184,6 +184,15 @@ int CopyStudioValues(StudioData* destination, const StudioData* source) {
     return 1;
 }
 
+std::vector<StrobeData*> UnitsOf(const StudioData* studio) {
+    std::vector<StrobeData*> units;
+    for (int channel = 0; studio != nullptr && channel < kChannelCount; ++channel) {
+        if (StrobeData* unit = studio->UnitOn(channel))
+            units.push_back(unit);
+    }
+    return units;
+}
+
 void SelectStudio(StudioModel* model, StudioData* studio) {
     if (model == nullptr || studio == nullptr)
         return;

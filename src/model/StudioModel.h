@@ -69,6 +69,8 @@ struct StudioModel {
 // entries of arrShown, less any the studio no longer holds (a clear leaves the list pointing at
 // destroyed records until the grid is rebuilt). Empty without a current studio.
 std::vector<StrobeData*> ShownUnits(const StudioModel& model);
+// The studio's units in slot order; empty for none.
+std::vector<StrobeData*> UnitsOf(const StudioData* studio);
 
 // Posts a message whose lParam is the record, with the record's serial.
 bool PostRecordMessage(QObject* target, int number, qintptr wParam, const StrobeData* record);

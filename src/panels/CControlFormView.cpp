@@ -1,5 +1,6 @@
 #include "panels/CControlFormView.h"
 
+#include "actions/OperatorHistory.h"
 #include "link/CZbProtocol.h"
 #include "link/CommandFrames.h"
 #include "link/MemoryApply.h"
@@ -198,11 +199,14 @@ QObject* CControlFormView::navigationPane() const {
     return m_links.navigationPane ? m_links.navigationPane() : nullptr;
 }
 
-void CControlFormView::sendAndPost(const StrobeData* unit, int type, int code) {
+void CControlFormView::sendAndPost(const StrobeData* unit, int type, int code,
+                                   const HeadSnapshot& before) {
     if (m_links.protocol != nullptr)
         m_links.protocol->SendUnitCommand(0, unit, type);
     if (code != CHANGE_NONE)
         PostMessage(navigationPane(), Msg::NavUnitSetting, code, 0);
+    if (m_links.history != nullptr)
+        m_links.history->unitChanged(before, type);
     ShowConfirmation();
 }
 
@@ -237,8 +241,13 @@ QString CControlFormView::headLine() const {
                     ticked << unit->sChName;
             }
         }
-        return ticked.isEmpty() ? QStringLiteral("No heads ticked")
-                                : ticked.join(QStringLiteral(", "));
+        // It says plainly that the group's values are offsets, not levels.
+        if (ticked.isEmpty())
+            return QStringLiteral("No heads ticked: tick heads in the grid");
+        return QStringLiteral("Offsets for %1 (%2 %3)")
+            .arg(ticked.join(QStringLiteral(", ")))
+            .arg(ticked.size())
+            .arg(ticked.size() == 1 ? QStringLiteral("head") : QStringLiteral("heads"));
     }
     const StrobeData* unit = selectedUnit();
     return unit != nullptr ? QStringLiteral("%1 %2").arg(unit->sChName, unit->sModelName)
@@ -247,9 +256,11 @@ QString CControlFormView::headLine() const {
 
 void CControlFormView::showHeadLine() {
     const QString line = headLine();
-    if (m_headLine->text() == line)
+    if (m_headLine->toolTip() == line)
         return;
-    m_headLine->setText(line);
+    // Many ticked heads may not fit: the tip and the reader get the whole line.
+    m_headLine->setText(
+        m_headLine->fontMetrics().elidedText(line, Qt::ElideMiddle, m_headLine->width()));
     m_headLine->setToolTip(line);
     m_headLine->setAccessibleDescription(line);
 }
@@ -419,6 +430,7 @@ void CControlFormView::OnSpinStep(bool flash, int change) {
     StrobeData* unit = selectedUnit();
     if (unit == nullptr)
         return;
+    const HeadSnapshot before = SnapshotOf(*unit);
     int& driver = flash ? m_flashLevel : m_modelLevel;
     int& follower = flash ? m_modelLevel : m_flashLevel;
     const int stepped = StepLevel(driver, change);
@@ -438,13 +450,14 @@ void CControlFormView::OnSpinStep(bool flash, int change) {
         unit->nModelValue = m_modelLevel;
     }
     sendAndPost(unit, flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL,
-                flash ? CHANGE_FLASH_LEVEL : CHANGE_MODEL_LEVEL);
+                flash ? CHANGE_FLASH_LEVEL : CHANGE_MODEL_LEVEL, before);
 }
 
 void CControlFormView::OnSliderRelease(bool flash) {
     StrobeData* unit = selectedUnit();
     if (unit == nullptr)
         return;
+    const HeadSnapshot before = SnapshotOf(*unit);
     int& driver = flash ? m_flashLevel : m_modelLevel;
     int& follower = flash ? m_modelLevel : m_flashLevel;
     const int remembered = driver;
@@ -458,7 +471,7 @@ void CControlFormView::OnSliderRelease(bool flash) {
     showFlashLevel();
     showModelLevel();
     sendAndPost(unit, flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL,
-                flash ? CHANGE_FLASH_LEVEL : CHANGE_MODEL_LEVEL);
+                flash ? CHANGE_FLASH_LEVEL : CHANGE_MODEL_LEVEL, before);
 }
 
 void CControlFormView::OnSliderDrag(bool flash, int position) {
@@ -492,35 +505,36 @@ void CControlFormView::OnButton(int id, bool checked) {
     if (unit == nullptr)
         return;
     const int tick = checked ? 1 : 0;
+    const HeadSnapshot before = SnapshotOf(*unit);
     switch (id) {
     case IDC_CELL:
         m_cell = unit->bFlashCell = tick;
-        return sendAndPost(unit, CMD_FLASH_CELL, CHANGE_FLASH_CELL);
+        return sendAndPost(unit, CMD_FLASH_CELL, CHANGE_FLASH_CELL, before);
     case IDC_SOUND:
         m_sound = unit->bFlashSnd = tick;
-        return sendAndPost(unit, CMD_FLASH_SOUND, CHANGE_FLASH_SOUND);
+        return sendAndPost(unit, CMD_FLASH_SOUND, CHANGE_FLASH_SOUND, before);
     case IDC_POWER:
         m_power = unit->bFlashPow = tick;
         SetControls(Enabling::ByPower);
-        return sendAndPost(unit, CMD_FLASH_POWER, CHANGE_FLASH_POWER);
+        return sendAndPost(unit, CMD_FLASH_POWER, CHANGE_FLASH_POWER, before);
     case IDC_TEST:
-        return sendAndPost(unit, CMD_TEST_FLASH, CHANGE_NONE);
+        return sendAndPost(unit, CMD_TEST_FLASH, CHANGE_NONE, before); // no step: nothing stored
     case IDC_FREE:
     case IDC_PROP:
         m_link = unit->nModelMode1 = id == IDC_PROP ? 1 : 0;
         showModelMode1();
-        return sendAndPost(unit, CMD_MODEL_MODE1, CHANGE_MODEL_MODE1);
+        return sendAndPost(unit, CMD_MODEL_MODE1, CHANGE_MODEL_MODE1, before);
     case IDC_CONTINOUS:
     case IDC_FLASH_PROP:
         m_continuous = unit->nModelMode2 = id == IDC_CONTINOUS ? 1 : 0;
         showModelMode2();
-        return sendAndPost(unit, CMD_MODEL_MODE2, CHANGE_MODEL_MODE2);
+        return sendAndPost(unit, CMD_MODEL_MODE2, CHANGE_MODEL_MODE2, before);
     case IDC_OFF:
         m_modelOff = tick;
         unit->bModelPow = 1 - tick;
         showModelLevel();
         SetControls(Enabling::ByPower);
-        return sendAndPost(unit, CMD_MODEL_POWER, CHANGE_MODEL_POWER);
+        return sendAndPost(unit, CMD_MODEL_POWER, CHANGE_MODEL_POWER, before);
     default:
         return;
     }
@@ -571,10 +585,14 @@ void CControlFormView::OnApply() {
     if (ShowMessageBox(QStringLiteral("Current settig is deleted. Do you want to open file?"),
                        kMemoryTitle, MessageButtons::OkCancel, this) != IDOK)
         return;
+    const std::vector<HeadSnapshot> before =
+        SnapshotsOf(UnitsOf(StudioOfNode(m_links.model->pCurNode)));
     StudioData* studio = CopyMemoryStudio(m_links.model);
     SendMessage(m_links.studioListPane ? m_links.studioListPane() : nullptr,
                 Msg::ListMemoryApplied);
     SendStudioSettings(m_links.protocol, studio);
+    if (m_links.history != nullptr)
+        m_links.history->loaded(before, m_fileName->text());
     // The heads hold the loaded levels now: an offset shown before would add to them.
     m_selection->Reset();
 }
@@ -602,6 +620,9 @@ void CControlFormView::customEvent(QEvent* event) {
         break;
     case Msg::CtrlTicksChanged:
         showHeadLine();
+        break;
+    case Msg::CtrlGroupReset:
+        m_selection->Reset();
         break;
     default:
         return CFormPane::customEvent(event);

@@ -19,6 +19,8 @@ class QTreeWidgetItem;
 namespace lumadesk {
 
 class CZbProtocol;
+class OperatorHistory;
+struct HeadSnapshot;
 struct StrobeData;
 struct StudioModel;
 struct XmlFileContext;
@@ -35,6 +37,7 @@ struct ControlPanelLinks {
     XmlFileContext* files = nullptr;
     std::function<QObject*()> navigationPane;
     std::function<QObject*()> studioListPane;
+    OperatorHistory* history = nullptr; // where each change becomes an undoable step; null: none
 };
 
 // The remote control panel, right in the main window's inner splitter. It shows the selected
@@ -60,7 +63,8 @@ public:
     // Marks beside the value fields whether the selected unit's levels are confirmed.
     void ShowConfirmation();
     // The line beside the caption: the current head ("CH-02 Key light"), or in the group mode
-    // the ticked heads ("CH-01, CH-03", "No heads ticked").
+    // the ticked heads ("Offsets for CH-01, CH-03 (2 heads)", "No heads ticked: tick heads in
+    // the grid").
     QString headLine() const;
     // The information box's text as the preview made it (CR LF line ends).
     QString fileInfo() const { return m_fileInfo; }
@@ -76,7 +80,8 @@ private:
     void SetControls(Enabling code);
     StrobeData* selectedUnit() const;
     QObject* navigationPane() const;
-    void sendAndPost(const StrobeData* unit, int type, int code);
+    // Sends the stored change, tells the grid, and notes it as one step from before.
+    void sendAndPost(const StrobeData* unit, int type, int code, const HeadSnapshot& before);
 
     void Reset();
     void ShowUnit();

@@ -1,5 +1,6 @@
 #include "panels/CControlSelFormView.h"
 
+#include "actions/OperatorHistory.h"
 #include "link/CZbProtocol.h"
 #include "link/ChannelMask.h"
 #include "link/FrameTypes.h"
@@ -74,6 +75,7 @@ void CControlSelFormView::OnInitialUpdate(const ControlPanelLinks& links) {
     m_model = links.model;
     m_protocol = links.protocol;
     m_navigationPane = links.navigationPane;
+    m_history = links.history;
 }
 
 std::vector<StrobeData*> CControlSelFormView::tickedUnits() const {
@@ -186,6 +188,7 @@ void CControlSelFormView::Apply(bool flashChanged) {
     m_appliedFlashOffset = m_flashOffset;
     m_appliedModelOffset = m_modelOffset;
     const std::vector<StrobeData*> ticked = tickedUnits();
+    const std::vector<HeadSnapshot> before = SnapshotsOf(ticked);
     for (StrobeData* unit : ticked) {
         // A proportional modelling lamp moves both levels by whichever offset was changed.
         const bool prop = unit->nModelMode1 == 1;
@@ -196,11 +199,13 @@ void CControlSelFormView::Apply(bool flashChanged) {
     }
     if (ticked.empty())
         return;
+    const int type = flashChanged ? LEVELS_FLASH : LEVELS_MODEL;
     if (m_protocol != nullptr)
-        m_protocol->SendStudioLevels(flashChanged ? LEVELS_FLASH : LEVELS_MODEL,
-                                     StudioOfNode(m_model->pCurNode));
+        m_protocol->SendStudioLevels(type, StudioOfNode(m_model->pCurNode));
     PostMessage(m_navigationPane ? m_navigationPane() : nullptr, Msg::NavGroupChange,
                 CHANGE_MODEL_LEVEL, 0);
+    if (m_history != nullptr)
+        m_history->groupLevels(before, type, flashChanged ? flashChange : modelChange);
 }
 
 void CControlSelFormView::OnButton(int id, bool checked) {
@@ -255,6 +260,7 @@ void CControlSelFormView::OnButton(int id, bool checked) {
     const int code = setting != nullptr ? int(setting->changeCode) : int(CHANGE_NONE);
     std::uint16_t mask = 0;
     const StrobeData* last = nullptr;
+    const std::vector<HeadSnapshot> before = SnapshotsOf(tickedUnits());
     for (StrobeData* unit : tickedUnits()) {
         mask |= MaskFromChannel(unit->nChNum);
         if (field != nullptr)
@@ -268,6 +274,8 @@ void CControlSelFormView::OnButton(int id, bool checked) {
         m_protocol->SendUnitCommand(mask, last, type);
     if (code != CHANGE_NONE)
         PostMessage(m_navigationPane ? m_navigationPane() : nullptr, Msg::NavGroupChange, code, 0);
+    if (m_history != nullptr && field != nullptr)
+        m_history->groupSwitch(before, type);
 }
 
 } // namespace lumadesk

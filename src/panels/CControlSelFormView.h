@@ -11,6 +11,7 @@ class QAbstractButton;
 namespace lumadesk {
 
 class CZbProtocol;
+class OperatorHistory;
 struct ControlPanelLinks;
 struct StrobeData;
 struct StudioModel;
@@ -66,6 +67,7 @@ private:
     StudioModel* m_model = nullptr;
     CZbProtocol* m_protocol = nullptr;
     std::function<QObject*()> m_navigationPane;
+    OperatorHistory* m_history = nullptr;
 
     lumadesk::PowerGroupControls m_groups;
 };

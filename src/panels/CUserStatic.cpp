@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
+#include <QToolTip>
 #include <algorithm>
 
 namespace lumadesk {
@@ -41,21 +42,34 @@ void CUserStatic::OpenEditor() {
     m_editor->setGeometry(rect());
     // "OFF" or an empty field gives an empty editor.
     m_editor->setText(ParsePowerText(text()) ? text() : QString());
+    m_editor->setPlaceholderText(m_lowest < 0 ? QStringLiteral("offset") : QStringLiteral("level"));
+    m_editor->setToolTip(rangeText());
     m_editor->selectAll();
     m_editor->installEventFilter(this);
     m_editor->show();
     m_editor->setFocus(Qt::OtherFocusReason);
 }
 
+QString CUserStatic::rangeText() const {
+    // An offset is signed: "+0.5", "-1"; a bare number is raised.
+    return m_lowest < 0 ? QStringLiteral("Type an offset from %1 to +%2")
+                              .arg(FormatPowerOffset(m_lowest), FormatPowerOffset(m_highest))
+                        : QStringLiteral("Type a level from %1 to %2")
+                              .arg(FormatPowerLevel(m_lowest), FormatPowerLevel(m_highest));
+}
+
 void CUserStatic::commitEditor() {
     const std::optional<int> typed = ParsePowerText(m_editor->text());
-    if (!typed) {
+    // A value out of range is refused, not clamped: 9.5 is no typing slip for 8.1.
+    if (!typed || *typed < m_lowest || *typed > m_highest) {
         m_editor->selectAll();
+        QToolTip::showText(m_editor->mapToGlobal(QPoint(0, m_editor->height())), rangeText(),
+                           m_editor);
         QApplication::beep();
         return;
     }
     closeEditor();
-    emit valueTyped(std::clamp(*typed, m_lowest, m_highest));
+    emit valueTyped(*typed);
 }
 
 void CUserStatic::closeEditor() {

@@ -46,6 +46,8 @@ private:
 
     bool m_typing = false;
     int m_lowest = 0;
+    // "Type a level from 1.1 to 8.1" (or an offset): the editor's tip, shown when it refuses.
+    QString rangeText() const;
     int m_highest = 0;
     QPointer<QLineEdit> m_editor;
 };

@@ -11,6 +11,8 @@ inline constexpr int ListNewUnit = 10;       // (channel, unit) a status report 
 inline constexpr int ListNameCommand = 11;   // (0, 0) toolbar "Name"
 inline constexpr int ListStudioCleared = 12; // (0, studio) a studio was emptied for a scan
 inline constexpr int ListMemoryApplied = 13; // a Business Memory set-up was applied
+inline constexpr int ListStudioChanged = 14; // (0, studio) names of its heads changed: rebuild
+inline constexpr int ListUnitRenamed = 15;   // (1 light / 0 head, unit) a name was put back
 
 // navigation pane
 inline constexpr int NavShowStudio = 20;  // show a studio
@@ -29,6 +31,7 @@ inline constexpr int CtrlUnitStatus = 33; // (channel, unit) the current unit's 
 inline constexpr int CtrlSaveCommand = 34;  // toolbar "Save"
 inline constexpr int CtrlLoadCommand = 35;  // toolbar "Load"
 inline constexpr int CtrlTicksChanged = 36; // the grid's ticks changed (the group's heads)
+inline constexpr int CtrlGroupReset = 37;   // the ticked heads' levels were put back: reset offsets
 
 // main frame
 inline constexpr int FrameEnableCommand = 50; // (command, 0/1) enable a toolbar command

@@ -1,5 +1,6 @@
 #include "views/CStudioListFormView.h"
 
+#include "actions/OperatorHistory.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
@@ -201,6 +202,12 @@ void CStudioListFormView::customEvent(QEvent* event) {
     case Msg::ListMemoryApplied:
         onMemoryApplied();
         break;
+    case Msg::ListStudioChanged:
+        onStudioChanged(message->lParam());
+        break;
+    case Msg::ListUnitRenamed:
+        onUnitRenamed(message->wParam() != 0, lumadesk::HeldRecordOf(*m_model, *message));
+        break;
     default:
         return CFormPane::customEvent(event);
     }
@@ -305,15 +312,15 @@ void CStudioListFormView::onRename() {
     const int kind = node != nullptr ? node->nNodeKind : NODE_NONE;
     if (kind == NODE_STROBE || kind == NODE_LIGHT) {
         StrobeData* unit = UnitOfNode(node);
+        const HeadSnapshot before = SnapshotOf(*unit);
         if (kind == NODE_STROBE)
             unit->sModelName = text;
         else
             unit->sLightName = text;
-        if (QTreeWidgetItem* item = itemShowing(node))
-            item->setText(0, kind == NODE_STROBE ? unitText(*unit) : text);
-        // The grid's name row shows the unit's name: refresh its block now.
-        if (kind == NODE_STROBE)
-            SendMessage(m_navigation, Msg::NavUnitStatus, unit->nChNum, AsLParam(unit));
+        onUnitRenamed(kind == NODE_LIGHT, unit);
+        if (m_history != nullptr &&
+            before.modelName + before.lightName != unit->sModelName + unit->sLightName)
+            m_history->renamed(before, kind == NODE_LIGHT);
     }
     SendMessage(m_mainFrame, Msg::FrameEnableCommand, Msg::CMD_NAME, 0);
 }
@@ -335,6 +342,28 @@ void CStudioListFormView::onMemoryApplied() {
     m_tree->viewport()->repaint();
     // The rebuild may have moved the current node.
     SendMessage(m_navigation, Msg::NavShowStudio, 0, AsLParam(StudioOfNode(m_model->pCurNode)));
+}
+
+void CStudioListFormView::onUnitRenamed(bool light, StrobeData* unit) {
+    if (unit == nullptr)
+        return;
+    if (QTreeWidgetItem* item = itemShowing(light ? &unit->lightNode : unit))
+        item->setText(0, light ? unit->sLightName : unitText(*unit));
+    // The grid's name row shows the unit's name: refresh its block now.
+    if (!light)
+        SendMessage(m_navigation, Msg::NavUnitStatus, unit->nChNum, AsLParam(unit));
+    if (UnitOfNode(m_model->pCurNode) == unit)
+        showNodeName(m_model->pCurNode);
+}
+
+void CStudioListFormView::onStudioChanged(qintptr lParam) {
+    auto* studio = reinterpret_cast<StudioData*>(lParam);
+    const int n = shownStudioNumber(*m_model, studio);
+    if (n < 0)
+        return;
+    rebuildStudio(n);
+    if (studio == StudioOfNode(m_model->pCurNode))
+        SendMessage(m_navigation, Msg::NavShowStudio, 0, lParam);
 }
 
 void CStudioListFormView::rebuildStudio(int n) {

@@ -11,6 +11,8 @@ class QTreeWidgetItem;
 
 namespace lumadesk {
 
+class OperatorHistory;
+
 struct NodeHeader;
 struct StrobeData;
 struct StudioModel;
@@ -36,6 +38,8 @@ public:
     // Selects the model's current node (nothing for none) without running the selection's
     // rules: nothing is shown, scanned or sent. The name box follows.
     void followCurrentNode();
+    // Where each rename becomes an undoable step; null for none.
+    void setHistory(OperatorHistory* history) { m_history = history; }
 
 protected:
     void customEvent(QEvent* event) override;
@@ -48,6 +52,8 @@ private:
     void onRename();
     void onStudioCleared(qintptr lParam);
     void onMemoryApplied();
+    void onStudioChanged(qintptr lParam);
+    void onUnitRenamed(bool light, StrobeData* unit);
     void rebuildStudio(int n);
     void addUnitItems(QTreeWidgetItem* parent, StrobeData* unit);
     void placeWidgets();
@@ -60,6 +66,7 @@ private:
     std::array<QTreeWidgetItem*, 5> m_studioItems{};
     QTreeWidgetItem* m_curStudioItem = nullptr; // compared, never dereferenced
     bool m_following = false;
+    OperatorHistory* m_history = nullptr;
 };
 
 } // namespace lumadesk

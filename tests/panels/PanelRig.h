@@ -1,5 +1,6 @@
 #pragma once
 
+#include "actions/OperatorHistory.h"
 #include "link/CZbProtocol.h"
 #include "model/StudioModel.h"
 #include "model/XmlFileContext.h"
@@ -27,6 +28,10 @@ struct PanelRig {
     MessageRecorder frame;
     MessageRecorder navigation;
     MessageRecorder studioList;
+    OperatorHistory history{model,
+                            protocol,
+                            {[this] { return &navigation; }, [this] { return &panel; },
+                             [this] { return &studioList; }}};
     CControlFormView panel;
     StrobeData* unit = nullptr;
 
@@ -37,7 +42,7 @@ struct PanelRig {
         unit->nFlashValue = 40;
         unit->nModelValue = 50;
         panel.OnInitialUpdate({&frame, &model, &protocol, &files, [this] { return &navigation; },
-                               [this] { return &studioList; }});
+                               [this] { return &studioList; }, &history});
         panel.resize(340, 420);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));

@@ -118,8 +118,8 @@ void ControlPanelTest::typedLevelsApplyAsAReleaseDoes_data() {
                            << "4.5/5.0";
     QTest::newRow("tenths, linked") << "Flash level" << 1 << "60" << enter << "3c 46"
                                     << "6.0/7.0";
-    QTest::newRow("out of range") << "Model level" << 0 << "9.9" << enter << "28 51"
-                                  << "4.0/8.1";
+    QTest::newRow("out of range is refused") << "Model level" << 0 << "9.9" << enter << ""
+                                             << "4.0/5.0";
     QTest::newRow("garbage") << "Flash level" << 0 << "4.5kW" << enter << ""
                              << "4.0/5.0";
     QTest::newRow("Escape") << "Model level" << 1 << "7.0" << int(Qt::Key_Escape) << ""
@@ -150,6 +150,8 @@ void ControlPanelTest::typedLevelsApplyAsAReleaseDoes() {
     const bool stillOpen = sent.isEmpty() && key == Qt::Key_Return; // garbage: type it again
     QCOMPARE(value->editor() != nullptr, stillOpen);
     QCOMPARE(stillOpen ? editor->selectedText() : QString(), stillOpen ? typed : QString());
+    if (stillOpen)
+        QCOMPARE(editor->toolTip(), QString("Type a level from 1.1 to 8.1"));
 }
 
 void ControlPanelTest::tabGoesFromTheComboIntoTheShownControls() {

@@ -159,9 +159,8 @@ void SelPanelTest::groupEditsChangeOnlyTickedUnits_data() {
                                         << S{"ff 07 1b 00 03 00 00"} << L{} << "0.0/0.0";
     QTest::newRow("keyboard move applies")
         << S{"0:40/50t"} << S{"flash-key"} << "0:41/50" << S{"ff 17 1e 29 32"} << L{5} << "0.1/0.0";
-    QTest::newRow("typed offset clamps at -8.1")
-        << S{"0:40/50t"} << S{"type Model offset=-9"} << "0:40/11" << S{"ff 17 1f 28 0b"} << L{5}
-        << "0.0/-8.1";
+    QTest::newRow("typed offset out of range is refused")
+        << S{"0:40/50t"} << S{"type Model offset=-9"} << "0:40/50" << S{} << L{} << "0.0/0.0";
     QTest::newRow("typed offset moves the linked follower")
         << S{"0:40/50t"} << S{"click Prop", "type Flash offset=2"} << "0:60/70"
         << S{"ff 07 15 00 01 00 08", "ff 17 1e 3c 46"} << L{6, 5} << "2.0/2.0";
