@@ -26,6 +26,7 @@ private slots:
     void buildsStudioSelectFrames();
     void buildsUnitSettingsFromStoredValues();
     void buildsStudioLevelsWithZeroPairsForEmptySlots();
+    void bytesStayInTheirFieldsWhateverTheRecordHolds();
     void sendersWriteEachFrameWithOneWriteOverPseudoTerminal();
     void sendersRefuseAbsentRecordOrStudio();
 };
@@ -124,13 +125,13 @@ void CommandFramesTest::buildsStudioSelectFrames() {
 }
 
 void CommandFramesTest::buildsUnitSettingsFromStoredValues() {
-    StrobeData fresh; // defaults of a new record, channel 0
+    StrobeData fresh; // defaults of a new record, channel 0: its levels go out as the lowest
     QCOMPARE(BuildUnitSettings(0, fresh).toHex(' '),
-             hex("ff 0e 01 00 01 01 00 00 00 00 00 00 01 00").toHex(' '));
+             hex("ff 0e 01 00 01 01 0b 0b 00 00 00 00 01 00").toHex(' '));
     StrobeData unit;
     unit.nChNum = 9;
     unit.bFlashPow = 1;
-    unit.nFlashValue = 0x151; // only the low byte goes out
+    unit.nFlashValue = 0x151; // kept to the top of the range
     unit.nModelValue = 81;
     unit.bFlashCell = 1;
     unit.bFlashSnd = 0;
@@ -157,6 +158,69 @@ void CommandFramesTest::buildsStudioLevelsWithZeroPairsForEmptySlots() {
     QCOMPARE(BuildStudioLevels(14, studio).at(2), char(0x1E));
     QCOMPARE(BuildStudioLevels(13, studio), QByteArray());
     QCOMPARE(BuildStudioLevels(16, studio), QByteArray());
+}
+
+void CommandFramesTest::bytesStayInTheirFieldsWhateverTheRecordHolds() {
+    QList<int> values{INT_MIN, INT_MIN + 1, INT_MAX - 1, INT_MAX, 0x1FF, 0x10B, 0xFFFF, 0x1FFFF};
+    for (int v = -1000; v <= 1000; ++v)
+        values << v;
+    QStringList offences;
+    auto check = [&](const QByteArray& frame, int at, bool fits, const char* what, int value) {
+        if (!fits)
+            offences << QStringLiteral("%1 byte %2 is %3 for %4")
+                            .arg(what)
+                            .arg(at)
+                            .arg(quint8(frame[at]))
+                            .arg(value);
+    };
+    auto level = [](char byte) { return quint8(byte) >= 11 && quint8(byte) <= 81; };
+    auto maskByte = [](char byte) { return (quint8(byte) & ~0x9F) == 0; };
+    for (const int value : values) {
+        StudioData studio(0, "Studio A");
+        for (int ch : {0, 4, 9}) {
+            auto unit = unitOn(ch);
+            for (int StrobeData::*member :
+                 {&StrobeData::nFlashValue, &StrobeData::bFlashCell, &StrobeData::bFlashSnd,
+                  &StrobeData::bFlashCharge, &StrobeData::bFlashPow, &StrobeData::nModelValue,
+                  &StrobeData::nModelMode1, &StrobeData::nModelMode2, &StrobeData::bModelPow})
+                unit.get()->*member = value;
+            PutStrobe(&studio, ch, std::move(unit));
+        }
+        const StrobeData& unit = *studio.UnitOn(4);
+        for (const int mask : {0, 0xFFFF}) {
+            for (int type = 0; type <= 15; ++type) {
+                const QByteArray frame = BuildUnitCommand(std::uint16_t(mask), unit, type);
+                if (frame.isEmpty())
+                    continue;
+                check(frame, 3, maskByte(frame[3]), "command mask", value);
+                check(frame, 4, maskByte(frame[4]), "command mask", value);
+                for (int at : {5, 6}) {
+                    const bool isLevel = type == CMD_FLASH_LEVEL || type == CMD_MODEL_LEVEL;
+                    check(frame, at, isLevel ? level(frame[at]) : quint8(frame[at]) <= 0x10,
+                          "command parameter", value);
+                }
+            }
+            const QByteArray settings = BuildUnitSettings(std::uint16_t(mask), unit);
+            check(settings, 3, maskByte(settings[3]), "settings mask", value);
+            check(settings, 4, maskByte(settings[4]), "settings mask", value);
+            for (int at = 5; at <= 13; ++at)
+                check(settings, at,
+                      at == 6 || at == 7 ? level(settings[at]) : quint8(settings[at]) <= 1,
+                      "settings", value);
+        }
+        for (int type : {14, 15}) {
+            const QByteArray levels = BuildStudioLevels(type, studio);
+            for (int at = 3; at < levels.size(); ++at) {
+                const int slot = (at - 3) / 2;
+                const bool used = slot == 0 || slot == 4 || slot == 9;
+                check(levels, at, used ? level(levels[at]) : levels[at] == 0, "levels", value);
+            }
+        }
+        const QByteArray select = BuildStudioSelect(value);
+        if (value < 0 || value > 4)
+            check(select, 0, select.isEmpty(), "select for no studio", value);
+    }
+    QCOMPARE(offences, QStringList());
 }
 
 void CommandFramesTest::sendersWriteEachFrameWithOneWriteOverPseudoTerminal() {

@@ -3,6 +3,7 @@
 #include "link/MemoryApply.h"
 #include "model/BusinessMemory.h"
 #include "model/FileFixtures.h"
+#include "model/PowerLevel.h"
 #include "model/StudioModel.h"
 #include "model/XmlFileContext.h"
 #include "platform/PseudoTerminal.h"
@@ -34,6 +35,13 @@ private slots:
     void failedSaveKeepsEarlierFile();
     void namesNeverReachOutsideFolder_data();
     void namesNeverReachOutsideFolder();
+    void linksAndOtherNonFilesAreNeitherReadNorWritten_data();
+    void linksAndOtherNonFilesAreNeitherReadNorWritten();
+    void namesAreComposedAndHiddenControlsRefused_data();
+    void namesAreComposedAndHiddenControlsRefused();
+    void savedValuesKeepToTheirRanges_data();
+    void savedValuesKeepToTheirRanges();
+    void leftoversOfKilledSavesAreRemovedWhenListed();
     void parsesDecimalsLenientlyAndClamps_data();
     void parsesDecimalsLenientlyAndClamps();
     void xmlAddChildReportsRefusal();
@@ -66,9 +74,11 @@ QStringList unitsOf(const StudioData& studio) {
     return lines;
 }
 
+// A unit as a head's report leaves it: its levels at the foot of the range.
 StrobeData* put(StudioData* studio, int ch, const QString& model = "Not define") {
     auto unit = std::make_unique<StrobeData>();
     unit->sModelName = model;
+    unit->nFlashValue = unit->nModelValue = kLowestLevel;
     return PutStrobe(studio, ch, std::move(unit));
 }
 
@@ -130,7 +140,7 @@ void MemoryFilesTest::savedFileFollowsLayoutCharacterForCharacter() {
         values({"52", "1", "0", "1", "1", "30", "1", "0", "0", "Licht &amp; &lt;Öl&gt; \"a\""}) +
         QStringList{"\t\t</Strobe>",
                     "\t\t<Strobe nChNum=\"9\" sChName=\"CH-10\" sModelName=\"Not define\">"} +
-        values({"0", "0", "0", "1", "1", "0", "0", "0", "1", "Not define"}) +
+        values({"11", "0", "0", "1", "1", "11", "0", "0", "1", "Not define"}) +
         QStringList{"\t\t</Strobe>", "\t</Studio>", "</StudioManage>"};
     const QByteArray bytes = readFile("Business Memory/Set.xml");
     QCOMPARE(QString::fromUtf8(bytes).split('\n'), expected);
@@ -170,8 +180,8 @@ void MemoryFilesTest::saveThenLoadKeepsEveryStoredValue() {
     StudioData* studio = model.studios[4].get();
     StrobeData* a = put(studio, 3, " line\r\nbreak\ttab 😀 ");
     a->sLightName = "cr\r lf\n tab\t end";
-    a->nFlashValue = INT_MIN;
-    a->nModelValue = INT_MAX;
+    a->nFlashValue = kLowestLevel;
+    a->nModelValue = kHighestLevel;
     a->nModelMode2 = 1;
     a->bFlashPow = 0;
     put(studio, 7, "")->sLightName = "";
@@ -199,8 +209,8 @@ void MemoryFilesTest::loadsHandWrittenFiles_data() {
     QTest::newRow("second studio wins per channel")
         << document("<Studio>" + strobe("nChNum=\"1\" sModelName=\"A\"", kTen) +
                     strobe("nChNum=\"3\" sModelName=\"B\"", kTen) + "</Studio><Other>" +
-                    strobe("nChNum=\"3\" sModelName=\"C\"", "1,1,1,1,1,1,1,1,1,X") + "</Other>")
-        << 1 << QStringList{"1 A " + lamp, "3 C 1,1,1,1,1,1,1,1,1 X"};
+                    strobe("nChNum=\"3\" sModelName=\"C\"", "81,1,1,1,1,81,1,1,1,X") + "</Other>")
+        << 1 << QStringList{"1 A " + lamp, "3 C 81,1,1,1,1,81,1,1,1 X"};
     QTest::newRow("channel 12 skipped") << document("<Studio>" + strobe("nChNum=\"12\"", kTen) +
                                                     strobe("nChNum=\"4\"", kTen) + "</Studio>")
                                         << 1 << QStringList{"4 Not define " + lamp};
@@ -214,10 +224,9 @@ void MemoryFilesTest::loadsHandWrittenFiles_data() {
                     "</Studio>")
         << 1 << QStringList{"2 Not define " + lamp};
     QTest::newRow("numbers read leniently")
-        << document("<Studio>" +
-                    strobe("nChNum=\" +5x\"", " 42abc,x,99999999999,-99999999999,+7,,\t-3 ,1,1,L") +
+        << document("<Studio>" + strobe("nChNum=\" +5x\"", " 42abc,x,+1,0001,+0,\t81 z,1\n,0,1,L") +
                     "</Studio>")
-        << 1 << QStringList{"5 Not define 42,0,2147483647,-2147483648,7,0,-3,1,1 L"};
+        << 1 << QStringList{"5 Not define 42,0,1,1,0,81,1,0,1 L"};
     QTest::newRow("fewer than ten values fails and keeps earlier units")
         << document("<Studio>" + strobe("nChNum=\"1\"", kTen) +
                     strobe("nChNum=\"2\"", "1,2,3,4,5,6,7,8,9") + strobe("nChNum=\"3\"", kTen) +
@@ -258,6 +267,50 @@ void MemoryFilesTest::loadsHandWrittenFiles_data() {
         << paddedTo(one, lumadesk::kMaxXmlFileBytes) << 1 << QStringList{"0 Not define " + lamp};
     QTest::newRow("past the size limit")
         << paddedTo(one, lumadesk::kMaxXmlFileBytes + 1) << 0 << QStringList();
+
+    // A value outside its field's range would go on the wire as its low byte: 255 starts a frame.
+    const QList<QByteArray> ten = kTen.split(',');
+    for (int field = 0; field < 9; ++field) {
+        for (const QByteArray& bad : {QByteArray("255"), QByteArray("-1"),
+                                      QByteArray(field == 0 || field == 5 ? "82" : "2")}) {
+            QList<QByteArray> values = ten;
+            values[field] = bad;
+            QTest::addRow("value %d is %s", field + 1, bad.constData())
+                << document("<Studio>" + strobe("", values.join(',')) + "</Studio>") << 0
+                << QStringList();
+        }
+    }
+    QTest::newRow("levels at the ends of the range")
+        << document("<Studio>" + strobe("", "11,0,0,0,0,81,0,0,0,L") + "</Studio>") << 1
+        << QStringList{"0 Not define 11,0,0,0,0,81,0,0,0 L"};
+    QTest::newRow("level beyond 32 bits")
+        << document("<Studio>" + strobe("", "99999999999,0,0,1,1,30,0,0,1,L") + "</Studio>") << 0
+        << QStringList();
+
+    auto attributes = [](int count, int from = 0) {
+        QByteArray out;
+        for (int i = from; i < from + count; ++i)
+            out += " a" + QByteArray::number(i) + "=\"\"";
+        return out;
+    };
+    QTest::newRow("sixteen attributes")
+        << document("<Studio>" + strobe("nChNum=\"2\"" + attributes(15), kTen) + "</Studio>") << 1
+        << QStringList{"2 Not define " + lamp};
+    QTest::newRow("seventeen attributes")
+        << document("<Studio>" + strobe("nChNum=\"2\"" + attributes(16), kTen) + "</Studio>") << 0
+        << QStringList();
+    QTest::newRow("20,000 attributes")
+        << document("<Studio" + attributes(20000) + ">" + strobe("", kTen) + "</Studio>") << 0
+        << QStringList();
+    QTest::newRow("equals signs in comments, values and text are no attributes")
+        << document("<!-- a=1 b=2 c=3 d=4 e=5 f=6 g=7 h=8 i=9 j=1 k=2 l=3 m=4 n=5 o=6 p=7 q=8 -->"
+                    "<Studio sStudioName=\"=================\">" +
+                    strobe("", "52,0,0,1,1,30,0,0,1,=================") + "</Studio>")
+        << 1 << QStringList{"0 Not define 52,0,0,1,1,30,0,0,1 ================="};
+    QTest::newRow("seventeen attributes from an entity")
+        << "<?xml version=\"1.0\"?><!DOCTYPE StudioManage [<!ENTITY s '<Studio" +
+               attributes(17).replace('"', "&#34;") + "/>'>]><StudioManage>&s;</StudioManage>"
+        << 0 << QStringList();
 }
 
 void MemoryFilesTest::loadsHandWrittenFiles() {
@@ -308,7 +361,13 @@ void MemoryFilesTest::previewSummarisesUnitsInCrLfLines() {
     QCOMPARE(model.pMemoryStudio->nChItemCnt, 2);
     QCOMPARE(PreviewMemoryFile(&context, "gone"), QString());
     QCOMPARE(model.pMemoryStudio->nChItemCnt, 0);
-    QCOMPARE(boxes.texts, QStringList{"Fail to open file"});
+    // Refused part way: the first unit was read, but nothing of the file stays to be applied.
+    QVERIFY(writeFile("Business Memory/cut.xml",
+                      document("<Studio>" + strobe("nChNum=\"1\"", kTen) +
+                               strobe("nChNum=\"2\"", "1,2,3") + "</Studio>")));
+    QCOMPARE(PreviewMemoryFile(&context, "cut"), QString());
+    QCOMPARE(model.pMemoryStudio->nChItemCnt, 0);
+    QCOMPARE(boxes.texts, QStringList(2, "Fail to open file"));
 }
 
 void MemoryFilesTest::applyCopiesPreviewAndSendsSettingsInSlotOrder() {
@@ -332,16 +391,16 @@ void MemoryFilesTest::applyCopiesPreviewAndSendsSettingsInSlotOrder() {
 
     QVERIFY(!PreviewMemoryFile(&context, "two").isEmpty());
     QCOMPARE(ApplyMemoryStudio(&model, &protocol), 0); // no current studio yet
-    QCOMPARE(unitsOf(*studio)[0], QString("2 Old 0,0,0,1,1,0,0,0,1 Not define"));
+    QCOMPARE(unitsOf(*studio)[0], QString("2 Old 11,0,0,1,1,11,0,0,1 Not define"));
     SelectStudio(&model, studio);
     QCOMPARE(ApplyMemoryStudio(&model, &protocol), 1);
     QCOMPARE(unitsOf(*studio), (QStringList{"2 Key 52,1,0,1,1,30,1,0,0 Top",
-                                            "5 Fill 40,0,0,1,1,0,0,0,1 Not define"}));
+                                            "5 Fill 40,0,0,1,1,11,0,0,1 Not define"}));
     QCOMPARE(two->bChSelect, 1);
     QCOMPARE(two->nHeatLevel, 33);
     // FF 0E 01, the unit's own mask, power, flash, model, cell, sound, mode 1, mode 2, lamp, 00.
     const QByteArray expected = QByteArray::fromHex("ff0e01000401341e010001000000"
-                                                    "ff0e010100012800000000000100");
+                                                    "ff0e01010001280b000000000100");
     QCOMPARE(link.dongle.readExactly(int(expected.size()), 2000).toHex(' '), expected.toHex(' '));
     QCOMPARE(link.dongle.readFor(50), QByteArray());
     QCOMPARE(boxes.texts, QStringList());
@@ -482,6 +541,156 @@ void MemoryFilesTest::namesNeverReachOutsideFolder() {
     QCOMPARE(LoadMemoryFile(&context, name), 0);
     QCOMPARE(model.pMemoryStudio->nChItemCnt, 0);
     QCOMPARE(boxes.texts, (QStringList{"Fail to save file", "Fail to open file"}));
+}
+
+void MemoryFilesTest::linksAndOtherNonFilesAreNeitherReadNorWritten_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("link to a file outside") << "outside";
+    QTest::newRow("link to a set-up inside") << "inside";
+    QTest::newRow("link to nothing") << "dangling";
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("folder") << "folder";
+}
+
+void MemoryFilesTest::linksAndOtherNonFilesAreNeitherReadNorWritten() {
+    QFETCH(QString, kind);
+    WorkingDirectory dir;
+    MessageBoxRecorder boxes;
+    StudioModel model;
+    put(model.studios[0].get(), 0);
+    SelectStudio(&model, model.studios[0].get());
+    ListSink list;
+    XmlFileContext context{&model, nullptr, &list};
+    ListMemoryFiles(&context);
+    QCOMPARE(SaveMemoryFile(&context, "other"), 1);
+    QVERIFY(QFile::copy("Business Memory/other.xml", "outside.xml"));
+    const QString keep = "Business Memory/keep.xml";
+    if (kind == "outside")
+        QVERIFY(QFile::link(dir.filePath("outside.xml"), keep));
+    else if (kind == "inside")
+        QVERIFY(QFile::link("other.xml", keep));
+    else if (kind == "dangling")
+        QVERIFY(QFile::link(dir.filePath("nowhere.xml"), keep));
+    else if (kind == "fifo")
+        QCOMPARE(mkfifo(qPrintable(keep), 0600), 0);
+    else
+        QVERIFY(QDir().mkdir(keep));
+    put(model.studios[0].get(), 5); // a write through the link would change the target
+    const QStringList tree = treeOf(".");
+
+    QCOMPARE(SaveMemoryFileAndRelist(&context, "keep"), 0);
+    QCOMPARE(treeOf("."), tree);
+    QCOMPARE(QFileInfo(keep).isSymLink(),
+             kind == "outside" || kind == "inside" || kind == "dangling");
+    QCOMPARE(LoadMemoryFile(&context, "keep"), 0);
+    QCOMPARE(model.pMemoryStudio->nChItemCnt, 0);
+    QCOMPARE(boxes.texts, (QStringList{"Fail to save file", "Fail to open file"}));
+    list.clear();
+    ListMemoryFiles(&context);
+    QCOMPARE(list.names, QStringList{"other"});
+}
+
+void MemoryFilesTest::namesAreComposedAndHiddenControlsRefused_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("listed"); // after saving "é" in one piece, then the name
+    QTest::addColumn<QString>("why");        // the box's second part, empty when it saved
+    const QString e = QString::fromUtf8("\u00e9");
+    QTest::newRow("e and its accent are the same file")
+        << QString::fromUtf8("e\u0301") << QStringList{e} << QString();
+    QTest::newRow("emoji with joiners")
+        << QString::fromUtf8("\U0001F468\u200D\U0001F469")
+        << QStringList{e, "\U0001F468\u200D\U0001F469"} << QString();
+    const QString why = "The name holds an invisible or text-direction control character (U+%1), "
+                        "so it would not show as typed.";
+    QTest::newRow("right-to-left override")
+        << QString::fromUtf8("key\u202Elmx") << QStringList{e} << why.arg("202E");
+    QTest::newRow("zero width space")
+        << QString::fromUtf8("key\u200B") << QStringList{e} << why.arg("200B");
+    QTest::newRow("line feed") << QString("two\nlines") << QStringList{e} << why.arg("000A");
+    QTest::newRow("tag character, beyond 16 bits")
+        << QString::fromUtf8("key\U000E0041") << QStringList{e} << why.arg("E0041");
+}
+
+void MemoryFilesTest::namesAreComposedAndHiddenControlsRefused() {
+    QFETCH(QString, name);
+    QFETCH(QStringList, listed);
+    QFETCH(QString, why);
+    WorkingDirectory dir;
+    MessageBoxRecorder boxes;
+    StudioModel model;
+    put(model.studios[0].get(), 0);
+    SelectStudio(&model, model.studios[0].get());
+    ListSink list;
+    XmlFileContext context{&model, nullptr, &list};
+    ListMemoryFiles(&context);
+    QCOMPARE(SaveMemoryFile(&context, QString::fromUtf8("\u00e9")), 1);
+    QCOMPARE(SaveMemoryFileAndRelist(&context, name), why.isEmpty() ? 1 : 0);
+    list.clear();
+    ListMemoryFiles(&context);
+    listed.sort();
+    list.names.sort();
+    QCOMPARE(list.names, listed);
+    QCOMPARE(boxes.texts,
+             why.isEmpty() ? QStringList() : QStringList{"Fail to save file\n\n" + why});
+}
+
+void MemoryFilesTest::savedValuesKeepToTheirRanges_data() {
+    QTest::addColumn<int>("flash");
+    QTest::addColumn<int>("cell");
+    QTest::addColumn<QString>("box");  // empty when saved
+    QTest::addColumn<QString>("read"); // flash and cell as read back
+    QTest::newRow("switch held as 7 is on") << 45 << 7 << ""
+                                            << "45,1";
+    QTest::newRow("level never heard")
+        << 0 << 1 << "CH-04 holds flash level 0.0, outside 1.1 to 8.1."
+        << "";
+    QTest::newRow("level a report brought")
+        << 255 << 0 << "CH-04 holds flash level 25.5, outside 1.1 to 8.1."
+        << "";
+}
+
+void MemoryFilesTest::savedValuesKeepToTheirRanges() {
+    QFETCH(int, flash);
+    QFETCH(int, cell);
+    QFETCH(QString, box);
+    WorkingDirectory dir;
+    MessageBoxRecorder boxes;
+    StudioModel model;
+    StrobeData* unit = put(model.studios[0].get(), 3);
+    unit->nFlashValue = flash;
+    unit->bFlashCell = cell;
+    SelectStudio(&model, model.studios[0].get());
+    XmlFileContext context{&model};
+    ListMemoryFiles(&context);
+    QCOMPARE(SaveMemoryFile(&context, "set"), box.isEmpty() ? 1 : 0);
+    QCOMPARE(boxes.texts,
+             box.isEmpty() ? QStringList() : QStringList{"Fail to save file\n\n" + box});
+    QCOMPARE(QFile::exists("Business Memory/set.xml"), box.isEmpty());
+    if (box.isEmpty()) {
+        QCOMPARE(LoadMemoryFile(&context, "set"), 1);
+        const StrobeData* read = model.pMemoryStudio->UnitOn(3);
+        QTEST(QString("%1,%2").arg(read->nFlashValue).arg(read->bFlashCell), "read");
+    }
+}
+
+void MemoryFilesTest::leftoversOfKilledSavesAreRemovedWhenListed() {
+    WorkingDirectory dir;
+    QVERIFY(QDir().mkdir("Business Memory"));
+    const QDateTime old = QDateTime::currentDateTime().addSecs(-61);
+    for (const char* name : {"keep.xml", "keep.xml.Ab12Cd", ".xml.QWErty", "keep.xml.young1",
+                             "notes.txt.Ab12Cd", "keep.xml.Ab12Cd3", "keep.xml.Ab-2Cd"}) {
+        QFile file(QString("Business Memory/") + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        if (QByteArray(name) != "keep.xml.young1")
+            QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    ListSink list;
+    XmlFileContext context{nullptr, nullptr, &list};
+    ListMemoryFiles(&context);
+    QCOMPARE(list.names, QStringList{"keep"});
+    QCOMPARE(QDir("Business Memory").entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             (QStringList{"keep.xml", "keep.xml.Ab-2Cd", "keep.xml.Ab12Cd3", "keep.xml.young1",
+                          "notes.txt.Ab12Cd"}));
 }
 
 void MemoryFilesTest::parsesDecimalsLenientlyAndClamps_data() {
