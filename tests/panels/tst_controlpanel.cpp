@@ -1,5 +1,6 @@
 #include "PanelRig.h"
 #include "model/BusinessMemory.h"
+#include "model/FileFixtures.h"
 #include "panels/CControlSelFormView.h"
 #include "panels/COXCoolSliderCtrl.h"
 #include "panels/COXCoolSpinButtonCtrl.h"
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTreeWidget>
 
 using namespace lumadesk;
@@ -26,6 +28,8 @@ private slots:
     void tabGoesFromTheComboIntoTheShownControls();
     void reportsRetickWithoutFramesAndResetLeavesModeOne();
     void savesAndLoadsSetUpsThroughTheQuestions();
+    void refusedSetUpLeavesNothingForLoad();
+    void failedSaveKeepsTheNameForAnotherTry();
 };
 
 void ControlPanelTest::editsStoreSendAndPostOnce_data() {
@@ -266,6 +270,55 @@ void ControlPanelTest::savesAndLoadsSetUpsThroughTheQuestions() {
     QCOMPARE(atRebuild, QString()); // the rebuild comes before the frames
     QCOMPARE(rig.unit->nFlashValue, 40);
     QCOMPARE(rig.frames(14), QString("ff 0e 01 00 04 01 28 32 00 00 00 00 01 00"));
+}
+
+void ControlPanelTest::refusedSetUpLeavesNothingForLoad() {
+    PanelRig rig;
+    rig.select();
+    MessageBoxRecorder boxes;
+    QCOMPARE(SaveMemoryFile(&rig.files, "whole"), 1);
+    // The second unit is cut short: the file is refused after its first unit was read.
+    QByteArray cut = readFile("Business Memory/whole.xml");
+    cut.replace("</Studio>", "<Strobe nChNum=\"5\"><v>9</v></Strobe></Studio>");
+    QVERIFY(writeFile("Business Memory/cut.xml", cut));
+    rig.files.pFileList->clear();
+    ListMemoryFiles(&rig.files);
+    auto* list = rig.control<QTreeWidget>("Business Memory files");
+    auto click = [&](int row) {
+        const QRect item = list->visualItemRect(list->topLevelItem(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+        const auto enable = rig.frame.only(Msg::FrameEnableCommand).constLast();
+        return enable.wParam * 10 + enable.lParam; // Load is button 0
+    };
+    QCOMPARE(click(1), qintptr(1));
+    QCOMPARE(click(0), qintptr(0));
+    QCOMPARE(rig.control<QPlainTextEdit>("File info")->toPlainText(), QString());
+    QCOMPARE(rig.model.pMemoryStudio->nChItemCnt, 0);
+
+    rig.unit->nFlashValue = 70;
+    SendMessage(&rig.panel, Msg::CtrlLoadCommand);
+    QCOMPARE(boxes.texts, QStringList{"Fail to open file"}); // no question: nothing to load
+    QCOMPARE(rig.unit->nFlashValue, 70);
+    QCOMPARE(rig.frames(0), QString());
+}
+
+void ControlPanelTest::failedSaveKeepsTheNameForAnotherTry() {
+    PanelRig rig;
+    rig.select();
+    MessageBoxRecorder boxes;
+    QVERIFY(QDir().mkpath("Business Memory/day.xml")); // no file can take that name
+    auto* name = rig.control<QLineEdit>("File name");
+    QTest::keyClicks(name, "day");
+    const qsizetype enables = rig.frame.only(Msg::FrameEnableCommand).size();
+    SendMessage(&rig.panel, Msg::CtrlSaveCommand);
+    QCOMPARE(boxes.texts.constLast(), QString("Fail to save file"));
+    QCOMPARE(name->text(), QString("day"));
+    QCOMPARE(rig.frame.only(Msg::FrameEnableCommand).size(), enables); // Save stays enabled
+
+    QVERIFY(QDir().rmdir("Business Memory/day.xml"));
+    SendMessage(&rig.panel, Msg::CtrlSaveCommand);
+    QCOMPARE(name->text(), QString());
+    QVERIFY(QFileInfo("Business Memory/day.xml").isFile());
 }
 
 QTEST_MAIN(ControlPanelTest)
