@@ -195,7 +195,7 @@ bool save(XmlFileContext* context, const StudioData& studio, const QString& name
 void removeLeftovers(const QDir& folder) {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const QFileInfo& file :
-         folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks | QDir::System)) {
+         folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
         if (SavedNameOfLeftover(file.fileName()).endsWith(kExtension) &&
             file.lastModified().toUTC().msecsTo(now) > kLeftoverAgeMs)
             QFile::remove(file.filePath());
