@@ -161,64 +161,50 @@ void CommandFramesTest::buildsStudioLevelsWithZeroPairsForEmptySlots() {
 }
 
 void CommandFramesTest::bytesStayInTheirFieldsWhateverTheRecordHolds() {
-    QList<int> values{INT_MIN, INT_MIN + 1, INT_MAX - 1, INT_MAX, 0x1FF, 0x10B, 0xFFFF, 0x1FFFF};
+    QList<int> values{INT_MIN, INT_MAX, 0x1FF, 0xFFFF};
     for (int v = -1000; v <= 1000; ++v)
         values << v;
-    QStringList offences;
-    auto check = [&](const QByteArray& frame, int at, bool fits, const char* what, int value) {
-        if (!fits)
-            offences << QStringLiteral("%1 byte %2 is %3 for %4")
-                            .arg(what)
-                            .arg(at)
-                            .arg(quint8(frame[at]))
-                            .arg(value);
+    const auto level = [](quint8 b) { return b >= 11 && b <= 81; };
+    // The first byte outside its field, or -1.
+    const auto stray = [&](const QByteArray& frame) {
+        const auto b = [&](int i) { return quint8(frame[i]); };
+        for (int i = 1; i < frame.size(); ++i) {
+            const bool fits =
+                b(i) != 0xFF && (i > 4 || frame.size() == 23 || (b(i) & 0x60) == 0) &&
+                (frame.size() != 7 || i < 5 ||
+                 (frame[2] == '\x13' || frame[2] == '\x14' ? level(b(i)) : b(i) <= 0x10)) &&
+                (frame.size() != 14 || i < 5 || (i == 6 || i == 7 ? level(b(i)) : b(i) <= 1)) &&
+                (frame.size() != 23 || i < 3 || level(b(i)) ||
+                 (b(i) == 0 && b(((i - 3) ^ 1) + 3) == 0));
+            if (!fits)
+                return i;
+        }
+        return -1;
     };
-    auto level = [](char byte) { return quint8(byte) >= 11 && quint8(byte) <= 81; };
-    auto maskByte = [](char byte) { return (quint8(byte) & ~0x9F) == 0; };
+    QStringList offences;
     for (const int value : values) {
         StudioData studio(0, "Studio A");
         for (int ch : {0, 4, 9}) {
-            auto unit = unitOn(ch);
+            StrobeData* unit = PutStrobe(&studio, ch, unitOn(ch));
             for (int StrobeData::*member :
                  {&StrobeData::nFlashValue, &StrobeData::bFlashCell, &StrobeData::bFlashSnd,
                   &StrobeData::bFlashCharge, &StrobeData::bFlashPow, &StrobeData::nModelValue,
                   &StrobeData::nModelMode1, &StrobeData::nModelMode2, &StrobeData::bModelPow})
-                unit.get()->*member = value;
-            PutStrobe(&studio, ch, std::move(unit));
+                unit->*member = value;
         }
-        const StrobeData& unit = *studio.UnitOn(4);
-        for (const int mask : {0, 0xFFFF}) {
-            for (int type = 0; type <= 15; ++type) {
-                const QByteArray frame = BuildUnitCommand(std::uint16_t(mask), unit, type);
-                if (frame.isEmpty())
-                    continue;
-                check(frame, 3, maskByte(frame[3]), "command mask", value);
-                check(frame, 4, maskByte(frame[4]), "command mask", value);
-                for (int at : {5, 6}) {
-                    const bool isLevel = type == CMD_FLASH_LEVEL || type == CMD_MODEL_LEVEL;
-                    check(frame, at, isLevel ? level(frame[at]) : quint8(frame[at]) <= 0x10,
-                          "command parameter", value);
-                }
-            }
-            const QByteArray settings = BuildUnitSettings(std::uint16_t(mask), unit);
-            check(settings, 3, maskByte(settings[3]), "settings mask", value);
-            check(settings, 4, maskByte(settings[4]), "settings mask", value);
-            for (int at = 5; at <= 13; ++at)
-                check(settings, at,
-                      at == 6 || at == 7 ? level(settings[at]) : quint8(settings[at]) <= 1,
-                      "settings", value);
+        QList<QByteArray> frames{BuildUnitSettings(0, *studio.UnitOn(4)),
+                                 BuildUnitSettings(0xFFFF, *studio.UnitOn(4)),
+                                 BuildStudioLevels(14, studio), BuildStudioLevels(15, studio)};
+        for (int type = 0; type <= 15; ++type)
+            frames << BuildUnitCommand(0, *studio.UnitOn(4), type)
+                   << BuildUnitCommand(0xFFFF, *studio.UnitOn(4), type);
+        for (const QByteArray& frame : frames) {
+            if (const int at = stray(frame); at >= 0)
+                offences
+                    << QString("byte %1 of %2 for %3").arg(at).arg(frame.toHex(' ')).arg(value);
         }
-        for (int type : {14, 15}) {
-            const QByteArray levels = BuildStudioLevels(type, studio);
-            for (int at = 3; at < levels.size(); ++at) {
-                const int slot = (at - 3) / 2;
-                const bool used = slot == 0 || slot == 4 || slot == 9;
-                check(levels, at, used ? level(levels[at]) : levels[at] == 0, "levels", value);
-            }
-        }
-        const QByteArray select = BuildStudioSelect(value);
-        if (value < 0 || value > 4)
-            check(select, 0, select.isEmpty(), "select for no studio", value);
+        if ((value < 0 || value > 4) && !BuildStudioSelect(value).isEmpty())
+            offences << QString("a select for studio %1").arg(value);
     }
     QCOMPARE(offences, QStringList());
 }
