@@ -32,8 +32,13 @@ QString nameTooLong(const QString& name) {
 } // namespace
 
 int RunSave(const Invocation& invocation) {
+    // The file takes the name's composed form, as the console's save gives it.
+    const QString name = invocation.name.normalized(QString::NormalizationForm_C);
     // Known before the scan, so no one waits for heads whose set-up cannot be written.
-    if (const QString reason = nameTooLong(invocation.name); !reason.isEmpty()) {
+    QString reason = nameTooLong(name);
+    if (reason.isEmpty() && !MemoryFilePath(name).isEmpty())
+        reason = MemoryNameProblem(name);
+    if (!reason.isEmpty()) {
         ShowMessageBox(QStringLiteral("Fail to save file"));
         PrintError(reason);
         return EXIT_FILE;
@@ -48,13 +53,13 @@ int RunSave(const Invocation& invocation) {
     context.pModel = &session.Model();
     // The console has the folder from the moment its panel listed it.
     ListMemoryFiles(&context);
-    if (SaveMemoryFile(&context, invocation.name) == 0)
+    if (SaveMemoryFile(&context, name) == 0)
         return EXIT_FILE; // the core said "Fail to save file"
     if (studio->nChItemCnt == 0) {
         // The core said "No channel item." and wrote nothing.
         return NoHeadAnswered(*studio, invocation, QStringLiteral("nothing saved"));
     }
-    const QString path = MemoryFilePath(invocation.name);
+    const QString path = MemoryFilePath(name);
     if (invocation.json)
         PrintOutBytes(StudioJson(*studio, {{"file", JsonString(path)}}) + '\n');
     else

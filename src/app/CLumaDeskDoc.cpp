@@ -3,6 +3,7 @@
 #include "app/DialogSeams.h"
 #include "app/RecentFileList.h"
 #include "platform/MessageBox.h"
+#include "platform/WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,8 +23,8 @@ int CLumaDeskDoc::OnFileOpen(QWidget* parent) {
         ChooseFile(FileChoice{FileChoice::Open, parent, QStringLiteral("Open"), kFilter});
     if (path.isEmpty())
         return 0;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // By the set-ups' rule: a FIFO chosen here would otherwise hold the window until written to.
+    if (!CanReadRegularFile(path)) {
         ShowMessageBox(QStringLiteral("Fail to open file"));
         return 0;
     }

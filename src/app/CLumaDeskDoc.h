@@ -19,7 +19,8 @@ public:
 
     // Forgets the name; the model is left as it is.
     void OnFileNew();
-    // Asks for a file; 1 when one was chosen and can be read (nothing is taken from it).
+    // Asks for a file; 1 when one was chosen and is a regular file that can be read (nothing is
+    // taken from it). A FIFO or a device is refused without being waited on.
     int OnFileOpen(QWidget* parent);
     // Asks for a name the first time; 1 when the file exists afterwards. An existing file is
     // never truncated, since the document has nothing to put in it.

@@ -6,13 +6,13 @@
 #include "model/StrobeData.h"
 #include "model/StudioModel.h"
 #include "platform/MessageBox.h"
+#include "platform/WholeFile.h"
 
 #include <QComboBox>
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTimerEvent>
@@ -232,13 +232,12 @@ void RadioTrafficDock::clear() {
 
 bool RadioTrafficDock::saveAsText(const QString& path) {
     m_model->sync();
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        for (int row = 0; row < m_model->rowCount(); ++row)
-            file.write(m_model->lineOf(row).toUtf8().append('\n'));
-        if (file.commit())
-            return true;
-    }
+    QByteArray text;
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        text += m_model->lineOf(row).toUtf8().append('\n');
+    // As set-ups are saved: a full disk leaves the earlier file whole, and says so.
+    if (SaveWholeFile(path, text))
+        return true;
     ShowMessageBox(QStringLiteral("Fail to save file"), QString(), MessageButtons::Ok, this);
     return false;
 }

@@ -60,7 +60,8 @@ public:
     TrafficLog& log() { return m_log; }
     TrafficTableModel* tableModel() const { return m_model; }
     QTableView* table() const { return m_table; }
-    // Writes the rows shown; false (and a box) when the file cannot be written.
+    // Writes the rows shown, replacing the file only once all of them are on the disk; false
+    // (and a box) when the file cannot be written, the earlier file then left as it was.
     bool saveAsText(const QString& path);
     void saveChosen();
     void clear();

@@ -2,7 +2,10 @@
 
 #include "link/ChannelMask.h"
 #include "link/UnitSettingTable.h"
+#include "model/PowerLevel.h"
 #include "model/StudioModel.h"
+
+#include <algorithm>
 
 namespace lumadesk {
 
@@ -10,8 +13,21 @@ using namespace lumadesk;
 
 namespace {
 
+// The channel bits and the group bits; the console never sets the others.
+constexpr std::uint16_t kMaskBits = 0x1F1F | kGroupMask;
+
 char lowByte(int value) {
     return char(value & 0xFF);
+}
+
+// A record may hold anything a report or a file brought; the wire takes only what its field
+// documents, so no byte can be a start byte or a level the head does not know.
+char levelByte(int level) {
+    return char(std::clamp(level, kLowestLevel, kHighestLevel));
+}
+
+char switchByte(int value) {
+    return char(value != 0 ? 1 : 0);
 }
 
 QByteArray frameHead(int length, int typeByte) {
@@ -24,6 +40,7 @@ QByteArray frameHead(int length, int typeByte) {
 void appendMask(QByteArray& frame, std::uint16_t mask, const StrobeData& unit) {
     if (mask == 0)
         mask = MaskFromChannel(unit.nChNum);
+    mask &= kMaskBits;
     frame.append(char(mask >> 8));
     frame.append(char(mask & 0xFF));
 }
@@ -31,6 +48,8 @@ void appendMask(QByteArray& frame, std::uint16_t mask, const StrobeData& unit) {
 } // namespace
 
 QByteArray BuildStudioSelect(int studioNumber) {
+    if (studioNumber < 0 || studioNumber >= kStudioCount)
+        return {};
     QByteArray frame = frameHead(kStudioSelectLength, kStudioSelectFrame);
     frame.append(char(0x00));
     frame.append(lowByte(kFirstStudioLetter + studioNumber));
@@ -47,7 +66,7 @@ QByteArray BuildUnitCommand(std::uint16_t mask, const StrobeData& unit, int type
         // Every level command carries every level, each in its own byte.
         for (const UnitSetting& level : UnitSettings()) {
             if (level.kind == SettingKind::Level)
-                params[int(level.param)] = lowByte(unit.*level.member);
+                params[int(level.param)] = levelByte(unit.*level.member);
         }
         break;
     case SettingKind::Switch:
@@ -65,9 +84,12 @@ QByteArray BuildUnitCommand(std::uint16_t mask, const StrobeData& unit, int type
 QByteArray BuildUnitSettings(std::uint16_t mask, const StrobeData& unit) {
     QByteArray frame = frameHead(kUnitSettingsLength, kUnitSettingsFrame);
     appendMask(frame, mask, unit);
-    for (int value : {unit.bFlashPow, unit.nFlashValue, unit.nModelValue, unit.bFlashCell,
-                      unit.bFlashSnd, unit.nModelMode1, unit.nModelMode2, unit.bModelPow})
-        frame.append(lowByte(value));
+    frame.append(switchByte(unit.bFlashPow))
+        .append(levelByte(unit.nFlashValue))
+        .append(levelByte(unit.nModelValue));
+    for (int value :
+         {unit.bFlashCell, unit.bFlashSnd, unit.nModelMode1, unit.nModelMode2, unit.bModelPow})
+        frame.append(switchByte(value));
     frame.append(char(0x00));
     return frame;
 }
@@ -78,8 +100,8 @@ QByteArray BuildStudioLevels(int type, const StudioData& studio) {
     QByteArray frame = frameHead(kStudioLevelsLength, kStudioLevelsFrame | type);
     for (int i = 0; i < kChannelCount; ++i) {
         const StrobeData* unit = studio.UnitOn(i);
-        frame.append(unit ? lowByte(unit->nFlashValue) : char(0));
-        frame.append(unit ? lowByte(unit->nModelValue) : char(0));
+        frame.append(unit ? levelByte(unit->nFlashValue) : char(0));
+        frame.append(unit ? levelByte(unit->nModelValue) : char(0));
     }
     return frame;
 }

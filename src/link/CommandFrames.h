@@ -11,10 +11,11 @@ struct StrobeData;
 struct StudioData;
 
 // The four command frames, built from a record or a studio. Pure: bytes out, no I/O.
-// Every parameter byte is the low byte of the stored value. An empty result means the
-// arguments build no frame.
+// Every byte stays in its field's range whatever the record holds: a level is kept to 11-81, a
+// switch is 0 or 1 (or its command bit), a mask keeps only channel and group bits. An empty
+// result means the arguments build no frame.
 
-// FF 05 00 00 41+n.
+// FF 05 00 00 41+n, for studios 0-4.
 QByteArray BuildStudioSelect(int studioNumber);
 
 // FF 07 1t mask P1 P2; a mask of 0 stands for the unit's own channel. Empty for a type that

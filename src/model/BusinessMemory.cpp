@@ -4,7 +4,9 @@
 #include "model/StudioModel.h"
 #include "platform/MessageBox.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <memory>
@@ -15,6 +17,8 @@ namespace {
 
 const QString kExtension = QStringLiteral(".xml");
 constexpr int kValueCount = 10;
+// A save's temporary file this old belongs to a save that was killed, not to one under way.
+constexpr qint64 kLeftoverAgeMs = 60 * 1000;
 
 QString folderName() {
     return QString::fromLatin1(kMemoryFolder);
@@ -31,15 +35,55 @@ QString levelText(int value, int on) {
     return on != 0 ? FormatPowerLevel(value) : QStringLiteral("OFF");
 }
 
-// The ten value elements of a unit, in file order; the last one is the light's name.
+// The settings block in file order. A switch holds 0 or any other value for on.
+constexpr int StrobeData::*kBlock[] = {
+    &StrobeData::nFlashValue,  &StrobeData::bFlashCell,  &StrobeData::bFlashSnd,
+    &StrobeData::bFlashCharge, &StrobeData::bFlashPow,   &StrobeData::nModelValue,
+    &StrobeData::nModelMode1,  &StrobeData::nModelMode2, &StrobeData::bModelPow};
+
+bool isLevel(int StrobeData::*member) {
+    return member == &StrobeData::nFlashValue || member == &StrobeData::nModelValue;
+}
+
+// The ten value elements of a unit, in file order; the last one is the light's name. A switch is
+// written as 0 or 1, the only values a file may hold.
 QStringList valueTexts(const StrobeData& unit) {
     QStringList texts;
-    for (int value :
-         {unit.nFlashValue, unit.bFlashCell, unit.bFlashSnd, unit.bFlashCharge, unit.bFlashPow,
-          unit.nModelValue, unit.nModelMode1, unit.nModelMode2, unit.bModelPow})
-        texts.append(QString::number(value));
+    for (int StrobeData::*member : kBlock) {
+        const int value = unit.*member;
+        texts.append(QString::number(isLevel(member) || value == 0 ? value : 1));
+    }
     texts.append(unit.sLightName);
     return texts;
+}
+
+// Why the unit cannot be stored: a level outside its range has no place in a file, which would
+// then never load. Empty when it can.
+QString unitProblem(const StrobeData& unit) {
+    for (const auto& [name, value] :
+         {std::pair{"flash", unit.nFlashValue}, std::pair{"model", unit.nModelValue}}) {
+        if (!IsValidLevel(value))
+            return QStringLiteral("%1 holds %2 level %3, outside %4 to %5.")
+                .arg(unit.sChName, QLatin1String(name), FormatPowerLevel(value),
+                     FormatPowerLevel(kLowestLevel), FormatPowerLevel(kHighestLevel));
+    }
+    return {};
+}
+
+// A control character or a mark that shows nothing or turns the text around, so two names could
+// look the same in the list. The joiners stay: some scripts and emoji are written with them.
+bool isHiddenControl(char32_t c) {
+    if (c == 0x200C || c == 0x200D)
+        return false;
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
 }
 
 const char* const kValueNames[kValueCount] = {
@@ -64,11 +108,14 @@ bool loadUnit(const QDomElement& element, StudioData* target) {
     unit->nChNum = channel;
     if (element.hasAttribute(QStringLiteral("sModelName")))
         unit->sModelName = element.attribute(QStringLiteral("sModelName"));
-    int* const block[] = {&unit->nFlashValue,  &unit->bFlashCell,  &unit->bFlashSnd,
-                          &unit->bFlashCharge, &unit->bFlashPow,   &unit->nModelValue,
-                          &unit->nModelMode1,  &unit->nModelMode2, &unit->bModelPow};
-    for (int i = 0; i < 9; ++i)
-        *block[i] = ParseDecimal(texts[i]);
+    // Levels 11-81 and switches 0 or 1 only: a frame carries each value in one byte, and 255
+    // there would start a frame of its own.
+    for (int i = 0; i < 9; ++i) {
+        const int value = ParseDecimal(texts[i]);
+        if (isLevel(kBlock[i]) ? !IsValidLevel(value) : value != 0 && value != 1)
+            return false;
+        unit.get()->*kBlock[i] = value;
+    }
     unit->sLightName = texts[9];
     PutStrobe(target, channel, std::move(unit));
     return true;
@@ -80,7 +127,7 @@ bool load(XmlFileContext* context, const QString& name) {
         return false;
     const QString path = MemoryFilePath(name);
     QDomDocument& document = scope.document();
-    if (path.isEmpty() || !ReadXmlFile(path, document))
+    if (path.isEmpty() || !ReadXmlFile(path, document, FileLinks::Refuse))
         return false;
     const QDomElement root = document.documentElement();
     if (root.tagName() != QLatin1String("StudioManage"))
@@ -140,10 +187,32 @@ bool save(XmlFileContext* context, const StudioData& studio, const QString& name
     AppendIndent(root, 0);
 
     const QString path = MemoryFilePath(name);
-    return !path.isEmpty() && WriteXmlFile(document, path, attributeOrder());
+    return !path.isEmpty() && WriteXmlFile(document, path, attributeOrder(), FileLinks::Refuse);
+}
+
+// Temporary files of saves that were killed (their names are never listed); a save of another
+// console under way is younger than kLeftoverAgeMs and stays.
+void removeLeftovers(const QDir& folder) {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (const QFileInfo& file :
+         folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+        if (SavedNameOfLeftover(file.fileName()).endsWith(kExtension) &&
+            file.lastModified().toUTC().msecsTo(now) > kLeftoverAgeMs)
+            QFile::remove(file.filePath());
+    }
 }
 
 } // namespace
+
+QString MemoryNameProblem(const QString& name) {
+    for (const char32_t c : name.toUcs4()) {
+        if (isHiddenControl(c))
+            return QStringLiteral("The name holds an invisible or text-direction control "
+                                  "character (U+%1), so it would not show as typed.")
+                .arg(QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'));
+    }
+    return {};
+}
 
 QString MemoryFilePath(const QString& name) {
     if (name == QLatin1String(".") || name == QLatin1String("..") || name.contains(u'/') ||
@@ -158,9 +227,12 @@ void ListMemoryFiles(XmlFileContext* context) {
         QDir().mkdir(folder); // a failure leaves the list as it is
         return;
     }
-    // Hidden too: the empty name is the file ".xml". Case counts, as it does when opening.
+    removeLeftovers(QDir(folder));
+    // Hidden too: the empty name is the file ".xml". Case counts, as it does when opening. A link
+    // is never a set-up: it is neither read nor written.
     QStringList names;
-    for (const QString& file : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+    for (const QString& file :
+         QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
         if (file.endsWith(kExtension))
             names.append(file.chopped(kExtension.size()));
     }
@@ -192,7 +264,19 @@ int SaveMemoryFile(XmlFileContext* context, const QString& name) {
         ShowMessageBox(QStringLiteral("No channel item."));
         return 1;
     }
-    if (!save(context, *studio, name)) {
+    // One way of writing each name, so "é" typed in one piece or as e and its accent is one file.
+    const QString stored = name.normalized(QString::NormalizationForm_C);
+    // A name that could leave the folder fails below, with the plain box, as it always did.
+    QString problem = MemoryFilePath(stored).isEmpty() ? QString() : MemoryNameProblem(stored);
+    for (int i = 0; i < kChannelCount && problem.isEmpty(); ++i) {
+        if (const StrobeData* unit = studio->UnitOn(i))
+            problem = unitProblem(*unit);
+    }
+    if (!problem.isEmpty()) {
+        ShowMessageBox(QStringLiteral("Fail to save file\n\n") + problem);
+        return 0;
+    }
+    if (!save(context, *studio, stored)) {
         ShowMessageBox(QStringLiteral("Fail to save file"));
         return 0;
     }
@@ -202,8 +286,12 @@ int SaveMemoryFile(XmlFileContext* context, const QString& name) {
 QString PreviewMemoryFile(XmlFileContext* context, const QString& name) {
     if (context != nullptr && context->pModel != nullptr)
         ClearStudio(context->pModel, context->pModel->pMemoryStudio.get());
-    if (!LoadMemoryFile(context, name))
+    if (!LoadMemoryFile(context, name)) {
+        // A file refused part way leaves nothing that Load could apply.
+        if (context != nullptr && context->pModel != nullptr)
+            ClearStudio(context->pModel, context->pModel->pMemoryStudio.get());
         return {};
+    }
     QString info = QStringLiteral("File info :\r\n");
     const StudioData& memory = *context->pModel->pMemoryStudio;
     for (int i = 0; i < kChannelCount; ++i) {

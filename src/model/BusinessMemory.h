@@ -16,21 +16,34 @@ inline constexpr char kMemoryFolder[] = "Business Memory";
 // holding "/", "\" or a NUL, and "." and "..". The empty name is the file ".xml".
 QString MemoryFilePath(const QString& name);
 
+// Why a set-up cannot be saved under the name, for the box: it holds a control character or an
+// invisible or text-direction mark (U+202E and the like), so it would not show as typed or would
+// look like another name. Empty when it can. The joiners U+200C and U+200D are allowed.
+QString MemoryNameProblem(const QString& name);
+
 // Appends the stored names, without ".xml", to pFileList, sorted by name (case folded first);
-// does not clear it. Creates the folder when it is missing.
+// does not clear it. Creates the folder when it is missing. Links are not listed, nor are the
+// temporary files of saves; those older than a minute (left by a save that was killed) are
+// removed.
 void ListMemoryFiles(XmlFileContext* context);
 
-// Reads the file of the name into the memory studio, which the caller has cleared. On failure
-// shows "Fail to open file"; units read before the failure stay.
+// Reads the file of the name into the memory studio, which the caller has cleared. Only a
+// regular file is read, never a link. A level outside 11-81 or a switch other than 0 or 1 fails
+// the load, as a malformed file does. On failure shows "Fail to open file"; units read before the
+// failure stay.
 int LoadMemoryFile(XmlFileContext* context, const QString& name);
 
-// Writes the current studio to the file of the name, replacing an earlier file only once the new
-// one is whole. No current studio: 0, nothing shown. An empty studio: "No channel item." and 1,
-// nothing written. Failure: "Fail to save file" and 0.
+// Writes the current studio to the file of the name (in Unicode's composed form, NFC), replacing
+// an earlier file only once the new one is whole; a link or anything else that is not a regular
+// file at that name is refused. Switches are written as 0 or 1. No current studio: 0, nothing
+// shown. An empty studio: "No channel item." and 1, nothing written. Failure: "Fail to save
+// file" and 0; for a name MemoryNameProblem refuses, or a unit holding a level outside 11-81,
+// the box says why below it.
 int SaveMemoryFile(XmlFileContext* context, const QString& name);
 
 // The preview behind a click in the list: clears the memory studio, loads the file into it and
-// returns "File info :\r\n" with one line per unit, or an empty text when the load failed.
+// returns "File info :\r\n" with one line per unit, or an empty text when the load failed; the
+// memory studio is then left empty, so nothing of a refused file can be applied.
 QString PreviewMemoryFile(XmlFileContext* context, const QString& name);
 
 // The save behind the Save command: SaveMemoryFile, then, when it returned 1, the list emptied

@@ -2,16 +2,11 @@
 
 #include "platform/MessageBox.h"
 
-#include <QFile>
-#include <QSaveFile>
-#include <QScopeGuard>
+#include <QStringConverter>
 #include <QXmlStreamReader>
 #include <algorithm>
-#include <cerrno>
 #include <climits>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstring>
 #include <vector>
 
 namespace lumadesk {
@@ -226,63 +221,12 @@ private:
 } // namespace
 
 bool WriteXmlFile(const QDomDocument& document, const QString& path,
-                  const QStringList& attributeOrder) {
+                  const QStringList& attributeOrder, FileLinks links) {
     TreeWriter writer(attributeOrder);
-    if (!writer.write(document))
-        return false;
-    const QByteArray bytes = writer.result().toUtf8();
-    QSaveFile file(path);
-    // Flushed here: Qt 6.4's commit() misses a failure of its own flush and would put a cut-off
-    // file in place of the earlier one.
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return writer.write(document) && SaveWholeFile(path, writer.result().toUtf8(), links);
 }
 
 namespace {
-
-// The whole file, when it is a regular one of at most kMaxXmlFileBytes. Checked before the open so
-// that no device is opened at all, and again on the open descriptor, which cannot block: a FIFO
-// put in the file's place between the two is refused rather than waited on.
-bool readRegularFile(const QString& path, QByteArray& bytes) {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info {};
-    if (name.isEmpty() || ::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_size > kMaxXmlFileBytes)
-        return false;
-    int fd = -1;
-    do
-        fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return false;
-    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxXmlFileBytes)
-        return false;
-    // The file may grow while it is read: one byte past the limit is enough to tell.
-    bytes.resize(qsizetype(info.st_size) + 1);
-    qsizetype total = 0;
-    for (;;) {
-        if (total == bytes.size()) {
-            if (total > kMaxXmlFileBytes)
-                return false;
-            bytes.resize(std::min<qsizetype>(2 * total, kMaxXmlFileBytes + 1));
-        }
-        const ssize_t n = ::read(fd, bytes.data() + total, std::size_t(bytes.size() - total));
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        total += n;
-    }
-    bytes.truncate(total);
-    return true;
-}
 
 bool isNameStart(char32_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u':' || c == u'_' ||
@@ -307,10 +251,95 @@ bool isXmlName(QStringView name) {
     return std::all_of(codes.begin() + 1, codes.end(), [](uint c) { return isNameChar(c); });
 }
 
+bool startsAt(QStringView text, qsizetype at, const char* token) {
+    return text.mid(at).startsWith(QLatin1String(token));
+}
+
+qsizetype pastToken(QStringView text, qsizetype from, const char* token) {
+    const qsizetype at = text.indexOf(QLatin1String(token), from);
+    return at < 0 ? text.size() : at + qsizetype(std::strlen(token));
+}
+
+// Past the end of a declaration ("<!DOCTYPE ..."): its quoted literals, and the comments and
+// processing instructions of its internal subset, may hold any character.
+qsizetype pastDeclaration(QStringView text, qsizetype at) {
+    int subset = 0;
+    while (at < text.size()) {
+        const QChar c = text[at];
+        if (c == u'"' || c == u'\'') {
+            const qsizetype end = text.indexOf(c, at + 1);
+            at = end < 0 ? text.size() : end + 1;
+        } else if (subset > 0 && startsAt(text, at, "<!--")) {
+            at = pastToken(text, at + 4, "-->");
+        } else if (subset > 0 && startsAt(text, at, "<?")) {
+            at = pastToken(text, at + 2, "?>");
+        } else {
+            subset += c == u'[' ? 1 : c == u']' ? -1 : 0;
+            ++at;
+            if (c == u'>' && subset <= 0)
+                break;
+        }
+    }
+    return at;
+}
+
+// Whether every tag holds at most kMaxXmlAttributes attributes, counted by their "=" outside
+// quotes; comments, processing instructions, CDATA sections and declarations are stepped over.
+// One look at each character: it runs before the reader, whose own check of a tag's attributes
+// takes time that grows with their number squared.
+bool tagsWithinAttributeLimit(QStringView text) {
+    qsizetype at = 0;
+    while ((at = text.indexOf(u'<', at)) >= 0) {
+        if (startsAt(text, at, "<!--")) {
+            at = pastToken(text, at + 4, "-->");
+        } else if (startsAt(text, at, "<![CDATA[")) {
+            at = pastToken(text, at + 9, "]]>");
+        } else if (startsAt(text, at, "<?")) {
+            at = pastToken(text, at + 2, "?>");
+        } else if (startsAt(text, at, "<!")) {
+            at = pastDeclaration(text, at + 2);
+        } else {
+            int equals = 0;
+            QChar quote;
+            for (++at; at < text.size(); ++at) {
+                const QChar c = text[at];
+                if (!quote.isNull()) {
+                    if (c == quote)
+                        quote = QChar();
+                } else if (c == u'"' || c == u'\'') {
+                    quote = c;
+                } else if (c == u'>') {
+                    break;
+                } else if (c == u'=' && ++equals > kMaxXmlAttributes) {
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+// The text as the reader will see it: in the encoding the declaration names, else the one a
+// byte-order mark or the first "<" gives away, else UTF-8.
+QString decodedAsTheReaderWill(const QByteArray& bytes) {
+    QXmlStreamReader probe(bytes);
+    if (probe.readNext() == QXmlStreamReader::StartDocument &&
+        !probe.documentEncoding().isEmpty()) {
+        QStringDecoder declared(probe.documentEncoding().toUtf8().constData());
+        if (declared.isValid())
+            return declared(bytes);
+    }
+    QStringDecoder found(
+        QStringConverter::encodingForData(bytes, u'<').value_or(QStringConverter::Utf8));
+    return found(bytes);
+}
+
 // Builds the tree from one pass of the stream reader rather than by QDomDocument::setContent: the
 // pass stops at the first fault or past kMaxXmlDepth (Qt's parser takes quadratic time on deep
 // documents), and it keeps text of white space only, which Qt 6.4's parser drops.
 bool parseInto(const QByteArray& bytes, QDomDocument& document) {
+    if (!tagsWithinAttributeLimit(decodedAsTheReaderWill(bytes)))
+        return false;
     QXmlStreamReader reader(bytes);
     reader.setNamespaceProcessing(false);
     // Null at the document level: an empty QDomDocument is a null node until its first create*.
@@ -322,7 +351,9 @@ bool parseInto(const QByteArray& bytes, QDomDocument& document) {
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartElement: {
-            if (++depth > kMaxXmlDepth || !isXmlName(reader.qualifiedName()))
+            // The count again: an entity's text is parsed as markup too.
+            if (++depth > kMaxXmlDepth || !isXmlName(reader.qualifiedName()) ||
+                reader.attributes().size() > kMaxXmlAttributes)
                 return false;
             QDomElement element = document.createElement(reader.qualifiedName().toString());
             for (const QXmlStreamAttribute& attribute : reader.attributes()) {
@@ -361,9 +392,10 @@ bool parseInto(const QByteArray& bytes, QDomDocument& document) {
 
 } // namespace
 
-bool ReadXmlFile(const QString& path, QDomDocument& document) {
+bool ReadXmlFile(const QString& path, QDomDocument& document, FileLinks links) {
     QByteArray bytes;
-    return lumadesk::readRegularFile(path, bytes) && lumadesk::parseInto(bytes, document);
+    return ReadRegularFile(path, kMaxXmlFileBytes, bytes, links) &&
+           lumadesk::parseInto(bytes, document);
 }
 
 } // namespace lumadesk

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/WholeFile.h"
+
 #include <QDomDocument>
 #include <QString>
 #include <QStringList>
@@ -65,16 +67,19 @@ bool AppendTextElement(QDomElement& parent, const QString& name, const QString& 
 int ParseDecimal(const QString& text);
 
 // Writes the tree as it stands, UTF-8, with no white space of its own, and replaces the file only
-// once all of it is written. Attributes are written in the order of attributeOrder (QDomDocument
-// keeps them in a hash whose order changes from run to run); others follow by name. Fails on
-// characters that XML 1.0 cannot hold, since such a file could never be read back.
+// once all of it is written (SaveWholeFile). Attributes are written in the order of
+// attributeOrder (QDomDocument keeps them in a hash whose order changes from run to run); others
+// follow by name. Fails on characters that XML 1.0 cannot hold, since such a file could never be
+// read back.
 bool WriteXmlFile(const QDomDocument& document, const QString& path,
-                  const QStringList& attributeOrder = {});
+                  const QStringList& attributeOrder = {}, FileLinks links = FileLinks::Follow);
 
-// Parses the file into the document. False when it is missing, not a regular file, larger than
-// kMaxXmlFileBytes, not well-formed (names included), nested deeper than kMaxXmlDepth or without
-// a root element. Text of white space only is kept, so a name of spaces reads back as written.
-bool ReadXmlFile(const QString& path, QDomDocument& document);
+// Parses the file into the document. False when it is missing, not a regular file (with
+// FileLinks::Refuse also a link), larger than kMaxXmlFileBytes, not well-formed (names
+// included), nested deeper than kMaxXmlDepth, holding an element with more than
+// kMaxXmlAttributes attributes, or without a root element. Text of white space only is kept, so
+// a name of spaces reads back as written.
+bool ReadXmlFile(const QString& path, QDomDocument& document, FileLinks links = FileLinks::Follow);
 
 // Far beyond any real file (a set-up of ten units is a few kilobytes, the options far less):
 // larger files are refused unread, so a stray link or a huge file cannot eat the memory, and the
@@ -83,5 +88,9 @@ inline constexpr qint64 kMaxXmlFileBytes = qint64(256) << 10;
 
 // Real files nest four levels deep; deeper documents are refused as the parse reaches this.
 inline constexpr int kMaxXmlDepth = 32;
+
+// Real elements carry at most three attributes. Qt's reader checks a tag's attributes against
+// each other pair by pair, so thousands in one tag take seconds; such a tag is refused first.
+inline constexpr int kMaxXmlAttributes = 16;
 
 } // namespace lumadesk

@@ -562,7 +562,9 @@ void CControlFormView::OnPreview(QTreeWidgetItem* item) {
     m_fileInfo = PreviewMemoryFile(m_links.files, item->text(0));
     QString shown = m_fileInfo;
     m_infoBox->setPlainText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    SendMessage(m_links.frame, Msg::FrameEnableCommand, Msg::CMD_LOAD, 1);
+    // Load only a file that previewed whole: a refused one left nothing to apply.
+    SendMessage(m_links.frame, Msg::FrameEnableCommand, Msg::CMD_LOAD,
+                m_fileInfo.isEmpty() ? 0 : 1);
 }
 
 void CControlFormView::OnSave() {
@@ -571,7 +573,9 @@ void CControlFormView::OnSave() {
     if (ShowMessageBox(QStringLiteral("Do you want to save current setting?"), kMemoryTitle,
                        MessageButtons::OkCancel, this) != IDOK)
         return;
-    SaveMemoryFileAndRelist(m_links.files, m_fileName->text());
+    // After a failure the name and Save stay, to try again once the cause is gone.
+    if (SaveMemoryFileAndRelist(m_links.files, m_fileName->text()) == 0)
+        return;
     m_fileInfo.clear();
     m_infoBox->clear();
     m_fileName->clear();
@@ -580,6 +584,8 @@ void CControlFormView::OnSave() {
 }
 
 void CControlFormView::OnApply() {
+    if (m_fileInfo.isEmpty())
+        return; // no whole preview
     if (m_links.model == nullptr || StudioOfNode(m_links.model->pCurNode) == nullptr)
         return;
     if (ShowMessageBox(QStringLiteral("Current settig is deleted. Do you want to open file?"),

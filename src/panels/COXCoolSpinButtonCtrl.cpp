@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -101,12 +102,26 @@ void COXCoolSpinButtonCtrl::mousePressEvent(QMouseEvent* event) {
 }
 
 void COXCoolSpinButtonCtrl::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        m_held = 0;
-        m_repeat.stop();
-        update();
-    }
+    if (event->button() == Qt::LeftButton)
+        letGo();
     COXCoolCtrl<QWidget>::mouseReleaseEvent(event);
+}
+
+void COXCoolSpinButtonCtrl::letGo() {
+    if (m_held == 0 && !m_repeat.isActive())
+        return;
+    m_held = 0;
+    m_repeat.stop();
+    update();
+}
+
+// A modal box or a popup that opened since the press takes the mouse, and with it the release.
+bool COXCoolSpinButtonCtrl::stillHeld() const {
+    const QWidget* modal = QApplication::activeModalWidget();
+    const QWidget* popup = QApplication::activePopupWidget();
+    return m_held != 0 && isVisible() && isEnabled() &&
+           (modal == nullptr || modal->isAncestorOf(this)) &&
+           (popup == nullptr || popup->isAncestorOf(this));
 }
 
 void COXCoolSpinButtonCtrl::mouseMoveEvent(QMouseEvent* event) {
@@ -126,18 +141,31 @@ void COXCoolSpinButtonCtrl::keyPressEvent(QKeyEvent* event) {
 void COXCoolSpinButtonCtrl::timerEvent(QTimerEvent* event) {
     if (event->timerId() != m_repeat.timerId())
         return COXCoolCtrl<QWidget>::timerEvent(event);
+    if (!stillHeld())
+        return letGo();
     // Held while the mouse is still on the same arrow.
-    if (m_held != 0 && (m_held < 0 ? upRect() : downRect()).contains(m_mouseAt))
+    if ((m_held < 0 ? upRect() : downRect()).contains(m_mouseAt))
         Click(m_held);
     m_repeat.start(kRepeatMs, this);
 }
 
 void COXCoolSpinButtonCtrl::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
-        m_held = 0;
-        m_repeat.stop();
-    }
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        letGo();
     COXCoolCtrl<QWidget>::changeEvent(event);
+}
+
+bool COXCoolSpinButtonCtrl::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Hide:
+    case QEvent::WindowDeactivate:
+    case QEvent::WindowBlocked:
+        letGo();
+        break;
+    default:
+        break;
+    }
+    return COXCoolCtrl<QWidget>::event(event);
 }
 
 } // namespace lumadesk

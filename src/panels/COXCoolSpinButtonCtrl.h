@@ -9,7 +9,9 @@ namespace lumadesk {
 
 // An up-down control without an edit field: two arrow halves. Every click, every repeat while
 // an arrow is held, and the Up and Down keys report a pending change: -1 for up, +1 for down.
-// It keeps no position of its own.
+// It keeps no position of its own. The repeat stops as soon as the control loses the mouse: a
+// box or another window takes it, or the control is hidden or disabled; the release then goes
+// elsewhere and would never stop it.
 class COXCoolSpinButtonCtrl : public COXCoolCtrl<QWidget> {
     Q_OBJECT
 public:
@@ -35,8 +37,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    void letGo();
+    bool stillHeld() const;
+
     int m_held = 0; // the change of the arrow held down, 0 when none
     QPoint m_mouseAt;
     QBasicTimer m_repeat;

@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace lumadesk;
 
@@ -74,6 +76,16 @@ void StartupTest::documentKeysNameTheDocumentAndKeepFourRecentFiles() {
         QTest::keyClick(frame, Qt::Key_O, Qt::ControlModifier);
         opened.prepend(chosen);
     }
+    // Only a regular file, by the set-ups' rule: a FIFO nobody writes to would hold the window.
+    MessageBoxRecorder boxes;
+    QCOMPARE(mkfifo("fifo", 0600), 0);
+    for (const QString& other : {cwd.filePath("fifo"), QString("/dev/null")}) {
+        chosen = other;
+        alarm(10); // an open that waits for a writer ends the test here
+        QTest::keyClick(frame, Qt::Key_O, Qt::ControlModifier);
+        alarm(0);
+    }
+    QCOMPARE(boxes.texts, QStringList(2, "Fail to open file"));
     QCOMPARE(app.document()->pathName(), opened[0]);
     QCOMPARE(app.recentFiles()->files(), opened.mid(0, 4));
     QSettings settings(CLumaDeskApp::settingsKey(), CLumaDeskApp::applicationName());

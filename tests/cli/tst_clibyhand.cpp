@@ -239,6 +239,12 @@ void CliByHandTest::portAndFileFailuresHaveTheirOwnExitCodes_data() {
     QTest::addRow("set-up name too long")
         << QStringList{"--port", "/dev/lumadesk-no-such-port", "save", "A", QString(300, u'n')} << 4
         << QByteArray("Fail to save file\nlumadesk-cli: name too long (304 bytes");
+    QTest::addRow("set-up name that shows reversed")
+        << QStringList{"--port", "/dev/lumadesk-no-such-port", "save", "A",
+                       QString::fromUtf8("key\u202Elmx")}
+        << 4
+        << QByteArray("Fail to save file\nlumadesk-cli: The name holds an invisible or "
+                      "text-direction control character (U+202E)");
 }
 
 void CliByHandTest::portAndFileFailuresHaveTheirOwnExitCodes() {

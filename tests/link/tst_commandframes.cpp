@@ -26,6 +26,7 @@ private slots:
     void buildsStudioSelectFrames();
     void buildsUnitSettingsFromStoredValues();
     void buildsStudioLevelsWithZeroPairsForEmptySlots();
+    void bytesStayInTheirFieldsWhateverTheRecordHolds();
     void sendersWriteEachFrameWithOneWriteOverPseudoTerminal();
     void sendersRefuseAbsentRecordOrStudio();
 };
@@ -124,13 +125,13 @@ void CommandFramesTest::buildsStudioSelectFrames() {
 }
 
 void CommandFramesTest::buildsUnitSettingsFromStoredValues() {
-    StrobeData fresh; // defaults of a new record, channel 0
+    StrobeData fresh; // defaults of a new record, channel 0: its levels go out as the lowest
     QCOMPARE(BuildUnitSettings(0, fresh).toHex(' '),
-             hex("ff 0e 01 00 01 01 00 00 00 00 00 00 01 00").toHex(' '));
+             hex("ff 0e 01 00 01 01 0b 0b 00 00 00 00 01 00").toHex(' '));
     StrobeData unit;
     unit.nChNum = 9;
     unit.bFlashPow = 1;
-    unit.nFlashValue = 0x151; // only the low byte goes out
+    unit.nFlashValue = 0x151; // kept to the top of the range
     unit.nModelValue = 81;
     unit.bFlashCell = 1;
     unit.bFlashSnd = 0;
@@ -157,6 +158,55 @@ void CommandFramesTest::buildsStudioLevelsWithZeroPairsForEmptySlots() {
     QCOMPARE(BuildStudioLevels(14, studio).at(2), char(0x1E));
     QCOMPARE(BuildStudioLevels(13, studio), QByteArray());
     QCOMPARE(BuildStudioLevels(16, studio), QByteArray());
+}
+
+void CommandFramesTest::bytesStayInTheirFieldsWhateverTheRecordHolds() {
+    QList<int> values{INT_MIN, INT_MAX, 0x1FF, 0xFFFF};
+    for (int v = -1000; v <= 1000; ++v)
+        values << v;
+    const auto level = [](quint8 b) { return b >= 11 && b <= 81; };
+    // The first byte outside its field, or -1.
+    const auto stray = [&](const QByteArray& frame) {
+        const auto b = [&](int i) { return quint8(frame[i]); };
+        for (int i = 1; i < frame.size(); ++i) {
+            const bool fits =
+                b(i) != 0xFF && (i > 4 || frame.size() == 23 || (b(i) & 0x60) == 0) &&
+                (frame.size() != 7 || i < 5 ||
+                 (frame[2] == '\x13' || frame[2] == '\x14' ? level(b(i)) : b(i) <= 0x10)) &&
+                (frame.size() != 14 || i < 5 || (i == 6 || i == 7 ? level(b(i)) : b(i) <= 1)) &&
+                (frame.size() != 23 || i < 3 || level(b(i)) ||
+                 (b(i) == 0 && b(((i - 3) ^ 1) + 3) == 0));
+            if (!fits)
+                return i;
+        }
+        return -1;
+    };
+    QStringList offences;
+    for (const int value : values) {
+        StudioData studio(0, "Studio A");
+        for (int ch : {0, 4, 9}) {
+            StrobeData* unit = PutStrobe(&studio, ch, unitOn(ch));
+            for (int StrobeData::*member :
+                 {&StrobeData::nFlashValue, &StrobeData::bFlashCell, &StrobeData::bFlashSnd,
+                  &StrobeData::bFlashCharge, &StrobeData::bFlashPow, &StrobeData::nModelValue,
+                  &StrobeData::nModelMode1, &StrobeData::nModelMode2, &StrobeData::bModelPow})
+                unit->*member = value;
+        }
+        QList<QByteArray> frames{BuildUnitSettings(0, *studio.UnitOn(4)),
+                                 BuildUnitSettings(0xFFFF, *studio.UnitOn(4)),
+                                 BuildStudioLevels(14, studio), BuildStudioLevels(15, studio)};
+        for (int type = 0; type <= 15; ++type)
+            frames << BuildUnitCommand(0, *studio.UnitOn(4), type)
+                   << BuildUnitCommand(0xFFFF, *studio.UnitOn(4), type);
+        for (const QByteArray& frame : frames) {
+            if (const int at = stray(frame); at >= 0)
+                offences
+                    << QString("byte %1 of %2 for %3").arg(at).arg(frame.toHex(' ')).arg(value);
+        }
+        if ((value < 0 || value > 4) && !BuildStudioSelect(value).isEmpty())
+            offences << QString("a select for studio %1").arg(value);
+    }
+    QCOMPARE(offences, QStringList());
 }
 
 void CommandFramesTest::sendersWriteEachFrameWithOneWriteOverPseudoTerminal() {

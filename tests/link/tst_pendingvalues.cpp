@@ -54,7 +54,8 @@ struct Bench {
     }
 };
 
-const char kFlash45OnCh1[] = "FF 07 13 00 01 2D 00";
+// The model level no head reported yet goes out as the lowest, 1.1.
+const char kFlash45OnCh1[] = "FF 07 13 00 01 2D 0B";
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "link/MemoryApply.h"
 #include "model/BusinessMemory.h"
 #include "model/FileFixtures.h"
+#include "model/PowerLevel.h"
 #include "model/StudioModel.h"
 #include "model/XmlFileContext.h"
 #include "platform/PseudoTerminal.h"
@@ -34,6 +35,9 @@ private slots:
     void failedSaveKeepsEarlierFile();
     void namesNeverReachOutsideFolder_data();
     void namesNeverReachOutsideFolder();
+    void saveRefusesWhatWouldNotShowOrLoad_data();
+    void saveRefusesWhatWouldNotShowOrLoad();
+    void leftoversOfKilledSavesAreRemovedWhenListed();
     void parsesDecimalsLenientlyAndClamps_data();
     void parsesDecimalsLenientlyAndClamps();
     void xmlAddChildReportsRefusal();
@@ -66,9 +70,11 @@ QStringList unitsOf(const StudioData& studio) {
     return lines;
 }
 
+// A unit as a head's report leaves it: its levels at the foot of the range.
 StrobeData* put(StudioData* studio, int ch, const QString& model = "Not define") {
     auto unit = std::make_unique<StrobeData>();
     unit->sModelName = model;
+    unit->nFlashValue = unit->nModelValue = kLowestLevel;
     return PutStrobe(studio, ch, std::move(unit));
 }
 
@@ -130,7 +136,7 @@ void MemoryFilesTest::savedFileFollowsLayoutCharacterForCharacter() {
         values({"52", "1", "0", "1", "1", "30", "1", "0", "0", "Licht &amp; &lt;Öl&gt; \"a\""}) +
         QStringList{"\t\t</Strobe>",
                     "\t\t<Strobe nChNum=\"9\" sChName=\"CH-10\" sModelName=\"Not define\">"} +
-        values({"0", "0", "0", "1", "1", "0", "0", "0", "1", "Not define"}) +
+        values({"11", "0", "0", "1", "1", "11", "0", "0", "1", "Not define"}) +
         QStringList{"\t\t</Strobe>", "\t</Studio>", "</StudioManage>"};
     const QByteArray bytes = readFile("Business Memory/Set.xml");
     QCOMPARE(QString::fromUtf8(bytes).split('\n'), expected);
@@ -170,8 +176,8 @@ void MemoryFilesTest::saveThenLoadKeepsEveryStoredValue() {
     StudioData* studio = model.studios[4].get();
     StrobeData* a = put(studio, 3, " line\r\nbreak\ttab 😀 ");
     a->sLightName = "cr\r lf\n tab\t end";
-    a->nFlashValue = INT_MIN;
-    a->nModelValue = INT_MAX;
+    a->nFlashValue = kLowestLevel;
+    a->nModelValue = kHighestLevel;
     a->nModelMode2 = 1;
     a->bFlashPow = 0;
     put(studio, 7, "")->sLightName = "";
@@ -199,8 +205,8 @@ void MemoryFilesTest::loadsHandWrittenFiles_data() {
     QTest::newRow("second studio wins per channel")
         << document("<Studio>" + strobe("nChNum=\"1\" sModelName=\"A\"", kTen) +
                     strobe("nChNum=\"3\" sModelName=\"B\"", kTen) + "</Studio><Other>" +
-                    strobe("nChNum=\"3\" sModelName=\"C\"", "1,1,1,1,1,1,1,1,1,X") + "</Other>")
-        << 1 << QStringList{"1 A " + lamp, "3 C 1,1,1,1,1,1,1,1,1 X"};
+                    strobe("nChNum=\"3\" sModelName=\"C\"", "81,1,1,1,1,81,1,1,1,X") + "</Other>")
+        << 1 << QStringList{"1 A " + lamp, "3 C 81,1,1,1,1,81,1,1,1 X"};
     QTest::newRow("channel 12 skipped") << document("<Studio>" + strobe("nChNum=\"12\"", kTen) +
                                                     strobe("nChNum=\"4\"", kTen) + "</Studio>")
                                         << 1 << QStringList{"4 Not define " + lamp};
@@ -214,10 +220,9 @@ void MemoryFilesTest::loadsHandWrittenFiles_data() {
                     "</Studio>")
         << 1 << QStringList{"2 Not define " + lamp};
     QTest::newRow("numbers read leniently")
-        << document("<Studio>" +
-                    strobe("nChNum=\" +5x\"", " 42abc,x,99999999999,-99999999999,+7,,\t-3 ,1,1,L") +
+        << document("<Studio>" + strobe("nChNum=\" +5x\"", " 42abc,x,+1,0001,+0,\t81 z,1\n,0,1,L") +
                     "</Studio>")
-        << 1 << QStringList{"5 Not define 42,0,2147483647,-2147483648,7,0,-3,1,1 L"};
+        << 1 << QStringList{"5 Not define 42,0,1,1,0,81,1,0,1 L"};
     QTest::newRow("fewer than ten values fails and keeps earlier units")
         << document("<Studio>" + strobe("nChNum=\"1\"", kTen) +
                     strobe("nChNum=\"2\"", "1,2,3,4,5,6,7,8,9") + strobe("nChNum=\"3\"", kTen) +
@@ -258,6 +263,39 @@ void MemoryFilesTest::loadsHandWrittenFiles_data() {
         << paddedTo(one, lumadesk::kMaxXmlFileBytes) << 1 << QStringList{"0 Not define " + lamp};
     QTest::newRow("past the size limit")
         << paddedTo(one, lumadesk::kMaxXmlFileBytes + 1) << 0 << QStringList();
+
+    // A value outside its field's range would go on the wire as its low byte: 255 starts a frame.
+    const QList<QByteArray> ten = kTen.split(',');
+    for (int field = 0; field < 9; ++field) {
+        for (const QByteArray& bad : {QByteArray("255"), QByteArray("-1"),
+                                      QByteArray(field == 0 || field == 5 ? "82" : "2")}) {
+            QList<QByteArray> values = ten;
+            values[field] = bad;
+            QTest::addRow("value %d is %s", field + 1, bad.constData())
+                << document("<Studio>" + strobe("", values.join(',')) + "</Studio>") << 0
+                << QStringList();
+        }
+    }
+
+    auto attributes = [](int count, int from = 0) {
+        QByteArray out;
+        for (int i = from; i < from + count; ++i)
+            out += " a" + QByteArray::number(i) + "=\"\"";
+        return out;
+    };
+    QTest::newRow("sixteen attributes")
+        << document("<Studio>" + strobe("nChNum=\"2\"" + attributes(15), kTen) + "</Studio>") << 1
+        << QStringList{"2 Not define " + lamp};
+    QTest::newRow("seventeen attributes")
+        << document("<Studio>" + strobe("nChNum=\"2\"" + attributes(16), kTen) + "</Studio>") << 0
+        << QStringList();
+    QTest::newRow("20,000 attributes")
+        << document("<Studio" + attributes(20000) + ">" + strobe("", kTen) + "</Studio>") << 0
+        << QStringList();
+    QTest::newRow("seventeen attributes from an entity")
+        << "<?xml version=\"1.0\"?><!DOCTYPE StudioManage [<!ENTITY s '<Studio" +
+               attributes(17).replace('"', "&#34;") + "/>'>]><StudioManage>&s;</StudioManage>"
+        << 0 << QStringList();
 }
 
 void MemoryFilesTest::loadsHandWrittenFiles() {
@@ -308,7 +346,13 @@ void MemoryFilesTest::previewSummarisesUnitsInCrLfLines() {
     QCOMPARE(model.pMemoryStudio->nChItemCnt, 2);
     QCOMPARE(PreviewMemoryFile(&context, "gone"), QString());
     QCOMPARE(model.pMemoryStudio->nChItemCnt, 0);
-    QCOMPARE(boxes.texts, QStringList{"Fail to open file"});
+    // Refused part way: the first unit was read, but nothing of the file stays to be applied.
+    QVERIFY(writeFile("Business Memory/cut.xml",
+                      document("<Studio>" + strobe("nChNum=\"1\"", kTen) +
+                               strobe("nChNum=\"2\"", "1,2,3") + "</Studio>")));
+    QCOMPARE(PreviewMemoryFile(&context, "cut"), QString());
+    QCOMPARE(model.pMemoryStudio->nChItemCnt, 0);
+    QCOMPARE(boxes.texts, QStringList(2, "Fail to open file"));
 }
 
 void MemoryFilesTest::applyCopiesPreviewAndSendsSettingsInSlotOrder() {
@@ -332,16 +376,16 @@ void MemoryFilesTest::applyCopiesPreviewAndSendsSettingsInSlotOrder() {
 
     QVERIFY(!PreviewMemoryFile(&context, "two").isEmpty());
     QCOMPARE(ApplyMemoryStudio(&model, &protocol), 0); // no current studio yet
-    QCOMPARE(unitsOf(*studio)[0], QString("2 Old 0,0,0,1,1,0,0,0,1 Not define"));
+    QCOMPARE(unitsOf(*studio)[0], QString("2 Old 11,0,0,1,1,11,0,0,1 Not define"));
     SelectStudio(&model, studio);
     QCOMPARE(ApplyMemoryStudio(&model, &protocol), 1);
     QCOMPARE(unitsOf(*studio), (QStringList{"2 Key 52,1,0,1,1,30,1,0,0 Top",
-                                            "5 Fill 40,0,0,1,1,0,0,0,1 Not define"}));
+                                            "5 Fill 40,0,0,1,1,11,0,0,1 Not define"}));
     QCOMPARE(two->bChSelect, 1);
     QCOMPARE(two->nHeatLevel, 33);
     // FF 0E 01, the unit's own mask, power, flash, model, cell, sound, mode 1, mode 2, lamp, 00.
     const QByteArray expected = QByteArray::fromHex("ff0e01000401341e010001000000"
-                                                    "ff0e010100012800000000000100");
+                                                    "ff0e01010001280b000000000100");
     QCOMPARE(link.dongle.readExactly(int(expected.size()), 2000).toHex(' '), expected.toHex(' '));
     QCOMPARE(link.dongle.readFor(50), QByteArray());
     QCOMPARE(boxes.texts, QStringList());
@@ -459,6 +503,9 @@ void MemoryFilesTest::namesNeverReachOutsideFolder_data() {
     QTest::newRow("dot") << ".";
     QTest::newRow("dot dot") << "..";
     QTest::newRow("NUL") << QString("inside") + QChar(0) + "/../../outside";
+    QTest::newRow("link to a file outside") << "link";
+    QTest::newRow("link to nothing") << "nowhere";
+    QTest::newRow("FIFO") << "fifo";
 }
 
 void MemoryFilesTest::namesNeverReachOutsideFolder() {
@@ -474,6 +521,10 @@ void MemoryFilesTest::namesNeverReachOutsideFolder() {
     QCOMPARE(SaveMemoryFile(&context, "inside"), 1);
     QVERIFY(QFile::copy("Business Memory/inside.xml", "outside.xml"));
     QVERIFY(QFile::copy("Business Memory/inside.xml", "Business Memory/sub/inside.xml"));
+    // Only regular files of the folder are set-ups: a write through a link lands outside.
+    QVERIFY(QFile::link("../outside.xml", "Business Memory/link.xml"));
+    QVERIFY(QFile::link("../nowhere.xml", "Business Memory/nowhere.xml"));
+    QCOMPARE(mkfifo("Business Memory/fifo.xml", 0600), 0);
     put(model.studios[0].get(), 5); // a write anywhere would change a size
     const QStringList tree = treeOf(".");
 
@@ -482,6 +533,79 @@ void MemoryFilesTest::namesNeverReachOutsideFolder() {
     QCOMPARE(LoadMemoryFile(&context, name), 0);
     QCOMPARE(model.pMemoryStudio->nChItemCnt, 0);
     QCOMPARE(boxes.texts, (QStringList{"Fail to save file", "Fail to open file"}));
+}
+
+void MemoryFilesTest::saveRefusesWhatWouldNotShowOrLoad_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("flash");
+    QTest::addColumn<int>("cell");
+    QTest::addColumn<QString>("why");        // below "Fail to save file"; empty: saved
+    QTest::addColumn<QStringList>("listed"); // "é" was saved in one piece before
+    const QString e = QString::fromUtf8("\u00e9");
+    const QString hidden = "The name holds an invisible or text-direction control character "
+                           "(U+%1), so it would not show as typed.";
+    QTest::newRow("e and its accent are one file")
+        << QString::fromUtf8("e\u0301") << 45 << 1 << QString() << QStringList{e};
+    QTest::newRow("right-to-left override")
+        << QString::fromUtf8("key\u202Elmx") << 45 << 1 << hidden.arg("202E") << QStringList{e};
+    QTest::newRow("switch held as 7 is saved as on")
+        << "set" << 45 << 7 << QString() << QStringList{e, "set"};
+    QTest::newRow("level never heard")
+        << "set" << 0 << 1 << "CH-04 holds flash level 0.0, outside 1.1 to 8.1." << QStringList{e};
+    QTest::newRow("level a report brought")
+        << "set" << 255 << 1 << "CH-04 holds flash level 25.5, outside 1.1 to 8.1."
+        << QStringList{e};
+}
+
+void MemoryFilesTest::saveRefusesWhatWouldNotShowOrLoad() {
+    QFETCH(QString, name);
+    QFETCH(QString, why);
+    QFETCH(QStringList, listed);
+    WorkingDirectory dir;
+    MessageBoxRecorder boxes;
+    StudioModel model;
+    StrobeData* unit = put(model.studios[0].get(), 3);
+    SelectStudio(&model, model.studios[0].get());
+    ListSink list;
+    XmlFileContext context{&model, nullptr, &list};
+    ListMemoryFiles(&context);
+    QCOMPARE(SaveMemoryFile(&context, QString::fromUtf8("\u00e9")), 1);
+    QFETCH(int, flash);
+    QFETCH(int, cell);
+    unit->nFlashValue = flash;
+    unit->bFlashCell = cell;
+    QCOMPARE(SaveMemoryFileAndRelist(&context, name), why.isEmpty() ? 1 : 0);
+    QCOMPARE(boxes.texts,
+             why.isEmpty() ? QStringList() : QStringList{"Fail to save file\n\n" + why});
+    list.clear();
+    ListMemoryFiles(&context);
+    QCOMPARE(QSet<QString>(list.names.begin(), list.names.end()),
+             QSet<QString>(listed.begin(), listed.end()));
+    if (why.isEmpty()) {
+        QCOMPARE(LoadMemoryFile(&context, name.normalized(QString::NormalizationForm_C)), 1);
+        QCOMPARE(model.pMemoryStudio->UnitOn(3)->bFlashCell, 1);
+    }
+}
+
+void MemoryFilesTest::leftoversOfKilledSavesAreRemovedWhenListed() {
+    WorkingDirectory dir;
+    QVERIFY(QDir().mkdir("Business Memory"));
+    QVERIFY(QFile::link("keep.xml", "Business Memory/link.xml")); // never listed either
+    const QDateTime old = QDateTime::currentDateTime().addSecs(-61);
+    for (const char* name : {"keep.xml", "keep.xml.Ab12Cd", ".xml.QWErty", "keep.xml.young1",
+                             "notes.txt.Ab12Cd", "keep.xml.Ab-2Cd"}) {
+        QFile file(QString("Business Memory/") + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        if (QByteArray(name) != "keep.xml.young1") // a save under way
+            QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    ListSink list;
+    XmlFileContext context{nullptr, nullptr, &list};
+    ListMemoryFiles(&context);
+    QCOMPARE(list.names, QStringList{"keep"});
+    QCOMPARE(QDir("Business Memory").entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             (QStringList{"keep.xml", "keep.xml.Ab-2Cd", "keep.xml.young1", "link.xml",
+                          "notes.txt.Ab12Cd"}));
 }
 
 void MemoryFilesTest::parsesDecimalsLenientlyAndClamps_data() {

@@ -1,5 +1,6 @@
 #include "PanelRig.h"
 #include "model/BusinessMemory.h"
+#include "model/FileFixtures.h"
 #include "panels/CControlSelFormView.h"
 #include "panels/COXCoolSliderCtrl.h"
 #include "panels/COXCoolSpinButtonCtrl.h"
@@ -26,6 +27,8 @@ private slots:
     void tabGoesFromTheComboIntoTheShownControls();
     void reportsRetickWithoutFramesAndResetLeavesModeOne();
     void savesAndLoadsSetUpsThroughTheQuestions();
+    void refusedSetUpLeavesNothingForLoad();
+    void failedSaveKeepsTheNameForAnotherTry();
 };
 
 void ControlPanelTest::editsStoreSendAndPostOnce_data() {
@@ -277,6 +280,51 @@ void ControlPanelTest::savesAndLoadsSetUpsThroughTheQuestions() {
     QCOMPARE(rig.unit->nFlashValue, 40);
     QCOMPARE(rig.frames(14), QString("ff 0e 01 00 04 01 28 32 00 00 00 00 01 00"));
     QCOMPARE(rig.text("Flash offset"), QString("0.0"));
+}
+
+void ControlPanelTest::refusedSetUpLeavesNothingForLoad() {
+    PanelRig rig;
+    rig.select();
+    MessageBoxRecorder boxes;
+    QCOMPARE(SaveMemoryFile(&rig.files, "whole"), 1);
+    // Refused at its second unit, which is cut short, after the first was read.
+    QVERIFY(
+        writeFile("Business Memory/cut.xml",
+                  readFile("Business Memory/whole.xml")
+                      .replace("</Studio>", "<Strobe nChNum=\"5\"><v>9</v></Strobe></Studio>")));
+    rig.files.pFileList->clear();
+    ListMemoryFiles(&rig.files);
+    auto* list = rig.control<QTreeWidget>("Business Memory files");
+    QList<qintptr> load; // the Load button's state after each click
+    for (int row : {1, 0}) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->topLevelItem(row)).center());
+        load << rig.frame.only(Msg::FrameEnableCommand).constLast().lParam;
+    }
+    QCOMPARE(load, QList<qintptr>({1, 0}));
+    QCOMPARE(rig.model.pMemoryStudio->nChItemCnt, 0);
+    rig.unit->nFlashValue = 70;
+    SendMessage(&rig.panel, Msg::CtrlLoadCommand);
+    QCOMPARE(boxes.texts, QStringList{"Fail to open file"}); // no question: nothing to load
+    QCOMPARE(rig.unit->nFlashValue, 70);
+    QCOMPARE(rig.frames(0), QString());
+}
+
+void ControlPanelTest::failedSaveKeepsTheNameForAnotherTry() {
+    PanelRig rig;
+    rig.select();
+    MessageBoxRecorder boxes;
+    QVERIFY(QDir().mkpath("Business Memory/day.xml")); // no file can take that name
+    auto* name = rig.control<QLineEdit>("File name");
+    QTest::keyClicks(name, "day");
+    const qsizetype enables = rig.frame.only(Msg::FrameEnableCommand).size();
+    SendMessage(&rig.panel, Msg::CtrlSaveCommand);
+    QCOMPARE(boxes.texts.constLast(), QString("Fail to save file"));
+    QCOMPARE(name->text(), QString("day"));
+    QCOMPARE(rig.frame.only(Msg::FrameEnableCommand).size(), enables); // Save stays enabled
+    QVERIFY(QDir().rmdir("Business Memory/day.xml"));
+    SendMessage(&rig.panel, Msg::CtrlSaveCommand);
+    QCOMPARE(name->text(), QString());
 }
 
 QTEST_MAIN(ControlPanelTest)

@@ -7,6 +7,7 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -18,6 +19,8 @@ private slots:
     void coolControlsHighlightOnlyWhileHoveredOrFocused_data();
     void coolControlsHighlightOnlyWhileHoveredOrFocused();
     void spinReportsUpNegativeAndOffersActions();
+    void heldSpinStopsWhenItLosesTheMouse_data();
+    void heldSpinStopsWhenItLosesTheMouse();
     void powerButtonCaptionFollowsATickByProgram();
     void valueFieldKeepsItsColoursUnderADarkPalette();
     void dialogUnitsScaleWithTheFont();
@@ -91,6 +94,47 @@ void CustomControlsTest::spinReportsUpNegativeAndOffersActions() {
     QTest::mousePress(&spin, Qt::LeftButton, {}, spin.downRect().center());
     QTRY_VERIFY(changes.size() >= 3);
     QTest::mouseRelease(&spin, Qt::LeftButton, {}, spin.downRect().center());
+}
+
+void CustomControlsTest::heldSpinStopsWhenItLosesTheMouse_data() {
+    QTest::addColumn<QString>("loss");
+    QTest::newRow("a box opens") << "box";
+    QTest::newRow("another window takes the focus") << "window";
+    QTest::newRow("hidden") << "hidden";
+    QTest::newRow("disabled") << "disabled";
+}
+
+void CustomControlsTest::heldSpinStopsWhenItLosesTheMouse() {
+    QFETCH(QString, loss);
+    QWidget window;
+    window.resize(100, 100);
+    auto* spin = new COXCoolSpinButtonCtrl(&window);
+    spin->setGeometry(20, 20, 15, 40);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QSignalSpy changes(spin, &COXCoolSpinButtonCtrl::deltaPos);
+    QTest::mousePress(spin, Qt::LeftButton, {}, spin->upRect().center());
+    QCOMPARE(changes.size(), 1);
+
+    QMessageBox box(QMessageBox::Warning, "LumaDesk", "Fail to save file", QMessageBox::Ok,
+                    &window);
+    QWidget other;
+    if (loss == "box") {
+        box.setWindowModality(Qt::ApplicationModal);
+        box.show(); // as exec() shows it, without the loop that waits
+    } else if (loss == "window") {
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+    } else if (loss == "hidden") {
+        spin->hide();
+    } else {
+        spin->setEnabled(false);
+    }
+    // The first repeat would come after the delay; a few more after it.
+    QVERIFY(!changes.wait(COXCoolSpinButtonCtrl::kRepeatDelayMs +
+                          3 * COXCoolSpinButtonCtrl::kRepeatMs));
+    QCOMPARE(changes.size(), 1);
 }
 
 void CustomControlsTest::powerButtonCaptionFollowsATickByProgram() {
