@@ -31,6 +31,12 @@ int valueOf(const UnitSetting& setting, int raw) {
     return setting.kind == SettingKind::Switch ? (raw != 0 ? 1 : 0) : raw;
 }
 
+// What a frame carries for a record's value: the builders keep a level in its range.
+int sentValue(const UnitSetting& setting, int raw) {
+    return setting.kind == SettingKind::Level ? std::clamp(raw, kLowestLevel, kHighestLevel)
+                                              : valueOf(setting, raw);
+}
+
 int studioNumberOf(const StrobeData& unit) {
     // A placed record's parent is its studio.
     const auto* studio = static_cast<const StudioData*>(unit.pParent);
@@ -111,14 +117,13 @@ void PendingValues::noteUnitCommand(std::uint16_t mask, const StrobeData& unit, 
             sent(studio, channel, *setting, 0);
             return;
         }
-        sent(studio, channel, *setting, valueOf(*setting, unit.*setting->member));
+        sent(studio, channel, *setting, sentValue(*setting, unit.*setting->member));
         if (setting->kind != SettingKind::Level)
             return;
-        // A level command carries both levels; the head takes the other too when it is one.
+        // A level command carries both levels, and the head takes both.
         for (const UnitSetting& other : UnitSettings()) {
-            if (&other != setting && other.kind == SettingKind::Level &&
-                IsValidLevel(unit.*other.member))
-                sent(studio, channel, other, unit.*other.member);
+            if (&other != setting && other.kind == SettingKind::Level)
+                sent(studio, channel, other, sentValue(other, unit.*other.member));
         }
     });
 }
@@ -128,7 +133,7 @@ void PendingValues::noteUnitSettings(std::uint16_t mask, const StrobeData& unit)
     forEachAddressed(mask, unit, [&](int channel) {
         for (const UnitSetting& setting : UnitSettings()) {
             if (setting.member != nullptr)
-                sent(studio, channel, setting, valueOf(setting, unit.*setting.member));
+                sent(studio, channel, setting, sentValue(setting, unit.*setting.member));
         }
     });
 }
@@ -136,15 +141,13 @@ void PendingValues::noteUnitSettings(std::uint16_t mask, const StrobeData& unit)
 void PendingValues::noteStudioLevels(int type, const StudioData& studio) {
     if (type != LEVELS_FLASH && type != LEVELS_MODEL)
         return;
-    // The frame sets both levels of every head it has a slot for, ticked or not (a level out of
-    // range sets nothing).
+    // The frame sets both levels of every head it has a slot for, ticked or not.
     for (const UnitSetting& level : UnitSettings()) {
         if (level.kind != SettingKind::Level || level.member == nullptr)
             continue;
         for (int channel = 0; channel < kChannelCount; ++channel) {
-            const StrobeData* unit = studio.UnitOn(channel);
-            if (unit != nullptr && IsValidLevel(unit->*level.member))
-                sent(studio.nStudioNum, channel, level, unit->*level.member);
+            if (const StrobeData* unit = studio.UnitOn(channel))
+                sent(studio.nStudioNum, channel, level, sentValue(level, unit->*level.member));
         }
     }
 }
