@@ -93,8 +93,7 @@ void PendingValuesTest::pendingUntilAReportOfTheHeadCarriesTheValue_data() {
         << false << hex("FF 07 13 00 01 3C 32") << 0 << 60 << Confirmation::Pending << silent;
     QTest::addRow("another head's echo")
         << false << hex("FF 07 13 00 02 2D 32") << 1 << 45 << Confirmation::Pending << deaf;
-    QTest::addRow("no answer") << false << QByteArray() << 0 << 45 << Confirmation::Pending
-                               << deaf;
+    QTest::addRow("no answer") << false << QByteArray() << 0 << 45 << Confirmation::Pending << deaf;
 }
 
 void PendingValuesTest::pendingUntilAReportOfTheHeadCarriesTheValue() {
