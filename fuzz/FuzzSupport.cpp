@@ -27,6 +27,33 @@ void checkStudio(const StudioData& studio) {
     expect(used == studio.nChItemCnt, "nChItemCnt is not the number of used slots");
 }
 
+StudioData* placeStudio(StudioModel& model, std::uint8_t setup, unsigned units) {
+    const int node = setup & 7;
+    StudioData* studio = node < kStudioCount ? model.studios[std::size_t(node)].get()
+                         : node == 5         ? model.pMemoryStudio.get()
+                         : node == 7         ? model.studios[1].get()
+                                             : nullptr;
+    if (studio == nullptr)
+        return nullptr;
+    for (int i = 0; i < kChannelCount; ++i) {
+        if ((units >> i & 1U) != 0)
+            PutStrobe(studio, i, std::make_unique<StrobeData>());
+    }
+    SelectStudio(&model, studio);
+    model.pAddressedStudio = model.StudioByNumber(studio->nStudioNum);
+    for (int i = 0; node == 7 && i < kChannelCount; ++i) {
+        if (StrobeData* unit = studio->UnitOn(i)) {
+            // Marked as the studio tree marks what it shows.
+            unit->nNodeKind = NODE_STROBE;
+            unit->lightNode.nNodeKind = NODE_LIGHT;
+            SetCurrentNode(&model,
+                           (setup & 8) != 0 ? &unit->lightNode : static_cast<NodeHeader*>(unit));
+            break;
+        }
+    }
+    return studio;
+}
+
 void silenceMessageBoxes() {
     SetMessageBoxHandler([](const MessageBoxRequest&) { return IDOK; });
 }

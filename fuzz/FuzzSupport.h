@@ -3,8 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <cstdint>
+
 namespace lumadesk {
 struct StudioData;
+struct StudioModel;
 } // namespace lumadesk
 
 namespace lumadesk::fuzz {
@@ -24,6 +27,12 @@ inline void expect(bool holds, const char* what) {
 // The slot rules of a studio: a used flag for each record, each record in its own slot, the count
 // right, each record's parent the studio.
 void checkStudio(const StudioData& studio);
+
+// The studio a set-up byte names, with units on the channels whose bits `units` holds, made
+// current, and addressed as a select would when it is one of the five. Low 3 bits: studio
+// 0..4, 5 the memory studio, 6 none, 7 studio 1 with its first unit current (its light node when
+// bit 3 is set). Null for none.
+StudioData* placeStudio(StudioModel& model, std::uint8_t setup, unsigned units);
 
 // Boxes would go to standard error thousands of times a second; nothing reads them here.
 void silenceMessageBoxes();

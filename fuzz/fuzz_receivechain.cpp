@@ -8,7 +8,7 @@
 //
 // Input: eight bytes of set-up, then the wire.
 //   [0] low 3 bits: the current node: studio 0..4, 5 the memory studio, 6 none, 7 the first unit
-//       of studio 1 (its light node when bit 3 is set);
+//       of studio 1 (its light node when bit 3 is set), also addressed when one of the five;
 //       high 4 bits: k, a scan of the current studio before burst k - 1 (0: no scan)
 //   [1], [2]: the channels (bits 0..9) that hold a unit before the first byte
 //   [3]: low 6 bits: the burst size - 1; high 2 bits: drain after every 1..4 bursts
@@ -167,7 +167,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     log.clear();
     link.setTrafficLog(&log);
 
-    const int node = data[0] & 7;
     const int scanBefore = data[0] >> 4;
     const unsigned units = (data[1] | unsigned(data[2]) << 8) & 0x3FF;
     const std::size_t burst = std::size_t(data[3] & 63) + 1;
@@ -175,27 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int commandBursts = data[5];
     const int commandSeed = data[6];
     const milliseconds step(50 * data[7]);
-    StudioData* studio = node < kStudioCount ? model.studios[std::size_t(node)].get()
-                         : node == 5         ? model.pMemoryStudio.get()
-                         : node == 7         ? model.studios[1].get()
-                                             : nullptr;
-    if (studio != nullptr) {
-        for (int i = 0; i < kChannelCount; ++i) {
-            if ((units >> i & 1U) != 0)
-                PutStrobe(studio, i, std::make_unique<StrobeData>());
-        }
-        SelectStudio(&model, studio);
-        for (int i = 0; node == 7 && i < kChannelCount; ++i) {
-            if (StrobeData* unit = studio->UnitOn(i)) {
-                // Marked as the studio tree marks what it shows.
-                unit->nNodeKind = NODE_STROBE;
-                unit->lightNode.nNodeKind = NODE_LIGHT;
-                model.pCurNode =
-                    (data[0] & 8) != 0 ? &unit->lightNode : static_cast<NodeHeader*>(unit);
-                break;
-            }
-        }
-    }
+    placeStudio(model, data[0], units);
 
     // The reader has run for a while: the ring's indices start anywhere.
     ReceiveRing& ring = link.port().Ring();

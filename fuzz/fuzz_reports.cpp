@@ -98,34 +98,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CZbProtocol protocol(nullptr, &handler);
     ReportAssembler assembler(protocol);
 
-    const int node = data[0] & 7;
     const int scanBefore = data[0] >> 4;
     const unsigned units = (data[1] | unsigned(data[2]) << 8) & 0x3FF;
     const std::size_t burst = std::size_t(data[3] % 64) + 1;
-    StudioData* studio = node < kStudioCount ? model.studios[std::size_t(node)].get()
-                         : node == 5         ? model.pMemoryStudio.get()
-                         : node == 7         ? model.studios[1].get()
-                                             : nullptr;
-    if (studio != nullptr) {
-        for (int i = 0; i < kChannelCount; ++i) {
-            if ((units >> i & 1U) != 0)
-                PutStrobe(studio, i, std::make_unique<StrobeData>());
-        }
-        SelectStudio(&model, studio);
-        model.pAddressedStudio = model.StudioByNumber(studio->nStudioNum);
-        if (node == 7) {
-            for (int i = 0; i < kChannelCount; ++i) {
-                if (StrobeData* unit = studio->UnitOn(i)) {
-                    // Marked as the studio tree marks what it shows.
-                    unit->nNodeKind = NODE_STROBE;
-                    unit->lightNode.nNodeKind = NODE_LIGHT;
-                    SetCurrentNode(&model, (data[0] & 8) != 0 ? &unit->lightNode
-                                                              : static_cast<NodeHeader*>(unit));
-                    break;
-                }
-            }
-        }
-    }
+    StudioData* studio = placeStudio(model, data[0], units);
 
     data += 4;
     size -= 4;

@@ -197,13 +197,13 @@ void CStudioListFormView::customEvent(QEvent* event) {
         onRename();
         break;
     case Msg::ListStudioCleared:
-        onStudioCleared(message->lParam());
+        onStudioCleared(message->lParam(), false);
         break;
     case Msg::ListMemoryApplied:
         onMemoryApplied();
         break;
     case Msg::ListStudioChanged:
-        onStudioChanged(message->lParam());
+        onStudioCleared(message->lParam(), true);
         break;
     case Msg::ListUnitRenamed:
         onUnitRenamed(message->wParam() != 0, lumadesk::HeldRecordOf(*m_model, *message));
@@ -325,13 +325,14 @@ void CStudioListFormView::onRename() {
     SendMessage(m_mainFrame, Msg::FrameEnableCommand, Msg::CMD_NAME, 0);
 }
 
-void CStudioListFormView::onStudioCleared(qintptr lParam) {
+void CStudioListFormView::onStudioCleared(qintptr lParam, bool onlyShown) {
     auto* studio = reinterpret_cast<StudioData*>(lParam);
     const int n = shownStudioNumber(*m_model, studio);
     if (n < 0)
         return;
     rebuildStudio(n);
-    SendMessage(m_navigation, Msg::NavShowStudio, 0, lParam);
+    if (!onlyShown || studio == StudioOfNode(m_model->pCurNode))
+        SendMessage(m_navigation, Msg::NavShowStudio, 0, lParam);
 }
 
 void CStudioListFormView::onMemoryApplied() {
@@ -354,16 +355,6 @@ void CStudioListFormView::onUnitRenamed(bool light, StrobeData* unit) {
         SendMessage(m_navigation, Msg::NavUnitStatus, unit->nChNum, AsLParam(unit));
     if (UnitOfNode(m_model->pCurNode) == unit)
         showNodeName(m_model->pCurNode);
-}
-
-void CStudioListFormView::onStudioChanged(qintptr lParam) {
-    auto* studio = reinterpret_cast<StudioData*>(lParam);
-    const int n = shownStudioNumber(*m_model, studio);
-    if (n < 0)
-        return;
-    rebuildStudio(n);
-    if (studio == StudioOfNode(m_model->pCurNode))
-        SendMessage(m_navigation, Msg::NavShowStudio, 0, lParam);
 }
 
 void CStudioListFormView::rebuildStudio(int n) {

@@ -50,9 +50,9 @@ private:
     void showNodeName(NodeHeader* node);
     void onNewUnit(qintptr channel, StrobeData* unit);
     void onRename();
-    void onStudioCleared(qintptr lParam);
+    // Rebuilds the studio's branch; the grid shows it again (only when it is the shown one).
+    void onStudioCleared(qintptr lParam, bool onlyShown);
     void onMemoryApplied();
-    void onStudioChanged(qintptr lParam);
     void onUnitRenamed(bool light, StrobeData* unit);
     void rebuildStudio(int n);
     void addUnitItems(QTreeWidgetItem* parent, StrobeData* unit);
