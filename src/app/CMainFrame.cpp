@@ -4,7 +4,10 @@
 #include "app/CLumaDeskApp.h"
 #include "app/ChannelScan.h"
 #include "app/DialogSeams.h"
+#include "app/MainMenus.h"
 #include "app/RadioWatch.h"
+#include "app/ScreenRoom.h"
+#include "app/Shortcuts.h"
 #include "app/UnitEventRelay.h"
 #include "model/OptionFile.h"
 #include "panels/CControlFormView.h"
@@ -20,7 +23,7 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QMenuBar>
+#include <QMenu>
 #include <QSettings>
 #include <QStatusBar>
 
@@ -42,6 +45,16 @@ std::chrono::milliseconds confirmTimeout() {
                                           : PendingValues::kDefaultTimeout;
 }
 
+// Pane 0 is 500 pixels wide, and gives way only when a small screen leaves the window less.
+class MessagePane : public QLabel {
+public:
+    explicit MessagePane(const QString& text, QWidget* parent) : QLabel(text, parent) {
+        setMinimumWidth(kMessagePaneWidth / 4);
+        setMaximumWidth(kMessagePaneWidth);
+    }
+    QSize sizeHint() const override { return {kMessagePaneWidth, QLabel::sizeHint().height()}; }
+};
+
 } // namespace
 
 CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
@@ -51,12 +64,11 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     InitUiResources();
     setWindowTitle(QStringLiteral("Glowmark"));
     setWindowIcon(QIcon(QStringLiteral(":/lumadesk/lumadesk.svg")));
-    // No maximise box. The one menu, View, comes with the radio watch.
+    // No maximise box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
-    resize(kMinimumWidth, kMinimumHeight);
+    FitFirstSize(*this, QSize(kMinimumWidth, kMinimumHeight));
 
     createBars();
     createPanes();
@@ -107,14 +119,16 @@ void CMainFrame::createBars() {
     connect(m_toolBar->command(Msg::CMD_SCAN), &QAction::triggered, this, &CMainFrame::OnScan);
     connect(m_toolBar->command(Msg::CMD_NAME), &QAction::triggered, this, &CMainFrame::OnName);
     connect(m_toolBar->command(Msg::CMD_COM), &QAction::triggered, this, &CMainFrame::OnCom);
+    m_menus = new MainMenus(*this);
 
     // Pane 0 gives way to the toolbar's prompts while the mouse is on a button.
     m_note = m_options.statusNote.isEmpty() ? QStringLiteral(" ") : m_options.statusNote;
-    m_messagePane = new QLabel(m_note, this);
+    m_messagePane = new MessagePane(m_note, this);
     m_messagePane->setAccessibleName(QStringLiteral("Messages"));
-    m_messagePane->setFixedWidth(kMessagePaneWidth);
     m_linkPane = new QLabel(LinkKeeper::disconnectedText(), this);
+    m_linkPane->setAccessibleName(QStringLiteral("Radio link"));
     m_linkPane->setFixedWidth(kLinkPaneWidth);
+    statusBar()->setAccessibleName(QStringLiteral("Status bar"));
     statusBar()->addWidget(m_messagePane);
     statusBar()->addPermanentWidget(m_linkPane);
 }
@@ -152,11 +166,11 @@ void CMainFrame::watchConfirmations() {
 }
 
 void CMainFrame::createToolsMenu() {
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    m_checkHeads = tools->addAction(QStringLiteral("Check heads"));
-    m_checkHeads->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_checkHeads = m_menus->tools()->addAction(QStringLiteral("Check heads"));
+    m_checkHeads->setShortcut(KeyOf(Command::CheckHeads));
     m_checkHeads->setShortcutContext(Qt::WindowShortcut);
-    m_checkHeads->setToolTip(QStringLiteral("Check heads (Ctrl+R)"));
+    m_checkHeads->setToolTip(QStringLiteral("Check heads (%1)")
+                                 .arg(m_checkHeads->shortcut().toString(QKeySequence::NativeText)));
     m_checkHeads->setStatusTip(QStringLiteral("Ask every head of the scanned studio to report"));
     addAction(m_checkHeads); // its key works while the menu is closed
     connect(m_checkHeads, &QAction::triggered, this, &CMainFrame::OnCheckHeads);
@@ -233,6 +247,14 @@ void CMainFrame::checkFinished() {
                            .arg(studio->sStudioName, names.join(QStringLiteral(", ")));
     showMessages();
     m_watch->refresh();
+}
+
+QMenu* CMainFrame::editMenu() const {
+    return m_menus->edit();
+}
+
+QMenu* CMainFrame::viewMenu() const {
+    return m_menus->view();
 }
 
 QWidget* CMainFrame::studioListPane() const {

@@ -16,10 +16,12 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 
 namespace lumadesk {
 
 class CStrobeSplitterWnd;
+class MainMenus;
 class RadioWatch;
 
 // The console's one window. It owns the radio link (port, protocol, assembler, event handler),
@@ -56,6 +58,10 @@ public:
     QString paneText(int pane) const;
     // Heard marks, the heads pane and the radio traffic dock.
     RadioWatch* radioWatch() const { return m_watch; }
+    // The menu bar; Edit and View take what later parts of the window add.
+    MainMenus* menus() const { return m_menus; }
+    QMenu* editMenu() const;
+    QMenu* viewMenu() const;
 
     // The scan's wait box ticks this often (tests shorten it).
     void setScanTickMs(int ms) { m_scanTickMs = ms; }
@@ -92,6 +98,7 @@ private:
     std::array<int, kFrameCommandCount> m_flags{0, 0, 1, 1, 1};
 
     CMainToolBar* m_toolBar = nullptr;
+    MainMenus* m_menus = nullptr;
     QLabel* m_messagePane = nullptr;
     QString m_note;       // pane 0's text when there is nothing else to say
     QString m_portReason; // why the port will not open
