@@ -118,6 +118,9 @@ CStudioListFormView::CStudioListFormView(QWidget* parent)
     m_tree->setAccessibleName(QStringLiteral("Studio List"));
     m_tree->setHeaderHidden(true);
     m_tree->setColumnCount(1);
+    // Hidden, but a reader still announces the column.
+    m_tree->setHeaderLabel(QStringLiteral("Studios, heads and lights"));
+    m_tree->header()->setAccessibleName(QStringLiteral("Studio List header"));
     m_tree->setRootIsDecorated(true);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
