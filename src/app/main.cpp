@@ -44,6 +44,10 @@ int main(int argc, char* argv[]) {
                                                  : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(CLumaDeskApp::applicationName());
     QCoreApplication::setApplicationVersion(QStringLiteral(LUMADESK_VERSION));
+#ifdef LUMADESK_APP_ID
+    // The desktop matches the window to its entry (the dock's icon, Wayland's app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral(LUMADESK_APP_ID));
+#endif
 
     CommandLine line;
     QString error;
