@@ -142,9 +142,14 @@ void CMainFrame::createPanes() {
     m_outer->addWidget(m_inner);
     m_outer->addWidget(new CNavigationFormView(
         &m_model, [this] { return controlPane(); }, m_outer));
-    m_outer->SetColumnInfo(0, 525, 100);
-    m_outer->SetColumnInfo(1, 275, 100);
-    m_inner->SetColumnInfo(0, 200, 100);
+    // A screen narrower than the first-start window (small, or magnified) leaves the panel its
+    // width, which it cannot scroll, and takes the shortfall from the tree and the grid alike.
+    const int narrower = std::max(0, kMinimumWidth - width());
+    const int tree = std::max(100, 200 - narrower * 200 / 475);
+    const int grid = std::max(100, 275 - narrower * 275 / 475);
+    m_outer->SetColumnInfo(0, tree + 325, 100);
+    m_outer->SetColumnInfo(1, grid, 100);
+    m_inner->SetColumnInfo(0, tree, 100);
     m_inner->SetColumnInfo(1, 325, 100);
     setCentralWidget(m_outer);
     studioList->OnInitialUpdate(&m_model, this, navigationPane());

@@ -126,6 +126,8 @@ CStudioListFormView::CStudioListFormView(QWidget* parent)
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->setDragEnabled(false);
     m_tree->setIconSize(QSize(16, 16));
+    // A narrow column (a small or magnified screen) cuts a name rather than hide its channel.
+    m_tree->setTextElideMode(Qt::ElideNone);
     m_tree->setItemDelegate(new StudioItemDelegate(m_tree));
     // Only the item's own rectangle shows the selection, not the expand button's column.
     QPalette palette = m_tree->palette();

@@ -200,6 +200,10 @@ void DesktopTest::firstWindowFitsAMagnifiedSmallScreen() {
                                 static_cast<QWidget*>(frame.findChild<CNavigationGrid*>())})
         QVERIFY2(window.contains(QRect(part->mapTo(&frame, QPoint()), part->size())),
                  qPrintable(part->accessibleName()));
+    // The panel cannot scroll and keeps its width; the tree and the grid share the shortfall.
+    QCOMPARE(frame.controlPane()->width(), 312);
+    QVERIFY2(frame.navigationPane()->width() >= 150 && frame.studioListPane()->width() >= 120,
+             "neither the tree nor the grid is squeezed out");
     // Where the screen has room, the first start is the 800 x 500 of the original.
     QWidget wide;
     wide.setScreen(screenNamed("large"));
