@@ -38,8 +38,9 @@ void COXSeparator::paintEvent(QPaintEvent*) {
         textLeft = width() - textWidth;
     if (!text().isEmpty()) {
         // Drawn on the system's background, which a dark palette darkens: the caption keeps its
-        // colour only where it still reads.
-        painter.setPen(ReadableOn(textColor, palette().color(QPalette::Window)));
+        // colour only where it still reads clearly (7:1, as its navy does on a light one).
+        constexpr double kCaptionContrast = 7.0;
+        painter.setPen(ReadableOn(textColor, palette().color(QPalette::Window), kCaptionContrast));
         painter.setFont(font());
         painter.drawText(QRect(textLeft, 0, textWidth, height()), Qt::AlignVCenter, text());
     }
