@@ -36,19 +36,22 @@ KeyboardShortcutsDialog::KeyboardShortcutsDialog(QWidget* parent)
         {QStringLiteral("Key"), QStringLiteral("Where"), QStringLiteral("Does")});
     m_list->header()->setAccessibleName(QStringLiteral("Key, where, does"));
     m_list->setRootIsDecorated(false);
-    m_list->setWordWrap(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     for (const Shortcut& shortcut : ShortcutTable())
         new QTreeWidgetItem(m_list, {shortcut.keysShown(), shortcut.where, shortcut.does});
-    m_list->resizeColumnToContents(0);
-    m_list->resizeColumnToContents(1);
+    int width = 0;
+    for (int column = 0; column < m_list->columnCount(); ++column) {
+        m_list->resizeColumnToContents(column);
+        width += m_list->columnWidth(column);
+    }
     m_list->setCurrentItem(m_list->topLevelItem(0));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
     layout->addWidget(closeButton(this));
-    // Wide enough for the longest line where the screen allows.
-    const QSize wanted(m_list->columnWidth(0) + m_list->columnWidth(1) + 420, 460);
+    // Every line whole, where the screen allows.
+    const int rows = m_list->topLevelItemCount() + 1;
+    const QSize wanted(width + 60, rows * m_list->sizeHintForRow(0) + 90);
     const QSize room = screen() != nullptr ? screen()->availableSize() * 9 / 10 : wanted;
     resize(wanted.boundedTo(room));
 }
@@ -59,7 +62,6 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), m_text(new QLabel(t
     m_text->setText(aboutText());
     m_text->setAccessibleName(QStringLiteral("About"));
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    m_text->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
     layout->addWidget(closeButton(this));
@@ -69,13 +71,15 @@ QString AboutDialog::aboutText() {
     QString version = QCoreApplication::applicationVersion();
     if (version.isEmpty())
         version = QStringLiteral("(no version)");
+    // Paths on lines of their own, never broken.
     return QStringLiteral("LumaDesk %1\n"
-                          "Studio flash console: sets and watches flash heads through a radio "
-                          "dongle on a serial port.\n\n"
+                          "Studio flash console: sets and watches flash heads\n"
+                          "through a radio dongle on a serial port.\n\n"
                           "Runs on Qt %2 (built with Qt %3).\n"
-                          "Licence: MIT. Free to use, copy, change and pass on; no warranty.\n\n"
-                          "Data folder (Option.xml, Business Memory): %4\n"
-                          "Settings folder: %5")
+                          "Licence: MIT. Free to use, copy, change and pass on;\n"
+                          "no warranty.\n\n"
+                          "Data folder (Option.xml, Business Memory):\n    %4\n"
+                          "Settings folder:\n    %5")
         .arg(version, QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR),
              QDir::toNativeSeparators(QDir::currentPath()),
              QDir::toNativeSeparators(SettingsFolder()));

@@ -153,10 +153,8 @@ void DesktopTest::aboutNamesVersionQtLicenceAndFolders() {
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/LumaDesk";
     for (const QString& part :
          {QString("LumaDesk 9.8.7"), QString("Qt ") + qVersion(), QString("Licence: MIT"),
-          "Data folder (Option.xml, Business "
-          "Memory): " +
-              QDir::currentPath(),
-          "Settings folder: " + settings})
+          "Data folder (Option.xml, Business Memory):\n    " + QDir::currentPath(),
+          "Settings folder:\n    " + settings})
         QVERIFY2(text.contains(part), qPrintable(part + " not in:\n" + text));
 }
 
