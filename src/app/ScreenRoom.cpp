@@ -31,7 +31,14 @@ QSize RoomForWindow(const QWidget& window) {
 }
 
 void FitFirstSize(QWidget& window, QSize wanted) {
-    const QSize size = wanted.boundedTo(RoomForWindow(window));
+    // A screen with room for the window keeps its size exact; only a smaller one limits it.
+    const QSize available = availableOf(window).size();
+    const QSize room = RoomForWindow(window);
+    QSize size = wanted;
+    if (!available.isEmpty() && wanted.width() > available.width())
+        size.setWidth(room.width());
+    if (!available.isEmpty() && wanted.height() > room.height())
+        size.setHeight(room.height());
     window.setMinimumSize(size);
     window.resize(size);
 }
