@@ -17,9 +17,9 @@ QSize RoomForWindow(const QWidget& window);
 void FitFirstSize(QWidget& window, QSize wanted);
 
 // Keeps a dock that the operator opens from taking the room of what the window already shows:
-// the window grows by the dock's height when the screen has room below it, else the dock
-// floats beside the window. A window grown for the dock gives the room back when it closes.
-// A dock the operator put back into the window himself stays there.
+// each time it opens inside the window, the window grows by the dock's height when the screen
+// has room below it, else the dock floats beside the window. A window grown for the dock gives
+// the room back when it closes. A dock dragged back into the window stays there while open.
 class DockRoom : public QObject {
     Q_OBJECT
 public:
