@@ -17,6 +17,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyleFactory>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <QtTest>
 #include <cmath>
@@ -103,6 +104,7 @@ void DesktopTest::menusComeInOrderWithTheirKeys() {
              QStringList({"&File: Load Ctrl+L, Save Ctrl+Shift+S, &Quit Ctrl+Q",
                           "&View: Radio traffic", "&Tools: Com Ctrl+M, Check heads Ctrl+R",
                           "&Help: &Keyboard shortcuts F1, &About LumaDesk"}));
+    QCOMPARE(frame.findChild<QToolBar*>()->accessibleName(), QString("Commands"));
     // Edit takes its place once something is put into it.
     frame.editMenu()->addAction(QStringLiteral("Undo"));
     QCOMPARE(menuBarOf(frame).value(1), QString("&Edit: Undo"));
