@@ -2,7 +2,9 @@
 
 #include "app/CLumaDeskDoc.h"
 #include "app/CMainFrame.h"
+#include "app/Folders.h"
 #include "app/RecentFileList.h"
+#include "app/Shortcuts.h"
 #include "app/WindowLayout.h"
 
 #include <QAction>
@@ -29,8 +31,7 @@ int showRealBox(const MessageBoxRequest& request) {
 
 } // namespace
 
-QString CLumaDeskApp::settingsKey() {
-    // The key the console's settings have always been kept under.
+QString CLumaDeskApp::oldSettingsKey() {
     return QStringLiteral("로컬 응용 프로그램 마법사에서 생성된 응용 프로그램");
 }
 
@@ -50,23 +51,24 @@ CLumaDeskApp::~CLumaDeskApp() {
 bool CLumaDeskApp::InitInstance() {
     m_previousBoxes = SetMessageBoxHandler(showRealBox);
     m_boxesInstalled = true;
+    MoveOldSettings(oldSettingsKey(), settingsKey(), applicationName());
     m_recent = std::make_unique<RecentFileList>(settingsKey(), applicationName());
     m_document = std::make_unique<CLumaDeskDoc>(*m_recent);
     m_frame = std::make_unique<CMainFrame>(m_options);
 
-    // No menu, but the keys of the document commands work.
+    // Not in the menus, but the keys of the document commands work.
     CLumaDeskDoc* document = m_document.get();
     CMainFrame* frame = m_frame.get();
-    const auto addKey = [frame](QKeySequence::StandardKey key, auto handler) {
+    const auto addKey = [frame](Command command, auto handler) {
         auto* action = new QAction(frame);
-        action->setShortcut(key);
+        action->setShortcut(KeyOf(command));
         action->setShortcutContext(Qt::WindowShortcut);
         QObject::connect(action, &QAction::triggered, frame, handler);
         frame->addAction(action);
     };
-    addKey(QKeySequence::New, [document] { document->OnFileNew(); });
-    addKey(QKeySequence::Open, [document, frame] { document->OnFileOpen(frame); });
-    addKey(QKeySequence::Save, [document, frame] { document->OnFileSave(frame); });
+    addKey(Command::NewDocument, [document] { document->OnFileNew(); });
+    addKey(Command::OpenDocument, [document, frame] { document->OnFileOpen(frame); });
+    addKey(Command::SaveDocument, [document, frame] { document->OnFileSave(frame); });
 
     QSettings settings(settingsKey(), applicationName());
     RestoreWindowLayout(*m_frame, settings);

@@ -17,8 +17,11 @@ class RecentFileList;
 // and shown. Everything it made goes with it, the frame (and so the link) first.
 class CLumaDeskApp {
 public:
-    // The settings location: organisation and application of the user's settings file.
-    static QString settingsKey();
+    // The settings location: organisation and application of the user's settings file
+    // (~/.config/LumaDesk/LumaDesk.conf).
+    static QString settingsKey() { return QStringLiteral("LumaDesk"); }
+    // Where earlier versions kept them; a file found there is moved once at start-up.
+    static QString oldSettingsKey();
     static QString applicationName() { return QStringLiteral("LumaDesk"); }
 
     explicit CLumaDeskApp(ShellOptions options = {});

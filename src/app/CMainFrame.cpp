@@ -5,7 +5,10 @@
 #include "app/ChannelScan.h"
 #include "app/DialogSeams.h"
 #include "app/EditHistory.h"
+#include "app/MainMenus.h"
 #include "app/RadioWatch.h"
+#include "app/ScreenRoom.h"
+#include "app/Shortcuts.h"
 #include "app/UnitEventRelay.h"
 #include "model/OptionFile.h"
 #include "panels/CControlFormView.h"
@@ -21,7 +24,7 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QMenuBar>
+#include <QMenu>
 #include <QSettings>
 #include <QStatusBar>
 
@@ -43,6 +46,16 @@ std::chrono::milliseconds confirmTimeout() {
                                           : PendingValues::kDefaultTimeout;
 }
 
+// Pane 0 is 500 pixels wide, and gives way only when a small screen leaves the window less.
+class MessagePane : public QLabel {
+public:
+    explicit MessagePane(const QString& text, QWidget* parent) : QLabel(text, parent) {
+        setMinimumWidth(kMessagePaneWidth / 4);
+        setMaximumWidth(kMessagePaneWidth);
+    }
+    QSize sizeHint() const override { return {kMessagePaneWidth, QLabel::sizeHint().height()}; }
+};
+
 } // namespace
 
 CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
@@ -55,12 +68,11 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     InitUiResources();
     setWindowTitle(QStringLiteral("Glowmark"));
     setWindowIcon(QIcon(QStringLiteral(":/lumadesk/lumadesk.svg")));
-    // No maximise box. The one menu, View, comes with the radio watch.
+    // No maximise box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
-    resize(kMinimumWidth, kMinimumHeight);
+    FitFirstSize(*this, QSize(kMinimumWidth, kMinimumHeight));
 
     createBars();
     createPanes();
@@ -71,7 +83,7 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
                            &m_history});
     qobject_cast<CStudioListFormView*>(studioListPane())->setHistory(&m_history);
     m_watch = new RadioWatch(*this);
-    m_editHistory = new EditHistory(*this, m_history);
+    m_editHistory = new EditHistory(*this, m_history, editMenu(), viewMenu());
     createToolsMenu();
     m_model.currentNodeChanged = [this] { currentNodeChanged(); };
     m_radio.heard().setMissedListener([this](int, int) { m_watch->refresh(); });
@@ -113,14 +125,16 @@ void CMainFrame::createBars() {
     connect(m_toolBar->command(Msg::CMD_SCAN), &QAction::triggered, this, &CMainFrame::OnScan);
     connect(m_toolBar->command(Msg::CMD_NAME), &QAction::triggered, this, &CMainFrame::OnName);
     connect(m_toolBar->command(Msg::CMD_COM), &QAction::triggered, this, &CMainFrame::OnCom);
+    m_menus = new MainMenus(*this);
 
     // Pane 0 gives way to the toolbar's prompts while the mouse is on a button.
     m_note = m_options.statusNote.isEmpty() ? QStringLiteral(" ") : m_options.statusNote;
-    m_messagePane = new QLabel(m_note, this);
+    m_messagePane = new MessagePane(m_note, this);
     m_messagePane->setAccessibleName(QStringLiteral("Messages"));
-    m_messagePane->setFixedWidth(kMessagePaneWidth);
     m_linkPane = new QLabel(LinkKeeper::disconnectedText(), this);
+    m_linkPane->setAccessibleName(QStringLiteral("Radio link"));
     m_linkPane->setFixedWidth(kLinkPaneWidth);
+    statusBar()->setAccessibleName(QStringLiteral("Status bar"));
     statusBar()->addWidget(m_messagePane);
     statusBar()->addPermanentWidget(m_linkPane);
 }
@@ -134,9 +148,14 @@ void CMainFrame::createPanes() {
     m_outer->addWidget(m_inner);
     m_outer->addWidget(new CNavigationFormView(
         &m_model, [this] { return controlPane(); }, m_outer));
-    m_outer->SetColumnInfo(0, 525, 100);
-    m_outer->SetColumnInfo(1, 275, 100);
-    m_inner->SetColumnInfo(0, 200, 100);
+    // A screen narrower than the first-start window (small, or magnified) leaves the panel its
+    // width, which it cannot scroll, and takes the shortfall from the tree and the grid alike.
+    const int narrower = std::max(0, kMinimumWidth - width());
+    const int tree = std::max(100, 200 - narrower * 200 / 475);
+    const int grid = std::max(100, 275 - narrower * 275 / 475);
+    m_outer->SetColumnInfo(0, tree + 325, 100);
+    m_outer->SetColumnInfo(1, grid, 100);
+    m_inner->SetColumnInfo(0, tree, 100);
     m_inner->SetColumnInfo(1, 325, 100);
     setCentralWidget(m_outer);
     studioList->OnInitialUpdate(&m_model, this, navigationPane());
@@ -158,11 +177,11 @@ void CMainFrame::watchConfirmations() {
 }
 
 void CMainFrame::createToolsMenu() {
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    m_checkHeads = tools->addAction(QStringLiteral("Check heads"));
-    m_checkHeads->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_checkHeads = m_menus->tools()->addAction(QStringLiteral("Check heads"));
+    m_checkHeads->setShortcut(KeyOf(Command::CheckHeads));
     m_checkHeads->setShortcutContext(Qt::WindowShortcut);
-    m_checkHeads->setToolTip(QStringLiteral("Check heads (Ctrl+R)"));
+    m_checkHeads->setToolTip(QStringLiteral("Check heads (%1)")
+                                 .arg(m_checkHeads->shortcut().toString(QKeySequence::NativeText)));
     m_checkHeads->setStatusTip(QStringLiteral("Ask every head of the scanned studio to report"));
     addAction(m_checkHeads); // its key works while the menu is closed
     connect(m_checkHeads, &QAction::triggered, this, &CMainFrame::OnCheckHeads);
@@ -239,6 +258,14 @@ void CMainFrame::checkFinished() {
                            .arg(studio->sStudioName, names.join(QStringLiteral(", ")));
     showMessages();
     m_watch->refresh();
+}
+
+QMenu* CMainFrame::editMenu() const {
+    return m_menus->edit();
+}
+
+QMenu* CMainFrame::viewMenu() const {
+    return m_menus->view();
 }
 
 QWidget* CMainFrame::studioListPane() const {

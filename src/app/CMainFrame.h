@@ -17,11 +17,13 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 
 namespace lumadesk {
 
 class CStrobeSplitterWnd;
 class EditHistory;
+class MainMenus;
 class RadioWatch;
 
 // The console's one window. It owns the radio link (port, protocol, assembler, event handler),
@@ -61,6 +63,10 @@ public:
     // What the operator did, step by step, with Edit's undo and redo and the History dock.
     OperatorHistory& history() { return m_history; }
     EditHistory* editHistory() const { return m_editHistory; }
+    // The menu bar; Edit and View take what later parts of the window add.
+    MainMenus* menus() const { return m_menus; }
+    QMenu* editMenu() const;
+    QMenu* viewMenu() const;
 
     // The scan's wait box ticks this often (tests shorten it).
     void setScanTickMs(int ms) { m_scanTickMs = ms; }
@@ -97,6 +103,7 @@ private:
     std::array<int, kFrameCommandCount> m_flags{0, 0, 1, 1, 1};
 
     CMainToolBar* m_toolBar = nullptr;
+    MainMenus* m_menus = nullptr;
     QLabel* m_messagePane = nullptr;
     QString m_note;       // pane 0's text when there is nothing else to say
     QString m_portReason; // why the port will not open

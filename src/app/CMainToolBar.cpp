@@ -1,5 +1,6 @@
 #include "app/CMainToolBar.h"
 
+#include "app/Shortcuts.h"
 #include "ui/UiResources.h"
 
 #include <QAction>
@@ -51,31 +52,34 @@ QIcon commandIcon(const QString& name) {
 CMainToolBar::CMainToolBar(QWidget* parent) : QToolBar(parent) {
     InitUiResources();
     setObjectName(QStringLiteral("commands"));
+    setWindowTitle(QStringLiteral("Commands"));
+    setAccessibleName(windowTitle());
     setMovable(false);
     setFloatable(false);
     setIconSize(QSize(kIconSize, kIconSize));
     setToolButtonStyle(Qt::ToolButtonIconOnly);
 
-    // Ctrl+S is the document's save, so the set-up's Save takes Ctrl+Shift+S.
+    // The keys come from the one table that Help > Keyboard shortcuts lists.
     const struct {
         int id;
         const char* text;
         const char* icon;
-        QKeySequence key;
-    } commands[] = {{Msg::CMD_LOAD, "Load", "load", QKeySequence(Qt::CTRL | Qt::Key_L)},
-                    {Msg::CMD_SAVE, "Save", "save", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
-                    {Msg::CMD_SCAN, "Scan", "scan", QKeySequence(Qt::Key_F5)},
-                    {Msg::CMD_NAME, "Name", "name", QKeySequence(Qt::Key_F2)},
-                    {Msg::CMD_COM, "Com", "com", QKeySequence(Qt::CTRL | Qt::Key_M)}};
+        Command command;
+    } commands[] = {{Msg::CMD_LOAD, "Load", "load", Command::Load},
+                    {Msg::CMD_SAVE, "Save", "save", Command::Save},
+                    {Msg::CMD_SCAN, "Scan", "scan", Command::Scan},
+                    {Msg::CMD_NAME, "Name", "name", Command::Name},
+                    {Msg::CMD_COM, "Com", "com", Command::Com}};
     for (const auto& c : commands) {
         if (c.id == Msg::CMD_SCAN || c.id == Msg::CMD_COM)
             addSeparator();
         const QString text = QString::fromLatin1(c.text);
         QAction* action = addAction(commandIcon(QString::fromLatin1(c.icon)), text);
-        action->setShortcut(c.key);
+        const QKeySequence key = KeyOf(c.command);
+        action->setShortcut(key);
         action->setShortcutContext(Qt::WindowShortcut);
         action->setToolTip(
-            QStringLiteral("%1 (%2)").arg(text, c.key.toString(QKeySequence::NativeText)));
+            QStringLiteral("%1 (%2)").arg(text, key.toString(QKeySequence::NativeText)));
         action->setStatusTip(text);
         m_commands[std::size_t(c.id)] = action;
     }

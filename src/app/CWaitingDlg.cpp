@@ -1,6 +1,7 @@
 #include "app/CWaitingDlg.h"
 
 #include <QLabel>
+#include <QProgressBar>
 #include <QTimerEvent>
 #include <QVBoxLayout>
 
@@ -8,11 +9,16 @@ namespace lumadesk {
 
 CWaitingDlg::CWaitingDlg(const QString& studioName, QWidget* parent, int tickMs)
     : QDialog(parent), m_text(new QLabel(QStringLiteral("Please wait for channel scan."), this)),
-      m_progress(studioName), m_tickMs(tickMs) {
+      m_bar(new QProgressBar(this)), m_progress(studioName), m_tickMs(tickMs) {
     setWindowTitle(QStringLiteral("Channel scan"));
     setModal(true);
+    m_text->setAccessibleName(QStringLiteral("Scan progress"));
+    m_bar->setAccessibleName(QStringLiteral("Wait left"));
+    m_bar->setRange(0, kTickLimit);
+    showWaitLeft();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
+    layout->addWidget(m_bar);
     setFixedSize(240, 90);
 }
 
@@ -32,8 +38,18 @@ void CWaitingDlg::timerEvent(QTimerEvent* event) {
     ++m_ticks;
     m_progress += QLatin1Char('.');
     m_text->setText(m_progress);
+    showWaitLeft();
     if (m_ticks == kTickLimit)
         accept();
+}
+
+void CWaitingDlg::showWaitLeft() {
+    // The bar fills as the wait runs out; its text says what is left, in whole seconds.
+    const int leftMs = (kTickLimit - m_ticks) * m_tickMs;
+    const QString left = QStringLiteral("%1 s left").arg((leftMs + 999) / 1000);
+    m_bar->setValue(m_ticks);
+    m_bar->setFormat(left);
+    m_bar->setAccessibleDescription(left);
 }
 
 void CWaitingDlg::done(int result) {

@@ -3,12 +3,13 @@
 #include <QDialog>
 
 class QLabel;
+class QProgressBar;
 
 namespace lumadesk {
 
 // The small box a channel scan waits in: the studio's name, " scanning ", and one more dot
-// each tick; after six ticks it closes itself (accepted). Its modal loop keeps the main frame
-// handling reports meanwhile.
+// each tick; after six ticks it closes itself (accepted). A bar under the text shows how much
+// of the wait is left. Its modal loop keeps the main frame handling reports meanwhile.
 class CWaitingDlg : public QDialog {
     Q_OBJECT
 public:
@@ -21,6 +22,7 @@ public:
     int tickCount() const { return m_ticks; }
     // The tick timer's id while the box is open, else 0.
     int tickTimerId() const { return m_timerId; }
+    QProgressBar* waitBar() const { return m_bar; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -28,7 +30,10 @@ protected:
     void done(int result) override;
 
 private:
+    void showWaitLeft();
+
     QLabel* m_text;
+    QProgressBar* m_bar;
     QString m_progress;
     int m_tickMs;
     int m_ticks = 0;

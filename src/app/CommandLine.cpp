@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "app/Folders.h"
+
 #include <QCommandLineParser>
 
 namespace lumadesk {
@@ -42,9 +44,18 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& out, QString& e
         QStringLiteral("With --simulate: heads that answer a scan but ignore every command, "
                        "as lumadesk-sim takes them (A:3, or 3 for channel 3 of every group)."),
         QStringLiteral("HEADS"));
+    const QString standard = QString::fromLatin1(kStandardDataWord);
+    const QCommandLineOption dataDir(
+        QStringLiteral("data-dir"),
+        QStringLiteral("Work in DIR (made when missing): Option.xml and the Business Memory "
+                       "folder are kept there. \"%1\" is the user's data folder, %2. Without "
+                       "it, the working directory.")
+            .arg(standard, StandardDataFolder()),
+        QStringLiteral("DIR"));
     parser.addOption(port);
     parser.addOption(simulate);
     parser.addOption(deaf);
+    parser.addOption(dataDir);
     parser.addPositionalArgument(QStringLiteral("HEADS"),
                                  QStringLiteral("With --simulate: the simulated heads."),
                                  QStringLiteral("[HEADS]"));
@@ -58,6 +69,13 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& out, QString& e
         error = QStringLiteral("--port needs a port name");
         return false;
     }
+    out.dataDir = parser.value(dataDir);
+    if (parser.isSet(dataDir) && out.dataDir.trimmed().isEmpty()) {
+        error = QStringLiteral("--data-dir needs a folder");
+        return false;
+    }
+    if (out.dataDir == standard)
+        out.dataDir = StandardDataFolder();
     out.deaf = parser.values(deaf);
     if (!out.deaf.isEmpty() && !out.simulate) {
         error = QStringLiteral("--deaf needs --simulate");

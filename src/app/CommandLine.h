@@ -11,6 +11,8 @@ struct CommandLine {
     bool simulate = false; // --simulate [HEADS]
     QString heads;         // the HEADS of --simulate; empty: the simulator's own
     QStringList deaf;      // --deaf HEADS (with --simulate): heads that ignore commands
+    QString dataDir;       // --data-dir DIR, "standard" already made the folder's path; empty:
+                           // the working directory
 };
 
 // Parses the arguments (the program's name first). --help and --version print and end the

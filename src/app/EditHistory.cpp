@@ -1,12 +1,12 @@
 #include "app/EditHistory.h"
 
 #include "actions/OperatorHistory.h"
+#include "app/Shortcuts.h"
 
 #include <QAction>
 #include <QDockWidget>
 #include <QMainWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QScreen>
 #include <QUndoView>
 
@@ -14,32 +14,16 @@ namespace lumadesk {
 
 namespace {
 
-// The menu of that title, made before `before` (or last) when the bar has none yet.
-QMenu* menuNamed(QMenuBar* bar, const QString& title, const QString& before = {}) {
-    QAction* ahead = nullptr;
-    for (QAction* action : bar->actions()) {
-        if (action->text() == title && action->menu() != nullptr)
-            return action->menu();
-        if (action->text() == before)
-            ahead = action;
-    }
-    auto* menu = new QMenu(title, bar);
-    bar->insertMenu(ahead, menu);
-    return menu;
-}
-
 constexpr int kNarrowest = 180; // still "offset +0.5 on 2 heads" whole
 
 } // namespace
 
-EditHistory::EditHistory(QMainWindow& frame, OperatorHistory& history)
+EditHistory::EditHistory(QMainWindow& frame, OperatorHistory& history, QMenu* edit, QMenu* view)
     : QObject(&frame), m_history(history) {
-    QMenu* edit = menuNamed(frame.menuBar(), QStringLiteral("&Edit"), QStringLiteral("&View"));
     m_undo = edit->addAction(QStringLiteral("Undo"));
-    m_undo->setShortcut(QKeySequence::Undo);
+    m_undo->setShortcut(KeyOf(Command::Undo));
     m_redo = edit->addAction(QStringLiteral("Redo"));
-    m_redo->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    m_redo->setShortcuts({KeyOf(Command::Redo), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     for (QAction* action : {m_undo, m_redo}) {
         action->setShortcutContext(Qt::WindowShortcut);
         frame.addAction(action); // the keys work while the menu is closed
@@ -73,7 +57,7 @@ EditHistory::EditHistory(QMainWindow& frame, OperatorHistory& history)
         const int x = std::min(window.right() + 8, room.right() - m_dock->width());
         m_dock->move(std::max(room.left(), x), std::max(room.top(), window.top()));
     });
-    menuNamed(frame.menuBar(), QStringLiteral("&View"))->addAction(m_dock->toggleViewAction());
+    view->addAction(m_dock->toggleViewAction());
     refresh();
 }
 

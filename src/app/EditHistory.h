@@ -5,6 +5,7 @@
 class QAction;
 class QDockWidget;
 class QMainWindow;
+class QMenu;
 class QUndoView;
 
 namespace lumadesk {
@@ -17,7 +18,8 @@ class OperatorHistory;
 class EditHistory : public QObject {
     Q_OBJECT
 public:
-    EditHistory(QMainWindow& frame, OperatorHistory& history);
+    // Undo and Redo go into `edit`, the dock's switch into `view`.
+    EditHistory(QMainWindow& frame, OperatorHistory& history, QMenu* edit, QMenu* view);
 
     QAction* undoAction() const { return m_undo; }
     QAction* redoAction() const { return m_redo; }

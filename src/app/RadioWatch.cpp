@@ -2,13 +2,14 @@
 
 #include "app/CMainFrame.h"
 #include "app/RadioTrafficDock.h"
+#include "app/ScreenRoom.h"
 #include "link/RadioLink.h"
 #include "views/CNavigationFormView.h"
 #include "views/CStudioListFormView.h"
 #include "views/HeardMarks.h"
 
 #include <QLabel>
-#include <QMenuBar>
+#include <QMenu>
 #include <QPainter>
 #include <QStatusBar>
 #include <QTimerEvent>
@@ -57,8 +58,8 @@ RadioWatch::RadioWatch(CMainFrame& frame) : QObject(&frame), m_frame(frame) {
     frame.radio().setTrafficLog(&m_dock->log());
     frame.addDockWidget(Qt::BottomDockWidgetArea, m_dock);
     m_dock->hide();
-    QMenu* view = frame.menuBar()->addMenu(QStringLiteral("&View"));
-    view->addAction(m_dock->toggleViewAction());
+    new DockRoom(frame, *m_dock);
+    frame.viewMenu()->addAction(m_dock->toggleViewAction());
 
     refresh();
     m_timerId = startTimer(kRefreshMs);

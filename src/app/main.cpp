@@ -1,5 +1,6 @@
 #include "app/CLumaDeskApp.h"
 #include "app/CommandLine.h"
+#include "app/Folders.h"
 #include "platform/RuntimeDir.h"
 #include "platform/SignalWatch.h"
 #if LUMADESK_WITH_SIMULATOR
@@ -43,6 +44,10 @@ int main(int argc, char* argv[]) {
                                                  : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(CLumaDeskApp::applicationName());
     QCoreApplication::setApplicationVersion(QStringLiteral(LUMADESK_VERSION));
+#ifdef LUMADESK_APP_ID
+    // The desktop matches the window to its entry (the dock's icon, Wayland's app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral(LUMADESK_APP_ID));
+#endif
 
     CommandLine line;
     QString error;
@@ -53,6 +58,10 @@ int main(int argc, char* argv[]) {
         return fail(QStringLiteral("no display to show the window on (set DISPLAY, or "
                                    "QT_QPA_PLATFORM=offscreen)"),
                     1);
+
+    // Option.xml and the set-ups are read and written relative to it.
+    if (!line.dataDir.isEmpty() && !EnterDataFolder(line.dataDir, error))
+        return fail(QStringLiteral("--data-dir: %1").arg(error), 1);
 
     ShellOptions options;
 #if LUMADESK_WITH_SIMULATOR

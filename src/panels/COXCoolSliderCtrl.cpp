@@ -1,9 +1,17 @@
 #include "panels/COXCoolSliderCtrl.h"
 
+#include "model/PowerLevel.h"
+#include "model/PowerValues.h"
+
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionSlider>
+#include <algorithm>
+#include <cmath>
 
 namespace lumadesk {
 
@@ -20,9 +28,47 @@ void drawEdge(QPainter& painter, const QRect& r, const QColor& upperLeft, const 
     painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), lowerRight);
 }
 
+// A slider that tells a reader the level it sets, not its raw position.
+class SliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit SliderAccessible(COXCoolSliderCtrl* slider)
+        : QAccessibleWidget(slider, QAccessible::Slider) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value)
+            return slider()->readingText(slider()->value());
+        return QAccessibleWidget::text(t);
+    }
+    QVariant currentValue() const override { return slider()->readingValue(slider()->value()); }
+    void setCurrentValue(const QVariant& value) override {
+        slider()->stepToReading(value.toDouble());
+    }
+    QVariant maximumValue() const override { return slider()->readingValue(slider()->maximum()); }
+    QVariant minimumValue() const override { return slider()->readingValue(slider()->minimum()); }
+    QVariant minimumStepSize() const override {
+        return slider()->readingValue(1) - slider()->readingValue(0);
+    }
+
+private:
+    COXCoolSliderCtrl* slider() const { return static_cast<COXCoolSliderCtrl*>(widget()); }
+};
+
+QAccessibleInterface* sliderFactory(const QString&, QObject* object) {
+    if (auto* slider = qobject_cast<COXCoolSliderCtrl*>(object))
+        return new SliderAccessible(slider);
+    return nullptr;
+}
+
 } // namespace
 
 COXCoolSliderCtrl::COXCoolSliderCtrl(QWidget* parent) : COXCoolCtrl<QSlider>(parent) {
+    static const bool installed = (QAccessible::installFactory(sliderFactory), true);
+    (void)installed;
     setOrientation(Qt::Horizontal);
     setTickPosition(QSlider::NoTicks);
     setAttribute(Qt::WA_Hover);
@@ -49,6 +95,43 @@ QRect COXCoolSliderCtrl::grooveRect() const {
 
 QPoint COXCoolSliderCtrl::ThumbCentre(int value) const {
     return thumbRect(value).center();
+}
+
+QString COXCoolSliderCtrl::readingText(int position) const {
+    switch (m_reading) {
+    case Reading::Level:
+        return FormatPowerLevel(position);
+    case Reading::Offset:
+        return FormatPowerOffset(OffsetOfSliderPosition(position));
+    case Reading::Position:
+        break;
+    }
+    return QString::number(position);
+}
+
+double COXCoolSliderCtrl::readingValue(int position) const {
+    switch (m_reading) {
+    case Reading::Level:
+        return position / 10.0;
+    case Reading::Offset:
+        return OffsetOfSliderPosition(position) / 10.0;
+    case Reading::Position:
+        break;
+    }
+    return position;
+}
+
+void COXCoolSliderCtrl::stepToReading(double value) {
+    int position = int(std::lround(value));
+    if (m_reading == Reading::Level)
+        position = int(std::lround(value * 10));
+    else if (m_reading == Reading::Offset)
+        position = OffsetSliderPosition(int(std::lround(value * 10)));
+    position = std::clamp(position, minimum(), maximum());
+    if (!isEnabled() || position == sliderPosition())
+        return;
+    setValue(position);
+    emit steppedByKey(position);
 }
 
 void COXCoolSliderCtrl::paintEvent(QPaintEvent* event) {

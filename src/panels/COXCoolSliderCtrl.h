@@ -20,6 +20,16 @@ public:
     // Where the thumb's centre sits for a value, in the slider's coordinates.
     QPoint ThumbCentre(int value) const;
 
+    // What a position stands for, as a screen reader hears it: the position itself, a level in
+    // tenths ("5.0") or an offset from the slider's centre ("-0.5").
+    enum class Reading { Position, Level, Offset };
+    void setReading(Reading reading) { m_reading = reading; }
+    Reading reading() const { return m_reading; }
+    QString readingText(int position) const;
+    double readingValue(int position) const;
+    // A reader's new value, taken as a keyboard step there would be (steppedByKey).
+    void stepToReading(double value);
+
 signals:
     void released(int position);
     void steppedByKey(int position);
@@ -38,6 +48,7 @@ private:
     QRect thumbRect(int value) const;
 
     bool m_pressed = false;
+    Reading m_reading = Reading::Position;
 };
 
 } // namespace lumadesk

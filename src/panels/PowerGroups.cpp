@@ -5,12 +5,60 @@
 #include "panels/CUserButton.h"
 #include "panels/CUserStatic.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 
 namespace lumadesk {
+
+namespace {
+
+// A radio button exclusive by hand: Reset unticks both of a pair.
+class PairedRadioButton : public QRadioButton {
+    Q_OBJECT
+public:
+    PairedRadioButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent) {
+        setAutoExclusive(false);
+    }
+};
+
+// Qt tells readers a radio button that is not auto-exclusive is a check box; ours are radio
+// buttons to the operator. (Qt's own interface is found by class name, so ours has its own.)
+class RadioAccessible : public QAccessibleWidget {
+public:
+    explicit RadioAccessible(QRadioButton* button)
+        : QAccessibleWidget(button, QAccessible::RadioButton) {
+        addControllingSignal(QStringLiteral("toggled(bool)"));
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        state.checked = button()->isChecked();
+        return state;
+    }
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction())
+            button()->click();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    QRadioButton* button() const { return static_cast<QRadioButton*>(widget()); }
+};
+
+QAccessibleInterface* radioFactory(const QString&, QObject* object) {
+    auto* button = qobject_cast<PairedRadioButton*>(object);
+    return button != nullptr ? new RadioAccessible(button) : nullptr;
+}
+
+} // namespace
 
 PowerGroupControls createPowerGroups(QWidget* form, DialogBaseUnits units,
                                      const PowerGroupLook& look) {
@@ -24,6 +72,8 @@ PowerGroupControls createPowerGroups(QWidget* form, DialogBaseUnits units,
         return QLatin1String(what) + QLatin1Char(' ') + look.word + QLatin1String(suffix);
     };
 
+    static const bool readersHearRadios = (QAccessible::installFactory(radioFactory), true);
+    (void)readersHearRadios;
     PowerGroupControls c;
     const QString groupStyle = groupBoxStyle();
     auto group = [&](const QString& title, int x) {
@@ -54,6 +104,9 @@ PowerGroupControls createPowerGroups(QWidget* form, DialogBaseUnits units,
     auto slider = [&](int x, const QString& name) {
         auto* control = new COXCoolSliderCtrl(form);
         control->setRange(look.sliderLow, look.sliderHigh);
+        // Offsets are signed; a reader hears the level or offset, not the position.
+        control->setReading(look.lowestTyped < 0 ? COXCoolSliderCtrl::Reading::Offset
+                                                 : COXCoolSliderCtrl::Reading::Level);
         if (look.sliderStart)
             control->setValue(*look.sliderStart);
         place(control, x, 38, 68, 12, name);
@@ -65,9 +118,7 @@ PowerGroupControls createPowerGroups(QWidget* form, DialogBaseUnits units,
         return box;
     };
     auto radio = [&](const QString& caption, int x, int y, int w) {
-        auto* button = new QRadioButton(caption, form);
-        // Exclusive by hand: Reset unticks both of a pair.
-        button->setAutoExclusive(false);
+        auto* button = new PairedRadioButton(caption, form);
         place(button, x, y, w, 8, caption);
         return button;
     };
@@ -124,3 +175,5 @@ void connectPowerGroups(const PowerGroupControls& g, QObject* context,
 }
 
 } // namespace lumadesk
+
+#include "PowerGroups.moc"

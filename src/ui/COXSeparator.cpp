@@ -1,5 +1,7 @@
 #include "ui/COXSeparator.h"
 
+#include "ui/Contrast.h"
+
 #include <QPainter>
 
 namespace lumadesk {
@@ -35,7 +37,10 @@ void COXSeparator::paintEvent(QPaintEvent*) {
     else if (horizontal & Qt::AlignRight)
         textLeft = width() - textWidth;
     if (!text().isEmpty()) {
-        painter.setPen(textColor);
+        // Drawn on the system's background, which a dark palette darkens: the caption keeps its
+        // colour only where it still reads clearly (7:1, as its navy does on a light one).
+        constexpr double kCaptionContrast = 7.0;
+        painter.setPen(ReadableOn(textColor, palette().color(QPalette::Window), kCaptionContrast));
         painter.setFont(font());
         painter.drawText(QRect(textLeft, 0, textWidth, height()), Qt::AlignVCenter, text());
     }

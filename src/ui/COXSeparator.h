@@ -6,7 +6,9 @@
 namespace lumadesk {
 
 // A caption followed by an etched line through its middle: the pane titles. Its colours are
-// plain members set by the owner; the system palette does not change them afterwards.
+// plain members set by the owner; the system palette does not change them afterwards, except
+// that text which would not read on the palette's background is drawn in a readable kin of
+// its colour.
 class COXSeparator : public QLabel {
     Q_OBJECT
 public:

@@ -55,6 +55,46 @@ bool running(const StrobeData& unit) {
     return unit.bFlashPow != 0 && unit.nHeatLevel < kHeatAlarm;
 }
 
+// The status cell in words: its "OFF" is the flash power's, and its second line the lamp's.
+QString statusWords(const StrobeData& unit) {
+    if (unit.bFlashPow == 0)
+        return QStringLiteral("flash power off");
+    if (unit.nHeatLevel >= kHeatAlarm)
+        return QStringLiteral("flash power on, overheated");
+    QStringList words{QStringLiteral("flash power on")};
+    if (const QString flash = levelText(unit.nFlashValue); !flash.isEmpty())
+        words << QStringLiteral("flash %1").arg(flash);
+    const QString model = levelText(unit.nModelValue);
+    if (unit.bModelPow == 0)
+        words << QStringLiteral("modelling lamp off");
+    else
+        words << (model.isEmpty() ? QStringLiteral("modelling lamp on")
+                                  : QStringLiteral("modelling lamp on at %1").arg(model));
+    return words.join(QStringLiteral(", "));
+}
+
+// Each switch icon in words, for on (green) and off (grey): "CH-01 cell on", and its tip
+// "Cell (optical slave) of CH-01: on".
+struct IconWords {
+    const char* subject;
+    const char* on;
+    const char* off;
+    const char* tipSubject;
+};
+constexpr IconWords kIconWords[] = {
+    {"modelling lamp", "Prop", "Free", "Modelling lamp mode (P)"},
+    {"modelling lamp", "Continous", "Flash Prop", "Modelling lamp mode (C)"},
+    {"cell", "on", "off", "Cell (optical slave)"},
+    {"sound", "on", "off", "Sound"},
+    {"", "charged", "not charged", "Charge"},
+};
+
+int iconValue(const StrobeData& unit, int icon) {
+    const int values[] = {unit.nModelMode1, unit.nModelMode2, unit.bFlashCell, unit.bFlashSnd,
+                          unit.bFlashCharge};
+    return values[icon];
+}
+
 } // namespace
 
 bool IsLiveStudio(const StudioModel& model, const StudioData* studio) {
@@ -111,6 +151,15 @@ void CNavigationGrid::OnSetup() {
     JoinCells(0, -1, 4, -1);
     m_headingLabel = QStringLiteral("Channel Select");
     QuickSetLabelText(0, -1, m_headingLabel);
+    nameHeading();
+}
+
+void CNavigationGrid::nameHeading() {
+    // The joined heading spans every column; a reader may ask any of them.
+    for (int col = 1; col < GetNumberCols(); ++col) {
+        if (CUGCell* cell = cellModel()->cell(col, -1))
+            cell->name = m_headingLabel;
+    }
 }
 
 QString CNavigationGrid::NameText(const StrobeData& unit) {
@@ -146,6 +195,7 @@ void CNavigationGrid::ShowStudio(StudioData* studio) {
         return;
     m_headingLabel = QStringLiteral("Channel Select [ %1 ]").arg(studio->sStudioName);
     QuickSetLabelText(0, -1, m_headingLabel);
+    nameHeading();
     for (int row = kRowsPerBlock * m_shownCount - 1; row >= 0; --row)
         DeleteRow(row);
     m_shownCount = 0;
@@ -191,6 +241,7 @@ void CNavigationGrid::addBlock(StrobeData* unit) {
     JoinCells(0, n + 1, 4, n + 1);
     JoinCells(0, n + 2, 1, n + 3);
     const int i = n / kRowsPerBlock;
+    nameBlock(i, *unit);
     setStatusCell(i, *unit, false);
     setIcons(i, *unit);
     ++m_shownCount;
@@ -219,6 +270,7 @@ void CNavigationGrid::setStatusCell(int i, const StrobeData& unit, bool redraw) 
         cell.textColor = statusTextColor(i);
         cell.font = m_cellFont;
     }
+    cell.spoken = statusWords(unit);
     SetCell(0, row, cell);
     if (redraw)
         RedrawCell(0, row);
@@ -237,22 +289,51 @@ void CNavigationGrid::setPowerLabel(int model, int flash, int i, bool redraw) {
         RedrawCell(0, row);
 }
 
-void CNavigationGrid::setIcon(int i, Icon which, int value, bool redraw) {
+void CNavigationGrid::setIcon(int i, Icon which, const StrobeData& unit, bool redraw) {
     static constexpr int kCol[ICON_COUNT] = {2, 3, 2, 3, 4};
     static constexpr int kRow[ICON_COUNT] = {2, 2, 3, 3, 3};
     const int col = kCol[which];
     const int row = kRowsPerBlock * i + kRow[which];
-    QuickSetBitmap(col, row, value == 1 ? m_on[which] : m_off[which]);
+    const bool on = iconValue(unit, which) == 1;
+    CUGCell cell;
+    GetCell(col, row, &cell);
+    cell.bitmap = on ? m_on[which] : m_off[which];
+    // Green or grey says it to the eye; the name and the tip say it in words.
+    const IconWords& words = kIconWords[which];
+    const QString state = QString::fromLatin1(on ? words.on : words.off);
+    QStringList name{unit.sChName, QString::fromLatin1(words.subject), state};
+    name.removeAll(QString());
+    cell.name = name.join(QLatin1Char(' '));
+    cell.tip = QStringLiteral("%1 of %2: %3")
+                   .arg(QString::fromLatin1(words.tipSubject), unit.sChName, state);
+    SetCell(col, row, cell);
     if (redraw)
         RedrawCell(col, row);
 }
 
 void CNavigationGrid::setIcons(int i, const StrobeData& unit) {
-    setIcon(i, MODE1, unit.nModelMode1, false);
-    setIcon(i, MODE2, unit.nModelMode2, false);
-    setIcon(i, CELL, unit.bFlashCell, false);
-    setIcon(i, SOUND, unit.bFlashSnd, false);
-    setIcon(i, CHARGE, unit.bFlashCharge, false);
+    for (const Icon icon : {MODE1, MODE2, CELL, SOUND, CHARGE})
+        setIcon(i, icon, unit, false);
+}
+
+void CNavigationGrid::nameBlock(int i, const StrobeData& unit) {
+    const int top = kRowsPerBlock * i;
+    const QString channel = unit.sChName;
+    const QString select = QStringLiteral("Select %1 for group control").arg(channel);
+    // Cells under a joined one answer with its name: a reader walking the table meets them too.
+    const auto name = [this](int col, int row, const QString& text) {
+        if (CUGCell* cell = cellModel()->cell(col, row))
+            cell->name = text;
+    };
+    for (int col = 0; col < 5; ++col) {
+        name(col, top, channel);
+        name(col, top + 1, NameText(unit).simplified());
+    }
+    for (const int row : {top + 2, top + 3}) {
+        name(0, row, select);
+        name(1, row, select);
+    }
+    name(4, top + 2, channel);
 }
 
 void CNavigationGrid::RefreshStrobe(int code, StrobeData* unit) {
@@ -268,23 +349,23 @@ void CNavigationGrid::RefreshStrobe(int code, StrobeData* unit) {
                           true);
         break;
     case CHANGE_FLASH_CELL:
-        setIcon(i, CELL, unit->bFlashCell, true);
+        setIcon(i, CELL, *unit, true);
         break;
     case CHANGE_FLASH_SOUND:
-        setIcon(i, SOUND, unit->bFlashSnd, true);
+        setIcon(i, SOUND, *unit, true);
         break;
     case CHANGE_FLASH_POWER:
     case CHANGE_HEAT:
         setStatusCell(i, *unit, true);
         break;
     case CHANGE_MODEL_MODE1:
-        setIcon(i, MODE1, unit->nModelMode1, true);
+        setIcon(i, MODE1, *unit, true);
         break;
     case CHANGE_MODEL_MODE2:
-        setIcon(i, MODE2, unit->nModelMode2, true);
+        setIcon(i, MODE2, *unit, true);
         break;
     case CHANGE_CHARGE:
-        setIcon(i, CHARGE, unit->bFlashCharge, true);
+        setIcon(i, CHARGE, *unit, true);
         break;
     default:
         break;
@@ -296,6 +377,7 @@ void CNavigationGrid::UpdateStrobeBlock(int i, StrobeData* unit) {
         return;
     const int row = kRowsPerBlock * i;
     QuickSetText(0, row + 1, NameText(*unit));
+    nameBlock(i, *unit);
     setStatusCell(i, *unit, false);
     setIcons(i, *unit);
     RedrawRange(0, row + 1, 4, row + 3);

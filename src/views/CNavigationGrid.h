@@ -62,8 +62,11 @@ private:
     void addBlock(StrobeData* unit);
     void setStatusCell(int i, const StrobeData& unit, bool redraw);
     void setPowerLabel(int model, int flash, int i, bool redraw);
-    void setIcon(int i, Icon icon, int value, bool redraw);
+    void setIcon(int i, Icon icon, const StrobeData& unit, bool redraw);
     void setIcons(int i, const StrobeData& unit);
+    void nameHeading();
+    // What a screen reader calls each cell of block i.
+    void nameBlock(int i, const StrobeData& unit);
     // Black, or white on the current block.
     QColor statusTextColor(int i) const;
     // The shown unit of block i when the model still holds it, else null.

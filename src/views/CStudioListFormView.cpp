@@ -119,11 +119,16 @@ CStudioListFormView::CStudioListFormView(QWidget* parent)
     m_tree->setAccessibleName(QStringLiteral("Studio List"));
     m_tree->setHeaderHidden(true);
     m_tree->setColumnCount(1);
+    // Hidden, but a reader still announces the column.
+    m_tree->setHeaderLabel(QStringLiteral("Studios, heads and lights"));
+    m_tree->header()->setAccessibleName(QStringLiteral("Studio List header"));
     m_tree->setRootIsDecorated(true);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->setDragEnabled(false);
     m_tree->setIconSize(QSize(16, 16));
+    // A narrow column (a small or magnified screen) cuts a name rather than hide its channel.
+    m_tree->setTextElideMode(Qt::ElideNone);
     m_tree->setItemDelegate(new StudioItemDelegate(m_tree));
     // Only the item's own rectangle shows the selection, not the expand button's column.
     QPalette palette = m_tree->palette();

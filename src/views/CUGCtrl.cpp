@@ -30,12 +30,27 @@ CUGCell* CUGCellModel::cell(int col, int row) {
 
 static QVariant cellData(const CUGCell& cell, int role) {
     const bool checkBox = cell.cellType == CUGCtrl::kCheckBoxType;
+    const QString& shown = checkBox ? cell.label : cell.text;
     switch (role) {
     case Qt::DisplayRole:
+        return shown;
     case Qt::AccessibleTextRole:
-        return checkBox ? cell.label : cell.text;
-    case Qt::AccessibleDescriptionRole:
-        return cell.description.isEmpty() ? QVariant() : QVariant(cell.description);
+        return cell.name.isEmpty() ? shown : cell.name;
+    case Qt::AccessibleDescriptionRole: {
+        // A cell named apart from what it shows still tells what it shows.
+        QStringList words;
+        if (!cell.spoken.isEmpty())
+            words << cell.spoken;
+        else if (const QString plain =
+                     QString(shown).replace(QLatin1Char('\n'), QLatin1String(", ")).simplified();
+                 !cell.name.isEmpty() && !plain.isEmpty() && plain != cell.name)
+            words << plain;
+        if (!cell.description.isEmpty())
+            words << cell.description;
+        return words.isEmpty() ? QVariant() : QVariant(words.join(QLatin1String("; ")));
+    }
+    case Qt::ToolTipRole:
+        return cell.tip.isEmpty() ? QVariant() : QVariant(cell.tip);
     case Qt::CheckStateRole:
         if (checkBox)
             return cell.text.toInt() != 0 ? Qt::Checked : Qt::Unchecked;

@@ -19,6 +19,9 @@ struct CUGCell {
     QString text;        // what a plain cell shows; a check box keeps its value here ("0" or "1")
     QString label;       // a check box's label (one or more lines)
     QString description; // what a screen reader adds to the cell's name
+    QString name;        // what a screen reader calls the cell; empty: what it shows
+    QString spoken;      // what it shows, in words for a reader; empty: the shown text
+    QString tip;         // the cell's own tool tip
     QColor backColor;
     QColor textColor;
     std::optional<QFont> font;

@@ -140,7 +140,11 @@ QString HeardMarks::gridTip(const QPoint& at) const {
     if (block >= m_grid->shownCount() || block >= int(shown.size()) ||
         !m_model.OwnsRecord(shown[std::size_t(block)]))
         return {};
-    return tipFor(shown[std::size_t(block)]);
+    // A cell's own tip (a switch icon's) comes first.
+    QStringList lines{m_grid->indexAt(at).data(Qt::ToolTipRole).toString()};
+    lines << tipFor(shown[std::size_t(block)]);
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char('\n'));
 }
 
 StrobeData* HeardMarks::unitOfTreeNode(const void* node) const {

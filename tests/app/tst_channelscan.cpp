@@ -6,6 +6,7 @@
 #include "sim/Simulator.h"
 
 #include <QLabel>
+#include <QProgressBar>
 #include <QtTest>
 
 using namespace lumadesk;
@@ -42,6 +43,9 @@ void ChannelScanTest::waitBoxGrowsByItsOwnTicksOnlyAndClosesAfterSix() {
     tick(&box, other);
     QCOMPARE(box.progressText(), QString("Studio C scanning ..."));
     QCOMPARE(box.findChild<QLabel*>()->text(), box.progressText());
+    // Half the wait is left: three of the six hour-long ticks.
+    QCOMPARE(box.waitBar()->value() * 2, box.waitBar()->maximum());
+    QCOMPARE(box.waitBar()->text(), QString("10800 s left"));
     for (int i = 0; i < 2; ++i)
         tick(&box, box.tickTimerId());
     QVERIFY(box.isVisible());

@@ -96,6 +96,9 @@ void RadioWatchTest::tipsSayWhenTheHeadLastReported() {
     HeardMarks* marks = s.frame->radioWatch()->marks();
     QCOMPARE(marks->gridTip(s.blockPoint(0)), tip);
     QCOMPARE(marks->gridTip(s.blockPoint(1)), QString("not heard since the scan"));
+    // A switch icon's own tip comes first.
+    const QPoint charge = s.grid()->visualRect(s.grid()->model()->index(3, 4)).center();
+    QCOMPARE(marks->gridTip(charge), "Charge of CH-03: charged\n" + tip);
     auto* list = static_cast<CStudioListFormView*>(s.frame->studioListPane());
     list->tree()->expandAll();
     const QTreeWidgetItem* item = list->itemShowing(s.frame->model().studios[0]->UnitOn(2));

@@ -3,6 +3,7 @@
 #include "app/CLumaDeskDoc.h"
 #include "app/CMainFrame.h"
 #include "app/RecentFileList.h"
+#include "model/BusinessMemory.h"
 #include "model/OptionFile.h"
 #include "platform/PseudoTerminal.h"
 #include "support/PrivateSettings.h"
@@ -35,6 +36,7 @@ std::unique_ptr<QProcess> startProgram(const QStringList& arguments, const QStri
     env.remove("XDG_RUNTIME_DIR");
     env.insert("TMPDIR", tmpDir);
     env.insert("XDG_CONFIG_HOME", tmpDir); // it keeps its layout there, not in the user's
+    env.insert("XDG_DATA_HOME", tmpDir + "/data");
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
         env.remove(name);
     if (display)
@@ -54,6 +56,8 @@ private slots:
     void givenPortIsUsedAndOptionFileLeftAlone();
     void programRunsOnASimulatedRadio();
     void helpAndVersionNeedNoDisplay();
+    void dataDirHoldsTheConsolesFiles_data();
+    void dataDirHoldsTheConsolesFiles();
 };
 
 void StartupTest::documentKeysNameTheDocumentAndKeepFourRecentFiles() {
@@ -146,8 +150,42 @@ void StartupTest::helpAndVersionNeedNoDisplay() {
     const auto version = startProgram({"--version"}, cwd.filePath("."), false);
     QVERIFY(help->waitForFinished() && version->waitForFinished());
     QCOMPARE(help->exitCode() + version->exitCode(), 0);
-    QVERIFY(help->readAllStandardOutput().contains("--simulate"));
+    const QByteArray helpText = help->readAllStandardOutput();
+    QVERIFY(helpText.contains("--simulate"));
+    QVERIFY(helpText.contains("/data/LumaDesk")); // the standard data folder, as it is here
     QVERIFY(version->readAllStandardOutput().startsWith("LumaDesk "));
+}
+
+void StartupTest::dataDirHoldsTheConsolesFiles_data() {
+    QTest::addColumn<QString>("dir");
+    QTest::addColumn<QString>("folder"); // where the set-up folder appears, from the working one
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("the standard data folder") << "standard"
+                                              << "data/LumaDesk" << 0;
+    QTest::newRow("a folder made on the way") << "desk/one"
+                                              << "desk/one" << 0;
+    QTest::newRow("a file in the way") << "taken"
+                                       << "" << 1;
+}
+
+void StartupTest::dataDirHoldsTheConsolesFiles() {
+    QFETCH(QString, dir);
+    QFETCH(QString, folder);
+    WorkingDirectory cwd;
+    QFile taken(cwd.filePath("taken"));
+    QVERIFY(taken.open(QIODevice::WriteOnly));
+    const auto program = startProgram({"--data-dir", dir}, cwd.path());
+    if (folder.isEmpty()) {
+        QVERIFY(program->waitForFinished());
+        QVERIFY(program->readAllStandardError().contains("is not a folder"));
+    } else {
+        // The panel lists the set-ups at start-up, which makes their folder.
+        QTRY_VERIFY(QFileInfo(cwd.filePath(folder + "/" + kMemoryFolder)).isDir());
+        program->terminate();
+        QVERIFY(program->waitForFinished());
+    }
+    QTEST(program->exitCode(), "exitCode");
+    QVERIFY(!QFileInfo::exists(cwd.filePath(kMemoryFolder)));
 }
 
 QTEST_MAIN(StartupTest)

@@ -9,6 +9,8 @@
 
 #include "model/PowerLevel.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -29,7 +31,41 @@ private slots:
     void savesAndLoadsSetUpsThroughTheQuestions();
     void refusedSetUpLeavesNothingForLoad();
     void failedSaveKeepsTheNameForAnotherTry();
+    void readersHearRadioButtonsAndLevels_data();
+    void readersHearRadioButtonsAndLevels();
 };
+
+void ControlPanelTest::readersHearRadioButtonsAndLevels_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<double>("set"); // a reader's new value; 0: none
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("flash"); // the head's flash level afterwards
+    for (const char* mode : {"Free", "Prop", "Continous", "Flash Prop"})
+        QTest::newRow(mode) << mode << 0.0 << int(QAccessible::RadioButton) << "" << 40;
+    QTest::newRow("flash level") << "Flash level slider" << 0.0 << int(QAccessible::Slider) << "4.0"
+                                 << 40;
+    QTest::newRow("model level") << "Model level slider" << 0.0 << int(QAccessible::Slider) << "5.0"
+                                 << 40;
+    QTest::newRow("flash offset") << "Flash offset slider" << 0.0 << int(QAccessible::Slider)
+                                  << "0.0" << 40;
+    QTest::newRow("flash level set by a reader")
+        << "Flash level slider" << 4.5 << int(QAccessible::Slider) << "4.5" << 45;
+}
+
+void ControlPanelTest::readersHearRadioButtonsAndLevels() {
+    QFETCH(QString, name);
+    QFETCH(double, set);
+    PanelRig rig;
+    rig.select();
+    QAccessibleInterface* control = QAccessible::queryAccessibleInterface(rig.control(name));
+    if (set != 0)
+        control->valueInterface()->setCurrentValue(set);
+    QTEST(int(control->role()), "role");
+    QCOMPARE(control->state().checkable, control->role() == QAccessible::RadioButton);
+    QTEST(control->text(QAccessible::Value), "value");
+    QTEST(rig.unit->nFlashValue, "flash");
+}
 
 void ControlPanelTest::editsStoreSendAndPostOnce_data() {
     QTest::addColumn<QString>("action");

@@ -24,6 +24,8 @@ private slots:
     void powerButtonCaptionFollowsATickByProgram();
     void valueFieldKeepsItsColoursUnderADarkPalette();
     void dialogUnitsScaleWithTheFont();
+    void sliderTellsReadersWhatItsPositionStandsFor_data();
+    void sliderTellsReadersWhatItsPositionStandsFor();
 };
 
 void CustomControlsTest::coolControlsHighlightOnlyWhileHoveredOrFocused_data() {
@@ -181,6 +183,38 @@ void CustomControlsTest::dialogUnitsScaleWithTheFont() {
     // Neighbours meet: the right edge of one is the left edge of the next.
     const QRect left = DialogRectToPixels(QRect(5, 5, 97, 8), units);
     QCOMPARE(left.x() + left.width(), DialogRectToPixels(QRect(102, 5, 8, 8), units).x());
+}
+
+void CustomControlsTest::sliderTellsReadersWhatItsPositionStandsFor_data() {
+    QTest::addColumn<int>("reading");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    using Reading = COXCoolSliderCtrl::Reading;
+    QTest::newRow("level") << int(Reading::Level) << 50 << "5.0" << 5.0;
+    QTest::newRow("offset up") << int(Reading::Offset) << 87 << "0.5" << 0.5;
+    QTest::newRow("offset down") << int(Reading::Offset) << 70 << "-1.2" << -1.2;
+    QTest::newRow("position") << int(Reading::Position) << 50 << "50" << 50.0;
+}
+
+void CustomControlsTest::sliderTellsReadersWhatItsPositionStandsFor() {
+    QFETCH(int, reading);
+    QFETCH(int, position);
+    QFETCH(double, value);
+    COXCoolSliderCtrl slider;
+    slider.setRange(1, 163);
+    slider.setReading(COXCoolSliderCtrl::Reading(reading));
+    slider.setValue(position);
+    QSignalSpy stepped(&slider, &COXCoolSliderCtrl::steppedByKey);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&slider);
+    QCOMPARE(accessible->role(), QAccessible::Slider);
+    QTEST(accessible->text(QAccessible::Value), "text");
+    QCOMPARE(accessible->valueInterface()->currentValue().toDouble(), value);
+    // A reader's step is the keyboard's: one position further, told once.
+    const double step = accessible->valueInterface()->minimumStepSize().toDouble();
+    accessible->valueInterface()->setCurrentValue(value + step);
+    QCOMPARE(slider.value(), position + 1);
+    QCOMPARE(stepped.count(), 1);
 }
 
 QTEST_MAIN(CustomControlsTest)

@@ -93,6 +93,7 @@ private slots:
     void selectAndAddKeepTheRightUnitCurrent();
     void settingStatusAndGroupMessagesReachTheirBlocks();
     void recordsTheModelNoLongerHoldsAreDropped();
+    void exposesTheGridAsChannelGrid_data();
     void exposesTheGridAsChannelGrid();
     void radioNewsReachTheGridThroughTheFrame();
 };
@@ -386,16 +387,86 @@ void NavigationTest::recordsTheModelNoLongerHoldsAreDropped() {
     QCOMPARE(f.grid->GetNumberRows(), 8);
 }
 
+void NavigationTest::exposesTheGridAsChannelGrid_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("col");
+    QTest::addColumn<QByteArray>("field"); // changed before the cell is read, with its code
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("tip");
+    const QString select = "Select CH-01 for group control";
+    const auto row = [](const char* name, int r, int c) -> QTestData& {
+        return QTest::newRow(name) << r << c;
+    };
+    row("spacer", 0, 3) << QByteArray() << 0 << 0 << "CH-01"
+                        << ""
+                        << "";
+    row("name", 1, 0) << QByteArray() << 0 << 0 << "CH-01 Not define"
+                      << ""
+                      << "";
+    row("name, joined", 1, 4) << QByteArray() << 0 << 0 << "CH-01 Not define"
+                              << ""
+                              << "";
+    row("tick box", 2, 0) << QByteArray() << 0 << 0 << select
+                          << "flash power on, flash F 5.6, modelling lamp on at F 8.1"
+                          << "";
+    row("tick box, joined", 3, 1) << QByteArray() << 0 << 0 << select << ""
+                                  << "";
+    row("tick box, power off", 2, 0)
+        << QByteArray("bFlashPow") << 0 << int(CHANGE_FLASH_POWER) << select << "flash power off"
+        << "";
+    row("mode P", 2, 2) << QByteArray() << 0 << 0 << "CH-01 modelling lamp Free"
+                        << ""
+                        << "Modelling lamp mode (P) of CH-01: Free";
+    row("mode C", 2, 3) << QByteArray("nModelMode2") << 1 << int(CHANGE_MODEL_MODE2)
+                        << "CH-01 modelling lamp Continous"
+                        << ""
+                        << "Modelling lamp mode (C) of CH-01: Continous";
+    row("no switch", 2, 4) << QByteArray() << 0 << 0 << "CH-01"
+                           << ""
+                           << "";
+    row("cell", 3, 2) << QByteArray() << 0 << 0 << "CH-01 cell off"
+                      << ""
+                      << "Cell (optical slave) of CH-01: off";
+    row("cell switched on", 3, 2) << QByteArray("bFlashCell") << 1 << int(CHANGE_FLASH_CELL)
+                                  << "CH-01 cell on"
+                                  << ""
+                                  << "Cell (optical slave) of CH-01: on";
+    row("sound", 3, 3) << QByteArray() << 0 << 0 << "CH-01 sound off"
+                       << ""
+                       << "Sound of CH-01: off";
+    row("charge", 3, 4) << QByteArray() << 0 << 0 << "CH-01 charged"
+                        << ""
+                        << "Charge of CH-01: charged";
+    row("heading", -1, 2) << QByteArray() << 0 << 0 << "Channel Select [ Studio A ]"
+                          << ""
+                          << "";
+}
+
 void NavigationTest::exposesTheGridAsChannelGrid() {
+    QFETCH(int, row);
+    QFETCH(int, col);
+    QFETCH(QByteArray, field);
     Fixture f{0};
     f.show();
+    if (!field.isEmpty()) {
+        QFETCH(int, value);
+        QFETCH(int, code);
+        setField(*f.unit(0), field, value);
+        SendMessage(&f.pane, Msg::NavUnitSetting, code, AsLParam(f.unit(0)));
+    }
     QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(f.grid);
     QCOMPARE(grid->text(QAccessible::Name), QStringLiteral("Channel grid"));
-    QAccessibleInterface* status = grid->tableInterface()->cellAt(2, 0);
-    QCOMPARE(status->text(QAccessible::Name), QStringLiteral("Flash : F 5.6\nModel : F 8.1"));
-    QVERIFY(status->state().checkable);
-    QCOMPARE(grid->tableInterface()->cellAt(1, 0)->text(QAccessible::Name),
-             QStringLiteral("  CH-01  Not define"));
+    QAccessibleInterface* cell = grid->tableInterface()->cellAt(std::max(row, 0), col);
+    if (row < 0)
+        cell = cell->tableCellInterface()->columnHeaderCells().value(0);
+    QVERIFY(cell != nullptr);
+    QTEST(cell->text(QAccessible::Name), "name");
+    QTEST(cell->text(QAccessible::Description), "description");
+    QTEST(f.grid->model()->index(std::max(row, 0), col).data(Qt::ToolTipRole).toString(), "tip");
+    QCOMPARE(cell->state().checkable, row == 2 && col == 0);
 }
 
 void NavigationTest::radioNewsReachTheGridThroughTheFrame() {

@@ -310,6 +310,9 @@ void StudioListTest::scanOfStudioAListsItsHeadsInTheWindow() {
     for (int i = 0; i < list->childCount(); ++i)
         names << list->child(i)->text(QAccessible::Name);
     QVERIFY2(names.contains("CH-10 Not define"), qPrintable(names.join(',')));
+    QVERIFY2(names.contains("Studios, heads and lights"), qPrintable(names.join(',')));
+    QCOMPARE(QAccessible::queryAccessibleInterface(tree->header())->text(QAccessible::Name),
+             QString("Studio List header"));
 
     // The grid shows a block per head, and a click on CH-03's block shows it in the panel.
     auto* grid = qobject_cast<CNavigationFormView*>(frame.navigationPane())->grid();
