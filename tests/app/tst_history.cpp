@@ -38,6 +38,7 @@ void HistoryTest::loadAndRenameUndoByKeysAndAScanForgetsTheStudio() {
     QTRY_COMPARE(studio->nChItemCnt, 2);
     StrobeData* head = studio->UnitOn(0);
     auto* list = static_cast<CStudioListFormView*>(frame.studioListPane());
+    QTRY_VERIFY(list->itemShowing(head) != nullptr); // the tree adds heads on a posted message
     list->tree()->expandAll();
     list->tree()->setCurrentItem(list->itemShowing(head));
     QCOMPARE(frame.model().pCurNode, head);
