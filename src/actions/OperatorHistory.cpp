@@ -1,18 +1,13 @@
 #include "actions/OperatorHistory.h"
 
-#include "link/CZbProtocol.h"
-#include "link/ChannelMask.h"
+#include "actions/OperatorActions.h"
 #include "link/FrameTypes.h"
 #include "link/UnitSettingTable.h"
 #include "model/PowerLevel.h"
 #include "model/StudioModel.h"
-#include "platform/ChangeCode.h"
-#include "platform/Messages.h"
-#include "platform/WindowMessage.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
-#include <map>
 
 namespace lumadesk {
 
@@ -210,53 +205,28 @@ private:
     }
 
     void send(const std::vector<StrobeData*>& live) {
-        CZbProtocol& protocol = m_history.m_protocol;
-        const HistoryPanes& panes = m_history.m_panes;
-        QObject* navigation = panes.navigation ? panes.navigation() : nullptr;
-        QObject* control = panes.control ? panes.control() : nullptr;
-        const UnitSetting* setting = SettingOfCommand(m_type);
-        const int code = setting != nullptr ? int(setting->changeCode) : int(CHANGE_NONE);
+        OperatorActions& actions = m_history.m_actions;
         auto* studio = static_cast<StudioData*>(live.front()->pParent);
         switch (m_kind) {
         case StepKind::Unit:
-            protocol.SendUnitCommand(0, live.front(), m_type);
-            PostRecordMessage(navigation, Msg::NavUnitSetting, code, live.front());
+            actions.sendUnit(*live.front(), m_type, true); // the panel is told below
             break;
         case StepKind::GroupLevels:
-            protocol.SendStudioLevels(m_type, studio);
-            PostMessage(navigation, Msg::NavGroupChange, CHANGE_MODEL_LEVEL, 0);
-            SendMessage(control, Msg::CtrlGroupReset);
+            actions.sendGroupLevels(*studio, m_type);
+            actions.resetGroupPanel();
             break;
-        case StepKind::GroupSwitch: {
-            // One command as the group panel sends it; heads that held different values get
-            // one command per value.
-            std::map<int, std::pair<std::uint16_t, const StrobeData*>> byValue;
-            for (const StrobeData* unit : live) {
-                auto& [mask, last] = byValue[unit->*setting->member];
-                mask |= MaskFromChannel(unit->nChNum);
-                last = unit;
-            }
-            for (const auto& [value, group] : byValue)
-                protocol.SendUnitCommand(group.first, group.second, m_type);
-            for (StrobeData* unit : live)
-                PostRecordMessage(navigation, Msg::NavUnitSetting, code, unit);
-            SendMessage(control, Msg::CtrlGroupReset);
+        case StepKind::GroupSwitch:
+            actions.sendGroupSwitch(live, m_type);
+            actions.resetGroupPanel();
             break;
-        }
         case StepKind::Load:
-            SendMessage(panes.studioList ? panes.studioList() : nullptr, Msg::ListStudioChanged, 0,
-                        AsLParam(studio));
-            for (const StrobeData* unit : live)
-                protocol.SendUnitSettings(0, unit);
+            actions.sendLoaded(*studio);
             break;
         case StepKind::Rename:
-            SendMessage(panes.studioList ? panes.studioList() : nullptr, Msg::ListUnitRenamed,
-                        light ? 1 : 0, AsLParam(live.front()));
+            actions.sendRenamed(*live.front(), light);
             break;
         }
-        const StrobeData* current = UnitOfNode(m_history.m_model.pCurNode);
-        if (std::find(live.begin(), live.end(), current) != live.end())
-            SendMessage(control, Msg::CtrlCurrentUnit);
+        actions.tellPanelIfCurrent(live);
     }
 
     OperatorHistory& m_history;
@@ -267,10 +237,8 @@ private:
     bool m_fresh = true;
 };
 
-OperatorHistory::OperatorHistory(StudioModel& model, CZbProtocol& protocol, HistoryPanes panes,
-                                 QObject* parent)
-    : QObject(parent), m_model(model), m_protocol(protocol), m_panes(std::move(panes)),
-      m_clock(monotonicMs) {
+OperatorHistory::OperatorHistory(StudioModel& model, OperatorActions& actions, QObject* parent)
+    : QObject(parent), m_model(model), m_actions(actions), m_clock(monotonicMs) {
     connect(&m_stack, &QUndoStack::indexChanged, this, &OperatorHistory::changed);
 }
 

@@ -10,17 +10,10 @@
 
 namespace lumadesk {
 
-class CZbProtocol;
+class OperatorActions;
 struct StrobeData;
 struct StudioData;
 struct StudioModel;
-
-// The panes an undone or redone step tells, found at each use as the frame finds them.
-struct HistoryPanes {
-    std::function<QObject*()> navigation;
-    std::function<QObject*()> control;
-    std::function<QObject*()> studioList;
-};
 
 // One head's values as the operator can change them: the settings a command sets (the
 // settings table's rows with a record member) and the two names.
@@ -39,17 +32,17 @@ std::vector<HeadSnapshot> SnapshotsOf(const std::vector<StrobeData*>& units);
 // What the operator did to the heads, one undoable step per change: a level (spin, slider, keys,
 // typed), a switch or mode, an offset or switch for the ticked heads, a Load, a rename. Each step
 // keeps the heads' values before and after; undo writes the values back into the records and
-// sends them as the panels do (the same frames, so the book of pending values notes them),
-// then tells the panes; redo does the same with the values after. What reports change is never
-// a step. A step whose heads are gone (a scan made new records) is dropped, never sent.
+// sends them through the operator actions, as the panels do; redo does the same with the values
+// after. What reports change is never a step. A step whose heads are gone (a scan made new records)
+// is dropped, never sent.
 class OperatorHistory : public QObject {
     Q_OBJECT
 public:
     using Clock = std::function<qint64()>; // milliseconds, only forward
     static constexpr qint64 kMergeMs = 1000;
 
-    OperatorHistory(StudioModel& model, CZbProtocol& protocol, HistoryPanes panes,
-                    QObject* parent = nullptr);
+    // Undo and redo send through the actions, as the panels do.
+    OperatorHistory(StudioModel& model, OperatorActions& actions, QObject* parent = nullptr);
     ~OperatorHistory() override;
 
     QUndoStack& stack() { return m_stack; }
@@ -86,8 +79,7 @@ private:
     void push(std::unique_ptr<HeadStep> step);
 
     StudioModel& m_model;
-    CZbProtocol& m_protocol;
-    HistoryPanes m_panes;
+    OperatorActions& m_actions;
     Clock m_clock;
     QUndoStack m_stack;
     bool m_quiet = false; // while the stack is rebuilt, steps neither act nor merge

@@ -62,9 +62,11 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     : QMainWindow(parent), m_options(options), m_files{&m_model, nullptr, nullptr},
       m_radio(this, m_model),
       m_link(m_radio, m_settings, [this](const QString& text) { m_linkPane->setText(text); }),
-      m_history(m_model, m_radio.protocol(),
+      m_actions(m_model, m_radio.protocol(),
                 {[this] { return navigationPane(); }, [this] { return controlPane(); },
-                 [this] { return studioListPane(); }}) {
+                 [this] { return studioListPane(); }}),
+      m_history(m_model, m_actions) {
+    m_actions.setHistory(&m_history);
     InitUiResources();
     setWindowTitle(QStringLiteral("Glowmark"));
     setWindowIcon(QIcon(QStringLiteral(":/lumadesk/lumadesk.svg")));
@@ -80,8 +82,8 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     qobject_cast<CControlFormView*>(controlPane())
         ->OnInitialUpdate({this, &m_model, &protocol(), &m_files,
                            [this] { return navigationPane(); }, [this] { return studioListPane(); },
-                           &m_history});
-    qobject_cast<CStudioListFormView*>(studioListPane())->setHistory(&m_history);
+                           &m_actions});
+    qobject_cast<CStudioListFormView*>(studioListPane())->setActions(&m_actions);
     m_watch = new RadioWatch(*this);
     m_editHistory = new EditHistory(*this, m_history, editMenu(), viewMenu());
     createToolsMenu();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "actions/OperatorActions.h"
 #include "actions/OperatorHistory.h"
 #include "app/CMainToolBar.h"
 #include "app/CWaitingDlg.h"
@@ -62,6 +63,8 @@ public:
     RadioWatch* radioWatch() const { return m_watch; }
     // What the operator did, step by step, with Edit's undo and redo and the History dock.
     OperatorHistory& history() { return m_history; }
+    // Where every operator change goes out, whoever makes it.
+    OperatorActions& actions() { return m_actions; }
     EditHistory* editHistory() const { return m_editHistory; }
     // The menu bar; Edit and View take what later parts of the window add.
     MainMenus* menus() const { return m_menus; }
@@ -124,6 +127,7 @@ private:
     XmlFileContext m_files;
     lumadesk::RadioLink m_radio;
     LinkKeeper m_link;
+    OperatorActions m_actions;
     OperatorHistory m_history;
 };
 

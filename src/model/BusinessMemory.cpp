@@ -246,6 +246,10 @@ void ListMemoryFiles(XmlFileContext* context) {
         context->pFileList->append(name);
 }
 
+bool ReadMemoryFile(XmlFileContext* context, const QString& name) {
+    return load(context, name);
+}
+
 int LoadMemoryFile(XmlFileContext* context, const QString& name) {
     if (!load(context, name)) {
         ShowMessageBox(QStringLiteral("Fail to open file"));

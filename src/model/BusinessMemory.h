@@ -33,6 +33,9 @@ void ListMemoryFiles(XmlFileContext* context);
 // failure stay.
 int LoadMemoryFile(XmlFileContext* context, const QString& name);
 
+// LoadMemoryFile without the box, for callers that answer someone other than the operator.
+bool ReadMemoryFile(XmlFileContext* context, const QString& name);
+
 // Writes the current studio to the file of the name (in Unicode's composed form, NFC), replacing
 // an earlier file only once the new one is whole; a link or anything else that is not a regular
 // file at that name is refused. Switches are written as 0 or 1. No current studio: 0, nothing

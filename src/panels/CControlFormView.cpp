@@ -1,5 +1,6 @@
 #include "panels/CControlFormView.h"
 
+#include "actions/OperatorActions.h"
 #include "actions/OperatorHistory.h"
 #include "link/CZbProtocol.h"
 #include "link/CommandFrames.h"
@@ -199,14 +200,11 @@ QObject* CControlFormView::navigationPane() const {
     return m_links.navigationPane ? m_links.navigationPane() : nullptr;
 }
 
-void CControlFormView::sendAndPost(const StrobeData* unit, int type, int code,
-                                   const HeadSnapshot& before) {
-    if (m_links.protocol != nullptr)
-        m_links.protocol->SendUnitCommand(0, unit, type);
-    if (code != CHANGE_NONE)
-        PostMessage(navigationPane(), Msg::NavUnitSetting, code, 0);
-    if (m_links.history != nullptr)
-        m_links.history->unitChanged(before, type);
+void CControlFormView::sendAndPost(StrobeData* unit, int type, const HeadSnapshot& before) {
+    if (m_links.actions != nullptr && type == CMD_TEST_FLASH)
+        m_links.actions->testFlash(*unit);
+    else if (m_links.actions != nullptr)
+        m_links.actions->unitChanged(*unit, type, before);
     ShowConfirmation();
 }
 
@@ -449,8 +447,7 @@ void CControlFormView::OnSpinStep(bool flash, int change) {
         showModelLevel();
         unit->nModelValue = m_modelLevel;
     }
-    sendAndPost(unit, flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL,
-                flash ? CHANGE_FLASH_LEVEL : CHANGE_MODEL_LEVEL, before);
+    sendAndPost(unit, flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL, before);
 }
 
 void CControlFormView::OnSliderRelease(bool flash) {
@@ -470,8 +467,7 @@ void CControlFormView::OnSliderRelease(bool flash) {
     }
     showFlashLevel();
     showModelLevel();
-    sendAndPost(unit, flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL,
-                flash ? CHANGE_FLASH_LEVEL : CHANGE_MODEL_LEVEL, before);
+    sendAndPost(unit, flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL, before);
 }
 
 void CControlFormView::OnSliderDrag(bool flash, int position) {
@@ -509,32 +505,32 @@ void CControlFormView::OnButton(int id, bool checked) {
     switch (id) {
     case IDC_CELL:
         m_cell = unit->bFlashCell = tick;
-        return sendAndPost(unit, CMD_FLASH_CELL, CHANGE_FLASH_CELL, before);
+        return sendAndPost(unit, CMD_FLASH_CELL, before);
     case IDC_SOUND:
         m_sound = unit->bFlashSnd = tick;
-        return sendAndPost(unit, CMD_FLASH_SOUND, CHANGE_FLASH_SOUND, before);
+        return sendAndPost(unit, CMD_FLASH_SOUND, before);
     case IDC_POWER:
         m_power = unit->bFlashPow = tick;
         SetControls(Enabling::ByPower);
-        return sendAndPost(unit, CMD_FLASH_POWER, CHANGE_FLASH_POWER, before);
+        return sendAndPost(unit, CMD_FLASH_POWER, before);
     case IDC_TEST:
-        return sendAndPost(unit, CMD_TEST_FLASH, CHANGE_NONE, before); // no step: nothing stored
+        return sendAndPost(unit, CMD_TEST_FLASH, before); // no step: nothing stored
     case IDC_FREE:
     case IDC_PROP:
         m_link = unit->nModelMode1 = id == IDC_PROP ? 1 : 0;
         showModelMode1();
-        return sendAndPost(unit, CMD_MODEL_MODE1, CHANGE_MODEL_MODE1, before);
+        return sendAndPost(unit, CMD_MODEL_MODE1, before);
     case IDC_CONTINOUS:
     case IDC_FLASH_PROP:
         m_continuous = unit->nModelMode2 = id == IDC_CONTINOUS ? 1 : 0;
         showModelMode2();
-        return sendAndPost(unit, CMD_MODEL_MODE2, CHANGE_MODEL_MODE2, before);
+        return sendAndPost(unit, CMD_MODEL_MODE2, before);
     case IDC_OFF:
         m_modelOff = tick;
         unit->bModelPow = 1 - tick;
         showModelLevel();
         SetControls(Enabling::ByPower);
-        return sendAndPost(unit, CMD_MODEL_POWER, CHANGE_MODEL_POWER, before);
+        return sendAndPost(unit, CMD_MODEL_POWER, before);
     default:
         return;
     }
@@ -594,11 +590,8 @@ void CControlFormView::OnApply() {
     const std::vector<HeadSnapshot> before =
         SnapshotsOf(UnitsOf(StudioOfNode(m_links.model->pCurNode)));
     StudioData* studio = CopyMemoryStudio(m_links.model);
-    SendMessage(m_links.studioListPane ? m_links.studioListPane() : nullptr,
-                Msg::ListMemoryApplied);
-    SendStudioSettings(m_links.protocol, studio);
-    if (m_links.history != nullptr)
-        m_links.history->loaded(before, m_fileName->text());
+    if (m_links.actions != nullptr)
+        m_links.actions->loaded(*studio, before, m_fileName->text());
     // The heads hold the loaded levels now: an offset shown before would add to them.
     m_selection->Reset();
 }

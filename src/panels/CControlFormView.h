@@ -19,7 +19,7 @@ class QTreeWidgetItem;
 namespace lumadesk {
 
 class CZbProtocol;
-class OperatorHistory;
+class OperatorActions;
 struct HeadSnapshot;
 struct StrobeData;
 struct StudioModel;
@@ -37,7 +37,7 @@ struct ControlPanelLinks {
     XmlFileContext* files = nullptr;
     std::function<QObject*()> navigationPane;
     std::function<QObject*()> studioListPane;
-    OperatorHistory* history = nullptr; // where each change becomes an undoable step; null: none
+    OperatorActions* actions = nullptr; // where every change goes out (and becomes a step)
 };
 
 // The remote control panel, right in the main window's inner splitter. It shows the selected
@@ -81,7 +81,7 @@ private:
     StrobeData* selectedUnit() const;
     QObject* navigationPane() const;
     // Sends the stored change, tells the grid, and notes it as one step from before.
-    void sendAndPost(const StrobeData* unit, int type, int code, const HeadSnapshot& before);
+    void sendAndPost(StrobeData* unit, int type, const HeadSnapshot& before);
 
     void Reset();
     void ShowUnit();

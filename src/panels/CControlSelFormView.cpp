@@ -1,8 +1,7 @@
 #include "panels/CControlSelFormView.h"
 
+#include "actions/OperatorActions.h"
 #include "actions/OperatorHistory.h"
-#include "link/CZbProtocol.h"
-#include "link/ChannelMask.h"
 #include "link/FrameTypes.h"
 #include "link/UnitSettingTable.h"
 #include "model/PowerValues.h"
@@ -73,9 +72,7 @@ void CControlSelFormView::resizeEvent(QResizeEvent* event) {
 
 void CControlSelFormView::OnInitialUpdate(const ControlPanelLinks& links) {
     m_model = links.model;
-    m_protocol = links.protocol;
-    m_navigationPane = links.navigationPane;
-    m_history = links.history;
+    m_actions = links.actions;
 }
 
 std::vector<StrobeData*> CControlSelFormView::tickedUnits() const {
@@ -189,23 +186,13 @@ void CControlSelFormView::Apply(bool flashChanged) {
     m_appliedModelOffset = m_modelOffset;
     const std::vector<StrobeData*> ticked = tickedUnits();
     const std::vector<HeadSnapshot> before = SnapshotsOf(ticked);
-    for (StrobeData* unit : ticked) {
-        // A proportional modelling lamp moves both levels by whichever offset was changed.
-        const bool prop = unit->nModelMode1 == 1;
-        unit->nFlashValue =
-            ApplyOffsetChange(unit->nFlashValue, prop && !flashChanged ? modelChange : flashChange);
-        unit->nModelValue =
-            ApplyOffsetChange(unit->nModelValue, prop && flashChanged ? flashChange : modelChange);
-    }
-    if (ticked.empty())
+    for (StrobeData* unit : ticked)
+        ApplyGroupOffset(*unit, flashChanged, flashChange, modelChange);
+    StudioData* studio = StudioOfNode(m_model->pCurNode);
+    if (ticked.empty() || studio == nullptr || m_actions == nullptr)
         return;
-    const int type = flashChanged ? LEVELS_FLASH : LEVELS_MODEL;
-    if (m_protocol != nullptr)
-        m_protocol->SendStudioLevels(type, StudioOfNode(m_model->pCurNode));
-    PostMessage(m_navigationPane ? m_navigationPane() : nullptr, Msg::NavGroupChange,
-                CHANGE_MODEL_LEVEL, 0);
-    if (m_history != nullptr)
-        m_history->groupLevels(before, type, flashChanged ? flashChange : modelChange);
+    m_actions->groupLevelsChanged(*studio, before, flashChanged ? LEVELS_FLASH : LEVELS_MODEL,
+                                  flashChanged ? flashChange : modelChange);
 }
 
 void CControlSelFormView::OnButton(int id, bool checked) {
@@ -254,28 +241,17 @@ void CControlSelFormView::OnButton(int id, bool checked) {
     default:
         return;
     }
-    // The record member and the pane's change code come with the command, from the one table.
+    // The record member comes with the command, from the one table.
     const UnitSetting* setting = SettingOfCommand(type);
     int StrobeData::*field = setting != nullptr ? setting->member : nullptr;
-    const int code = setting != nullptr ? int(setting->changeCode) : int(CHANGE_NONE);
-    std::uint16_t mask = 0;
-    const StrobeData* last = nullptr;
-    const std::vector<HeadSnapshot> before = SnapshotsOf(tickedUnits());
-    for (StrobeData* unit : tickedUnits()) {
-        mask |= MaskFromChannel(unit->nChNum);
+    const std::vector<StrobeData*> ticked = tickedUnits();
+    const std::vector<HeadSnapshot> before = SnapshotsOf(ticked);
+    for (StrobeData* unit : ticked) {
         if (field != nullptr)
             unit->*field = value;
-        last = unit;
     }
-    if (last == nullptr)
-        return;
-    // The value byte comes from the last ticked unit, which holds the value just set.
-    if (m_protocol != nullptr)
-        m_protocol->SendUnitCommand(mask, last, type);
-    if (code != CHANGE_NONE)
-        PostMessage(m_navigationPane ? m_navigationPane() : nullptr, Msg::NavGroupChange, code, 0);
-    if (m_history != nullptr && field != nullptr)
-        m_history->groupSwitch(before, type);
+    if (!ticked.empty() && m_actions != nullptr)
+        m_actions->groupSwitched(ticked, type, before);
 }
 
 } // namespace lumadesk

@@ -11,7 +11,7 @@ class QAbstractButton;
 namespace lumadesk {
 
 class CZbProtocol;
-class OperatorHistory;
+class OperatorActions;
 struct ControlPanelLinks;
 struct StrobeData;
 struct StudioModel;
@@ -65,9 +65,7 @@ private:
     int m_appliedModelOffset = 0;
 
     StudioModel* m_model = nullptr;
-    CZbProtocol* m_protocol = nullptr;
-    std::function<QObject*()> m_navigationPane;
-    OperatorHistory* m_history = nullptr;
+    OperatorActions* m_actions = nullptr;
 
     lumadesk::PowerGroupControls m_groups;
 };

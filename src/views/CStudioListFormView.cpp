@@ -1,5 +1,6 @@
 #include "views/CStudioListFormView.h"
 
+#include "actions/OperatorActions.h"
 #include "actions/OperatorHistory.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
@@ -323,9 +324,9 @@ void CStudioListFormView::onRename() {
         else
             unit->sLightName = text;
         onUnitRenamed(kind == NODE_LIGHT, unit);
-        if (m_history != nullptr &&
+        if (m_actions != nullptr &&
             before.modelName + before.lightName != unit->sModelName + unit->sLightName)
-            m_history->renamed(before, kind == NODE_LIGHT);
+            m_actions->renamed(before, kind == NODE_LIGHT);
     }
     SendMessage(m_mainFrame, Msg::FrameEnableCommand, Msg::CMD_NAME, 0);
 }

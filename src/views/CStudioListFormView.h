@@ -11,7 +11,7 @@ class QTreeWidgetItem;
 
 namespace lumadesk {
 
-class OperatorHistory;
+class OperatorActions;
 
 struct NodeHeader;
 struct StrobeData;
@@ -39,7 +39,7 @@ public:
     // rules: nothing is shown, scanned or sent. The name box follows.
     void followCurrentNode();
     // Where each rename becomes an undoable step; null for none.
-    void setHistory(OperatorHistory* history) { m_history = history; }
+    void setActions(OperatorActions* actions) { m_actions = actions; }
 
 protected:
     void customEvent(QEvent* event) override;
@@ -66,7 +66,7 @@ private:
     std::array<QTreeWidgetItem*, 5> m_studioItems{};
     QTreeWidgetItem* m_curStudioItem = nullptr; // compared, never dereferenced
     bool m_following = false;
-    OperatorHistory* m_history = nullptr;
+    OperatorActions* m_actions = nullptr;
 };
 
 } // namespace lumadesk

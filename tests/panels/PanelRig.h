@@ -1,5 +1,6 @@
 #pragma once
 
+#include "actions/OperatorActions.h"
 #include "actions/OperatorHistory.h"
 #include "link/CZbProtocol.h"
 #include "model/StudioModel.h"
@@ -28,21 +29,23 @@ struct PanelRig {
     MessageRecorder frame;
     MessageRecorder navigation;
     MessageRecorder studioList;
-    OperatorHistory history{model,
+    OperatorActions actions{model,
                             protocol,
                             {[this] { return &navigation; }, [this] { return &panel; },
                              [this] { return &studioList; }}};
+    OperatorHistory history{model, actions};
     CControlFormView panel;
     StrobeData* unit = nullptr;
 
     PanelRig() {
         QVERIFY(link.open());
+        actions.setHistory(&history);
         SelectStudio(&model, model.studios[0].get());
         unit = PlaceStrobe(&model, 0, 2, std::make_unique<StrobeData>());
         unit->nFlashValue = 40;
         unit->nModelValue = 50;
         panel.OnInitialUpdate({&frame, &model, &protocol, &files, [this] { return &navigation; },
-                               [this] { return &studioList; }, &history});
+                               [this] { return &studioList; }, &actions});
         panel.resize(340, 420);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));

@@ -1,0 +1,209 @@
+#include "actions/OperatorActions.h"
+
+#include "actions/OperatorHistory.h"
+#include "link/CZbProtocol.h"
+#include "link/ChannelMask.h"
+#include "link/FrameTypes.h"
+#include "link/MemoryApply.h"
+#include "link/UnitSettingTable.h"
+#include "model/BusinessMemory.h"
+#include "model/PowerValues.h"
+#include "model/StudioModel.h"
+#include "model/XmlFileContext.h"
+#include "platform/ChangeCode.h"
+#include "platform/Messages.h"
+#include "platform/WindowMessage.h"
+
+#include <algorithm>
+#include <map>
+
+namespace lumadesk {
+
+namespace {
+
+int changeCodeOf(int commandType) {
+    const UnitSetting* setting = SettingOfCommand(commandType);
+    return setting != nullptr ? int(setting->changeCode) : int(CHANGE_NONE);
+}
+
+std::vector<StrobeData*> tickedIn(const StudioData& studio) {
+    std::vector<StrobeData*> ticked;
+    for (StrobeData* unit : UnitsOf(&studio)) {
+        if (unit->bChSelect == 1)
+            ticked.push_back(unit);
+    }
+    return ticked;
+}
+
+} // namespace
+
+void ApplyGroupOffset(StrobeData& unit, bool flashChanged, int flashChange, int modelChange) {
+    const bool prop = unit.nModelMode1 == 1;
+    unit.nFlashValue =
+        ApplyOffsetChange(unit.nFlashValue, prop && !flashChanged ? modelChange : flashChange);
+    unit.nModelValue =
+        ApplyOffsetChange(unit.nModelValue, prop && flashChanged ? flashChange : modelChange);
+}
+
+OperatorActions::OperatorActions(StudioModel& model, CZbProtocol& protocol, ActionPanes panes,
+                                 QObject* parent)
+    : QObject(parent), m_model(model), m_protocol(protocol), m_panes(std::move(panes)) {}
+
+void OperatorActions::unitChanged(StrobeData& unit, int commandType, const HeadSnapshot& before) {
+    sendUnit(unit, commandType, true);
+    if (m_history != nullptr)
+        m_history->unitChanged(before, commandType);
+}
+
+void OperatorActions::testFlash(const StrobeData& unit) {
+    m_protocol.SendUnitCommand(0, &unit, CMD_TEST_FLASH);
+}
+
+void OperatorActions::groupLevelsChanged(StudioData& studio,
+                                         const std::vector<HeadSnapshot>& before, int levelsType,
+                                         int change) {
+    sendGroupLevels(studio, levelsType);
+    if (m_history != nullptr)
+        m_history->groupLevels(before, levelsType, change);
+}
+
+void OperatorActions::groupSwitched(const std::vector<StrobeData*>& units, int commandType,
+                                    const std::vector<HeadSnapshot>& before) {
+    sendGroupSwitch(units, commandType);
+    if (m_history != nullptr)
+        m_history->groupSwitch(before, commandType);
+}
+
+void OperatorActions::loaded(StudioData& studio, const std::vector<HeadSnapshot>& before,
+                             const QString& name) {
+    sendLoaded(studio);
+    if (m_history != nullptr)
+        m_history->loaded(before, name);
+}
+
+void OperatorActions::renamed(const HeadSnapshot& before, bool light) {
+    if (m_history != nullptr)
+        m_history->renamed(before, light);
+    emit changed();
+}
+
+bool OperatorActions::stepLevel(StrobeData& unit, bool flash, int change) {
+    const HeadSnapshot before = SnapshotOf(unit);
+    int& driver = flash ? unit.nFlashValue : unit.nModelValue;
+    int& follower = flash ? unit.nModelValue : unit.nFlashValue;
+    const int stepped = StepLevel(driver, change);
+    if (stepped == driver)
+        return false;
+    driver = stepped;
+    if (unit.nModelMode1 == 1)
+        follower = FollowLevelStep(follower, change);
+    sendUnit(unit, flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL, false);
+    if (m_history != nullptr)
+        m_history->unitChanged(before, flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL);
+    return true;
+}
+
+bool OperatorActions::setSwitch(StrobeData& unit, int commandType, int value) {
+    const UnitSetting* setting = SettingOfCommand(commandType);
+    if (setting == nullptr || setting->member == nullptr || setting->kind == SettingKind::Level ||
+        (value != 0 && value != 1) || unit.*setting->member == value)
+        return false;
+    const HeadSnapshot before = SnapshotOf(unit);
+    unit.*setting->member = value;
+    sendUnit(unit, commandType, false);
+    if (m_history != nullptr)
+        m_history->unitChanged(before, commandType);
+    return true;
+}
+
+bool OperatorActions::offsetTicked(StudioData& studio, bool flash, int change) {
+    const std::vector<StrobeData*> ticked = tickedIn(studio);
+    if (ticked.empty() || change == 0)
+        return false;
+    const std::vector<HeadSnapshot> before = SnapshotsOf(ticked);
+    for (StrobeData* unit : ticked)
+        ApplyGroupOffset(*unit, flash, flash ? change : 0, flash ? 0 : change);
+    groupLevelsChanged(studio, before, flash ? LEVELS_FLASH : LEVELS_MODEL, change);
+    tellPanelIfCurrent(ticked);
+    return true;
+}
+
+bool OperatorActions::loadSetup(StudioData& studio, const QString& name, QString* problem) {
+    // Read aside, so the panel's preview and its Load stay as the operator left them.
+    StudioModel scratch;
+    XmlFileContext files{&scratch, nullptr, nullptr};
+    if (MemoryFilePath(name).isEmpty() || !ReadMemoryFile(&files, name)) {
+        if (problem != nullptr)
+            *problem = QStringLiteral("Fail to open file");
+        return false;
+    }
+    const std::vector<HeadSnapshot> before = SnapshotsOf(UnitsOf(&studio));
+    CopyStudioValues(&studio, scratch.pMemoryStudio.get());
+    loaded(studio, before, name);
+    tellPanelIfCurrent(UnitsOf(&studio));
+    return true;
+}
+
+void OperatorActions::sendUnit(StrobeData& unit, int commandType, bool panelShowsIt) {
+    m_protocol.SendUnitCommand(0, &unit, commandType);
+    const int code = changeCodeOf(commandType);
+    if (code != CHANGE_NONE)
+        PostRecordMessage(pane(m_panes.navigation), Msg::NavUnitSetting, code, &unit);
+    if (!panelShowsIt)
+        tellPanelIfCurrent({&unit});
+    emit changed();
+}
+
+void OperatorActions::sendGroupLevels(StudioData& studio, int levelsType) {
+    m_protocol.SendStudioLevels(levelsType, &studio);
+    PostMessage(pane(m_panes.navigation), Msg::NavGroupChange, CHANGE_MODEL_LEVEL, 0);
+    emit changed();
+}
+
+void OperatorActions::sendGroupSwitch(const std::vector<StrobeData*>& units, int commandType) {
+    const UnitSetting* setting = SettingOfCommand(commandType);
+    if (units.empty() || setting == nullptr)
+        return;
+    // One command as the group panel sends it; heads that hold different values (an undo of
+    // a click on heads that differed) get one command per value. The value byte comes from the
+    // last head of each.
+    std::map<int, std::pair<std::uint16_t, const StrobeData*>> byValue;
+    for (const StrobeData* unit : units) {
+        auto& [mask, last] = byValue[setting->member != nullptr ? unit->*setting->member : 0];
+        mask |= MaskFromChannel(unit->nChNum);
+        last = unit;
+    }
+    for (const auto& [value, group] : byValue)
+        m_protocol.SendUnitCommand(group.first, group.second, commandType);
+    const int code = int(setting->changeCode);
+    if (code != CHANGE_NONE)
+        PostMessage(pane(m_panes.navigation), Msg::NavGroupChange, code, 0);
+    emit changed();
+}
+
+void OperatorActions::sendLoaded(StudioData& studio) {
+    // The tree rebuilds the studio's branch; for the studio on screen the grid follows.
+    if (&studio == StudioOfNode(m_model.pCurNode))
+        SendMessage(pane(m_panes.studioList), Msg::ListMemoryApplied);
+    else
+        SendMessage(pane(m_panes.studioList), Msg::ListStudioChanged, 0, AsLParam(&studio));
+    SendStudioSettings(&m_protocol, &studio);
+    emit changed();
+}
+
+void OperatorActions::sendRenamed(StrobeData& unit, bool light) {
+    SendMessage(pane(m_panes.studioList), Msg::ListUnitRenamed, light ? 1 : 0, AsLParam(&unit));
+    emit changed();
+}
+
+void OperatorActions::tellPanelIfCurrent(const std::vector<StrobeData*>& units) {
+    const StrobeData* current = UnitOfNode(m_model.pCurNode);
+    if (current != nullptr && std::find(units.begin(), units.end(), current) != units.end())
+        SendMessage(pane(m_panes.control), Msg::CtrlCurrentUnit);
+}
+
+void OperatorActions::resetGroupPanel() {
+    SendMessage(pane(m_panes.control), Msg::CtrlGroupReset);
+}
+
+} // namespace lumadesk

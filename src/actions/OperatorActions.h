@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace lumadesk {
+
+class CZbProtocol;
+class OperatorHistory;
+struct HeadSnapshot;
+struct StrobeData;
+struct StudioData;
+struct StudioModel;
+
+// The panes a change tells, found at each use as the frame finds them.
+struct ActionPanes {
+    std::function<QObject*()> navigation;
+    std::function<QObject*()> control;
+    std::function<QObject*()> studioList;
+};
+
+// The group panel's offset arithmetic for one head: a proportional modelling lamp moves both
+// levels by whichever offset was changed.
+void ApplyGroupOffset(StrobeData& unit, bool flashChanged, int flashChange, int modelChange);
+
+// Every change an operator makes to the heads goes through here, whoever makes it: the panels,
+// undo and redo, the phone remote. The steps are always the same: the record first, then the
+// frame (the protocol notes it in the book of pending values), then the panes are told, then the
+// history keeps the step. No widget lives here; the panes are reached by messages.
+//
+// The "...Changed" calls are for a caller that has written the records itself (a panel keeps its
+// own controls in step with them); the others make the whole change.
+class OperatorActions : public QObject {
+    Q_OBJECT
+public:
+    OperatorActions(StudioModel& model, CZbProtocol& protocol, ActionPanes panes,
+                    QObject* parent = nullptr);
+
+    // Where each change becomes an undoable step; null for none.
+    void setHistory(OperatorHistory* history) { m_history = history; }
+    StudioModel& model() { return m_model; }
+
+    // One head's setting, already in its record, with the head's values before it.
+    void unitChanged(StrobeData& unit, int commandType, const HeadSnapshot& before);
+    // The test flash: a frame, nothing stored, no step.
+    void testFlash(const StrobeData& unit);
+    // An offset (tenths) applied to the records of the ticked heads of the studio, sent as the
+    // studio's levels frame of this type.
+    void groupLevelsChanged(StudioData& studio, const std::vector<HeadSnapshot>& before,
+                            int levelsType, int change);
+    // A switch or mode already written into the ticked heads' records: one command to them all.
+    void groupSwitched(const std::vector<StrobeData*>& units, int commandType,
+                       const std::vector<HeadSnapshot>& before);
+    // A set-up copied into the studio's records: the tree is rebuilt and every head sent.
+    void loaded(StudioData& studio, const std::vector<HeadSnapshot>& before, const QString& name);
+    // A head or its light renamed in its record (the tree shows it already).
+    void renamed(const HeadSnapshot& before, bool light);
+
+    // Whole changes, for callers without a panel of their own.
+    // A level stepped as the panel's spin does: clamped, a linked modelling lamp following.
+    // False when the level was already at its end.
+    bool stepLevel(StrobeData& unit, bool flash, int change);
+    // A switch or mode of the settings table set to 0 or 1. False when it held that already.
+    bool setSwitch(StrobeData& unit, int commandType, int value);
+    // An offset (tenths) for the heads ticked in the studio, as the group panel applies it. False
+    // when no head is ticked.
+    bool offsetTicked(StudioData& studio, bool flash, int change);
+    // A stored set-up loaded into the studio (units in both only) without touching the panel's
+    // preview. False, with why in *problem, when the file cannot be read whole.
+    bool loadSetup(StudioData& studio, const QString& name, QString* problem = nullptr);
+
+    // The wire-and-panes half of a change whose records hold the values already, for undo and
+    // redo, which keep their own step.
+    void sendUnit(StrobeData& unit, int commandType, bool panelShowsIt);
+    void sendGroupLevels(StudioData& studio, int levelsType);
+    void sendGroupSwitch(const std::vector<StrobeData*>& units, int commandType);
+    void sendLoaded(StudioData& studio);
+    void sendRenamed(StrobeData& unit, bool light);
+    // The panel shows the current head again when it is among these; the group panel forgets
+    // the offsets it had applied.
+    void tellPanelIfCurrent(const std::vector<StrobeData*>& units);
+    void resetGroupPanel();
+
+signals:
+    // After any change went out or was stored; the phone remote republishes on it.
+    void changed();
+
+private:
+    QObject* pane(const std::function<QObject*()>& find) const { return find ? find() : nullptr; }
+
+    StudioModel& m_model;
+    CZbProtocol& m_protocol;
+    ActionPanes m_panes;
+    OperatorHistory* m_history = nullptr;
+};
+
+} // namespace lumadesk
