@@ -8,6 +8,7 @@
 #include "link/PendingValues.h"
 #include "link/UnitSettingTable.h"
 #include "model/BusinessMemory.h"
+#include "model/LinkedValues.h"
 #include "model/PowerValues.h"
 #include "model/StudioModel.h"
 #include "model/XmlFileContext.h"
@@ -424,29 +425,38 @@ void CControlFormView::RefreshItem(int code) {
     ShowConfirmation();
 }
 
+LinkedValues CControlFormView::linkedLevels() const {
+    return {LinkedValues::Kind::Levels, m_flashLevel, m_modelLevel, m_link == 1};
+}
+
+void CControlFormView::showLinked(const LinkedValues& levels, LinkedValues::Moved moved,
+                                  StrobeData* store) {
+    m_flashLevel = levels.flash;
+    m_modelLevel = levels.model;
+    if (moved.flash) {
+        setSlider(m_groups.flashSlider, m_flashLevel);
+        showFlashLevel();
+        if (store != nullptr)
+            store->nFlashValue = m_flashLevel;
+    }
+    if (moved.model) {
+        setSlider(m_groups.modelSlider, m_modelLevel);
+        showModelLevel();
+        if (store != nullptr)
+            store->nModelValue = m_modelLevel;
+    }
+}
+
 void CControlFormView::OnSpinStep(bool flash, int change) {
     StrobeData* unit = selectedUnit();
     if (unit == nullptr)
         return;
     const HeadSnapshot before = SnapshotOf(*unit);
-    int& driver = flash ? m_flashLevel : m_modelLevel;
-    int& follower = flash ? m_modelLevel : m_flashLevel;
-    const int stepped = StepLevel(driver, change);
-    if (stepped == driver)
+    LinkedValues levels = linkedLevels();
+    const LinkedValues::Moved moved = levels.step(flash, change);
+    if (!moved.any())
         return;
-    driver = stepped;
-    if (m_link == 1)
-        follower = FollowLevelStep(follower, change);
-    if (flash || m_link == 1) {
-        setSlider(m_groups.flashSlider, m_flashLevel);
-        showFlashLevel();
-        unit->nFlashValue = m_flashLevel;
-    }
-    if (!flash || m_link == 1) {
-        setSlider(m_groups.modelSlider, m_modelLevel);
-        showModelLevel();
-        unit->nModelValue = m_modelLevel;
-    }
+    showLinked(levels, moved, unit);
     sendAndPost(unit, flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL, before);
 }
 
@@ -455,18 +465,9 @@ void CControlFormView::OnSliderRelease(bool flash) {
     if (unit == nullptr)
         return;
     const HeadSnapshot before = SnapshotOf(*unit);
-    int& driver = flash ? m_flashLevel : m_modelLevel;
-    int& follower = flash ? m_modelLevel : m_flashLevel;
-    const int remembered = driver;
-    driver = (flash ? m_groups.flashSlider : m_groups.modelSlider)->sliderPosition();
-    (flash ? unit->nFlashValue : unit->nModelValue) = driver;
-    if (m_link == 1) {
-        follower = FollowLevelMove(follower, driver - remembered);
-        setSlider(flash ? m_groups.modelSlider : m_groups.flashSlider, follower);
-        (flash ? unit->nModelValue : unit->nFlashValue) = follower;
-    }
-    showFlashLevel();
-    showModelLevel();
+    LinkedValues levels = linkedLevels();
+    const int released = (flash ? m_groups.flashSlider : m_groups.modelSlider)->sliderPosition();
+    showLinked(levels, levels.moveTo(flash, released), unit);
     sendAndPost(unit, flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL, before);
 }
 
@@ -474,18 +475,8 @@ void CControlFormView::OnSliderDrag(bool flash, int position) {
     if (position == 0 || selectedUnit() == nullptr)
         return;
     // The panel follows the thumb on screen; the release stores and sends.
-    int& driver = flash ? m_flashLevel : m_modelLevel;
-    int& follower = flash ? m_modelLevel : m_flashLevel;
-    const int old = driver;
-    driver = position;
-    if (m_link == 1) {
-        follower = FollowLevelMove(follower, position - old);
-        setSlider(flash ? m_groups.modelSlider : m_groups.flashSlider, follower);
-    }
-    if (flash || m_link == 1)
-        showFlashLevel();
-    if (!flash || m_link == 1)
-        showModelLevel();
+    LinkedValues levels = linkedLevels();
+    showLinked(levels, levels.moveTo(flash, position), nullptr);
 }
 
 // A typed level is a slider put there and released: stored, sent, the linked follower moved.
@@ -619,6 +610,8 @@ void CControlFormView::customEvent(QEvent* event) {
         break;
     case Msg::CtrlTicksChanged:
         showHeadLine();
+        if (m_links.actions != nullptr)
+            m_links.actions->ticksChanged();
         break;
     case Msg::CtrlGroupReset:
         m_selection->Reset();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/LinkedValues.h"
 #include "panels/PowerGroups.h"
 #include "ui/CFormPane.h"
 
@@ -95,6 +96,9 @@ private:
     void showFlashLevel();
     void showModelLevel();
 
+    // The two levels as one linked pair; what moved is shown and, given a record, stored.
+    LinkedValues linkedLevels() const;
+    void showLinked(const LinkedValues& levels, LinkedValues::Moved moved, StrobeData* store);
     void OnSpinStep(bool flash, int change);
     void OnSliderRelease(bool flash);
     void OnSliderDrag(bool flash, int position);

@@ -4,6 +4,7 @@
 #include "actions/OperatorHistory.h"
 #include "link/FrameTypes.h"
 #include "link/UnitSettingTable.h"
+#include "model/LinkedValues.h"
 #include "model/PowerValues.h"
 #include "model/StudioModel.h"
 #include "panels/CControlFormView.h"
@@ -111,23 +112,29 @@ void CControlSelFormView::Reset() {
     m_appliedFlashOffset = m_appliedModelOffset = 0;
 }
 
-void CControlSelFormView::OnSpinStep(bool flash, int change) {
-    int& driver = flash ? m_flashOffset : m_modelOffset;
-    int& follower = flash ? m_modelOffset : m_flashOffset;
-    const int stepped = StepOffset(driver, change);
-    if (stepped == driver)
-        return;
-    driver = stepped;
-    if (m_link == 1)
-        follower = FollowOffsetStep(follower, change);
-    if (flash || m_link == 1) {
-        setSlider(m_groups.flashSlider, OffsetSliderPosition(m_flashOffset));
+LinkedValues CControlSelFormView::linkedOffsets() const {
+    return {LinkedValues::Kind::Offsets, m_flashOffset, m_modelOffset, m_link == 1};
+}
+
+void CControlSelFormView::showLinked(const LinkedValues& offsets, LinkedValues::Moved moved) {
+    m_flashOffset = offsets.flash;
+    m_modelOffset = offsets.model;
+    if (moved.flash)
         showFlashOffset();
-    }
-    if (!flash || m_link == 1) {
-        setSlider(m_groups.modelSlider, OffsetSliderPosition(m_modelOffset));
+    if (moved.model)
         showModelOffset();
-    }
+}
+
+void CControlSelFormView::OnSpinStep(bool flash, int change) {
+    LinkedValues offsets = linkedOffsets();
+    const LinkedValues::Moved moved = offsets.step(flash, change);
+    if (!moved.any())
+        return;
+    showLinked(offsets, moved);
+    if (moved.flash)
+        setSlider(m_groups.flashSlider, OffsetSliderPosition(m_flashOffset));
+    if (moved.model)
+        setSlider(m_groups.modelSlider, OffsetSliderPosition(m_modelOffset));
     Apply(flash);
 }
 
@@ -135,48 +142,34 @@ void CControlSelFormView::OnSliderDrag(bool flash, int position) {
     if (position == 0)
         return;
     COXCoolSliderCtrl* driving = flash ? m_groups.flashSlider : m_groups.modelSlider;
-    COXCoolSliderCtrl* following = flash ? m_groups.modelSlider : m_groups.flashSlider;
-    int& driver = flash ? m_flashOffset : m_modelOffset;
-    int& follower = flash ? m_modelOffset : m_flashOffset;
     int offset = OffsetOfSliderPosition(position);
     if (m_dragStarted == 0) {
         m_dragStarted = 1;
         // A click on the centred thumb nudges it one position; that is no move.
-        if (offset == 1 && driver == 0) {
+        if (offset == 1 && (flash ? m_flashOffset : m_modelOffset) == 0) {
             setSlider(driving, kOffsetSliderCentre);
             offset = 0;
         }
     }
     // The panel follows the thumb on screen; the release applies.
-    const int old = driver;
-    driver = offset;
-    if (m_link == 1) {
-        follower = FollowOffsetMove(follower, offset - old);
-        setSlider(following, MoveOffsetSlider(following->sliderPosition(), offset - old));
-    }
-    if (flash || m_link == 1)
-        showFlashOffset();
-    if (!flash || m_link == 1)
-        showModelOffset();
+    moveDriver(flash, offset);
 }
 
 void CControlSelFormView::OnSliderRelease(bool flash) {
     COXCoolSliderCtrl* driving = flash ? m_groups.flashSlider : m_groups.modelSlider;
-    COXCoolSliderCtrl* following = flash ? m_groups.modelSlider : m_groups.flashSlider;
-    int& driver = flash ? m_flashOffset : m_modelOffset;
-    int& follower = flash ? m_modelOffset : m_flashOffset;
-    const int remembered = driver;
-    driver = OffsetOfSliderPosition(driving->sliderPosition());
-    if (m_link == 1) {
-        follower = FollowOffsetMove(follower, driver - remembered);
-        setSlider(following, MoveOffsetSlider(following->sliderPosition(), driver - remembered));
-    }
-    if (flash || m_link == 1)
-        showFlashOffset();
-    if (!flash || m_link == 1)
-        showModelOffset();
+    moveDriver(flash, OffsetOfSliderPosition(driving->sliderPosition()));
     m_dragStarted = 0;
     Apply(flash);
+}
+
+void CControlSelFormView::moveDriver(bool flash, int offset) {
+    COXCoolSliderCtrl* following = flash ? m_groups.modelSlider : m_groups.flashSlider;
+    LinkedValues offsets = linkedOffsets();
+    const int delta = offset - (flash ? offsets.flash : offsets.model);
+    const LinkedValues::Moved moved = offsets.moveTo(flash, offset);
+    if (offsets.linked)
+        setSlider(following, MoveOffsetSlider(following->sliderPosition(), delta));
+    showLinked(offsets, moved);
 }
 
 void CControlSelFormView::Apply(bool flashChanged) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/LinkedValues.h"
 #include "panels/PowerGroups.h"
 
 #include <QWidget>
@@ -45,6 +46,11 @@ private:
     void showFlashOffset();
     void showModelOffset();
 
+    // The two offsets as one linked pair; what moved is shown.
+    LinkedValues linkedOffsets() const;
+    void showLinked(const LinkedValues& offsets, LinkedValues::Moved moved);
+    // The driver's offset from its slider, the linked follower's slider moved as far.
+    void moveDriver(bool flash, int offset);
     void OnSpinStep(bool flash, int change);
     void OnSliderDrag(bool flash, int position);
     void OnSliderRelease(bool flash);

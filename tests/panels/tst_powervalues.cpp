@@ -1,3 +1,4 @@
+#include "model/LinkedValues.h"
 #include "model/PowerValues.h"
 
 #include <QtTest>
@@ -48,6 +49,8 @@ private slots:
     void formatsLevelsAndOffsets();
     void stepsFollowsAndClampsOnlyWhereTheRulesSay_data();
     void stepsFollowsAndClampsOnlyWhereTheRulesSay();
+    void linkedPairMovesWhatTheRulesSay_data();
+    void linkedPairMovesWhatTheRulesSay();
     void readsTypedTextAsTenths_data();
     void readsTypedTextAsTenths();
 };
@@ -118,6 +121,49 @@ void PowerValuesTest::stepsFollowsAndClampsOnlyWhereTheRulesSay() {
     QCOMPARE(OffsetSliderPosition(-81), 1);
     QCOMPARE(OffsetSliderPosition(81), 163);
     QCOMPARE(OffsetOfSliderPosition(82), 0);
+}
+
+// One pair, both panels' cases: a spin click clamps the follower on one side, a slider on both;
+// an unlinked follower stays; a driver at its end moves nothing.
+void PowerValuesTest::linkedPairMovesWhatTheRulesSay_data() {
+    QTest::addColumn<bool>("offsets");
+    QTest::addColumn<bool>("linked");
+    QTest::addColumn<bool>("slider"); // else a spin click
+    QTest::addColumn<int>("input");   // the spin's change (negative up) or the slider's place
+    QTest::addColumn<int>("flash");   // flash drives, from 50, model from 80 (offsets 0 and 80)
+    QTest::addColumn<int>("model");
+    QTest::addColumn<bool>("modelMoved");
+    QTest::newRow("level up, unlinked") << false << false << false << -1 << 51 << 80 << false;
+    QTest::newRow("level up, follower to 81") << false << true << false << -1 << 51 << 81 << true;
+    QTest::newRow("level slider, follower clamped")
+        << false << true << true << 60 << 60 << 81 << true;
+    QTest::newRow("level slider down, follower follows")
+        << false << true << true << 40 << 40 << 70 << true;
+    QTest::newRow("offset up, follower to 81") << true << true << false << -1 << 1 << 81 << true;
+    QTest::newRow("offset slider, follower clamped")
+        << true << true << true << 5 << 5 << 81 << true;
+    QTest::newRow("offset slider, unlinked") << true << false << true << -7 << -7 << 80 << false;
+}
+
+void PowerValuesTest::linkedPairMovesWhatTheRulesSay() {
+    QFETCH(bool, offsets);
+    QFETCH(bool, linked);
+    QFETCH(bool, slider);
+    QFETCH(int, input);
+    QFETCH(int, flash);
+    QFETCH(int, model);
+    QFETCH(bool, modelMoved);
+    LinkedValues pair{offsets ? LinkedValues::Kind::Offsets : LinkedValues::Kind::Levels,
+                      offsets ? 0 : 50, 80, linked};
+    const LinkedValues::Moved moved = slider ? pair.moveTo(true, input) : pair.step(true, input);
+    QCOMPARE(pair.flash, flash);
+    QCOMPARE(pair.model, model);
+    QVERIFY(moved.flash);
+    QCOMPARE(moved.model, modelMoved);
+
+    LinkedValues top{LinkedValues::Kind::Levels, 81, 30, true};
+    QVERIFY(!top.step(true, -1).any());
+    QCOMPARE(top.model, 30);
 }
 
 void PowerValuesTest::readsTypedTextAsTenths_data() {
