@@ -276,7 +276,7 @@ void CControlFormView::SetControls(Enabling code) {
             control->setEnabled(control == m_combo || control == m_groups.powerButton);
         break;
     case Enabling::ByPower:
-        if (m_power == 0)
+        if (!m_groups.powerButton->isChecked())
             SetControls(Enabling::PowerOff);
         else if (m_mode == 0)
             SetControls(Enabling::AllOn);
@@ -301,8 +301,8 @@ void CControlFormView::showFlashLevel() {
 }
 
 void CControlFormView::showModelLevel() {
-    m_groups.modelText->SetValueText(m_modelOff != 0 ? QStringLiteral("OFF")
-                                                     : FormatPowerLevel(m_modelLevel));
+    m_groups.modelText->SetValueText(m_groups.offBox->isChecked() ? QStringLiteral("OFF")
+                                                                  : FormatPowerLevel(m_modelLevel));
 }
 
 void CControlFormView::showLevels(const StrobeData& unit) {
@@ -314,21 +314,24 @@ void CControlFormView::showLevels(const StrobeData& unit) {
     setSlider(m_groups.modelSlider, m_modelLevel);
 }
 
-void CControlFormView::showModelMode1() {
-    m_groups.free->setChecked(false);
-    m_groups.prop->setChecked(false);
-    (m_link != 0 ? m_groups.prop : m_groups.free)->setChecked(true);
-}
-
-void CControlFormView::showModelMode2() {
-    m_groups.continous->setChecked(false);
-    m_groups.flashProp->setChecked(false);
-    (m_continuous != 0 ? m_groups.continous : m_groups.flashProp)->setChecked(true);
+void CControlFormView::showSwitch(const UnitSetting& setting, int value) {
+    QAbstractButton* on = ButtonOf(m_groups, setting.button);
+    if (setting.buttonForZero != IDC_NONE) {
+        QAbstractButton* off = ButtonOf(m_groups, setting.buttonForZero);
+        off->setChecked(false);
+        on->setChecked(false);
+        (value == 1 ? on : off)->setChecked(true);
+    } else {
+        on->setChecked(ButtonTicked(setting, setting.button, value));
+    }
+    if (setting.gatesControls) {
+        showModelLevel();
+        SetControls(Enabling::ByPower);
+    }
 }
 
 void CControlFormView::Reset() {
     m_flashLevel = 11;
-    m_cell = m_sound = m_power = 0;
     m_groups.flashText->SetValueText(QString());
     setSlider(m_groups.flashSlider, m_flashLevel);
     for (QAbstractButton* button : {static_cast<QAbstractButton*>(m_groups.cellBox),
@@ -337,7 +340,6 @@ void CControlFormView::Reset() {
         button->setChecked(false);
 
     m_modelLevel = 11;
-    m_link = m_continuous = m_modelOff = 0;
     m_groups.modelText->SetValueText(QString());
     setSlider(m_groups.modelSlider, m_modelLevel);
     for (QAbstractButton* button : {static_cast<QAbstractButton*>(m_groups.free),
@@ -368,19 +370,11 @@ void CControlFormView::ShowUnit() {
     const StrobeData* unit = selectedUnit();
     if (unit == nullptr)
         return ShowNoUnit();
-    m_cell = unit->bFlashCell;
-    m_sound = unit->bFlashSnd;
-    m_power = unit->bFlashPow;
-    m_link = unit->nModelMode1;
-    m_continuous = unit->nModelMode2;
-    m_modelOff = unit->bModelPow == 0 ? 1 : 0;
     showLevels(*unit);
-    m_groups.cellBox->setChecked(m_cell != 0);
-    m_groups.soundBox->setChecked(m_sound != 0);
-    m_groups.powerButton->setChecked(m_power != 0);
-    showModelMode1();
-    showModelMode2();
-    m_groups.offBox->setChecked(m_modelOff != 0);
+    for (const UnitSetting& setting : UnitSettings()) {
+        if (setting.kind == SettingKind::Switch)
+            showSwitch(setting, unit->*setting.member);
+    }
     SetControls(Enabling::ByPower);
     ShowConfirmation();
 }
@@ -389,44 +383,17 @@ void CControlFormView::RefreshItem(int code) {
     const StrobeData* unit = selectedUnit();
     if (unit == nullptr)
         return;
-    switch (code) {
-    case CHANGE_FLASH_LEVEL:
-    case CHANGE_MODEL_LEVEL:
-        showLevels(*unit);
-        break;
-    case CHANGE_FLASH_CELL:
-        m_groups.cellBox->setChecked(unit->bFlashCell != 0);
-        break;
-    case CHANGE_FLASH_SOUND:
-        m_groups.soundBox->setChecked(unit->bFlashSnd != 0);
-        break;
-    case CHANGE_FLASH_POWER:
-        m_power = unit->bFlashPow;
-        m_groups.powerButton->setChecked(m_power != 0);
-        SetControls(Enabling::ByPower);
-        break;
-    case CHANGE_MODEL_MODE1:
-        m_link = unit->nModelMode1;
-        showModelMode1();
-        break;
-    case CHANGE_MODEL_MODE2:
-        m_continuous = unit->nModelMode2;
-        showModelMode2();
-        break;
-    case CHANGE_MODEL_POWER:
-        m_modelOff = unit->bModelPow == 0 ? 1 : 0;
-        m_groups.offBox->setChecked(m_modelOff != 0);
-        showModelLevel();
-        SetControls(Enabling::ByPower);
-        break;
-    default:
-        break;
+    if (const UnitSetting* setting = SettingOfChange(code)) {
+        if (setting->kind == SettingKind::Level)
+            showLevels(*unit);
+        else
+            showSwitch(*setting, unit->*setting->member);
     }
     ShowConfirmation();
 }
 
 LinkedValues CControlFormView::linkedLevels() const {
-    return {LinkedValues::Kind::Levels, m_flashLevel, m_modelLevel, m_link == 1};
+    return {LinkedValues::Kind::Levels, m_flashLevel, m_modelLevel, m_groups.prop->isChecked()};
 }
 
 void CControlFormView::showLinked(const LinkedValues& levels, LinkedValues::Moved moved,
@@ -489,42 +456,15 @@ void CControlFormView::OnTypedLevel(bool flash, int level) {
 
 void CControlFormView::OnButton(int id, bool checked) {
     StrobeData* unit = selectedUnit();
-    if (unit == nullptr)
+    const UnitSetting* setting = SettingOfButton(id);
+    if (unit == nullptr || setting == nullptr)
         return;
-    const int tick = checked ? 1 : 0;
     const HeadSnapshot before = SnapshotOf(*unit);
-    switch (id) {
-    case IDC_CELL:
-        m_cell = unit->bFlashCell = tick;
-        return sendAndPost(unit, CMD_FLASH_CELL, before);
-    case IDC_SOUND:
-        m_sound = unit->bFlashSnd = tick;
-        return sendAndPost(unit, CMD_FLASH_SOUND, before);
-    case IDC_POWER:
-        m_power = unit->bFlashPow = tick;
-        SetControls(Enabling::ByPower);
-        return sendAndPost(unit, CMD_FLASH_POWER, before);
-    case IDC_TEST:
-        return sendAndPost(unit, CMD_TEST_FLASH, before); // no step: nothing stored
-    case IDC_FREE:
-    case IDC_PROP:
-        m_link = unit->nModelMode1 = id == IDC_PROP ? 1 : 0;
-        showModelMode1();
-        return sendAndPost(unit, CMD_MODEL_MODE1, before);
-    case IDC_CONTINOUS:
-    case IDC_FLASH_PROP:
-        m_continuous = unit->nModelMode2 = id == IDC_CONTINOUS ? 1 : 0;
-        showModelMode2();
-        return sendAndPost(unit, CMD_MODEL_MODE2, before);
-    case IDC_OFF:
-        m_modelOff = tick;
-        unit->bModelPow = 1 - tick;
-        showModelLevel();
-        SetControls(Enabling::ByPower);
-        return sendAndPost(unit, CMD_MODEL_POWER, before);
-    default:
-        return;
+    if (setting->member != nullptr) { // the test flash stores nothing
+        unit->*setting->member = ButtonValue(*setting, id, checked);
+        showSwitch(*setting, unit->*setting->member);
     }
+    sendAndPost(unit, setting->commandType, before);
 }
 
 void CControlFormView::OnModeChange(int selection) {

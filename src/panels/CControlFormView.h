@@ -91,8 +91,8 @@ private:
     void showHeadLine();
     void RefreshItem(int code);
     void showLevels(const StrobeData& unit);
-    void showModelMode1();
-    void showModelMode2();
+    // A switch as the record holds it, on its control; one that gates the others sets them.
+    void showSwitch(const UnitSetting& setting, int value);
     void showFlashLevel();
     void showModelLevel();
 
@@ -112,13 +112,7 @@ private:
     // Panel state: copies of the shown unit.
     int m_mode = 0;
     int m_flashLevel = 11;
-    int m_cell = 0;
-    int m_sound = 0;
-    int m_power = 0;
     int m_modelLevel = 11;
-    int m_link = 0;
-    int m_continuous = 0;
-    int m_modelOff = 0;
 
     lumadesk::ControlPanelLinks m_links;
     QString m_fileInfo;

@@ -96,12 +96,11 @@ void CControlSelFormView::showModelOffset() {
 }
 
 void CControlSelFormView::Reset() {
-    m_flashOffset = m_cell = m_sound = m_power = 0;
+    m_flashOffset = 0;
     showFlashOffset();
     setSlider(m_groups.flashSlider, kOffsetSliderCentre);
     m_modelOffset = 0;
-    m_link = m_continuous = -1;
-    m_modelOff = 0;
+    m_link = -1;
     showModelOffset();
     setSlider(m_groups.modelSlider, kOffsetSliderCentre);
     for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
@@ -189,62 +188,27 @@ void CControlSelFormView::Apply(bool flashChanged) {
 }
 
 void CControlSelFormView::OnButton(int id, bool checked) {
-    const int tick = checked ? 1 : 0;
-    int value = tick;
-    int type = 0;
-    auto pair = [](QRadioButton* chosen, QRadioButton* other) {
-        other->setChecked(false);
-        chosen->setChecked(true);
-    };
-    switch (id) {
-    case IDC_CELL:
-        m_cell = tick;
-        type = CMD_FLASH_CELL;
-        break;
-    case IDC_SOUND:
-        m_sound = tick;
-        type = CMD_FLASH_SOUND;
-        break;
-    case IDC_POWER:
-        m_power = tick;
-        type = CMD_FLASH_POWER;
-        break;
-    case IDC_TEST:
-        type = CMD_TEST_FLASH;
-        break;
-    case IDC_FREE:
-    case IDC_PROP:
-        m_link = value = id == IDC_PROP ? 1 : 0;
-        pair(m_link != 0 ? m_groups.prop : m_groups.free,
-             m_link != 0 ? m_groups.free : m_groups.prop);
-        type = CMD_MODEL_MODE1;
-        break;
-    case IDC_CONTINOUS:
-    case IDC_FLASH_PROP:
-        m_continuous = value = id == IDC_CONTINOUS ? 1 : 0;
-        pair(m_continuous != 0 ? m_groups.continous : m_groups.flashProp,
-             m_continuous != 0 ? m_groups.flashProp : m_groups.continous);
-        type = CMD_MODEL_MODE2;
-        break;
-    case IDC_OFF:
-        m_modelOff = tick;
-        value = 1 - tick; // the record holds the lamp's power, the box says "OFF"
-        type = CMD_MODEL_POWER;
-        break;
-    default:
+    const UnitSetting* setting = SettingOfButton(id);
+    if (setting == nullptr)
         return;
+    const int value = ButtonValue(*setting, id, checked);
+    if (setting->buttonForZero != IDC_NONE) {
+        // Neither of a pair is ticked until one is clicked.
+        QAbstractButton* on = ButtonOf(m_groups, setting->button);
+        QAbstractButton* off = ButtonOf(m_groups, setting->buttonForZero);
+        (value == 1 ? off : on)->setChecked(false);
+        (value == 1 ? on : off)->setChecked(true);
     }
-    // The record member comes with the command, from the one table.
-    const UnitSetting* setting = SettingOfCommand(type);
-    int StrobeData::*field = setting != nullptr ? setting->member : nullptr;
+    if (setting->member == &StrobeData::nModelMode1)
+        m_link = value; // the offsets move together while "Prop" is chosen
     const std::vector<StrobeData*> ticked = tickedUnits();
     const std::vector<HeadSnapshot> before = SnapshotsOf(ticked);
     for (StrobeData* unit : ticked) {
-        if (field != nullptr)
-            unit->*field = value;
+        if (setting->member != nullptr)
+            unit->*setting->member = value;
     }
     if (!ticked.empty() && m_actions != nullptr)
-        m_actions->groupSwitched(ticked, type, before);
+        m_actions->groupSwitched(ticked, setting->commandType, before);
 }
 
 } // namespace lumadesk

@@ -59,13 +59,8 @@ private:
 
     // Panel state.
     int m_flashOffset = 0;
-    int m_cell = 0;
-    int m_sound = 0;
-    int m_power = 0;
     int m_modelOffset = 0;
     int m_link = -1;
-    int m_continuous = -1;
-    int m_modelOff = 0;
     int m_dragStarted = 0;
     int m_appliedFlashOffset = 0;
     int m_appliedModelOffset = 0;

@@ -161,16 +161,41 @@ void connectPowerGroups(const PowerGroupControls& g, QObject* context,
         QObject::connect(flash ? g.flashText : g.modelText, &CUserStatic::valueTyped, context,
                          [typed = handlers.typed, flash](int tenths) { typed(flash, tenths); });
     }
-    const std::pair<QAbstractButton*, int> buttons[] = {
-        {g.cellBox, IDC_CELL},        {g.soundBox, IDC_SOUND},
-        {g.powerButton, IDC_POWER},   {g.testButton, IDC_TEST},
-        {g.free, IDC_FREE},           {g.prop, IDC_PROP},
-        {g.continous, IDC_CONTINOUS}, {g.flashProp, IDC_FLASH_PROP},
-        {g.offBox, IDC_OFF}};
-    for (const auto& [button, id] : buttons) {
-        QObject::connect(
-            button, &QAbstractButton::clicked, context,
-            [handler = handlers.button, id = id](bool checked) { handler(id, checked); });
+    // Every switch the settings table names, reporting its identifier.
+    for (const UnitSetting& setting : UnitSettings()) {
+        for (const PowerControlId id : {setting.button, setting.buttonForZero}) {
+            if (QAbstractButton* button = ButtonOf(g, id)) {
+                QObject::connect(button, &QAbstractButton::clicked, context,
+                                 [handler = handlers.button, id = int(id)](bool checked) {
+                                     handler(id, checked);
+                                 });
+            }
+        }
+    }
+}
+
+QAbstractButton* ButtonOf(const PowerGroupControls& g, int id) {
+    switch (id) {
+    case IDC_CELL:
+        return g.cellBox;
+    case IDC_SOUND:
+        return g.soundBox;
+    case IDC_POWER:
+        return g.powerButton;
+    case IDC_TEST:
+        return g.testButton;
+    case IDC_FREE:
+        return g.free;
+    case IDC_PROP:
+        return g.prop;
+    case IDC_CONTINOUS:
+        return g.continous;
+    case IDC_FLASH_PROP:
+        return g.flashProp;
+    case IDC_OFF:
+        return g.offBox;
+    default:
+        return nullptr;
     }
 }
 

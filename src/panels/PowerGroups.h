@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/UnitSettingTable.h"
+
 #include "ui/DialogFont.h"
 
 #include <QColor>
@@ -9,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+class QAbstractButton;
 class QCheckBox;
 class QGroupBox;
 class QPushButton;
@@ -22,19 +25,6 @@ class CUserButton;
 class CUserStatic;
 
 // What the power groups of both control panels share: identifiers, look and handling.
-
-// Identifiers of the switches in both templates, for the click tables.
-enum PowerControlId {
-    IDC_CELL = 1017,
-    IDC_SOUND = 1018,
-    IDC_POWER = 1019,
-    IDC_TEST = 1020,
-    IDC_FREE = 1021,
-    IDC_PROP = 1022,
-    IDC_CONTINOUS = 1023,
-    IDC_FLASH_PROP = 1024,
-    IDC_OFF = 1025,
-};
 
 // The value fields keep these colours whatever the palette says.
 inline const QColor kValueText(0, 192, 0);
@@ -86,6 +76,9 @@ struct PowerGroupControls {
     QRadioButton* continous = nullptr;
     QRadioButton* flashProp = nullptr;
 };
+
+// The switch with the template's identifier; null for IDC_NONE.
+QAbstractButton* ButtonOf(const PowerGroupControls& g, int id);
 
 // Creates the two groups on form, frames first, then the controls in their Tab order.
 PowerGroupControls createPowerGroups(QWidget* form, DialogBaseUnits units,

@@ -312,8 +312,11 @@ void CNavigationGrid::setIcon(int i, Icon which, const StrobeData& unit, bool re
 }
 
 void CNavigationGrid::setIcons(int i, const StrobeData& unit) {
-    for (const Icon icon : {MODE1, MODE2, CELL, SOUND, CHARGE})
-        setIcon(i, icon, unit, false);
+    for (const UnitSetting& setting : UnitSettings()) {
+        if (setting.grid == GridShows::Icon)
+            setIcon(i, Icon(setting.icon), unit, false);
+    }
+    setIcon(i, CHARGE, unit, false);
 }
 
 void CNavigationGrid::nameBlock(int i, const StrobeData& unit) {
@@ -340,34 +343,25 @@ void CNavigationGrid::RefreshStrobe(int code, StrobeData* unit) {
     const int i = BlockOf(unit);
     if (i < 0 || i >= m_shownCount)
         return;
-    switch (code) {
-    case CHANGE_FLASH_LEVEL:
-    case CHANGE_MODEL_LEVEL:
-    case CHANGE_MODEL_POWER:
+    // Reports that are no setting: heat shows in the status cell, the charge as its icon.
+    if (code == CHANGE_HEAT)
+        return setStatusCell(i, *unit, true);
+    if (code == CHANGE_CHARGE)
+        return setIcon(i, CHARGE, *unit, true);
+    const UnitSetting* setting = SettingOfChange(code);
+    if (setting == nullptr)
+        return;
+    switch (setting->grid) {
+    case GridShows::PowerLabel:
         if (running(*unit))
             setPowerLabel(unit->bModelPow != 0 ? unit->nModelValue : -1, unit->nFlashValue, i,
                           true);
         break;
-    case CHANGE_FLASH_CELL:
-        setIcon(i, CELL, *unit, true);
-        break;
-    case CHANGE_FLASH_SOUND:
-        setIcon(i, SOUND, *unit, true);
-        break;
-    case CHANGE_FLASH_POWER:
-    case CHANGE_HEAT:
+    case GridShows::StatusCell:
         setStatusCell(i, *unit, true);
         break;
-    case CHANGE_MODEL_MODE1:
-        setIcon(i, MODE1, *unit, true);
-        break;
-    case CHANGE_MODEL_MODE2:
-        setIcon(i, MODE2, *unit, true);
-        break;
-    case CHANGE_CHARGE:
-        setIcon(i, CHARGE, *unit, true);
-        break;
-    default:
+    case GridShows::Icon:
+        setIcon(i, Icon(setting->icon), *unit, true);
         break;
     }
 }

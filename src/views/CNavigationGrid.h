@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/UnitSettingTable.h"
+
 #include "views/CUGCtrl.h"
 
 #include <QFont>
@@ -57,7 +59,15 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    enum Icon { MODE1, MODE2, CELL, SOUND, CHARGE, ICON_COUNT };
+    // In the settings table's order of head icons.
+    enum Icon {
+        MODE1 = int(HeadIcon::Mode1),
+        MODE2 = int(HeadIcon::Mode2),
+        CELL = int(HeadIcon::Cell),
+        SOUND = int(HeadIcon::Sound),
+        CHARGE = int(HeadIcon::Charge),
+        ICON_COUNT = int(HeadIcon::Count)
+    };
 
     void addBlock(StrobeData* unit);
     void setStatusCell(int i, const StrobeData& unit, bool redraw);
