@@ -31,6 +31,8 @@ private slots:
     void savesAndLoadsSetUpsThroughTheQuestions();
     void refusedSetUpLeavesNothingForLoad();
     void failedSaveKeepsTheNameForAnotherTry();
+    void reportRefreshesItsControl_data();
+    void reportRefreshesItsControl();
     void readersHearRadioButtonsAndLevels_data();
     void readersHearRadioButtonsAndLevels();
 };
@@ -96,6 +98,16 @@ void ControlPanelTest::editsStoreSendAndPostOnce_data() {
         << "click Test" << 40 << 50 << 0 << "ff 07 1b 00 04 00 00" << L{} << "4.0/5.0" << 40;
     QTest::newRow("chosen Prop sends again")
         << "click Prop" << 40 << 50 << 1 << "ff 07 15 00 04 00 08" << L{6} << "4.0/5.0" << 40;
+    QTest::newRow("Cell") << "click Cell" << 40 << 50 << 0 << "ff 07 17 00 04 00 02" << L{1}
+                          << "4.0/5.0" << 40;
+    QTest::newRow("Sound") << "click Sound" << 40 << 50 << 0 << "ff 07 18 00 04 00 04" << L{2}
+                           << "4.0/5.0" << 40;
+    QTest::newRow("Free") << "click Free" << 40 << 50 << 1 << "ff 07 15 00 04 00 00" << L{6}
+                          << "4.0/5.0" << 40;
+    QTest::newRow("Continous") << "click Continous" << 40 << 50 << 0 << "ff 07 16 00 04 00 10"
+                               << L{7} << "4.0/5.0" << 40;
+    QTest::newRow("Flash Prop") << "click Flash Prop" << 40 << 50 << 0 << "ff 07 16 00 04 00 00"
+                                << L{7} << "4.0/5.0" << 40;
     QTest::newRow("no selected unit: nothing")
         << "unselect, click Cell" << 40 << 50 << 0 << "" << L{} << "4.0/5.0" << 40;
 }
@@ -135,7 +147,8 @@ void ControlPanelTest::editsStoreSendAndPostOnce() {
     } else {
         if (action.startsWith("unselect"))
             rig.model.pCurNode = rig.model.studios[0].get();
-        QTest::mouseClick(rig.control<QAbstractButton>(action.section(' ', -1)), Qt::LeftButton);
+        QTest::mouseClick(rig.control<QAbstractButton>(action.section("click ", 1)),
+                          Qt::LeftButton);
     }
 
     QCOMPARE(rig.frames(sent.isEmpty() ? 0 : 7), sent);
@@ -235,6 +248,39 @@ void ControlPanelTest::powerOffDisablesAllButComboAndPower() {
     QTest::mouseClick(power, Qt::LeftButton);
     QCOMPARE(enabled().size(), 18);
     QCOMPARE(rig.posted(Msg::NavUnitSetting), QList<qintptr>({4, 4}));
+}
+
+// A head's report of one setting shows on that setting's control, and nothing goes out.
+void ControlPanelTest::reportRefreshesItsControl_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("ticked");
+    QTest::addColumn<QString>("modelText");
+    QTest::addColumn<bool>("testEnabled");
+    QTest::newRow("1 cell on") << 1 << "Cell" << true << "5.0" << true;
+    QTest::newRow("2 sound on") << 2 << "Sound" << true << "5.0" << true;
+    QTest::newRow("4 power off disables the rest") << 4 << "Power On" << false << "5.0" << false;
+    QTest::newRow("6 mode Prop") << 6 << "Prop" << true << "5.0" << true;
+    QTest::newRow("8 lamp off shows OFF") << 8 << "OFF" << true << "OFF" << true;
+}
+
+void ControlPanelTest::reportRefreshesItsControl() {
+    QFETCH(int, code);
+    QFETCH(QString, control);
+    QFETCH(bool, ticked);
+    QFETCH(QString, modelText);
+    QFETCH(bool, testEnabled);
+    PanelRig rig;
+    rig.select();
+    auto* button = rig.control<QAbstractButton>(control);
+    QCOMPARE(button->isChecked(), control == "Power On");
+    rig.unit->bFlashCell = rig.unit->bFlashSnd = rig.unit->nModelMode1 = 1; // as reports store them
+    rig.unit->bFlashPow = rig.unit->bModelPow = 0;
+    SendMessage(&rig.panel, Msg::CtrlUnitSetting, code, AsLParam(rig.unit));
+    QCOMPARE(button->isChecked(), ticked);
+    QCOMPARE(rig.text("Model level"), modelText);
+    QCOMPARE(rig.control<QAbstractButton>("Test")->isEnabled(), testEnabled);
+    QCOMPARE(rig.frames(0), QString());
 }
 
 void ControlPanelTest::reportsRetickWithoutFramesAndResetLeavesModeOne() {

@@ -155,6 +155,16 @@ void SelPanelTest::groupEditsChangeOnlyTickedUnits_data() {
     QTest::newRow("OFF turns the lamps off")
         << S{"0:40/50t", "4:40/50t"} << S{"click OFF"} << "0:40/50 4:40/50"
         << S{"ff 07 1c 00 11 00 00"} << L{8} << "0.0/0.0";
+    QTest::newRow("Sound, Power, Free, Continous, Flash Prop: one frame each")
+        << S{"0:40/50t", "3:40/50t"}
+        << S{"click Sound", "click Power On", "click Free", "click Continous", "click Flash Prop"}
+        << "0:40/50 3:40/50"
+        << S{"ff 07 18 00 09 00 04", "ff 07 1d 00 09 00 01", "ff 07 15 00 09 00 00",
+             "ff 07 16 00 09 00 10", "ff 07 16 00 09 00 00"}
+        << L{2, 4, 6, 7, 7} << "0.0/0.0";
+    QTest::newRow("linked model-offset drag moves the flash offset too")
+        << S{"0:40/50t"} << S{"click Prop", "model-drag 10"} << "0:50/60"
+        << S{"ff 07 15 00 01 00 08", "ff 17 1f"} << L{6, 5} << "1.0/1.0";
     QTest::newRow("Test posts nothing") << two << S{"click Test"} << "0:40/50 1:40/50"
                                         << S{"ff 07 1b 00 03 00 00"} << L{} << "0.0/0.0";
     QTest::newRow("keyboard move applies")

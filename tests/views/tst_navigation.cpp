@@ -8,7 +8,9 @@
 #include "views/CNavigationFormView.h"
 #include "views/CNavigationGrid.h"
 
+#include <QAbstractItemModelTester>
 #include <QAccessible>
+#include <QApplication>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -96,6 +98,8 @@ private slots:
     void exposesTheGridAsChannelGrid_data();
     void exposesTheGridAsChannelGrid();
     void radioNewsReachTheGridThroughTheFrame();
+    void fixedColoursHoldOnADarkPaletteAndOnlyOneIsGreen_data();
+    void fixedColoursHoldOnADarkPaletteAndOnlyOneIsGreen();
 };
 
 void NavigationTest::setsUpAnEmptyGridUnderItsCaption() {
@@ -239,6 +243,42 @@ void NavigationTest::changeCodeRedrawsOnlyWhatItNames() {
         QCOMPARE(changed[0][1].toModelIndex(), f.grid->model()->index(6, 0));
         QCOMPARE(f.cell(0, 6).font->pixelSize() > 20, label == "Overheat");
     }
+}
+
+// What the grid paints: its heading and name row keep their colours on a dark desktop, and a
+// switch's icon is green only for a value of exactly 1 (a report may carry anything).
+void NavigationTest::fixedColoursHoldOnADarkPaletteAndOnlyOneIsGreen_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("green");
+    QTest::newRow("0") << 0 << false;
+    QTest::newRow("1") << 1 << true;
+    QTest::newRow("2") << 2 << false;
+    QTest::newRow("-1") << -1 << false;
+    QTest::newRow("255") << 255 << false;
+}
+
+void NavigationTest::fixedColoursHoldOnADarkPaletteAndOnlyOneIsGreen() {
+    QFETCH(int, value);
+    QFETCH(bool, green);
+    const QPalette before = QApplication::palette();
+    QPalette dark(QColor(30, 30, 30), QColor(20, 20, 20));
+    dark.setColor(QPalette::Base, QColor(10, 10, 10));
+    QApplication::setPalette(dark);
+    Fixture f{0};
+    f.unit(0)->bFlashCell = value;
+    f.show();
+    QAbstractItemModelTester tester(f.grid->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    const QImage shot = f.pane.grab().toImage();
+    const auto pixelAt = [&](const QWidget* widget, QPoint point) {
+        return shot.pixelColor(widget->mapTo(&f.pane, point));
+    };
+    const QRect nameCell = f.grid->visualRect(f.grid->model()->index(1, 1));
+    QCOMPARE(pixelAt(f.grid->viewport(), nameCell.topLeft() + QPoint(3, 3)),
+             QColor(0xF0, 0xF0, 0xF0));
+    QCOMPARE(pixelAt(f.grid->horizontalHeader(), QPoint(3, 3)), QColor(0x9D, 0xCE, 0xFF));
+    QCOMPARE(f.iconPixel(2, 3), green ? kGreen : kGrey);
+    QApplication::setPalette(before);
 }
 
 void NavigationTest::currentBlueFollowsTheBlockNotTheRow() {
