@@ -87,19 +87,20 @@ void OperatorActions::renamed(const HeadSnapshot& before, bool light) {
     emit changed();
 }
 
-bool OperatorActions::stepLevel(StrobeData& unit, bool flash, int change) {
+bool OperatorActions::stepLevel(StrobeData& unit, bool flash, int tenths) {
     const HeadSnapshot before = SnapshotOf(unit);
     int& driver = flash ? unit.nFlashValue : unit.nModelValue;
     int& follower = flash ? unit.nModelValue : unit.nFlashValue;
-    const int stepped = StepLevel(driver, change);
-    if (stepped == driver)
+    const int moved = ApplyOffsetChange(driver, tenths);
+    if (moved == driver)
         return false;
-    driver = stepped;
     if (unit.nModelMode1 == 1)
-        follower = FollowLevelStep(follower, change);
-    sendUnit(unit, flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL, false);
+        follower = FollowLevelMove(follower, moved - driver);
+    driver = moved;
+    const int type = flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL;
+    sendUnit(unit, type, false);
     if (m_history != nullptr)
-        m_history->unitChanged(before, flash ? CMD_FLASH_LEVEL : CMD_MODEL_LEVEL);
+        m_history->unitChanged(before, type);
     return true;
 }
 

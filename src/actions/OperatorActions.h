@@ -58,10 +58,13 @@ public:
     // A head or its light renamed in its record (the tree shows it already).
     void renamed(const HeadSnapshot& before, bool light);
 
+    // The heads ticked on the desk changed: nothing is sent, but the phones show the ticks.
+    void ticksChanged() { emit changed(); }
+
     // Whole changes, for callers without a panel of their own.
-    // A level stepped as the panel's spin does: clamped, a linked modelling lamp following.
-    // False when the level was already at its end.
-    bool stepLevel(StrobeData& unit, bool flash, int change);
+    // A level moved by tenths (positive: up) as the panel's slider moves it: kept to 1.1-8.1, a
+    // linked modelling lamp following by as much as the level moved. False when it did not move.
+    bool stepLevel(StrobeData& unit, bool flash, int tenths);
     // A switch or mode of the settings table set to 0 or 1. False when it held that already.
     bool setSwitch(StrobeData& unit, int commandType, int value);
     // An offset (tenths) for the heads ticked in the studio, as the group panel applies it. False

@@ -132,28 +132,28 @@ int RadioLink::TappedHandler::OnStatus(int channel, const StrobeData* status, in
     book.OnStatus(channel, status, reserved);
     if (tap != nullptr)
         tap->OnStatus(channel, status, reserved);
-    return handler.OnStatus(channel, status, reserved);
+    return done(handler.OnStatus(channel, status, reserved));
 }
 
 int RadioLink::TappedHandler::OnSettingReport(int type, int channel, qintptr value) {
     book.OnSettingReport(type, channel, value);
     if (tap != nullptr)
         tap->OnSettingReport(type, channel, value);
-    return handler.OnSettingReport(type, channel, value);
+    return done(handler.OnSettingReport(type, channel, value));
 }
 
 int RadioLink::TappedHandler::OnChargeReport(int type, int channel, int value) {
     book.OnChargeReport(type, channel, value);
     if (tap != nullptr)
         tap->OnChargeReport(type, channel, value);
-    return handler.OnChargeReport(type, channel, value);
+    return done(handler.OnChargeReport(type, channel, value));
 }
 
 int RadioLink::TappedHandler::OnHeatReport(int type, int channel, int value) {
     book.OnHeatReport(type, channel, value);
     if (tap != nullptr)
         tap->OnHeatReport(type, channel, value);
-    return handler.OnHeatReport(type, channel, value);
+    return done(handler.OnHeatReport(type, channel, value));
 }
 
 } // namespace lumadesk

@@ -12,6 +12,7 @@
 #include "platform/ComSettings.h"
 
 #include <QTimer>
+#include <functional>
 
 class QObject;
 
@@ -57,6 +58,11 @@ public:
     // Sees every decoded event just before the handler applies it; null for none. The tap's
     // return values are not used.
     void setEventTap(CZbEventHandler* tap) { m_front.tap = tap; }
+    // Told after each decoded event has been applied to the records and the book (the phone
+    // remote republishes on it); empty for none.
+    void setAppliedListener(std::function<void()> listener) {
+        m_front.applied = std::move(listener);
+    }
 
     // When each head last reported.
     HeardLog& heard() { return m_heard; }
@@ -96,6 +102,14 @@ private:
         CZbEventHandler& book;
         CZbEventHandler& handler;
         CZbEventHandler* tap = nullptr;
+        std::function<void()> applied;
+
+    private:
+        int done(int result) {
+            if (applied)
+                applied();
+            return result;
+        }
     };
 
     // Notes in the heard log which heads an event comes from, then passes it on.

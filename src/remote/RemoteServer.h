@@ -41,8 +41,8 @@ public:
 
     // Starts listening on the address and port (port 0: any free one) with a new six-digit
     // pairing code. False, with why in *problem, when the port cannot be had.
-    bool start(const QHostAddress& address = QHostAddress::AnyIPv4,
-               quint16 port = kDefaultPort, QString* problem = nullptr);
+    bool start(const QHostAddress& address = QHostAddress::AnyIPv4, quint16 port = kDefaultPort,
+               QString* problem = nullptr);
     // Stops listening and closes every client.
     void stop();
     bool isRunning() const;
@@ -66,6 +66,9 @@ public:
 
     // For tests: the lock-out and idle clocks (milliseconds, only forward).
     void setClock(std::function<qint64()> clock);
+    // The slow refresh that catches changes nobody noted, while phones are connected (1 s);
+    // 0 switches it off, so a test sees only what was noted.
+    void setRefreshInterval(int milliseconds);
 
 signals:
     void runningChanged(bool running);

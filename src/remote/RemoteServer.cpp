@@ -1,0 +1,617 @@
+#include "remote/RemoteServer.h"
+
+#include "actions/OperatorActions.h"
+#include "link/RadioLink.h"
+#include "model/BusinessMemory.h"
+#include "model/StudioModel.h"
+#include "model/XmlFileContext.h"
+#include "remote/GuardedTcpServer.h"
+#include "remote/RemoteMessages.h"
+#include "remote/RemotePairing.h"
+
+#include <QAbstractHttpServer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkInterface>
+#include <QNetworkRequest>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QWebSocket>
+#include <vector>
+
+// Q_INIT_RESOURCE must be used outside any namespace.
+static void registerRemoteResources() {
+    Q_INIT_RESOURCE(remote_web);
+}
+
+namespace lumadesk {
+
+namespace {
+
+using Status = QHttpServerResponder::StatusCode;
+
+// A change is published this long after the first note of it, so a burst of reports goes out
+// as one state.
+constexpr int kPushDelayMs = 4;
+// Catches what nobody noted (a book time-out, a tick), while phones are connected.
+constexpr int kRefreshMs = 1000;
+constexpr int kPingMs = 30000;
+constexpr qint64 kIdleMs = qint64(10) * 60 * 1000;
+constexpr qsizetype kMaxPairBodyBytes = 256;
+// Messages up to this long are read and answered with an error when over kMaxMessageBytes;
+// longer ones make Qt close the socket (1009) without reading them whole.
+constexpr qint64 kMaxFrameBytes = 2 * RemoteServer::kMaxMessageBytes;
+// Close codes: the request broke a rule; the console has no room for another phone.
+constexpr auto kPolicy = QWebSocketProtocol::CloseCodePolicyViolated;
+constexpr auto kTryLater = QWebSocketProtocol::CloseCode(1013);
+const QByteArray kCookieName = QByteArrayLiteral("lumadesk_token");
+
+class NameList : public FileListSink {
+public:
+    QStringList names;
+    void clear() override { names.clear(); }
+    void append(const QString& name) override { names.append(name); }
+};
+
+QByteArray cookieValue(const QByteArray& header, const QByteArray& name) {
+    for (const QByteArray& part : header.split(';')) {
+        const QByteArray pair = part.trimmed();
+        if (pair.startsWith(name) && pair.size() > name.size() && pair[name.size()] == '=')
+            return pair.mid(name.size() + 1);
+    }
+    return {};
+}
+
+// A Host header fit to be echoed into our own headers: a name or address and a port.
+bool isPlainHost(const QByteArray& host) {
+    if (host.isEmpty() || host.size() > 255)
+        return false;
+    for (char c : host) {
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                        (c >= '0' && c <= '9') || c == '.' || c == '-' || c == ':' || c == '[' ||
+                        c == ']';
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+QByteArray resource(const QString& name) {
+    QFile file(QStringLiteral(":/remote/") + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray contentTypeOf(const QString& name) {
+    if (name.endsWith(QLatin1String(".html")))
+        return "text/html; charset=utf-8";
+    if (name.endsWith(QLatin1String(".css")))
+        return "text/css; charset=utf-8";
+    if (name.endsWith(QLatin1String(".js")))
+        return "text/javascript; charset=utf-8";
+    return "application/octet-stream";
+}
+
+QByteArray json(const QJsonObject& object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+QByteArray errorBody(const char* error) {
+    return json({{QLatin1String("error"), QLatin1String(error)}});
+}
+
+qint64 monotonicMs() {
+    static QElapsedTimer started = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return started.elapsed();
+}
+
+// The HTTP side: every request goes to one handler, which routes strictly.
+class RemoteHttp final : public QAbstractHttpServer {
+public:
+    using Handler = std::function<void(const QHttpServerRequest&, QTcpSocket*)>;
+    explicit RemoteHttp(Handler handler) : m_handler(std::move(handler)) {}
+    using QAbstractHttpServer::makeResponder;
+
+protected:
+    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override {
+        // Qt asks here before it hands an upgrade to its WebSocket side; nothing may be written
+        // then. The socket is checked once it is one (takeSockets), so a refusal is a close code.
+        if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0)
+            return true;
+        m_handler(request, socket);
+        return true;
+    }
+    void missingHandler(const QHttpServerRequest&, QTcpSocket* socket) override { socket->abort(); }
+
+private:
+    Handler m_handler;
+};
+
+} // namespace
+
+struct RemoteServer::Private {
+    struct Client {
+        QWebSocket* socket;
+        qint64 lastHeard;
+    };
+
+    RemoteServer* q;
+    StudioModel& model;
+    RadioLink& link;
+    OperatorActions& actions;
+    RemotePairing pairing;
+    std::function<qint64()> clock = monotonicMs;
+
+    std::unique_ptr<RemoteHttp> http; // owns the listening socket and its connections
+    GuardedTcpServer* tcp = nullptr;
+    QHostAddress address;
+    std::vector<Client> clients;
+    QTimer push;
+    QTimer refresh;
+    QTimer ping;
+    QByteArray lastSent;
+    QStringList setups;
+
+    Private(RemoteServer* server, StudioModel& m, RadioLink& l, OperatorActions& a)
+        : q(server), model(m), link(l), actions(a) {}
+
+    // ---- HTTP
+    void answer(const QHttpServerRequest& request, QTcpSocket* socket);
+    void respond(const QHttpServerRequest& request, QTcpSocket* socket, Status status,
+                 const QByteArray& type, const QByteArray& body,
+                 const QList<std::pair<QByteArray, QByteArray>>& extra = {});
+    void pair(const QHttpServerRequest& request, QTcpSocket* socket);
+    bool hasToken(const QByteArray& cookieHeader) const {
+        return pairing.isPaired(cookieValue(cookieHeader, kCookieName));
+    }
+
+    // ---- WebSocket
+    void takeSockets();
+    void refuse(QWebSocket* socket, QWebSocketProtocol::CloseCode code, const QString& why);
+    void received(QWebSocket* socket, const QString& text);
+    QString apply(const RemoteRequest& request);
+    bool detach(QWebSocket* socket);
+    void dropClient(QWebSocket* socket);
+    void closeAll(QWebSocketProtocol::CloseCode code, const QString& why);
+    void pingAll();
+
+    // ---- state
+    QByteArray state() const;
+    void publish(QWebSocket* newcomer = nullptr);
+    void relistSetups();
+};
+
+QByteArray RemoteServer::Private::state() const {
+    RemoteStateInputs in;
+    in.model = &model;
+    in.book = &link.pending();
+    in.answering = [this](int studio, int channel) { return link.isAnswering(studio, channel); };
+    in.connected = link.isConnected();
+    in.setups = setups;
+    return RemoteStateJson(in);
+}
+
+void RemoteServer::Private::publish(QWebSocket* newcomer) {
+    push.stop();
+    if (clients.empty())
+        return;
+    const QByteArray now = state();
+    const bool changed = now != lastSent;
+    lastSent = now;
+    for (const Client& client : clients) {
+        if (changed || client.socket == newcomer)
+            client.socket->sendTextMessage(QString::fromUtf8(now));
+    }
+}
+
+void RemoteServer::Private::relistSetups() {
+    NameList list;
+    XmlFileContext files{&model, nullptr, &list};
+    ListMemoryFiles(&files);
+    setups = list.names;
+}
+
+// ---- HTTP
+
+void RemoteServer::Private::respond(const QHttpServerRequest& request, QTcpSocket* socket,
+                                    Status status, const QByteArray& type, const QByteArray& body,
+                                    const QList<std::pair<QByteArray, QByteArray>>& extra) {
+    const QByteArray host = request.value("host");
+    QByteArray connect = "'self'";
+    if (isPlainHost(host))
+        connect += " ws://" + host;
+    QHttpServerResponder responder = RemoteHttp::makeResponder(request, socket);
+    responder.writeStatusLine(status);
+    responder.writeHeader("Content-Security-Policy",
+                          "default-src 'self'; connect-src " + connect +
+                              "; frame-ancestors 'none'; base-uri 'none'; form-action 'self'");
+    responder.writeHeader("X-Content-Type-Options", "nosniff");
+    responder.writeHeader("Cache-Control", "no-store");
+    responder.writeHeader("Referrer-Policy", "no-referrer");
+    responder.writeHeader("X-Frame-Options", "DENY");
+    for (const auto& [key, value] : extra)
+        responder.writeHeader(key, value);
+    if (!type.isEmpty())
+        responder.writeHeader("Content-Type", type);
+    responder.writeHeader("Content-Length", QByteArray::number(body.size()));
+    responder.writeBody(body);
+}
+
+void RemoteServer::Private::answer(const QHttpServerRequest& request, QTcpSocket* socket) {
+    GuardedTcpServer::requestDone(socket);
+    const QString path = request.url().path();
+    const bool get = request.method() == QHttpServerRequest::Method::Get;
+    const bool paired = hasToken(request.value("cookie"));
+    auto file = [&](const QString& name) {
+        respond(request, socket, Status::Ok, contentTypeOf(name), resource(name));
+    };
+    if (path == QLatin1String("/pair")) {
+        if (request.method() == QHttpServerRequest::Method::Post)
+            pair(request, socket);
+        else
+            respond(request, socket, Status::MethodNotAllowed, "application/json",
+                    errorBody("method not allowed"), {{"Allow", "POST"}});
+        return;
+    }
+    if (!get) {
+        respond(request, socket, Status::MethodNotAllowed, "application/json",
+                errorBody("method not allowed"), {{"Allow", "GET"}});
+        return;
+    }
+    if (path == QLatin1String("/"))
+        file(paired ? QStringLiteral("remote.html") : QStringLiteral("pair.html"));
+    else if (path == QLatin1String("/style.css") || path == QLatin1String("/pair.js"))
+        file(path.mid(1));
+    else if (!paired)
+        respond(request, socket, Status::Unauthorized, "application/json", errorBody("not paired"));
+    else if (path == QLatin1String("/remote.js"))
+        file(path.mid(1));
+    else if (path == QLatin1String("/ws"))
+        respond(request, socket, Status::UpgradeRequired, "application/json",
+                errorBody("websocket only"), {{"Upgrade", "websocket"}});
+    else
+        respond(request, socket, Status::NotFound, "application/json", errorBody("not found"));
+}
+
+void RemoteServer::Private::pair(const QHttpServerRequest& request, QTcpSocket* socket) {
+    auto refuse = [&](Status status, const char* error,
+                      const QList<std::pair<QByteArray, QByteArray>>& extra = {}) {
+        respond(request, socket, status, "application/json", errorBody(error), extra);
+    };
+    // A page of another site may post here too; the browser names it in Origin.
+    const QByteArray origin = request.value("origin");
+    if (!origin.isEmpty() && origin != "http://" + request.value("host"))
+        return refuse(Status::Forbidden, "foreign origin");
+    const QByteArray body = request.body();
+    QJsonParseError problem;
+    const QJsonDocument document = body.size() <= kMaxPairBodyBytes
+                                       ? QJsonDocument::fromJson(body, &problem)
+                                       : QJsonDocument();
+    const QJsonObject object = document.object();
+    if (body.size() > kMaxPairBodyBytes || problem.error != QJsonParseError::NoError ||
+        !document.isObject() || object.size() != 1 ||
+        !object.value(QLatin1String("code")).isString())
+        return refuse(Status::BadRequest, "bad request");
+    const QByteArray code = object.value(QLatin1String("code")).toString().toUtf8();
+    const RemotePairing::Result result =
+        pairing.pair(request.remoteAddress(), code, request.value("user-agent"));
+    switch (result.outcome) {
+    case RemotePairing::Outcome::Locked:
+        return refuse(Status::TooManyRequests, "locked",
+                      {{"Retry-After", QByteArray::number(result.retryAfterSeconds)}});
+    case RemotePairing::Outcome::WrongCode:
+        return refuse(Status::Forbidden, "wrong code");
+    case RemotePairing::Outcome::Paired:
+        break;
+    }
+    respond(
+        request, socket, Status::Ok, "application/json", json({{QLatin1String("paired"), true}}),
+        {{"Set-Cookie", kCookieName + '=' + result.token + "; HttpOnly; SameSite=Strict; Path=/"}});
+    emit q->pairedChanged();
+}
+
+// ---- WebSocket
+
+void RemoteServer::Private::refuse(QWebSocket* socket, QWebSocketProtocol::CloseCode code,
+                                   const QString& why) {
+    QObject::connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
+    socket->close(code, why);
+    // A peer that never answers the close is cut off.
+    QTimer::singleShot(5000, socket, [socket] { socket->abort(); });
+}
+
+void RemoteServer::Private::takeSockets() {
+    while (http && http->hasPendingWebSocketConnections()) {
+        QWebSocket* socket = http->nextPendingWebSocketConnection().release();
+        if (socket == nullptr)
+            break;
+        socket->setParent(q);
+        socket->setMaxAllowedIncomingFrameSize(kMaxFrameBytes);
+        socket->setMaxAllowedIncomingMessageSize(kMaxFrameBytes);
+        // Nothing is sent or read before the request has shown it may.
+        const QNetworkRequest request = socket->request();
+        const QByteArray host = request.rawHeader("Host");
+        if (socket->requestUrl().path() != QLatin1String("/ws")) {
+            refuse(socket, kPolicy, QStringLiteral("no such socket"));
+            continue;
+        }
+        if (!hasToken(request.rawHeader("Cookie"))) {
+            refuse(socket, kPolicy, QStringLiteral("not paired"));
+            continue;
+        }
+        if (host.isEmpty() || request.rawHeader("Origin") != "http://" + host) {
+            refuse(socket, kPolicy, QStringLiteral("foreign origin"));
+            continue;
+        }
+        if (int(clients.size()) >= kMaxClients) {
+            refuse(socket, kTryLater, QStringLiteral("too many phones"));
+            continue;
+        }
+        clients.push_back({socket, clock()});
+        QObject::connect(socket, &QWebSocket::textMessageReceived, q,
+                         [this, socket](const QString& text) { received(socket, text); });
+        QObject::connect(socket, &QWebSocket::binaryMessageReceived, q, [this, socket] {
+            received(socket, QString()); // touches the idle clock; answered as unreadable
+        });
+        QObject::connect(socket, &QWebSocket::pong, q, [this, socket] {
+            for (Client& client : clients) {
+                if (client.socket == socket)
+                    client.lastHeard = clock();
+            }
+        });
+        QObject::connect(socket, &QWebSocket::disconnected, q,
+                         [this, socket] { dropClient(socket); });
+        if (clients.size() == 1) {
+            relistSetups();
+            if (refresh.interval() > 0)
+                refresh.start();
+            ping.start();
+        }
+        publish(socket);
+        emit q->clientsChanged(int(clients.size()));
+    }
+}
+
+// Takes the socket out of the clients; false when it was not one.
+bool RemoteServer::Private::detach(QWebSocket* socket) {
+    QObject::disconnect(socket, nullptr, q, nullptr);
+    if (std::erase_if(clients, [socket](const Client& c) { return c.socket == socket; }) == 0)
+        return false;
+    if (clients.empty()) {
+        refresh.stop();
+        ping.stop();
+        push.stop();
+        lastSent.clear();
+    }
+    emit q->clientsChanged(int(clients.size()));
+    return true;
+}
+
+void RemoteServer::Private::dropClient(QWebSocket* socket) {
+    detach(socket);
+    socket->deleteLater();
+}
+
+void RemoteServer::Private::closeAll(QWebSocketProtocol::CloseCode code, const QString& why) {
+    const std::vector<Client> open = clients;
+    for (const Client& client : open) {
+        detach(client.socket);
+        refuse(client.socket, code, why);
+        client.socket->flush(); // the listening side may be torn down next
+    }
+}
+
+void RemoteServer::Private::pingAll() {
+    const qint64 now = clock();
+    const std::vector<Client> open = clients;
+    for (const Client& client : open) {
+        if (now - client.lastHeard >= kIdleMs) {
+            detach(client.socket);
+            refuse(client.socket, QWebSocketProtocol::CloseCodeGoingAway, QStringLiteral("idle"));
+        } else {
+            client.socket->ping();
+        }
+    }
+}
+
+void RemoteServer::Private::received(QWebSocket* socket, const QString& text) {
+    for (Client& client : clients) {
+        if (client.socket == socket)
+            client.lastHeard = clock();
+    }
+    const RemoteParse parsed = text.isNull()
+                                   ? RemoteParse{{}, {}, QStringLiteral("not a text message")}
+                                   : ParseRemoteRequest(text.toUtf8(), kMaxMessageBytes);
+    if (!parsed.request) {
+        socket->sendTextMessage(QString::fromUtf8(RemoteErrorJson(parsed.id, parsed.error)));
+        return;
+    }
+    const QString problem = apply(*parsed.request);
+    socket->sendTextMessage(QString::fromUtf8(problem.isEmpty()
+                                                  ? RemoteOkJson(parsed.request->id)
+                                                  : RemoteErrorJson(parsed.id, problem)));
+}
+
+QString RemoteServer::Private::apply(const RemoteRequest& request) {
+    StudioData* studio = model.pScanStudio;
+    if (studio == nullptr)
+        return QStringLiteral("no studio scanned");
+    StrobeData* unit = studio->UnitOn(request.channel);
+    const bool needsUnit = request.op == RemoteOp::Step || request.op == RemoteOp::Switch ||
+                           request.op == RemoteOp::Test;
+    if (needsUnit && unit == nullptr)
+        return QStringLiteral("no head on %1").arg(ChannelLabel(request.channel));
+    const QString value = request.flash ? QStringLiteral("flash") : QStringLiteral("model");
+    switch (request.op) {
+    case RemoteOp::Step:
+        if (!actions.stepLevel(*unit, request.flash, request.by))
+            return QStringLiteral("%1 %2 is at its end").arg(unit->sChName, value);
+        return {};
+    case RemoteOp::Switch:
+        if (!actions.setSwitch(*unit, request.commandType, request.on ? 1 : 0))
+            return QStringLiteral("%1 is %2 already")
+                .arg(unit->sChName, request.on ? QStringLiteral("on") : QStringLiteral("off"));
+        return {};
+    case RemoteOp::Test:
+        actions.testFlash(*unit);
+        return {};
+    case RemoteOp::Offset:
+        if (!actions.offsetTicked(*studio, request.flash, request.by))
+            return QStringLiteral("no head ticked");
+        return {};
+    case RemoteOp::Load: {
+        QString problem;
+        if (!actions.loadSetup(*studio, request.name, &problem))
+            return problem.isEmpty() ? QStringLiteral("Fail to open file") : problem;
+        return {};
+    }
+    }
+    return QStringLiteral("unknown request");
+}
+
+// ---- RemoteServer
+
+RemoteServer::RemoteServer(StudioModel& model, RadioLink& link, OperatorActions& actions,
+                           QObject* parent)
+    : QObject(parent), d(std::make_unique<Private>(this, model, link, actions)) {
+    registerRemoteResources();
+    d->push.setSingleShot(true);
+    d->push.setTimerType(Qt::PreciseTimer);
+    d->push.setInterval(kPushDelayMs);
+    d->push.callOnTimeout(this, [this] { d->publish(); });
+    d->refresh.setInterval(kRefreshMs);
+    d->refresh.callOnTimeout(this, [this] {
+        d->relistSetups();
+        d->publish();
+    });
+    d->ping.setInterval(kPingMs);
+    d->ping.callOnTimeout(this, [this] { d->pingAll(); });
+    connect(&actions, &OperatorActions::changed, this, &RemoteServer::noteChange);
+    link.setAppliedListener([this] { noteChange(); });
+}
+
+RemoteServer::~RemoteServer() {
+    d->link.setAppliedListener({});
+    stop();
+}
+
+bool RemoteServer::start(const QHostAddress& address, quint16 port, QString* problem) {
+    stop();
+    auto http =
+        std::make_unique<RemoteHttp>([this](const QHttpServerRequest& request, QTcpSocket* socket) {
+            d->answer(request, socket);
+        });
+    auto* tcp = new GuardedTcpServer(http.get());
+    if (!tcp->listen(address, port)) {
+        if (problem != nullptr)
+            *problem = tcp->errorString();
+        return false;
+    }
+    http->bind(tcp);
+    connect(http.get(), &QAbstractHttpServer::newWebSocketConnection, this,
+            [this] { d->takeSockets(); });
+    d->http = std::move(http);
+    d->tcp = tcp;
+    d->address = address;
+    d->pairing.newCode();
+    emit runningChanged(true);
+    return true;
+}
+
+void RemoteServer::stop() {
+    if (!d->http)
+        return;
+    d->closeAll(QWebSocketProtocol::CloseCodeGoingAway, QStringLiteral("remote switched off"));
+    d->tcp = nullptr;
+    d->http.reset();
+    d->pairing.clearCode();
+    emit runningChanged(false);
+}
+
+bool RemoteServer::isRunning() const {
+    return d->http != nullptr;
+}
+
+QHostAddress RemoteServer::address() const {
+    return d->tcp != nullptr ? d->tcp->serverAddress() : QHostAddress();
+}
+
+quint16 RemoteServer::port() const {
+    return d->tcp != nullptr ? d->tcp->serverPort() : 0;
+}
+
+QList<QUrl> RemoteServer::pageAddresses() const {
+    QList<QUrl> out;
+    if (d->tcp == nullptr)
+        return out;
+    auto url = [this](const QHostAddress& a) {
+        QUrl u;
+        u.setScheme(QStringLiteral("http"));
+        u.setHost(a.toString());
+        u.setPort(port());
+        u.setPath(QStringLiteral("/"));
+        return u;
+    };
+    const QHostAddress listened = d->tcp->serverAddress();
+    const bool any = listened == QHostAddress::AnyIPv4 || listened == QHostAddress::Any;
+    if (!any && !listened.isLoopback()) {
+        out.append(url(listened));
+    } else if (any) {
+        for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
+            if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback())
+                out.append(url(a));
+        }
+    }
+    if (any || listened.isLoopback())
+        out.append(url(QHostAddress(QHostAddress::LocalHost)));
+    return out;
+}
+
+QString RemoteServer::pairingCode() const {
+    return d->pairing.code();
+}
+
+QList<PairedPhone> RemoteServer::pairedPhones() const {
+    return d->pairing.phones();
+}
+
+void RemoteServer::forgetAll() {
+    d->pairing.forgetAll();
+    d->closeAll(kPolicy, QStringLiteral("forgotten"));
+    emit pairedChanged();
+}
+
+int RemoteServer::clientCount() const {
+    return int(d->clients.size());
+}
+
+void RemoteServer::noteChange() {
+    if (!d->clients.empty() && !d->push.isActive())
+        d->push.start();
+}
+
+void RemoteServer::setClock(std::function<qint64()> clock) {
+    d->clock = clock ? clock : std::function<qint64()>(monotonicMs);
+    d->pairing.setClock(std::move(clock));
+}
+
+} // namespace lumadesk
+
+namespace lumadesk {
+
+void RemoteServer::setRefreshInterval(int milliseconds) {
+    d->refresh.setInterval(milliseconds);
+    if (milliseconds <= 0)
+        d->refresh.stop();
+    else if (!d->clients.empty())
+        d->refresh.start();
+}
+
+} // namespace lumadesk

@@ -1,0 +1,406 @@
+#include "actions/OperatorActions.h"
+#include "link/FrameTypes.h"
+#include "link/RadioLink.h"
+#include "model/StudioModel.h"
+#include "platform/Messages.h"
+#include "platform/WindowMessage.h"
+#include "remote/RemoteServer.h"
+#include "sim/Simulator.h"
+#include "support/PrivateSettings.h"
+#include "support/QuickHeads.h"
+#include "support/WorkingDirectory.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTcpSocket>
+#include <QWebSocket>
+#include <QtTest>
+#include <mutex>
+
+using namespace lumadesk;
+
+namespace {
+
+// The console's core as the main frame holds it, draining the link on each notification.
+class Core : public QObject {
+public:
+    StudioModel model;
+    lumadesk::RadioLink link{this, model};
+    OperatorActions actions{model, link.protocol(), {}};
+
+protected:
+    void customEvent(QEvent* event) override {
+        WindowMessage* message = AsWindowMessage(event);
+        if (message != nullptr && message->number() == Msg::FrameBytesReceived)
+            link.drain();
+    }
+};
+
+// The commands the simulated dongle read, as it decoded them; filled on its thread.
+class Wire {
+public:
+    void note(const QString& line) {
+        const qsizetype at = line.indexOf(QLatin1String(" in   "));
+        if (at < 0)
+            return;
+        const std::lock_guard lock(m_mutex);
+        m_commands << line.mid(at + 6);
+    }
+    QStringList commands() {
+        const std::lock_guard lock(m_mutex);
+        return m_commands;
+    }
+
+private:
+    std::mutex m_mutex;
+    QStringList m_commands;
+};
+
+// A phone's page on /ws: every message it was sent, and how it was closed.
+struct Phone : QObject {
+    QWebSocket socket;
+    QList<QJsonObject> messages;
+    bool closed = false;
+
+    Phone(const QUrl& url, const QByteArray& token, const QString& origin) : socket(origin) {
+        connect(&socket, &QWebSocket::textMessageReceived, this, [this](const QString& text) {
+            messages << QJsonDocument::fromJson(text.toUtf8()).object();
+        });
+        connect(&socket, &QWebSocket::disconnected, this, [this] { closed = true; });
+        QNetworkRequest request(url);
+        if (!token.isEmpty())
+            request.setRawHeader("Cookie", "lumadesk_token=" + token);
+        socket.open(request);
+    }
+    QJsonObject last(const QString& type) const {
+        for (auto it = messages.crbegin(); it != messages.crend(); ++it) {
+            if (it->value("type").toString() == type)
+                return *it;
+        }
+        return {};
+    }
+    QJsonObject head(int channel) const {
+        for (const QJsonValue& h : last("state").value("heads").toArray()) {
+            if (h.toObject().value("channel").toInt() == channel)
+                return h.toObject();
+        }
+        return {};
+    }
+    void send(const QByteArray& text) { socket.sendTextMessage(QString::fromUtf8(text)); }
+};
+
+// Studio A scanned on a simulated dongle (heads CH-01..CH-03), the remote on loopback.
+struct Rig {
+    WorkingDirectory cwd;
+    Wire wire;
+    sim::Simulator radio{config()};
+    Core core;
+    RemoteServer server{core.model, core.link, core.actions};
+    QNetworkAccessManager web;
+    qint64 now = 1000;
+
+    sim::SimConfig config() {
+        sim::SimConfig c = quickHeads(QStringLiteral("A:1-3"));
+        c.log = [this](const QString& line) { wire.note(line); };
+        return c;
+    }
+
+    bool start() {
+        if (!radio.start() || !core.link.open(ComSettings{9600, 8, 0, 0, radio.devicePath()}))
+            return false;
+        SelectStudio(&core.model, core.model.studios[0].get());
+        if (core.link.startScan(nullptr) == nullptr ||
+            !QTest::qWaitFor([this] { return core.model.studios[0]->nChItemCnt == 3; }))
+            return false;
+        server.setClock([this] { return now; });
+        server.setRefreshInterval(0);
+        return server.start(QHostAddress::LocalHost, 0);
+    }
+    QString origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(server.port()); }
+    QUrl url(const QString& path, const QString& scheme = QStringLiteral("http")) const {
+        return QUrl(QStringLiteral("%1://127.0.0.1:%2%3").arg(scheme).arg(server.port()).arg(path));
+    }
+
+    // A finished reply; the caller deletes it.
+    QNetworkReply* request(const QString& path, const QByteArray& token = {},
+                           const QByteArray& pairBody = {}) {
+        QNetworkRequest r(url(path));
+        if (!token.isEmpty())
+            r.setRawHeader("Cookie", "lumadesk_token=" + token);
+        QNetworkReply* reply = nullptr;
+        if (pairBody.isNull()) {
+            reply = web.get(r);
+        } else {
+            r.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+            reply = web.post(r, pairBody);
+        }
+        [[maybe_unused]] const bool finished =
+            QTest::qWaitFor([reply] { return reply->isFinished(); });
+        return reply;
+    }
+    static int status(QNetworkReply* reply) {
+        return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    }
+    QByteArray pair(const QString& code) {
+        std::unique_ptr<QNetworkReply> reply(
+            request("/pair", {}, QJsonDocument(QJsonObject{{"code", code}}).toJson()));
+        const QByteArray cookie = reply->rawHeader("Set-Cookie");
+        if (status(reply.get()) != 200 || !cookie.startsWith("lumadesk_token="))
+            return {};
+        return cookie.mid(15, 32);
+    }
+    std::unique_ptr<Phone> phone(const QByteArray& token) {
+        return std::make_unique<Phone>(url("/ws", "ws"), token, origin());
+    }
+};
+
+// What the console answers a WebSocket request that Qt's own client cannot read out (1013 is
+// a close code it does not know): the close code of the first frame, -1 for none.
+int closeCodeOfRawUpgrade(quint16 port, const QByteArray& token, const QByteArray& origin) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(5000))
+        return -1;
+    socket.write("GET /ws HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) +
+                 "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                 "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n"
+                 "Origin: " +
+                 origin + "\r\nCookie: lumadesk_token=" + token + "\r\n\r\n");
+    QByteArray got;
+    const bool framed = QTest::qWaitFor([&] {
+        got += socket.readAll();
+        const qsizetype body = got.indexOf("\r\n\r\n");
+        return body >= 0 && got.size() >= body + 8;
+    });
+    const QByteArray frame = got.mid(got.indexOf("\r\n\r\n") + 4);
+    if (!framed || quint8(frame[0]) != 0x88)
+        return -1;
+    return (quint8(frame[2]) << 8) | quint8(frame[3]);
+}
+
+} // namespace
+
+class RemoteServerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { UsePrivateSettings(); }
+    void init() { QSettings().remove("remote"); }
+
+    void pairingWithTheShownCodeOpensTheRemotePage();
+    void wrongCodesLockTheAddressOutForAMinute();
+    void withoutATokenNothingButThePairingPageIsServed();
+    void aForeignOriginIsClosedBeforeAnyState();
+    void aBadMessageIsAnsweredWithAnErrorAndChangesNothing_data();
+    void aBadMessageIsAnsweredWithAnErrorAndChangesNothing();
+    void aPhoneStepReachesTheHeadAsItsFrame();
+    void aReportReachesEveryConnectedPhone();
+    void aSeventeenthPhoneIsToldToTryLater();
+};
+
+void RemoteServerTest::pairingWithTheShownCodeOpensTheRemotePage() {
+    Rig rig;
+    QVERIFY(rig.start());
+    QCOMPARE(rig.server.pairingCode().size(), 6);
+
+    std::unique_ptr<QNetworkReply> page(rig.request("/"));
+    QCOMPARE(Rig::status(page.get()), 200);
+    QVERIFY(page->readAll().contains("/pair.js"));
+    QVERIFY(page->rawHeader("Content-Security-Policy").startsWith("default-src 'self'"));
+    QCOMPARE(page->rawHeader("X-Content-Type-Options"), "nosniff");
+    QCOMPARE(page->rawHeader("Cache-Control"), "no-store");
+    QCOMPARE(page->rawHeader("Referrer-Policy"), "no-referrer");
+
+    std::unique_ptr<QNetworkReply> paired(rig.request(
+        "/pair", {}, QJsonDocument(QJsonObject{{"code", rig.server.pairingCode()}}).toJson()));
+    QCOMPARE(Rig::status(paired.get()), 200);
+    const QByteArray cookie = paired->rawHeader("Set-Cookie");
+    QVERIFY2(cookie.endsWith("; HttpOnly; SameSite=Strict; Path=/"), cookie.constData());
+    const QByteArray token = cookie.mid(15, 32);
+    QCOMPARE(rig.server.pairedPhones().size(), 1);
+
+    std::unique_ptr<QNetworkReply> remote(rig.request("/", token));
+    QVERIFY(remote->readAll().contains("/remote.js"));
+    std::unique_ptr<QNetworkReply> script(rig.request("/remote.js", token));
+    QCOMPARE(Rig::status(script.get()), 200);
+    QCOMPARE(script->rawHeader("Content-Type"), "text/javascript; charset=utf-8");
+
+    // A restarted console still knows the phone; one that forgot all does not.
+    rig.server.stop();
+    QVERIFY(rig.server.start(QHostAddress::LocalHost, 0));
+    std::unique_ptr<QNetworkReply> again(rig.request("/remote.js", token));
+    QCOMPARE(Rig::status(again.get()), 200);
+    rig.server.forgetAll();
+    std::unique_ptr<QNetworkReply> forgotten(rig.request("/remote.js", token));
+    QCOMPARE(Rig::status(forgotten.get()), 401);
+}
+
+void RemoteServerTest::wrongCodesLockTheAddressOutForAMinute() {
+    Rig rig;
+    QVERIFY(rig.start());
+    const QString right = rig.server.pairingCode();
+    const QString wrong = right == "000000" ? "000001" : "000000";
+    auto post = [&](const QString& code) {
+        std::unique_ptr<QNetworkReply> reply(
+            rig.request("/pair", {}, QJsonDocument(QJsonObject{{"code", code}}).toJson()));
+        return std::pair(Rig::status(reply.get()), reply->rawHeader("Retry-After"));
+    };
+    for (int i = 0; i < RemoteServer::kWrongCodesBeforeLockout; ++i)
+        QCOMPARE(post(wrong).first, 403);
+    QCOMPARE(post(right), std::pair(429, QByteArray("60")));
+    rig.now += 59 * 1000;
+    QCOMPARE(post(right), std::pair(429, QByteArray("1")));
+    rig.now += 1000;
+    QCOMPARE(post(right).first, 200);
+}
+
+void RemoteServerTest::withoutATokenNothingButThePairingPageIsServed() {
+    Rig rig;
+    QVERIFY(rig.start());
+    for (const char* path : {"/remote.js", "/ws", "/remote.html", "/anything"}) {
+        std::unique_ptr<QNetworkReply> reply(rig.request(path, "0123456789abcdef0123456789abcdef"));
+        QCOMPARE(Rig::status(reply.get()), 401);
+    }
+    for (const QByteArray& token : {QByteArray(), QByteArray("0123456789abcdef0123456789abcdef")}) {
+        Phone phone(rig.url("/ws", "ws"), token, rig.origin());
+        QTRY_VERIFY(phone.closed);
+        QCOMPARE(phone.socket.closeCode(), QWebSocketProtocol::CloseCodePolicyViolated);
+        QVERIFY(phone.messages.isEmpty());
+    }
+    QCOMPARE(rig.server.clientCount(), 0);
+}
+
+void RemoteServerTest::aForeignOriginIsClosedBeforeAnyState() {
+    Rig rig;
+    QVERIFY(rig.start());
+    const QByteArray token = rig.pair(rig.server.pairingCode());
+    QVERIFY(!token.isEmpty());
+    Phone phone(rig.url("/ws", "ws"), token, "http://studio-lights.example");
+    QTRY_VERIFY(phone.closed);
+    QCOMPARE(phone.socket.closeCode(), QWebSocketProtocol::CloseCodePolicyViolated);
+    QVERIFY(phone.messages.isEmpty());
+    // The same token from the page's own origin is let in.
+    std::unique_ptr<Phone> own = rig.phone(token);
+    QTRY_COMPARE(own->last("state").value("heads").toArray().size(), 3);
+}
+
+void RemoteServerTest::aBadMessageIsAnsweredWithAnErrorAndChangesNothing_data() {
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<QJsonValue>("id");
+    const QByteArray step = R"("op":"step","channel":0,"value":"flash")";
+    QTest::newRow("too long") << QByteArray(R"({"id":7,)" + step + R"(,"by":1,"x":")" +
+                                            QByteArray(4100, 'a') + "\"}")
+                              << QJsonValue();
+    QTest::newRow("not JSON") << QByteArray("step CH-01 up") << QJsonValue();
+    QTest::newRow("an array") << QByteArray(R"([{"id":7}])") << QJsonValue();
+    QTest::newRow("no id") << QByteArray("{" + step + R"(,"by":1})") << QJsonValue();
+    QTest::newRow("id below 0") << QByteArray(R"({"id":-1,)" + step + R"(,"by":1})")
+                                << QJsonValue();
+    QTest::newRow("unknown key") << QByteArray(R"({"id":7,)" + step + R"(,"by":1,"why":1})")
+                                 << QJsonValue(7);
+    QTest::newRow("missing by") << QByteArray(R"({"id":7,)" + step + "}") << QJsonValue(7);
+    QTest::newRow("by 2") << QByteArray(R"({"id":7,)" + step + R"(,"by":2})") << QJsonValue(7);
+    QTest::newRow("channel as text")
+        << QByteArray(R"({"id":7,"op":"test","channel":"0"})") << QJsonValue(7);
+    QTest::newRow("channel 10") << QByteArray(R"({"id":7,"op":"test","channel":10})")
+                                << QJsonValue(7);
+    QTest::newRow("channel 0.5") << QByteArray(R"({"id":7,"op":"test","channel":0.5})")
+                                 << QJsonValue(7);
+    QTest::newRow("no head there")
+        << QByteArray(R"({"id":7,"op":"test","channel":5})") << QJsonValue(7);
+    QTest::newRow("switch on as text")
+        << QByteArray(R"({"id":7,"op":"switch","channel":0,"setting":"flashPower","on":"no"})")
+        << QJsonValue(7);
+    QTest::newRow("offset by 0") << QByteArray(R"({"id":7,"op":"offset","value":"flash","by":0})")
+                                 << QJsonValue(7);
+    QTest::newRow("load outside the folder")
+        << QByteArray(R"({"id":7,"op":"load","name":".."})") << QJsonValue(7);
+    QTest::newRow("unknown op") << QByteArray(R"({"id":7,"op":"scan"})") << QJsonValue(7);
+}
+
+void RemoteServerTest::aBadMessageIsAnsweredWithAnErrorAndChangesNothing() {
+    QFETCH(QByteArray, message);
+    QFETCH(QJsonValue, id);
+    Rig rig;
+    QVERIFY(rig.start());
+    std::unique_ptr<Phone> phone = rig.phone(rig.pair(rig.server.pairingCode()));
+    QTRY_COMPARE(phone->messages.size(), 1);
+    const QStringList before = rig.wire.commands();
+
+    phone->send(message);
+    QTRY_COMPARE(phone->messages.size(), 2);
+    QCOMPARE(phone->messages[1].value("type"), "error");
+    QCOMPARE(phone->messages[1].value("id"), id);
+    QVERIFY(!phone->messages[1].value("error").toString().isEmpty());
+
+    // A test flash after it: once it is on the wire, nothing else went before it.
+    phone->send(R"({"id":8,"op":"test","channel":2})");
+    QTRY_COMPARE(rig.wire.commands().size(), before.size() + 1);
+    QVERIFY2(rig.wire.commands().constLast().contains("test"),
+             qPrintable(rig.wire.commands().constLast()));
+    QTRY_COMPARE(phone->last("ok").value("id"), 8);
+    QCOMPARE(rig.core.model.studios[0]->UnitOn(0)->nFlashValue, 50);
+}
+
+void RemoteServerTest::aPhoneStepReachesTheHeadAsItsFrame() {
+    Rig rig;
+    QVERIFY(rig.start());
+    std::unique_ptr<Phone> phone = rig.phone(rig.pair(rig.server.pairingCode()));
+    QTRY_COMPARE(phone->head(0).value("flash").toObject().value("level"), 50);
+    const qsizetype sent = rig.wire.commands().size();
+
+    phone->send(R"({"id":41,"op":"step","channel":0,"value":"flash","by":1})");
+    QTRY_COMPARE(phone->last("ok").value("id"), 41);
+    QTRY_COMPARE(rig.wire.commands().size(), sent + 1);
+    QCOMPARE(rig.wire.commands().constLast(),
+             "FF 07 13 00 01 33 32  flash level CH-01: P1 51 P2 50");
+    QTRY_COMPARE(rig.radio.heads().constFirst().settings.flashLevel, quint8(51));
+    // The phone saw it sent, then confirmed by the head's echo.
+    QTRY_COMPARE(phone->head(0).value("flash").toObject(),
+                 (QJsonObject{{"level", 51}, {"text", "5.1"}, {"state", "confirmed"}}));
+}
+
+void RemoteServerTest::aReportReachesEveryConnectedPhone() {
+    Rig rig;
+    QVERIFY(rig.start());
+    const QByteArray token = rig.pair(rig.server.pairingCode());
+    std::vector<std::unique_ptr<Phone>> phones;
+    for (int i = 0; i < 3; ++i)
+        phones.push_back(rig.phone(token));
+    for (const auto& phone : phones)
+        QTRY_COMPARE(phone->messages.size(), 1);
+
+    // The desk's own frame, sent past the actions: only the head's echo tells the remote.
+    StrobeData* unit = rig.core.model.studios[0]->UnitOn(1);
+    unit->bFlashPow = 0;
+    rig.core.link.protocol().SendUnitCommand(0, unit, CMD_FLASH_POWER);
+    for (const auto& phone : phones) {
+        QTRY_COMPARE(phone->head(1).value("flashPower").toObject(),
+                     (QJsonObject{{"on", false}, {"state", "confirmed"}}));
+    }
+}
+
+void RemoteServerTest::aSeventeenthPhoneIsToldToTryLater() {
+    Rig rig;
+    QVERIFY(rig.start());
+    const QByteArray token = rig.pair(rig.server.pairingCode());
+    std::vector<std::unique_ptr<Phone>> phones;
+    for (int i = 0; i < RemoteServer::kMaxClients; ++i)
+        phones.push_back(rig.phone(token));
+    QTRY_COMPARE(rig.server.clientCount(), RemoteServer::kMaxClients);
+    QCOMPARE(closeCodeOfRawUpgrade(rig.server.port(), token, rig.origin().toLatin1()), 1013);
+    QCOMPARE(rig.server.clientCount(), RemoteServer::kMaxClients);
+
+    // One leaves: there is room again.
+    phones.front()->socket.close();
+    QTRY_COMPARE(rig.server.clientCount(), RemoteServer::kMaxClients - 1);
+    std::unique_ptr<Phone> late = rig.phone(token);
+    QTRY_COMPARE(late->messages.size(), 1);
+    for (const auto& phone : phones)
+        QVERIFY(!phone->messages.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(RemoteServerTest)
+#include "tst_remoteserver.moc"
