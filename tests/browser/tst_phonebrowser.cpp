@@ -62,8 +62,9 @@ protected:
 // Debian's python, where python3-selenium lives, ahead of any other on the PATH.
 QString python() {
     const QString debian = QStringLiteral("/usr/bin/python3");
-    return QFileInfo(debian).isExecutable() ? debian
-                                            : QStandardPaths::findExecutable(QStringLiteral("python3"));
+    return QFileInfo(debian).isExecutable()
+               ? debian
+               : QStandardPaths::findExecutable(QStringLiteral("python3"));
 }
 
 // The phone's run, however it ends: its exit, what it printed and why it stopped.
@@ -95,7 +96,8 @@ PhoneRun runPhone(const QStringList& arguments) {
     phone.start();
     loop.exec();
     PhoneRun run;
-    run.finished = phone.state() == QProcess::NotRunning && phone.error() != QProcess::FailedToStart;
+    run.finished =
+        phone.state() == QProcess::NotRunning && phone.error() != QProcess::FailedToStart;
     if (phone.state() != QProcess::NotRunning) {
         phone.kill();
         phone.waitForFinished();
@@ -144,6 +146,7 @@ void PhoneBrowserTest::phoneStepsAHeadAndSeesItConfirmed() {
     studio->UnitOn(1)->sModelName = QStringLiteral("Fill");
     studio->UnitOn(2)->sModelName = QStringLiteral("Hair light");
     studio->UnitOn(1)->bChSelect = studio->UnitOn(2)->bChSelect = 1;
+    QVERIFY(QDir(cwd.path()).mkpath(QLatin1String(kMemoryFolder)));
     XmlFileContext files{&console.model};
     QCOMPARE(SaveMemoryFile(&files, QStringLiteral("evening")), 1);
 
