@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
-"""A phone's browser on the remote: headless Chromium at a phone's size pairs with the code,
-presses "CH-01 flash up 0.1" and waits until the page shows the new level confirmed.
+"""A phone's browser on the remote: headless Chromium at a phone's size pairs with the code, then
+  --scenario step        presses "CH-01 flash up 0.1" and waits for the new level confirmed;
+                         prints "before X" and "after Y", the levels the page showed
+  --scenario group-load  offsets the heads ticked on the desk by 0.1, then loads the set-up
+                         "evening" behind the page's question, cancelled once, then confirmed;
+                         prints "ticked ..." and "loaded ..." with the levels the page showed
 
 Run by tst_phonebrowser, which owns the console and the simulated heads and checks what reached
-them. Prints "before X" and "after Y" (the levels the page showed); exits 0 when all went as a
-person would expect, 1 with the reason otherwise, 3 when the browser or its driver is missing.
+them. Exits 0 when all went as a person would expect, 1 with the reason otherwise, 3 when the
+browser, its driver or Selenium is missing.
 """
 
 import argparse
@@ -33,7 +37,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--url", required=True)
     parser.add_argument("--code", required=True)
-    parser.add_argument("--screenshot", required=True)
+    parser.add_argument("--scenario", choices=["step", "group-load"], default="step")
+    parser.add_argument("--screenshot", help="where to save the phone's screen at the end")
     parser.add_argument("--wait", type=float, default=30.0, help="seconds for each wait")
     args = parser.parse_args()
 
@@ -104,23 +109,60 @@ def main():
         power = button("CH-01 flash power")
         if power is None or power.aria_role != "switch":
             fail("CH-01's flash power is not a switch")
-        card = up.find_element(By.XPATH, "ancestor::article")
-        level = card.find_element(By.CSS_SELECTOR, ".level[data-value='flash']")
-        number = level.find_element(By.CLASS_NAME, "number")
-        state = level.find_element(By.CLASS_NAME, "state")
-        until("CH-01's flash level confirmed", lambda: state.text == "✓ confirmed")
-        before = number.text
-        expected = "%.1f" % (float(before) + 0.1)
-        print("before " + before, flush=True)
 
-        up.click()
-        until("CH-01's flash at %s, confirmed" % expected,
-              lambda: number.text == expected and state.text == "✓ confirmed")
-        print("after " + number.text, flush=True)
+        def reading(label, value):
+            card = button(label + " flash up 0.1").find_element(By.XPATH, "ancestor::article")
+            part = card.find_element(By.CSS_SELECTOR, ".level[data-value='%s']" % value)
+            return (part.find_element(By.CLASS_NAME, "number"),
+                    part.find_element(By.CLASS_NAME, "state"))
 
-        driver.execute_script("window.scrollTo(0, 0); document.activeElement.blur();")
-        if not driver.save_screenshot(args.screenshot):
-            fail("could not write " + args.screenshot)
+        def shows(label, value, level):
+            number, state = reading(label, value)
+            return number.text == level and state.text == "✓ confirmed"
+
+        if args.scenario == "step":
+            number, state = reading("CH-01", "flash")
+            until("CH-01's flash level confirmed", lambda: state.text == "✓ confirmed")
+            before = number.text
+            expected = "%.1f" % (float(before) + 0.1)
+            print("before " + before, flush=True)
+            up.click()
+            until("CH-01's flash at %s, confirmed" % expected, lambda: shows("CH-01", "flash", expected))
+            print("after " + number.text, flush=True)
+        else:
+            ticked = driver.find_element(By.ID, "ticked")
+            until("the ticked heads", lambda: ticked.text.startswith("Ticked on the desk: "))
+            names = ticked.text[len("Ticked on the desk: "):].split(", ")
+            levels = {n: reading(n, "flash")[0].text for n in names}
+            button("Ticked heads flash up 0.1").click()
+            for name in names:
+                wanted = "%.1f" % (float(levels[name]) + 0.1)
+                until(name + "'s flash at " + wanted, lambda: shows(name, "flash", wanted))
+            print("ticked " + " ".join(n + "=" + reading(n, "flash")[0].text for n in names),
+                  flush=True)
+
+            # The question names the set-up and the studio; Cancel sends nothing.
+            dialog = driver.find_element(By.ID, "confirm")
+            question = "Load \"evening\" into Studio A? Current setting is replaced."
+            button("Load evening").click()
+            until("the question before loading", lambda: dialog.is_displayed())
+            if driver.find_element(By.ID, "confirm-text").text != question:
+                fail("the question reads %r" % driver.find_element(By.ID, "confirm-text").text)
+            driver.find_element(By.ID, "confirm-cancel").click()
+            until("the question to close", lambda: not dialog.is_displayed())
+            button("Load evening").click()
+            until("the question again", lambda: dialog.is_displayed())
+            driver.find_element(By.ID, "confirm-load").click()
+            until("the question to close", lambda: not dialog.is_displayed())
+            until("the set-up's levels confirmed",
+                  lambda: all(shows(n, "flash", levels[n]) for n in names))
+            print("loaded " + " ".join(n + "=" + reading(n, "flash")[0].text for n in names),
+                  flush=True)
+
+        if args.screenshot:
+            driver.execute_script("window.scrollTo(0, 0); document.activeElement.blur();")
+            if not driver.save_screenshot(args.screenshot):
+                fail("could not write " + args.screenshot)
 
         # A blocked inline script or style, or a failed request, shows here; only the icon that
         # browsers ask for by themselves may be missing, and the wrong code's answer was meant.

@@ -22,7 +22,8 @@ using namespace lumadesk;
 
 namespace {
 
-// The commands the simulated dongle read from the console, filled on the simulator's thread.
+// The commands the simulated dongle read from the console, in words ("flash level CH-01: ..."),
+// filled on the simulator's thread.
 class Wire {
 public:
     void note(const QString& line) {
@@ -30,7 +31,8 @@ public:
         if (at < 0)
             return;
         const std::lock_guard lock(m_mutex);
-        m_commands << line.mid(at + 6);
+        const QString command = line.mid(at + 6);
+        m_commands << command.mid(command.indexOf(QLatin1String("  ")) + 2);
     }
     QStringList take() {
         const std::lock_guard lock(m_mutex);
@@ -110,6 +112,96 @@ PhoneRun runPhone(const QStringList& arguments) {
     return run;
 }
 
+// Studio A with three named heads, CH-02 and CH-03 ticked on the desk, the set-up "evening"
+// stored, scanned through the simulated dongle, and the remote listening on loopback.
+struct Studio {
+    WorkingDirectory cwd; // the Business Memory folder lands here
+    Wire wire;
+    sim::Simulator dongle{config()};
+    Console console;
+    StudioData* studio = nullptr;
+
+    sim::SimConfig config() {
+        sim::SimConfig c = quickHeads(QStringLiteral("A:1-3"));
+        c.heads[1].settings.flashLevel = 63;
+        c.heads[1].settings.modelLevel = 42;
+        c.heads[2].settings.modelPower = 0;
+        c.log = [this](const QString& line) { wire.note(line); };
+        return c;
+    }
+
+    // False, with why, when any step of the setting up fails.
+    bool start(QString* why) {
+        if (!dongle.start())
+            return (*why = dongle.errorString()), false;
+        if (!console.link.open(ComSettings{9600, 8, 0, 0, dongle.devicePath()}))
+            return (*why = QStringLiteral("cannot open the dongle")), false;
+        studio = console.model.studios[0].get();
+        SelectStudio(&console.model, studio);
+        if (console.link.startScan(nullptr) != studio)
+            return (*why = QStringLiteral("the scan did not start")), false;
+        if (!QTest::qWaitFor([this] { return studio->nChItemCnt == 3; }))
+            return (*why = QStringLiteral("the heads did not report")), false;
+        const QStringList names{QStringLiteral("Key light"), QStringLiteral("Fill"),
+                                QStringLiteral("Hair light")};
+        for (int channel = 0; channel < 3; ++channel)
+            studio->UnitOn(channel)->sModelName = names[channel];
+        studio->UnitOn(1)->bChSelect = studio->UnitOn(2)->bChSelect = 1;
+        XmlFileContext files{&console.model};
+        if (!QDir(cwd.path()).mkpath(QLatin1String(kMemoryFolder)) ||
+            SaveMemoryFile(&files, QStringLiteral("evening")) != 1)
+            return (*why = QStringLiteral("cannot store the set-up")), false;
+        if (!console.remote.start(QHostAddress::LocalHost, 0, why))
+            return false;
+        wire.take(); // the scan's select
+        return true;
+    }
+
+    PhoneRun phone(const QString& scenario, const QString& screenshot = {}) {
+        QStringList arguments{QStringLiteral("--url"),
+                              QStringLiteral("http://127.0.0.1:%1/").arg(console.remote.port()),
+                              QStringLiteral("--code"),
+                              console.remote.pairingCode(),
+                              QStringLiteral("--scenario"),
+                              scenario};
+        if (!screenshot.isEmpty())
+            arguments << QStringLiteral("--screenshot") << screenshot;
+        return runPhone(arguments);
+    }
+
+    QList<int> flashOnHeads() const {
+        QList<int> levels;
+        for (const sim::HeadState& head : dongle.heads())
+            levels << head.settings.flashLevel;
+        return levels;
+    }
+    QList<int> flashInRecords() const {
+        QList<int> levels;
+        for (int channel = 0; channel < 3; ++channel)
+            levels << studio->UnitOn(channel)->nFlashValue;
+        return levels;
+    }
+    bool allConfirmed() const {
+        for (int channel = 0; channel < 3; ++channel) {
+            if (console.link.pending().stateOf(*studio->UnitOn(channel),
+                                               &StrobeData::nFlashValue) != Confirmation::Confirmed)
+                return false;
+        }
+        return true;
+    }
+};
+
+// The browser's run must have gone through; missing tools fail the test, they never skip it.
+QString failureOf(const PhoneRun& run) {
+    if (run.exitCode == 3)
+        return QStringLiteral("the browser test cannot run here: ") + run.err;
+    if (!run.finished || run.exitCode != 0)
+        return QStringLiteral("the phone's browser failed (exit %1): %2\n%3")
+            .arg(run.exitCode)
+            .arg(run.err, run.out);
+    return {};
+}
+
 } // namespace
 
 class PhoneBrowserTest : public QObject {
@@ -117,76 +209,66 @@ class PhoneBrowserTest : public QObject {
 private slots:
     void initTestCase() { UsePrivateSettings(); }
     void phoneStepsAHeadAndSeesItConfirmed();
+    void phoneOffsetsTheTickedHeadsThenLoadsASetupAskedFirst();
 };
 
 // A phone's browser pairs, presses "CH-01 flash up 0.1" and waits for the page to show the new
 // level confirmed; the head has it and the console's record agrees.
 void PhoneBrowserTest::phoneStepsAHeadAndSeesItConfirmed() {
-    WorkingDirectory cwd; // the Business Memory folder lands here
-    Wire wire;
-    sim::SimConfig config = quickHeads(QStringLiteral("A:1-3"));
-    config.heads[1].settings.flashLevel = 63;
-    config.heads[1].settings.modelLevel = 42;
-    config.heads[2].settings.modelPower = 0;
-    config.log = [&wire](const QString& line) { wire.note(line); };
-    sim::Simulator dongle(config);
-    QVERIFY2(dongle.start(), qPrintable(dongle.errorString()));
-
-    Console console;
-    QVERIFY(console.link.open(ComSettings{9600, 8, 0, 0, dongle.devicePath()}));
-    StudioData* studio = console.model.studios[0].get();
-    SelectStudio(&console.model, studio);
-    QCOMPARE(console.link.startScan(nullptr), studio);
-    QTRY_COMPARE(studio->nChItemCnt, 3);
-    StrobeData* head = studio->UnitOn(0);
-    QVERIFY(head != nullptr);
-    QCOMPARE(head->nFlashValue, 50);
-    // What a studio shows on an ordinary day: named heads, two ticked, one set-up stored.
-    studio->UnitOn(0)->sModelName = QStringLiteral("Key light");
-    studio->UnitOn(1)->sModelName = QStringLiteral("Fill");
-    studio->UnitOn(2)->sModelName = QStringLiteral("Hair light");
-    studio->UnitOn(1)->bChSelect = studio->UnitOn(2)->bChSelect = 1;
-    QVERIFY(QDir(cwd.path()).mkpath(QLatin1String(kMemoryFolder)));
-    XmlFileContext files{&console.model};
-    QCOMPARE(SaveMemoryFile(&files, QStringLiteral("evening")), 1);
-
-    QString problem;
-    QVERIFY2(console.remote.start(QHostAddress::LocalHost, 0, &problem), qPrintable(problem));
-    const QString url = QStringLiteral("http://127.0.0.1:%1/").arg(console.remote.port());
+    Studio rig;
+    QString why;
+    QVERIFY2(rig.start(&why), qPrintable(why));
     QTemporaryDir pictures;
     const QByteArray wanted = qgetenv("LUMADESK_SCREENSHOT_DIR");
     const QString shot = QDir(wanted.isEmpty() ? pictures.path() : QString::fromLocal8Bit(wanted))
                              .filePath(QStringLiteral("remote-phone.png"));
     QFile::remove(shot);
-    wire.take(); // the scan's select
 
-    const PhoneRun run =
-        runPhone({QStringLiteral("--url"), url, QStringLiteral("--code"),
-                  console.remote.pairingCode(), QStringLiteral("--screenshot"), shot});
-    if (run.exitCode == 3)
-        QFAIL(qPrintable(QStringLiteral("the browser test cannot run here: ") + run.err));
-    QVERIFY2(run.finished && run.exitCode == 0,
-             qPrintable(QStringLiteral("the phone's browser failed (exit %1): %2\n%3")
-                            .arg(run.exitCode)
-                            .arg(run.err, run.out)));
+    const PhoneRun run = rig.phone(QStringLiteral("step"), shot);
+    QVERIFY2(failureOf(run).isEmpty(), qPrintable(failureOf(run)));
     QCOMPARE(run.line(QStringLiteral("before")), QStringLiteral("5.0"));
     QCOMPARE(run.line(QStringLiteral("after")), QStringLiteral("5.1"));
 
-    // One frame went out, for CH-01's flash level alone, and the head took it.
-    const QStringList commands = wire.take();
-    QCOMPARE(commands.size(), 1);
-    QVERIFY2(commands[0].contains(QLatin1String("CH-01")), qPrintable(commands[0]));
-    const QList<sim::HeadState> heads = dongle.heads();
-    QCOMPARE(heads[0].settings.flashLevel, quint8(51));
-    QCOMPARE(heads[0].settings.modelLevel, quint8(50));
-    QCOMPARE(heads[1].settings.flashLevel, quint8(63));
-    QCOMPARE(head->nFlashValue, 51);
-    QCOMPARE(console.link.pending().stateOf(*head, &StrobeData::nFlashValue),
-             Confirmation::Confirmed);
+    // One frame went out, for CH-01 alone, and the head took it; the others kept theirs.
+    const QStringList commands = rig.wire.take();
+    QCOMPARE(commands, QStringList{QStringLiteral("flash level CH-01: P1 51 P2 50")});
+    QCOMPARE(rig.flashOnHeads(), (QList<int>{51, 63, 50}));
+    QCOMPARE(rig.flashInRecords(), (QList<int>{51, 63, 50}));
+    QVERIFY(rig.allConfirmed());
 
     const QImage picture(shot);
     QVERIFY2(!picture.isNull(), qPrintable(shot));
     QCOMPARE(picture.size(), QSize(824, 1830)); // 412 x 915 at scale 2
+}
+
+// The ticked heads move by the group's tenth; the set-up loads only once the question is
+// answered with Load, and brings the heads back to its levels.
+void PhoneBrowserTest::phoneOffsetsTheTickedHeadsThenLoadsASetupAskedFirst() {
+    Studio rig;
+    QString why;
+    QVERIFY2(rig.start(&why), qPrintable(why));
+
+    const PhoneRun run = rig.phone(QStringLiteral("group-load"));
+    QVERIFY2(failureOf(run).isEmpty(), qPrintable(failureOf(run)));
+    QCOMPARE(run.line(QStringLiteral("ticked")), QStringLiteral("CH-02=6.4 CH-03=5.1"));
+    QCOMPARE(run.line(QStringLiteral("loaded")), QStringLiteral("CH-02=6.3 CH-03=5.0"));
+
+    const QStringList commands = rig.wire.take();
+    // The offset as one frame for the studio; the cancelled question sent nothing; the load
+    // sent each head its stored settings.
+    QCOMPARE(
+        commands,
+        (QStringList{
+            QStringLiteral("studio flash levels: 50/50 64/42 51/50 0/0 0/0 0/0 0/0 0/0 0/0 0/0"),
+            QStringLiteral("unit settings CH-01: power 1 flash 50 model 50 cell 0 sound 0 "
+                           "mode1 0 mode2 0 lamp 1"),
+            QStringLiteral("unit settings CH-02: power 1 flash 63 model 42 cell 0 sound 0 "
+                           "mode1 0 mode2 0 lamp 1"),
+            QStringLiteral("unit settings CH-03: power 1 flash 50 model 50 cell 0 sound 0 "
+                           "mode1 0 mode2 0 lamp 0")}));
+    QCOMPARE(rig.flashOnHeads(), (QList<int>{50, 63, 50}));
+    QCOMPARE(rig.flashInRecords(), (QList<int>{50, 63, 50}));
+    QVERIFY(rig.allConfirmed());
 }
 
 QTEST_GUILESS_MAIN(PhoneBrowserTest)
