@@ -31,6 +31,7 @@
   let loadName = null;
   const cards = new Map();   // channel -> the card's parts
   const sending = new Map(); // request id -> {key, answered}: values sent and not yet in a state
+  const sentNotes = new Map(); // request id -> what to say once the console sent it on
 
   function setText(element, text) {
     if (element.textContent !== text)
@@ -77,6 +78,7 @@
     const wasLive = live;
     live = false;
     sending.clear();
+    sentNotes.clear();
     closeConfirm();
     if (code === 1008) {
       unpaired = true;
@@ -109,17 +111,26 @@
     $("console-line").classList.toggle("problem", mark === "!");
   }
 
-  function send(request, key) {
+  function send(request, key, onSent) {
     if (!socket || socket.readyState !== WebSocket.OPEN || !live) {
       showToast("Not connected to the console: nothing was sent.");
       return;
     }
     request.id = nextId++;
     socket.send(JSON.stringify(request));
+    if (onSent)
+      sentNotes.set(request.id, onSent);
     if (key) {
       sending.set(request.id, { key: key, answered: false });
       render();
     }
+  }
+
+  // A short note where the operator looks, gone after a while; it says only what has happened.
+  function note(element, text, ms) {
+    setText(element, text);
+    clearTimeout(element.noteTimer);
+    element.noteTimer = setTimeout(() => setText(element, ""), ms);
   }
 
   function receive(data) {
@@ -148,8 +159,13 @@
       const entry = sending.get(message.id);
       if (entry)
         entry.answered = true; // the next state shows where it stands
+      const onSent = sentNotes.get(message.id);
+      sentNotes.delete(message.id);
+      if (onSent)
+        onSent();
     } else if (message.type === "error") {
       sending.delete(message.id);
+      sentNotes.delete(message.id);
       showToast("The console says: " + String(message.error));
       render();
     }
@@ -196,6 +212,7 @@
       levels: {},
       switches: {},
       test: root.querySelector(".test"),
+      testNote: root.querySelector(".test-note"),
     };
     for (const part of root.querySelectorAll(".level")) {
       const value = part.dataset.value;
@@ -225,7 +242,8 @@
         channel + ":" + setting));
       card.switches[setting] = sw;
     }
-    card.test.addEventListener("click", () => send({ op: "test", channel: channel }, null));
+    card.test.addEventListener("click", () => send({ op: "test", channel: channel }, null, () =>
+      note(card.testNote, "✓ Test flash sent", 3000)));
     return card;
   }
 
@@ -381,8 +399,11 @@
   confirmBox.addEventListener("close", () => {
     const name = loadName;
     loadName = null;
-    if (confirmBox.returnValue === "load" && name !== null)
-      send({ op: "load", name: name }, null);
+    const studio = lastState && lastState.studio ? String(lastState.studio.name) : "";
+    if (confirmBox.returnValue === "load" && name !== null) {
+      send({ op: "load", name: name }, null, () =>
+        note($("memory-note"), "✓ \"" + name + "\" sent to " + studio + ".", 8000));
+    }
     confirmBox.returnValue = "";
   });
 
