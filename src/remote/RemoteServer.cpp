@@ -324,7 +324,10 @@ void RemoteServer::Private::refuse(QWebSocket* socket, QWebSocketProtocol::Close
     QObject::connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
     socket->close(code, why);
     // A peer that never answers the close is cut off.
-    QTimer::singleShot(5000, socket, [socket] { socket->abort(); });
+    QTimer::singleShot(5000, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
 }
 
 void RemoteServer::Private::takeSockets() {
