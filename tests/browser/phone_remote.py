@@ -4,7 +4,9 @@
                          prints "before X" and "after Y", the levels the page showed
   --scenario group-load  offsets the heads ticked on the desk by 0.1, then loads the set-up
                          "evening" behind the page's question, cancelled once, then confirmed;
-                         prints "ticked ..." and "loaded ..." with the levels the page showed
+                         prints "ticked ..." and "loaded ..." with the levels the page showed,
+                         then waits for the page to ask for pairing again (the test has the
+                         console forget every phone on "loaded") and prints "unpaired"
 
 Run by tst_phonebrowser, which owns the console and the simulated heads and checks what reached
 them. Exits 0 when all went as a person would expect, 1 with the reason otherwise, 3 when the
@@ -158,6 +160,11 @@ def main():
                   lambda: all(shows(n, "flash", levels[n]) for n in names))
             print("loaded " + " ".join(n + "=" + reading(n, "flash")[0].text for n in names),
                   flush=True)
+            again = driver.find_element(By.ID, "pair-again")
+            until("the page to ask for pairing again", lambda: again.is_displayed())
+            if any(b.is_enabled() for b in driver.find_elements(By.CSS_SELECTOR, "main button")):
+                fail("buttons stay usable on a phone the console forgot")
+            print("unpaired " + driver.find_element(By.ID, "console-text").text, flush=True)
 
         if args.screenshot:
             driver.execute_script("window.scrollTo(0, 0); document.activeElement.blur();")

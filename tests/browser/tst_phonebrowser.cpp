@@ -85,19 +85,30 @@ struct PhoneRun {
     }
 };
 
-// Runs the browser's script while this thread's event loop serves the page and the socket.
-PhoneRun runPhone(const QStringList& arguments) {
+// Runs the browser's script while this thread's event loop serves the page and the socket; each
+// line the script prints is handed to onLine as it comes.
+PhoneRun runPhone(const QStringList& arguments,
+                  const std::function<void(const QString&)>& onLine = {}) {
     QProcess phone;
+    PhoneRun run;
+    qsizetype handed = 0; // how much of run.out went to onLine
+    QObject::connect(&phone, &QProcess::readyReadStandardOutput, [&] {
+        run.out += QString::fromUtf8(phone.readAllStandardOutput());
+        for (qsizetype end; (end = run.out.indexOf(QLatin1Char('\n'), handed)) >= 0;
+             handed = end + 1) {
+            if (onLine)
+                onLine(run.out.mid(handed, end - handed));
+        }
+    });
     phone.setProgram(python());
     phone.setArguments(QStringList{QStringLiteral(LUMADESK_PHONE_SCRIPT)} + arguments);
     QEventLoop loop;
     QObject::connect(&phone, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(&phone, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
     // A hung browser must not outlast CTest's limit: the test fails and says so first.
-    QTimer::singleShot(std::chrono::minutes(4), &loop, &QEventLoop::quit);
+    QTimer::singleShot(std::chrono::minutes(2), &loop, &QEventLoop::quit);
     phone.start();
     loop.exec();
-    PhoneRun run;
     run.finished =
         phone.state() == QProcess::NotRunning && phone.error() != QProcess::FailedToStart;
     if (phone.state() != QProcess::NotRunning) {
@@ -105,7 +116,7 @@ PhoneRun runPhone(const QStringList& arguments) {
         phone.waitForFinished();
     }
     run.exitCode = phone.exitStatus() == QProcess::NormalExit ? phone.exitCode() : -1;
-    run.out = QString::fromUtf8(phone.readAllStandardOutput());
+    run.out += QString::fromUtf8(phone.readAllStandardOutput());
     run.err = QString::fromUtf8(phone.readAllStandardError());
     if (phone.error() == QProcess::FailedToStart)
         run.err = QStringLiteral("cannot start %1: %2").arg(phone.program(), phone.errorString());
@@ -157,7 +168,8 @@ struct Studio {
         return true;
     }
 
-    PhoneRun phone(const QString& scenario, const QString& screenshot = {}) {
+    PhoneRun phone(const QString& scenario, const QString& screenshot = {},
+                   const std::function<void(const QString&)>& onLine = {}) {
         QStringList arguments{QStringLiteral("--url"),
                               QStringLiteral("http://127.0.0.1:%1/").arg(console.remote.port()),
                               QStringLiteral("--code"),
@@ -166,7 +178,7 @@ struct Studio {
                               scenario};
         if (!screenshot.isEmpty())
             arguments << QStringLiteral("--screenshot") << screenshot;
-        return runPhone(arguments);
+        return runPhone(arguments, onLine);
     }
 
     QList<int> flashOnHeads() const {
@@ -209,7 +221,7 @@ class PhoneBrowserTest : public QObject {
 private slots:
     void initTestCase() { UsePrivateSettings(); }
     void phoneStepsAHeadAndSeesItConfirmed();
-    void phoneOffsetsTheTickedHeadsThenLoadsASetupAskedFirst();
+    void phoneOffsetsTheTickedHeadsLoadsASetupAskedFirstThenIsForgotten();
 };
 
 // A phone's browser pairs, presses "CH-01 flash up 0.1" and waits for the page to show the new
@@ -242,16 +254,23 @@ void PhoneBrowserTest::phoneStepsAHeadAndSeesItConfirmed() {
 }
 
 // The ticked heads move by the group's tenth; the set-up loads only once the question is
-// answered with Load, and brings the heads back to its levels.
-void PhoneBrowserTest::phoneOffsetsTheTickedHeadsThenLoadsASetupAskedFirst() {
+// answered with Load, and brings the heads back to its levels; a phone the console forgets is
+// asked to pair again.
+void PhoneBrowserTest::phoneOffsetsTheTickedHeadsLoadsASetupAskedFirstThenIsForgotten() {
     Studio rig;
     QString why;
     QVERIFY2(rig.start(&why), qPrintable(why));
 
-    const PhoneRun run = rig.phone(QStringLiteral("group-load"));
+    // Once loaded, the console forgets every phone: the page must ask to pair again.
+    const PhoneRun run = rig.phone(QStringLiteral("group-load"), {}, [&rig](const QString& line) {
+        if (line.startsWith(QLatin1String("loaded ")))
+            rig.console.remote.forgetAll();
+    });
     QVERIFY2(failureOf(run).isEmpty(), qPrintable(failureOf(run)));
     QCOMPARE(run.line(QStringLiteral("ticked")), QStringLiteral("CH-02=6.4 CH-03=5.1"));
     QCOMPARE(run.line(QStringLiteral("loaded")), QStringLiteral("CH-02=6.3 CH-03=5.0"));
+    QCOMPARE(run.line(QStringLiteral("unpaired")),
+             QStringLiteral("The console does not know this phone any more."));
 
     const QStringList commands = rig.wire.take();
     // The offset as one frame for the studio; the cancelled question sent nothing; the load

@@ -70,17 +70,18 @@
     const ws = new WebSocket(socketUrl());
     socket = ws;
     ws.addEventListener("message", (event) => { if (socket === ws) receive(event.data); });
-    ws.addEventListener("close", (event) => { if (socket === ws) lost(event.code); });
+    ws.addEventListener("close", (event) => { if (socket === ws) lost(event.code, event.reason); });
   }
 
-  function lost(code) {
+  // The console says why it closed; only a phone it does not know must pair again.
+  function lost(code, reason) {
     socket = null;
     const wasLive = live;
     live = false;
     sending.clear();
     sentNotes.clear();
     closeConfirm();
-    if (code === 1008) {
+    if (code === 1008 && (reason === "not paired" || reason === "forgotten")) {
       unpaired = true;
       showConsole("!", "The console does not know this phone any more.");
       $("pair-again").hidden = false;
@@ -89,6 +90,7 @@
       return;
     }
     const why = code === 1013 ? "The console has as many phones as it takes." :
+      reason === "remote switched off" ? "The remote was switched off at the console." :
       "Not connected to the console.";
     const delay = Math.min(15, 2 ** Math.min(attempt, 4));
     attempt += 1;
