@@ -7,6 +7,8 @@
                          prints "ticked ..." and "loaded ..." with the levels the page showed,
                          then waits for the page to ask for pairing again (the test has the
                          console forget every phone on "loaded") and prints "unpaired"
+  --scenario locked      types wrong codes until the console locks the pairing; prints
+                         "locked after N" (N codes sent) and the page's message
 
 Run by tst_phonebrowser, which owns the console and the simulated heads and checks what reached
 them. Exits 0 when all went as a person would expect, 1 with the reason otherwise, 3 when the
@@ -39,7 +41,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--url", required=True)
     parser.add_argument("--code", required=True)
-    parser.add_argument("--scenario", choices=["step", "group-load"], default="step")
+    parser.add_argument("--scenario", choices=["step", "group-load", "locked"], default="step")
     parser.add_argument("--screenshot", help="where to save the phone's screen at the end")
     parser.add_argument("--wait", type=float, default=30.0, help="seconds for each wait")
     args = parser.parse_args()
@@ -94,14 +96,35 @@ def main():
         code = until("the pairing page", lambda: driver.find_element(By.ID, "code"))
         if code.get_attribute("inputmode") != "numeric":
             fail("the code field does not ask for the numeric keyboard")
-        wrong = args.code[:-1] + str((int(args.code[-1]) + 1) % 10)
-        code.send_keys(wrong)
-        driver.find_element(By.ID, "pair-button").click()
+        pair = driver.find_element(By.ID, "pair-button")
         message = driver.find_element(By.ID, "pair-message")
-        until("the wrong code's message", lambda: "Wrong code" in message.text)
+        wrong = args.code[:-1] + str((int(args.code[-1]) + 1) % 10)
+
+        def try_code(typed):
+            driver.execute_script("arguments[0].textContent = ''", message)
+            code.clear()
+            code.send_keys(typed)
+            pair.click()
+            until("the answer to a code", lambda: message.text not in ("", "Checking the code…"))
+            return message.text
+
+        if args.scenario == "locked":
+            for sent in range(1, 11):
+                said = try_code(wrong)
+                if not said.startswith("Wrong code"):
+                    break
+            if pair.is_enabled():
+                fail("the Pair button stays usable while locked")
+            print("locked after %d" % sent, flush=True)
+            print("message " + said, flush=True)
+            return
+
+        said = try_code(wrong)
+        if not said.startswith("Wrong code"):
+            fail("a wrong code was answered with %r" % said)
         code.clear()
         code.send_keys(args.code)
-        driver.find_element(By.ID, "pair-button").click()
+        pair.click()
 
         up = until("CH-01's card", lambda: button("CH-01 flash up 0.1"))
         until("the console's state", lambda: "Connected to the console" in

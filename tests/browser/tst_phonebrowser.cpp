@@ -222,6 +222,7 @@ private slots:
     void initTestCase() { UsePrivateSettings(); }
     void phoneStepsAHeadAndSeesItConfirmed();
     void phoneOffsetsTheTickedHeadsLoadsASetupAskedFirstThenIsForgotten();
+    void wrongCodesLockThePairingAndThePageSaysUntilWhen();
 };
 
 // A phone's browser pairs, presses "CH-01 flash up 0.1" and waits for the page to show the new
@@ -288,6 +289,23 @@ void PhoneBrowserTest::phoneOffsetsTheTickedHeadsLoadsASetupAskedFirstThenIsForg
     QCOMPARE(rig.flashOnHeads(), (QList<int>{50, 63, 50}));
     QCOMPARE(rig.flashInRecords(), (QList<int>{50, 63, 50}));
     QVERIFY(rig.allConfirmed());
+}
+
+// Five wrong codes are each said to be wrong; the sixth finds the pairing locked, and the page
+// says for how long and keeps its button from sending more.
+void PhoneBrowserTest::wrongCodesLockThePairingAndThePageSaysUntilWhen() {
+    Studio rig;
+    QString why;
+    QVERIFY2(rig.start(&why), qPrintable(why));
+
+    const PhoneRun run = rig.phone(QStringLiteral("locked"));
+    QVERIFY2(failureOf(run).isEmpty(), qPrintable(failureOf(run)));
+    QCOMPARE(run.line(QStringLiteral("locked after")), QStringLiteral("6"));
+    const QString said = run.line(QStringLiteral("message"));
+    QVERIFY2(said.startsWith(QLatin1String("Too many wrong codes. Try again at ")) &&
+                 said.endsWith(QLatin1String(" (in 60 seconds).")),
+             qPrintable(said));
+    QVERIFY(rig.wire.take().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(PhoneBrowserTest)

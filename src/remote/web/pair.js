@@ -25,7 +25,8 @@
   function lockFor(seconds) {
     lockedUntil = Date.now() + seconds * 1000;
     button.disabled = true;
-    say("Too many wrong codes from this phone. Try again at " + clock(lockedUntil) +
+    // The console also locks every phone after many wrong codes from anywhere: not "this phone".
+    say("Too many wrong codes. Try again at " + clock(lockedUntil) +
         " (in " + seconds + " seconds).", true);
     clearTimeout(unlockTimer);
     unlockTimer = setTimeout(function () {
