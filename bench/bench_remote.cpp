@@ -212,6 +212,8 @@ int main(int argc, char** argv) {
     }
 
     // The writer keeps to the line's rate by the clock, not by sleeping a fixed time per frame.
+    const double trafficCpuBefore = cpuSeconds();
+    const Clock::time_point trafficStart = Clock::now();
     std::atomic<bool> writing{true};
     std::thread writer([&] {
         const Clock::time_point start = Clock::now();
@@ -235,6 +237,8 @@ int main(int argc, char** argv) {
     waitFor([&] { return !writing; }, int(seconds * 1000) + 10000);
     writer.join();
     runFor(200); // the last push
+    const double trafficWall = std::chrono::duration<double>(Clock::now() - trafficStart).count();
+    const double trafficCpu = cpuSeconds() - trafficCpuBefore;
     std::vector<double> latencies;
     {
         const std::lock_guard lock(phones.mutex);
@@ -247,6 +251,9 @@ int main(int argc, char** argv) {
                 "%.2f ms\n",
                 latencies.size(), static_cast<long long>(expected), percentile(latencies, 50),
                 percentile(latencies, 99), percentile(latencies, 100));
+    std::printf("  CPU of the whole process meanwhile (reader, server, clients, writer): %.1f %% "
+                "of a core\n",
+                100.0 * trafficCpu / trafficWall);
 
     // Idle: the clients stay connected, nothing happens on the radio.
     runFor(1000);
