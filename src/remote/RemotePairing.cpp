@@ -83,10 +83,14 @@ RemotePairing::Result RemotePairing::pair(const QHostAddress& from, QByteArrayVi
         else
             ++it;
     }
+    if (now - std::max(m_everywhere.last, m_everywhere.lockedUntil) >= kForgetTriesMs)
+        m_everywhere = {};
     const QString key = keyOf(from);
     auto found = m_tries.find(key);
-    if (found != m_tries.end() && found->lockedUntil > now)
-        return {Outcome::Locked, {}, int((found->lockedUntil - now + 999) / 1000)};
+    const qint64 lockedUntil =
+        std::max(m_everywhere.lockedUntil, found != m_tries.end() ? found->lockedUntil : qint64(0));
+    if (lockedUntil > now)
+        return {Outcome::Locked, {}, int((lockedUntil - now + 999) / 1000)};
 
     const QByteArray code = m_code.toLatin1();
     if (code.isEmpty() || !ConstantTimeEqual(typed, code)) {
@@ -101,10 +105,16 @@ RemotePairing::Result RemotePairing::pair(const QHostAddress& from, QByteArrayVi
             }
             found = m_tries.insert(key, Tries{});
         }
+        const qint64 lockout = now + qint64(RemoteServer::kLockoutSeconds) * 1000;
         found->last = now;
         if (++found->wrong >= RemoteServer::kWrongCodesBeforeLockout) {
             found->wrong = 0;
-            found->lockedUntil = now + qint64(RemoteServer::kLockoutSeconds) * 1000;
+            found->lockedUntil = lockout;
+        }
+        m_everywhere.last = now;
+        if (++m_everywhere.wrong >= kMaxWrongCodesEverywhere) {
+            m_everywhere.wrong = 0;
+            m_everywhere.lockedUntil = lockout;
         }
         return {Outcome::WrongCode, {}, 0};
     }

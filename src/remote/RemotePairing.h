@@ -25,6 +25,8 @@ public:
         int retryAfterSeconds = 0; // Locked
     };
 
+    static constexpr int kMaxWrongCodesEverywhere = 30;
+
     explicit RemotePairing(Clock clock = {});
 
     void setClock(Clock clock);
@@ -34,7 +36,9 @@ public:
     void clearCode() { m_code.clear(); }
 
     // The code a phone typed, from its address. Wrong codes count per address; the fifth locks
-    // the address out for kLockoutSeconds, during which even the right code is refused.
+    // the address out for kLockoutSeconds, during which even the right code is refused. Many
+    // addresses guessing together lock everyone out the same way after kMaxWrongCodesEverywhere
+    // wrong codes, so the code cannot be found by spreading guesses over the network.
     Result pair(const QHostAddress& from, QByteArrayView typed, QByteArrayView userAgent);
 
     // Whether the cookie's token belongs to a paired phone.
@@ -60,6 +64,7 @@ private:
     QString m_code;
     QList<QByteArray> m_hashes; // as stored, raw 32 bytes each
     QHash<QString, Tries> m_tries;
+    Tries m_everywhere;
 };
 
 // Equal without an early exit, so the time taken tells nothing of where they differ.

@@ -42,6 +42,8 @@ constexpr int kRefreshMs = 1000;
 constexpr int kPingMs = 30000;
 constexpr qint64 kIdleMs = qint64(10) * 60 * 1000;
 constexpr qsizetype kMaxPairBodyBytes = 256;
+// States queued for one phone beyond what the kernel took (a few dozen states).
+constexpr qint64 kMaxQueuedBytes = 64 * 1024;
 // Messages up to this long are read and answered with an error when over kMaxMessageBytes;
 // longer ones make Qt close the socket (1009) without reading them whole.
 constexpr qint64 kMaxFrameBytes = 2 * RemoteServer::kMaxMessageBytes;
@@ -140,6 +142,7 @@ struct RemoteServer::Private {
     struct Client {
         QWebSocket* socket;
         qint64 lastHeard;
+        bool behind = false; // states were held back while it did not read
     };
 
     RemoteServer* q;
@@ -185,6 +188,7 @@ struct RemoteServer::Private {
     // ---- state
     QByteArray state() const;
     void publish(QWebSocket* newcomer = nullptr);
+    void caughtUp(QWebSocket* socket);
     void relistSetups();
 };
 
@@ -205,9 +209,24 @@ void RemoteServer::Private::publish(QWebSocket* newcomer) {
     const QByteArray now = state();
     const bool changed = now != lastSent;
     lastSent = now;
-    for (const Client& client : clients) {
-        if (changed || client.socket == newcomer)
+    for (Client& client : clients) {
+        if (!changed && client.socket != newcomer)
+            continue;
+        // A phone that stops reading must not make the console queue states without end; it
+        // gets the newest one once it has read what was queued.
+        client.behind = client.socket->bytesToWrite() > kMaxQueuedBytes;
+        if (!client.behind)
             client.socket->sendTextMessage(QString::fromUtf8(now));
+    }
+}
+
+void RemoteServer::Private::caughtUp(QWebSocket* socket) {
+    for (Client& client : clients) {
+        if (client.socket == socket && client.behind &&
+            socket->bytesToWrite() <= kMaxQueuedBytes / 2) {
+            client.behind = false;
+            socket->sendTextMessage(QString::fromUtf8(lastSent));
+        }
     }
 }
 
@@ -324,7 +343,10 @@ void RemoteServer::Private::refuse(QWebSocket* socket, QWebSocketProtocol::Close
     QObject::connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
     socket->close(code, why);
     // A peer that never answers the close is cut off.
-    QTimer::singleShot(5000, socket, [socket] { socket->abort(); });
+    QTimer::singleShot(5000, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
 }
 
 void RemoteServer::Private::takeSockets() {
@@ -368,6 +390,8 @@ void RemoteServer::Private::takeSockets() {
         });
         QObject::connect(socket, &QWebSocket::disconnected, q,
                          [this, socket] { dropClient(socket); });
+        QObject::connect(socket, &QWebSocket::bytesWritten, q,
+                         [this, socket] { caughtUp(socket); });
         if (clients.size() == 1) {
             relistSetups();
             if (refresh.interval() > 0)
@@ -425,6 +449,12 @@ void RemoteServer::Private::received(QWebSocket* socket, const QString& text) {
     for (Client& client : clients) {
         if (client.socket == socket)
             client.lastHeard = clock();
+    }
+    // Every request is answered; a phone that sends on without reading the answers is let go.
+    if (socket->bytesToWrite() > 4 * kMaxQueuedBytes) {
+        detach(socket);
+        refuse(socket, kPolicy, QStringLiteral("answers not read"));
+        return;
     }
     const RemoteParse parsed = text.isNull()
                                    ? RemoteParse{{}, {}, QStringLiteral("not a text message")}

@@ -4,6 +4,8 @@
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
+#include "remote/GuardedTcpServer.h"
+#include "remote/RemotePairing.h"
 #include "remote/RemoteServer.h"
 #include "sim/Simulator.h"
 #include "support/PrivateSettings.h"
@@ -192,6 +194,7 @@ private slots:
     void pairingWithTheShownCodeOpensTheRemotePage();
     void wrongCodesLockTheAddressOutForAMinute();
     void withoutATokenNothingButThePairingPageIsServed();
+    void aConnectionHoardingBytesOrSlotsIsCut();
     void aForeignOriginIsClosedBeforeAnyState();
     void aBadMessageIsAnsweredWithAnErrorAndChangesNothing_data();
     void aBadMessageIsAnsweredWithAnErrorAndChangesNothing();
@@ -227,14 +230,24 @@ void RemoteServerTest::pairingWithTheShownCodeOpensTheRemotePage() {
     QCOMPARE(Rig::status(script.get()), 200);
     QCOMPARE(script->rawHeader("Content-Type"), "text/javascript; charset=utf-8");
 
-    // A restarted console still knows the phone; one that forgot all does not.
+    // A restarted console still knows the phone; one that forgot all does not. Either way an
+    // open page is closed.
+    std::unique_ptr<Phone> open = rig.phone(token);
+    QTRY_COMPARE(rig.server.clientCount(), 1);
     rig.server.stop();
+    QTRY_VERIFY(open->closed);
+    QCOMPARE(open->socket.closeCode(), QWebSocketProtocol::CloseCodeGoingAway);
     QVERIFY(rig.server.start(QHostAddress::LocalHost, 0));
     std::unique_ptr<QNetworkReply> again(rig.request("/remote.js", token));
     QCOMPARE(Rig::status(again.get()), 200);
+    open = rig.phone(token);
+    QTRY_COMPARE(rig.server.clientCount(), 1);
     rig.server.forgetAll();
+    QTRY_VERIFY(open->closed);
+    QCOMPARE(open->socket.closeCode(), QWebSocketProtocol::CloseCodePolicyViolated);
     std::unique_ptr<QNetworkReply> forgotten(rig.request("/remote.js", token));
     QCOMPARE(Rig::status(forgotten.get()), 401);
+    QVERIFY(rig.server.pairedPhones().isEmpty());
 }
 
 void RemoteServerTest::wrongCodesLockTheAddressOutForAMinute() {
@@ -254,6 +267,21 @@ void RemoteServerTest::wrongCodesLockTheAddressOutForAMinute() {
     QCOMPARE(post(right), std::pair(429, QByteArray("1")));
     rig.now += 1000;
     QCOMPARE(post(right).first, 200);
+
+    // Guesses spread over many addresses lock everyone out as well.
+    qint64 now = 0;
+    RemotePairing pairing([&now] { return now; });
+    const QByteArray code = pairing.newCode().toLatin1();
+    const QByteArray guess = code == "000000" ? "000001" : "000000";
+    for (int i = 0; i < RemotePairing::kMaxWrongCodesEverywhere; ++i) {
+        const QHostAddress from(QStringLiteral("192.168.1.%1").arg(10 + i));
+        QCOMPARE(pairing.pair(from, guess, {}).outcome, RemotePairing::Outcome::WrongCode);
+    }
+    const QHostAddress fresh(QStringLiteral("192.168.1.200"));
+    QCOMPARE(pairing.pair(fresh, code, {}).outcome, RemotePairing::Outcome::Locked);
+    now += RemoteServer::kLockoutSeconds * 1000;
+    QCOMPARE(pairing.pair(fresh, code, "iPhone Safari/604.1").outcome,
+             RemotePairing::Outcome::Paired);
 }
 
 void RemoteServerTest::withoutATokenNothingButThePairingPageIsServed() {
@@ -270,6 +298,32 @@ void RemoteServerTest::withoutATokenNothingButThePairingPageIsServed() {
         QVERIFY(phone.messages.isEmpty());
     }
     QCOMPARE(rig.server.clientCount(), 0);
+}
+
+void RemoteServerTest::aConnectionHoardingBytesOrSlotsIsCut() {
+    Rig rig;
+    QVERIFY(rig.start());
+    // A body announced huge and sent on and on: cut once 64 KiB wait unanswered.
+    QTcpSocket hoarder;
+    hoarder.connectToHost(QHostAddress::LocalHost, rig.server.port());
+    QVERIFY(hoarder.waitForConnected(5000));
+    hoarder.write("POST /pair HTTP/1.1\r\nHost: x\r\nContent-Length: 100000000\r\n\r\n");
+    const QByteArray chunk(16 * 1024, '{');
+    for (int i = 0; i < 8 && hoarder.state() == QAbstractSocket::ConnectedState; ++i) {
+        hoarder.write(chunk);
+        hoarder.waitForBytesWritten(1000);
+    }
+    QTRY_COMPARE(hoarder.state(), QAbstractSocket::UnconnectedState);
+
+    // Connections that never send: the 49th is closed at once; the others are still open.
+    std::vector<std::unique_ptr<QTcpSocket>> idle;
+    for (int i = 0; i <= GuardedTcpServer::kMaxConnections; ++i) {
+        idle.push_back(std::make_unique<QTcpSocket>());
+        idle.back()->connectToHost(QHostAddress::LocalHost, rig.server.port());
+        QVERIFY(idle.back()->waitForConnected(5000));
+    }
+    QTRY_COMPARE(idle.back()->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(idle.front()->state(), QAbstractSocket::ConnectedState);
 }
 
 void RemoteServerTest::aForeignOriginIsClosedBeforeAnyState() {
