@@ -6,12 +6,15 @@
 #include "app/RecentFileList.h"
 #include "app/Shortcuts.h"
 #include "app/WindowLayout.h"
+#include "remote/RemoteServer.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QKeySequence>
 #include <QMessageBox>
 #include <QSettings>
+#include <QUrl>
+#include <cstdio>
 
 namespace lumadesk {
 
@@ -69,6 +72,21 @@ bool CLumaDeskApp::InitInstance() {
     addKey(Command::NewDocument, [document] { document->OnFileNew(); });
     addKey(Command::OpenDocument, [document, frame] { document->OnFileOpen(frame); });
     addKey(Command::SaveDocument, [document, frame] { document->OnFileSave(frame); });
+
+    if (m_options.remote) {
+        // Scripts and tests read the address and the code from here.
+        RemoteServer& server = m_frame->phoneRemote()->server();
+        if (!server.isRunning()) {
+            std::fprintf(stderr, "lumadesk: --remote: %s\n",
+                         qPrintable(m_frame->phoneRemoteProblem()));
+            return false;
+        }
+        const QList<QUrl> pages = server.pageAddresses();
+        std::fprintf(stderr, "lumadesk: phone remote on %s pairing code %s\n",
+                     qPrintable(pages.isEmpty() ? QString() : pages.front().toString()),
+                     qPrintable(server.pairingCode()));
+        std::fflush(stderr);
+    }
 
     QSettings settings(settingsKey(), applicationName());
     RestoreWindowLayout(*m_frame, settings);

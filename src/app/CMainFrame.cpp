@@ -6,6 +6,7 @@
 #include "app/DialogSeams.h"
 #include "app/EditHistory.h"
 #include "app/MainMenus.h"
+#include "app/PhoneRemote.h"
 #include "app/RadioWatch.h"
 #include "app/ScreenRoom.h"
 #include "app/Shortcuts.h"
@@ -16,6 +17,7 @@
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
 #include "platform/ports/SerialPortList.h"
+#include "remote/RemoteServer.h"
 #include "ui/UiResources.h"
 #include "views/CNavigationFormView.h"
 #include "views/CNavigationGrid.h"
@@ -87,8 +89,20 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     m_watch = new RadioWatch(*this);
     m_editHistory = new EditHistory(*this, m_history, editMenu(), viewMenu());
     createToolsMenu();
+    m_remote = new PhoneRemote(*this, m_model, m_radio, m_actions, m_menus->tools());
+    connect(m_remote, &PhoneRemote::statusChanged, this, &CMainFrame::showMessages);
+    if (m_options.remote) {
+        if (!m_remote->startForRun(m_options.remoteEndpoint, &m_remoteProblem))
+            m_remoteProblem =
+                m_remoteProblem.isEmpty() ? QStringLiteral("cannot listen") : m_remoteProblem;
+    } else {
+        m_remote->startAsRemembered();
+    }
     m_model.currentNodeChanged = [this] { currentNodeChanged(); };
-    m_radio.heard().setMissedListener([this](int, int) { m_watch->refresh(); });
+    m_radio.heard().setMissedListener([this](int, int) {
+        m_watch->refresh();
+        m_remote->server().noteChange();
+    });
 
     // Start values, then what Option.xml holds, then what this run was told.
     m_settings = ComSettings{};
@@ -109,6 +123,8 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
 CMainFrame::~CMainFrame() {
     // The reader thread posts to this window and reads the port object: it goes first. Then
     // the panes, so that nothing can reach the model while the members are destroyed.
+    delete m_remote; // it listens to the link and drives the actions
+    m_remote = nullptr;
     m_model.currentNodeChanged = nullptr;
     m_radio.heard().setMissedListener(nullptr);
     m_radio.pending().setListener(nullptr);
@@ -171,6 +187,8 @@ void CMainFrame::watchConfirmations() {
         showMessages();
         if (m_watch != nullptr)
             m_watch->refresh();
+        if (m_remote != nullptr)
+            m_remote->server().noteChange();
         const StudioData* owner = m_model.StudioByNumber(studio);
         // Relayed as a change that stores nothing: the panes redraw just the cue.
         if (StrobeData* unit = owner != nullptr ? owner->UnitOn(channel) : nullptr)
@@ -197,7 +215,13 @@ void CMainFrame::showMessages() {
         if (!part.isEmpty())
             parts << part;
     }
-    const QString text = parts.isEmpty() ? m_note : parts.join(QStringLiteral("; "));
+    QString text = parts.isEmpty() ? m_note : parts.join(QStringLiteral("; "));
+    // Phones may be driving the heads: that stays in sight while it runs.
+    if (const QString remote = m_remote != nullptr ? m_remote->statusText() : QString();
+        !remote.isEmpty()) {
+        text = text.isEmpty() ? remote : text + QStringLiteral("; ") + remote;
+        parts << remote;
+    }
     m_messagePane->setText(text);
     m_messagePane->setToolTip(parts.isEmpty() ? QString() : text);
     m_messagePane->setAccessibleDescription(text);
@@ -219,6 +243,8 @@ void CMainFrame::linkChanged(bool up) {
             m_scanBox->reject();
         }
     }
+    if (m_remote != nullptr)
+        m_remote->server().noteChange();
     showMessages();
 }
 

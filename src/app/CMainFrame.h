@@ -24,6 +24,7 @@ namespace lumadesk {
 
 class CStrobeSplitterWnd;
 class EditHistory;
+class PhoneRemote;
 class MainMenus;
 class RadioWatch;
 
@@ -65,6 +66,10 @@ public:
     OperatorHistory& history() { return m_history; }
     // Where every operator change goes out, whoever makes it.
     OperatorActions& actions() { return m_actions; }
+    // Tools > Phone remote... and the server behind it.
+    PhoneRemote* phoneRemote() const { return m_remote; }
+    // Why --remote could not start, for the command line.
+    QString phoneRemoteProblem() const { return m_remoteProblem; }
     EditHistory* editHistory() const { return m_editHistory; }
     // The menu bar; Edit and View take what later parts of the window add.
     MainMenus* menus() const { return m_menus; }
@@ -120,6 +125,8 @@ private:
     CStrobeSplitterWnd* m_inner = nullptr;
     RadioWatch* m_watch = nullptr;
     EditHistory* m_editHistory = nullptr;
+    PhoneRemote* m_remote = nullptr;
+    QString m_remoteProblem;
 
     // Owned, in the order they depend on each other; destroyed in reverse.
     ComSettings m_settings;

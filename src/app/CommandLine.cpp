@@ -52,8 +52,15 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& out, QString& e
                        "it, the working directory.")
             .arg(standard, StandardDataFolder()),
         QStringLiteral("DIR"));
+    const QCommandLineOption remote(
+        QStringLiteral("remote"),
+        QStringLiteral("Serve the phone remote on ADDRESS:PORT for this run (0.0.0.0:8137 for "
+                       "every IPv4 address, 127.0.0.1:8137 for this computer only; port 0 takes "
+                       "a free one) and print its address and pairing code on standard error."),
+        QStringLiteral("ADDRESS:PORT"));
     parser.addOption(port);
     parser.addOption(simulate);
+    parser.addOption(remote);
     parser.addOption(deaf);
     parser.addOption(dataDir);
     parser.addPositionalArgument(QStringLiteral("HEADS"),
@@ -76,6 +83,9 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine& out, QString& e
     }
     if (out.dataDir == standard)
         out.dataDir = StandardDataFolder();
+    out.remote = parser.isSet(remote);
+    if (out.remote && !ParseRemoteEndpoint(parser.value(remote), out.remoteEndpoint, error))
+        return false;
     out.deaf = parser.values(deaf);
     if (!out.deaf.isEmpty() && !out.simulate) {
         error = QStringLiteral("--deaf needs --simulate");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/PhoneRemote.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +15,8 @@ struct CommandLine {
     QStringList deaf;      // --deaf HEADS (with --simulate): heads that ignore commands
     QString dataDir;       // --data-dir DIR, "standard" already made the folder's path; empty:
                            // the working directory
+    bool remote = false;   // --remote ADDRESS:PORT
+    RemoteEndpoint remoteEndpoint{};
 };
 
 // Parses the arguments (the program's name first). --help and --version print and end the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PhoneRemote.h"
 #include "platform/ports/SerialPortList.h"
 
 #include <QList>
@@ -16,6 +17,9 @@ struct ShellOptions {
     QList<SerialPortEntry> extraPorts;
     // Shown in status pane 0 for the whole run, e.g. "Simulated radio on /dev/pts/3".
     QString statusNote;
+    // --remote ADDRESS:PORT: the phone remote serves there for this run (not remembered).
+    bool remote = false;
+    RemoteEndpoint remoteEndpoint{};
 };
 
 } // namespace lumadesk

@@ -64,6 +64,8 @@ int main(int argc, char* argv[]) {
         return fail(QStringLiteral("--data-dir: %1").arg(error), 1);
 
     ShellOptions options;
+    options.remote = line.remote;
+    options.remoteEndpoint = line.remoteEndpoint;
 #if LUMADESK_WITH_SIMULATOR
     std::unique_ptr<sim::Simulator> radio;
 #endif

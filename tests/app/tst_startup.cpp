@@ -9,6 +9,7 @@
 #include "support/PrivateSettings.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QtTest>
@@ -56,6 +57,7 @@ private slots:
     void givenPortIsUsedAndOptionFileLeftAlone();
     void programRunsOnASimulatedRadio();
     void helpAndVersionNeedNoDisplay();
+    void remoteOptionServesThisRunAndSaysWhere();
     void dataDirHoldsTheConsolesFiles_data();
     void dataDirHoldsTheConsolesFiles();
 };
@@ -154,6 +156,30 @@ void StartupTest::helpAndVersionNeedNoDisplay() {
     QVERIFY(helpText.contains("--simulate"));
     QVERIFY(helpText.contains("/data/LumaDesk")); // the standard data folder, as it is here
     QVERIFY(version->readAllStandardOutput().startsWith("LumaDesk "));
+}
+
+// Scripts read the page's address and the pairing code from standard error; a bad value stops
+// the program before any window.
+void StartupTest::remoteOptionServesThisRunAndSaysWhere() {
+    WorkingDirectory cwd;
+    const auto program =
+        startProgram({"--simulate", "A:1", "--remote", "127.0.0.1:0"}, cwd.filePath("."));
+    QString line;
+    QTRY_VERIFY(
+        (line += QString::fromLocal8Bit(program->readAllStandardError())).contains("pairing code"));
+    const QRegularExpression said(
+        "lumadesk: phone remote on http://127\\.0\\.0\\.1:([0-9]+)/ pairing code [0-9]{6}\n");
+    const QRegularExpressionMatch match = said.match(line);
+    QVERIFY2(match.hasMatch(), qPrintable(line));
+    QVERIFY(match.captured(1).toInt() > 0);
+    program->terminate();
+    QVERIFY(program->waitForFinished());
+    QCOMPARE(program->exitCode(), 0);
+
+    const auto bad = startProgram({"--remote", "studio:80"}, cwd.filePath("."));
+    QVERIFY(bad->waitForFinished());
+    QVERIFY(bad->exitCode() != 0);
+    QVERIFY(bad->readAllStandardError().contains("--remote needs ADDRESS:PORT"));
 }
 
 void StartupTest::dataDirHoldsTheConsolesFiles_data() {
