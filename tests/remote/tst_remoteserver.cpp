@@ -207,6 +207,7 @@ void RemoteServerTest::pairingWithTheShownCodeOpensTheRemotePage() {
     Rig rig;
     QVERIFY(rig.start());
     QCOMPARE(rig.server.pairingCode().size(), 6);
+    QCOMPARE(rig.server.pageAddresses(), QList<QUrl>{rig.url("/")});
 
     std::unique_ptr<QNetworkReply> page(rig.request("/"));
     QCOMPARE(Rig::status(page.get()), 200);
