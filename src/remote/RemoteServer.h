@@ -69,6 +69,8 @@ public:
     // The slow refresh that catches changes nobody noted, while phones are connected (1 s);
     // 0 switches it off, so a test sees only what was noted.
     void setRefreshInterval(int milliseconds);
+    // How often phones are pinged and the idle ones closed (30 s); for tests.
+    void setPingInterval(int milliseconds);
 
 signals:
     void runningChanged(bool running);
