@@ -35,6 +35,7 @@ public:
     static constexpr int kLockoutSeconds = 60;
 
     // Paired tokens are kept (hashed) in the console's settings (QSettings, group "remote").
+    // The model, the link and the actions outlive the server: it listens to the link's reports.
     RemoteServer(StudioModel& model, RadioLink& link, OperatorActions& actions,
                  QObject* parent = nullptr);
     ~RemoteServer() override;
