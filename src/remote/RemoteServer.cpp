@@ -636,6 +636,10 @@ void RemoteServer::setClock(std::function<qint64()> clock) {
 
 namespace lumadesk {
 
+void RemoteServer::setPingInterval(int milliseconds) {
+    d->ping.setInterval(std::max(1, milliseconds));
+}
+
 void RemoteServer::setRefreshInterval(int milliseconds) {
     d->refresh.setInterval(milliseconds);
     if (milliseconds <= 0)

@@ -35,6 +35,7 @@ public:
     static constexpr int kLockoutSeconds = 60;
 
     // Paired tokens are kept (hashed) in the console's settings (QSettings, group "remote").
+    // The model, the link and the actions outlive the server: it listens to the link's reports.
     RemoteServer(StudioModel& model, RadioLink& link, OperatorActions& actions,
                  QObject* parent = nullptr);
     ~RemoteServer() override;
@@ -69,6 +70,8 @@ public:
     // The slow refresh that catches changes nobody noted, while phones are connected (1 s);
     // 0 switches it off, so a test sees only what was noted.
     void setRefreshInterval(int milliseconds);
+    // How often phones are pinged and the idle ones closed (30 s); for tests.
+    void setPingInterval(int milliseconds);
 
 signals:
     void runningChanged(bool running);

@@ -159,9 +159,11 @@ struct Rig {
     }
 };
 
-// What the console answers a WebSocket request that Qt's own client cannot read out (1013 is
-// a close code it does not know): the close code of the first frame, -1 for none.
-int closeCodeOfRawUpgrade(quint16 port, const QByteArray& token, const QByteArray& origin) {
+// A WebSocket client that answers nothing, not even pings, and can read a close code Qt's own
+// client does not know (1013): the code of the console's close frame, -1 for none. whileOpen
+// runs once the upgrade was answered.
+int closeCodeOfRawUpgrade(quint16 port, const QByteArray& token, const QByteArray& origin,
+                          const std::function<void()>& whileOpen = {}) {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
     if (!socket.waitForConnected(5000))
@@ -172,15 +174,37 @@ int closeCodeOfRawUpgrade(quint16 port, const QByteArray& token, const QByteArra
                  "Origin: " +
                  origin + "\r\nCookie: lumadesk_token=" + token + "\r\n\r\n");
     QByteArray got;
-    const bool framed = QTest::qWaitFor([&] {
-        got += socket.readAll();
-        const qsizetype body = got.indexOf("\r\n\r\n");
-        return body >= 0 && got.size() >= body + 8;
-    });
-    const QByteArray frame = got.mid(got.indexOf("\r\n\r\n") + 4);
-    if (!framed || quint8(frame[0]) != 0x88)
+    qsizetype header = -1;
+    if (!QTest::qWaitFor([&] {
+            got += socket.readAll();
+            header = got.indexOf("\r\n\r\n");
+            return header >= 0;
+        }))
         return -1;
-    return (quint8(frame[2]) << 8) | quint8(frame[3]);
+    got.remove(0, header + 4);
+    if (whileOpen)
+        whileOpen();
+    int code = -1;
+    [[maybe_unused]] const bool closed = QTest::qWaitFor([&] {
+        got += socket.readAll();
+        while (got.size() >= 2) { // server frames: unmasked, short or 16-bit lengths
+            qsizetype length = quint8(got[1]) & 0x7F;
+            qsizetype head = 2;
+            if (length == 126 && got.size() >= 4) {
+                length = (quint8(got[2]) << 8) | quint8(got[3]);
+                head = 4;
+            }
+            if (got.size() < head + length)
+                return false;
+            if ((quint8(got[0]) & 0x0F) == 0x8) {
+                code = length >= 2 ? (quint8(got[head]) << 8) | quint8(got[head + 1]) : -1;
+                return true;
+            }
+            got.remove(0, head + length);
+        }
+        return false;
+    });
+    return code;
 }
 
 } // namespace
@@ -201,12 +225,14 @@ private slots:
     void aPhoneStepReachesTheHeadAsItsFrame();
     void aReportReachesEveryConnectedPhone();
     void aSeventeenthPhoneIsToldToTryLater();
+    void aPhoneSilentForTenMinutesIsClosed();
 };
 
 void RemoteServerTest::pairingWithTheShownCodeOpensTheRemotePage() {
     Rig rig;
     QVERIFY(rig.start());
     QCOMPARE(rig.server.pairingCode().size(), 6);
+    QCOMPARE(rig.server.pageAddresses(), QList<QUrl>{rig.url("/")});
 
     std::unique_ptr<QNetworkReply> page(rig.request("/"));
     QCOMPARE(Rig::status(page.get()), 200);
@@ -454,6 +480,19 @@ void RemoteServerTest::aSeventeenthPhoneIsToldToTryLater() {
     QTRY_COMPARE(late->messages.size(), 1);
     for (const auto& phone : phones)
         QVERIFY(!phone->messages.isEmpty());
+}
+
+void RemoteServerTest::aPhoneSilentForTenMinutesIsClosed() {
+    Rig rig;
+    QVERIFY(rig.start());
+    rig.server.setPingInterval(20);
+    const QByteArray token = rig.pair(rig.server.pairingCode());
+    const int code = closeCodeOfRawUpgrade(rig.server.port(), token, rig.origin().toLatin1(), [&] {
+        if (QTest::qWaitFor([&] { return rig.server.clientCount() == 1; }))
+            rig.now += 10 * 60 * 1000; // no pong, no message since it opened
+    });
+    QCOMPARE(code, int(QWebSocketProtocol::CloseCodeGoingAway));
+    QTRY_COMPARE(rig.server.clientCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(RemoteServerTest)
