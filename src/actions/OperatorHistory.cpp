@@ -5,8 +5,8 @@
 #include "link/UnitSettingTable.h"
 #include "model/PowerLevel.h"
 #include "model/StudioModel.h"
+#include "platform/MonotonicClock.h"
 
-#include <QElapsedTimer>
 #include <algorithm>
 
 namespace lumadesk {
@@ -14,15 +14,6 @@ namespace lumadesk {
 namespace {
 
 enum class StepKind { Unit, GroupLevels, GroupSwitch, Load, Rename };
-
-qint64 monotonicMs() {
-    static QElapsedTimer clock = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return clock.elapsed();
-}
 
 // The settings table's rows a command stores into the record, in order.
 std::vector<const UnitSetting*> storedSettings() {
@@ -238,7 +229,7 @@ private:
 };
 
 OperatorHistory::OperatorHistory(StudioModel& model, OperatorActions& actions, QObject* parent)
-    : QObject(parent), m_model(model), m_actions(actions), m_clock(monotonicMs) {
+    : QObject(parent), m_model(model), m_actions(actions), m_clock(MonotonicMs) {
     connect(&m_stack, &QUndoStack::indexChanged, this, &OperatorHistory::changed);
 }
 

@@ -1,8 +1,8 @@
 #include "remote/RemotePairing.h"
+#include "platform/MonotonicClock.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QSettings>
 #include <algorithm>
@@ -33,14 +33,8 @@ bool isHexToken(QByteArrayView token) {
     return true;
 }
 
-qint64 monotonicMs() {
-    static QElapsedTimer started = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return started.elapsed();
-}
+// The console's own settings file (~/.config/LumaDesk/LumaDesk.conf), beside the window's.
+const QString kSettingsName = QStringLiteral("LumaDesk");
 
 } // namespace
 
@@ -59,7 +53,7 @@ RemotePairing::RemotePairing(Clock clock) {
 }
 
 void RemotePairing::setClock(Clock clock) {
-    m_clock = clock ? std::move(clock) : Clock(monotonicMs);
+    m_clock = clock ? std::move(clock) : Clock(MonotonicMs);
 }
 
 QString RemotePairing::newCode() {
@@ -124,7 +118,7 @@ RemotePairing::Result RemotePairing::pair(const QHostAddress& from, QByteArrayVi
     QRandomGenerator::system()->fillRange(bits.data(), bits.size());
     const QByteArray token =
         QByteArray(reinterpret_cast<const char*>(bits.data()), sizeof bits).toHex();
-    QSettings settings;
+    QSettings settings(kSettingsName, kSettingsName);
     settings.beginGroup(kGroup);
     const int n = settings.beginReadArray(kPhones);
     settings.endArray();
@@ -152,7 +146,7 @@ bool RemotePairing::isPaired(QByteArrayView token) const {
 
 QList<PairedPhone> RemotePairing::phones() const {
     QList<PairedPhone> out;
-    QSettings settings;
+    QSettings settings(kSettingsName, kSettingsName);
     settings.beginGroup(kGroup);
     const int n = settings.beginReadArray(kPhones);
     for (int i = 0; i < n; ++i) {
@@ -165,15 +159,18 @@ QList<PairedPhone> RemotePairing::phones() const {
 }
 
 void RemotePairing::forgetAll() {
-    QSettings settings;
-    settings.remove(kGroup);
+    QSettings settings(kSettingsName, kSettingsName);
+    // Only the phones: the window keeps the remote's switch in the same group.
+    settings.beginGroup(kGroup);
+    settings.remove(kPhones);
+    settings.endGroup();
     settings.sync();
     m_hashes.clear();
 }
 
 void RemotePairing::load() {
     m_hashes.clear();
-    QSettings settings;
+    QSettings settings(kSettingsName, kSettingsName);
     settings.beginGroup(kGroup);
     const int n = settings.beginReadArray(kPhones);
     for (int i = 0; i < n; ++i) {

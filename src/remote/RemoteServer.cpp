@@ -5,12 +5,12 @@
 #include "model/BusinessMemory.h"
 #include "model/StudioModel.h"
 #include "model/XmlFileContext.h"
+#include "platform/MonotonicClock.h"
 #include "remote/GuardedTcpServer.h"
 #include "remote/RemoteMessages.h"
 #include "remote/RemotePairing.h"
 
 #include <QAbstractHttpServer>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
@@ -105,15 +105,6 @@ QByteArray errorBody(const char* error) {
     return json({{QLatin1String("error"), QLatin1String(error)}});
 }
 
-qint64 monotonicMs() {
-    static QElapsedTimer started = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return started.elapsed();
-}
-
 // The HTTP side: every request goes to one handler, which routes strictly.
 class RemoteHttp final : public QAbstractHttpServer {
 public:
@@ -150,7 +141,7 @@ struct RemoteServer::Private {
     RadioLink& link;
     OperatorActions& actions;
     RemotePairing pairing;
-    std::function<qint64()> clock = monotonicMs;
+    std::function<qint64()> clock = MonotonicMs;
 
     std::unique_ptr<RemoteHttp> http; // owns the listening socket and its connections
     GuardedTcpServer* tcp = nullptr;
@@ -628,7 +619,7 @@ void RemoteServer::noteChange() {
 }
 
 void RemoteServer::setClock(std::function<qint64()> clock) {
-    d->clock = clock ? clock : std::function<qint64()>(monotonicMs);
+    d->clock = clock ? clock : std::function<qint64()>(MonotonicMs);
     d->pairing.setClock(std::move(clock));
 }
 

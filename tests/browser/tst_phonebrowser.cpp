@@ -8,6 +8,7 @@
 #include "sim/Simulator.h"
 #include "support/PrivateSettings.h"
 #include "support/QuickHeads.h"
+#include "support/SimulatorWire.h"
 #include "support/WorkingDirectory.h"
 
 #include <QEventLoop>
@@ -21,28 +22,6 @@
 using namespace lumadesk;
 
 namespace {
-
-// The commands the simulated dongle read from the console, in words ("flash level CH-01: ..."),
-// filled on the simulator's thread.
-class Wire {
-public:
-    void note(const QString& line) {
-        const qsizetype at = line.indexOf(QLatin1String(" in   "));
-        if (at < 0)
-            return;
-        const std::lock_guard lock(m_mutex);
-        const QString command = line.mid(at + 6);
-        m_commands << command.mid(command.indexOf(QLatin1String("  ")) + 2);
-    }
-    QStringList take() {
-        const std::lock_guard lock(m_mutex);
-        return std::exchange(m_commands, {});
-    }
-
-private:
-    std::mutex m_mutex;
-    QStringList m_commands;
-};
 
 // The console without its window, wired as the main frame wires it: the model, the radio link
 // drained on each notification, the operator actions and the phone remote.
@@ -127,7 +106,7 @@ PhoneRun runPhone(const QStringList& arguments,
 // stored, scanned through the simulated dongle, and the remote listening on loopback.
 struct Studio {
     WorkingDirectory cwd; // the Business Memory folder lands here
-    Wire wire;
+    SimulatorWire wire;
     sim::Simulator dongle{config()};
     Console console;
     StudioData* studio = nullptr;
@@ -139,6 +118,14 @@ struct Studio {
         c.heads[2].settings.modelPower = 0;
         c.log = [this](const QString& line) { wire.note(line); };
         return c;
+    }
+
+    // What the dongle read since the last call, in the simulator's words.
+    QStringList takeWords() {
+        QStringList words;
+        for (const QString& command : wire.takeCommands())
+            words << SimulatorWire::wordsOf(command);
+        return words;
     }
 
     // False, with why, when any step of the setting up fails.
@@ -164,7 +151,7 @@ struct Studio {
             return (*why = QStringLiteral("cannot store the set-up")), false;
         if (!console.remote.start(QHostAddress::LocalHost, 0, why))
             return false;
-        wire.take(); // the scan's select
+        takeWords(); // the scan's select
         return true;
     }
 
@@ -243,7 +230,7 @@ void PhoneBrowserTest::phoneStepsAHeadAndSeesItConfirmed() {
     QCOMPARE(run.line(QStringLiteral("after")), QStringLiteral("5.1"));
 
     // One frame went out, for CH-01 alone, and the head took it; the others kept theirs.
-    const QStringList commands = rig.wire.take();
+    const QStringList commands = rig.takeWords();
     QCOMPARE(commands, QStringList{QStringLiteral("flash level CH-01: P1 51 P2 50")});
     QCOMPARE(rig.flashOnHeads(), (QList<int>{51, 63, 50}));
     QCOMPARE(rig.flashInRecords(), (QList<int>{51, 63, 50}));
@@ -273,7 +260,7 @@ void PhoneBrowserTest::phoneOffsetsTheTickedHeadsLoadsASetupAskedFirstThenIsForg
     QCOMPARE(run.line(QStringLiteral("unpaired")),
              QStringLiteral("The console does not know this phone any more."));
 
-    const QStringList commands = rig.wire.take();
+    const QStringList commands = rig.takeWords();
     // The offset as one frame for the studio; the cancelled question sent nothing; the load
     // sent each head its stored settings.
     QCOMPARE(
@@ -305,7 +292,7 @@ void PhoneBrowserTest::wrongCodesLockThePairingAndThePageSaysUntilWhen() {
     QVERIFY2(said.startsWith(QLatin1String("Too many wrong codes. Try again at ")) &&
                  said.endsWith(QLatin1String(" (in 60 seconds).")),
              qPrintable(said));
-    QVERIFY(rig.wire.take().isEmpty());
+    QVERIFY(rig.takeWords().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(PhoneBrowserTest)

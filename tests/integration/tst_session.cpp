@@ -9,6 +9,7 @@
 #include "support/MessageRecorder.h"
 #include "support/PrivateSettings.h"
 #include "support/QuickHeads.h"
+#include "support/SimulatorWire.h"
 #include "support/WorkingDirectory.h"
 #include "views/CNavigationFormView.h"
 #include "views/CNavigationGrid.h"
@@ -69,32 +70,6 @@ private:
     QStringList m_seen;
 };
 
-// The frames the console wrote, as the simulated dongle read them: "FF 07 17 ...  cell ...".
-// Filled on the simulator's thread.
-class Wire {
-public:
-    void note(const QString& line) {
-        const qsizetype at = line.indexOf(QLatin1String(" in   "));
-        if (at < 0)
-            return;
-        const std::lock_guard lock(m_mutex);
-        m_commands << line.mid(at + 6);
-    }
-    // The log line follows the head's change, so a test waits for it.
-    int commandCount() {
-        const std::lock_guard lock(m_mutex);
-        return int(m_commands.size());
-    }
-    QStringList takeCommands() {
-        const std::lock_guard lock(m_mutex);
-        return std::exchange(m_commands, {});
-    }
-
-private:
-    std::mutex m_mutex;
-    QStringList m_commands;
-};
-
 // The console as the program starts it, offscreen, on a simulated dongle behind a symbolic link
 // (the port it is told to use), so a replug that brings a new pseudo-terminal is found again.
 // Heads: CH-01 to CH-03 in Studio A, CH-02 and CH-05 in Studio B. They answer a select together,
@@ -102,7 +77,7 @@ private:
 // and report heat and recharge quickly, so a few test flashes overheat one.
 struct Session {
     WorkingDirectory cwd;
-    Wire wire;
+    SimulatorWire wire;
     sim::Simulator radio{config()};
     Boxes boxes;
     CLumaDeskApp app{ShellOptions{cwd.filePath("dongle"), {}, {}}};

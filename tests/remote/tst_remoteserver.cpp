@@ -10,6 +10,7 @@
 #include "sim/Simulator.h"
 #include "support/PrivateSettings.h"
 #include "support/QuickHeads.h"
+#include "support/SimulatorWire.h"
 #include "support/WorkingDirectory.h"
 
 #include <QJsonArray>
@@ -39,26 +40,6 @@ protected:
         if (message != nullptr && message->number() == Msg::FrameBytesReceived)
             link.drain();
     }
-};
-
-// The commands the simulated dongle read, as it decoded them; filled on its thread.
-class Wire {
-public:
-    void note(const QString& line) {
-        const qsizetype at = line.indexOf(QLatin1String(" in   "));
-        if (at < 0)
-            return;
-        const std::lock_guard lock(m_mutex);
-        m_commands << line.mid(at + 6);
-    }
-    QStringList commands() {
-        const std::lock_guard lock(m_mutex);
-        return m_commands;
-    }
-
-private:
-    std::mutex m_mutex;
-    QStringList m_commands;
 };
 
 // A phone's page on /ws: every message it was sent, and how it was closed.
@@ -97,7 +78,7 @@ struct Phone : QObject {
 // Studio A scanned on a simulated dongle (heads CH-01..CH-03), the remote on loopback.
 struct Rig {
     WorkingDirectory cwd;
-    Wire wire;
+    SimulatorWire wire;
     sim::Simulator radio{config()};
     Core core;
     RemoteServer server{core.model, core.link, core.actions};
