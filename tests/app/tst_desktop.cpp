@@ -103,7 +103,7 @@ void DesktopTest::menusComeInOrderWithTheirKeys() {
     QCOMPARE(menuBarOf(frame),
              QStringList({"&File: Load Ctrl+L, Save Ctrl+Shift+S, &Quit Ctrl+Q",
                           "&Edit: Undo Ctrl+Z, Redo Ctrl+Shift+Z", "&View: Radio traffic, History",
-                          "&Tools: Com Ctrl+M, Check heads Ctrl+R",
+                          "&Tools: Com Ctrl+M, Check heads Ctrl+R, Phone remote...",
                           "&Help: &Keyboard shortcuts F1, &About LumaDesk"}));
     QCOMPARE(frame.findChild<QToolBar*>()->accessibleName(), QString("Commands"));
     QTest::keyClick(&frame, Qt::Key_Q, Qt::ControlModifier);
