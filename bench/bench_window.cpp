@@ -4,7 +4,7 @@
 // 1000 a second for a few seconds each. Prints the console's CPU time per report (the process's
 // user + system time without the writer thread's own, and the GUI thread's alone) and how often
 // the window was flushed to the screen.
-// Run the release build: build/release/bench/bench_window [SECONDS] [CHANGE]
+// Run the release build: build/release/bench/bench_window [SECONDS] [CHANGE] [RATE...]
 // CHANGE: every CHANGE-th report of a head carries a new flash level (default 4; 0: never).
 #include "app/CMainFrame.h"
 #include "link/ChannelMask.h"
@@ -21,6 +21,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -119,8 +120,8 @@ struct Row {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const bool onX = !qEnvironmentVariableIsEmpty("DISPLAY") &&
-                     qEnvironmentVariableIntValue("BENCH_X") == 1;
+    const bool onX =
+        !qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIntValue("BENCH_X") == 1;
     if (!onX)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // A home of its own: the window's remembered layout and files stay out of the caller's.
@@ -133,12 +134,19 @@ int main(int argc, char* argv[]) {
     bool okChange = true;
     const double seconds = argc > 1 ? QByteArray(argv[1]).toDouble(&okSeconds) : 4;
     const int change = argc > 2 ? QByteArray(argv[2]).toInt(&okChange) : 4;
-    if (argc > 3 || !okSeconds || !okChange || seconds <= 0 || change < 0) {
-        std::fprintf(stderr, "usage: bench_window [SECONDS] [CHANGE]\n"
+    std::vector<int> rates;
+    for (int a = 3; a < argc; ++a)
+        rates.push_back(QByteArray(argv[a]).toInt());
+    if (rates.empty())
+        rates = {20, 200, 1000};
+    const bool okRates = std::all_of(rates.begin(), rates.end(), [](int r) { return r > 0; });
+    if (!okSeconds || !okChange || !okRates || seconds <= 0 || change < 0) {
+        std::fprintf(stderr, "usage: bench_window [SECONDS] [CHANGE] [RATE...]\n"
                              "Writes status reports of ten heads at 20, 200 and 1000 a second\n"
                              "for SECONDS each (default 4) to the real window on a pseudo-\n"
                              "terminal and prints its CPU time per report. Every CHANGE-th\n"
-                             "report of a head brings a new flash level (default 4; 0 never).\n");
+                             "report of a head brings a new flash level (default 4; 0 never).\n"
+                             "RATE: reports a second instead of 20 200 1000.\n");
         return 1;
     }
     QDir::setCurrent(home.path());
@@ -190,7 +198,7 @@ int main(int argc, char* argv[]) {
     pthread_getcpuclockid(pthread_self(), &guiClock);
 
     std::vector<Row> rows;
-    for (const int rate : {20, 200, 1000}) {
+    for (const int rate : rates) {
         Row row;
         row.rate = rate;
         std::atomic<bool> finished{false};
@@ -238,7 +246,7 @@ int main(int argc, char* argv[]) {
                 "gui thread us/rep", "flushes/s");
     for (const Row& row : rows)
         std::printf("  %9d %8d %16.1f %16.1f %10.1f\n", row.rate, row.written,
-                    row.processUs / std::max(1, row.written),
-                    row.guiUs / std::max(1, row.written), row.flushes / row.seconds);
+                    row.processUs / std::max(1, row.written), row.guiUs / std::max(1, row.written),
+                    row.flushes / row.seconds);
     return 0;
 }
