@@ -189,7 +189,8 @@ void UGCtrlTest::repaintsChangedLooksOncePerFrame() {
     QFETCH(int, pending);
     Fixture f;
     QVERIFY(QTest::qWaitForWindowExposed(&f.host));
-    f.grid->RedrawRange(0, 0, 2, 5);
+    QTRY_COMPARE(f.grid->pendingPaints(), 0);
+    f.grid->RedrawRange(0, 0, 2, 5); // the first redraw after the whole grid's paints
     QTRY_COMPARE(f.grid->pendingPaints(), 0);
     QTest::qWait(3 * CUGCtrl::kFrameMs);
     PaintCounter paints;
@@ -216,7 +217,10 @@ void UGCtrlTest::repaintsChangedLooksOncePerFrame() {
     QCOMPARE(index.data(Qt::ToolTipRole).toString(), cell.tip);
     QTRY_COMPARE(f.grid->pendingPaints(), 0);
     QTest::qWait(3 * CUGCtrl::kFrameMs);
-    QCOMPARE(paints.count, pending == 0 ? 0 : 1);
+    if (pending < 0)
+        QVERIFY(paints.count >= 1); // Qt may add its own paint of the whole grid
+    else
+        QCOMPARE(paints.count, pending);
 }
 
 QTEST_MAIN(UGCtrlTest)
