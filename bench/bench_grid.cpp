@@ -121,6 +121,10 @@ int main(int argc, char* argv[]) {
         unit->nNodeKind = NODE_STROBE; // as the studio tree makes them
     }
     SelectStudio(&model, studio);
+    // No retries to open the absent port: each failed open forgets the addressed studio, and
+    // the reports of a studio not addressed are dropped.
+    frame.link().suspendForSettings();
+    model.pAddressedStudio = studio;
     SendMessage(frame.navigationPane(), Msg::NavShowStudio, 0, AsLParam(studio));
     auto* grid = static_cast<CNavigationFormView*>(frame.navigationPane())->grid();
     if (grid == nullptr || grid->shownCount() != kChannelCount) {
