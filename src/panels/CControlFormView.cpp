@@ -318,9 +318,13 @@ void CControlFormView::showSwitch(const UnitSetting& setting, int value) {
     QAbstractButton* on = ButtonOf(m_groups, setting.button);
     if (setting.buttonForZero != IDC_NONE) {
         QAbstractButton* off = ButtonOf(m_groups, setting.buttonForZero);
-        off->setChecked(false);
-        on->setChecked(false);
-        (value == 1 ? on : off)->setChecked(true);
+        // Only a real change touches the pair: unticking and ticking again redraws both.
+        QAbstractButton* other = value == 1 ? off : on;
+        QAbstractButton* wanted = value == 1 ? on : off;
+        if (other->isChecked())
+            other->setChecked(false);
+        if (!wanted->isChecked())
+            wanted->setChecked(true);
     } else {
         on->setChecked(ButtonTicked(setting, setting.button, value));
     }

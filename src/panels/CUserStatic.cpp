@@ -18,6 +18,8 @@ CUserStatic::CUserStatic(QWidget* parent)
 }
 
 void CUserStatic::SetValueText(const QString& text) {
+    if (text == this->text() && text == accessibleDescription())
+        return; // a report that repeats the value draws nothing
     setText(text);
     setAccessibleDescription(text);
 }

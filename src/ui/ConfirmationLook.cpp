@@ -46,6 +46,9 @@ ConfirmationMark::ConfirmationMark(const QString& name, QWidget* parent) : QWidg
 }
 
 void ConfirmationMark::show(Confirmation state, const QString& words) {
+    // The panel asks on every report of its head: what is already shown is not drawn again.
+    if (state == m_state && words == toolTip() && isHidden() == (state == Confirmation::Confirmed))
+        return;
     m_state = state;
     setToolTip(words);
     setAccessibleDescription(words);

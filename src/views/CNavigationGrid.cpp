@@ -199,6 +199,7 @@ void CNavigationGrid::ShowStudio(StudioData* studio) {
     for (int row = kRowsPerBlock * m_shownCount - 1; row >= 0; --row)
         DeleteRow(row);
     m_shownCount = 0;
+    forgetBlock(-1);
     std::vector<StrobeData*>().swap(m_model->arrShown);
     m_currentIndex = kRebuilding;
     for (int s = 0; s < kChannelCount; ++s) {
@@ -343,6 +344,7 @@ void CNavigationGrid::RefreshStrobe(int code, StrobeData* unit) {
     const int i = BlockOf(unit);
     if (i < 0 || i >= m_shownCount)
         return;
+    forgetBlock(i);
     // Reports that are no setting: heat shows in the status cell, the charge as its icon.
     if (code == CHANGE_HEAT)
         return setStatusCell(i, *unit, true);
@@ -366,14 +368,36 @@ void CNavigationGrid::RefreshStrobe(int code, StrobeData* unit) {
     }
 }
 
+CNavigationGrid::BlockKey CNavigationGrid::keyOf(const StrobeData& unit, bool current) {
+    return {unit.serial,
+            unit.sChName,
+            unit.sModelName,
+            {unit.nFlashValue, unit.bFlashCell, unit.bFlashSnd, unit.bFlashCharge, unit.bFlashPow,
+             unit.nModelValue, unit.nModelMode1, unit.nModelMode2, unit.bModelPow, unit.nHeatLevel,
+             current ? 1 : 0}};
+}
+
+void CNavigationGrid::forgetBlock(int i) {
+    if (i < 0)
+        m_blockKeys.clear();
+    else if (i < int(m_blockKeys.size()))
+        m_blockKeys[std::size_t(i)] = BlockKey();
+}
+
 void CNavigationGrid::UpdateStrobeBlock(int i, StrobeData* unit) {
     if (unit == nullptr || i < 0 || i >= m_shownCount)
         return;
     const int row = kRowsPerBlock * i;
-    QuickSetText(0, row + 1, NameText(*unit));
-    nameBlock(i, *unit);
-    setStatusCell(i, *unit, false);
-    setIcons(i, *unit);
+    // Heads repeat their status: the same values build the same cells, words and all.
+    BlockKey key = keyOf(*unit, i == m_currentIndex);
+    m_blockKeys.resize(std::max(m_blockKeys.size(), std::size_t(m_shownCount)));
+    if (m_blockKeys[std::size_t(i)] != key) {
+        QuickSetText(0, row + 1, NameText(*unit));
+        nameBlock(i, *unit);
+        setStatusCell(i, *unit, false);
+        setIcons(i, *unit);
+        m_blockKeys[std::size_t(i)] = std::move(key);
+    }
     RedrawRange(0, row + 1, 4, row + 3);
 }
 
@@ -387,6 +411,7 @@ void CNavigationGrid::OnCellChange(int, int, int, int newRow) {
     StrobeData* old = shownUnit(m_currentIndex);
     const int oldIndex = m_currentIndex;
     m_currentIndex = i;
+    forgetBlock(-1);
     setStatusCell(i, *unit, false);
     if (old != nullptr)
         setStatusCell(oldIndex, *old, false);
@@ -400,6 +425,7 @@ void CNavigationGrid::DropCurrent() {
         return;
     const int old = m_currentIndex;
     m_currentIndex = kNoCurrent;
+    forgetBlock(-1);
     if (const StrobeData* unit = shownUnit(old))
         setStatusCell(old, *unit, true);
     // No cell is current either, so the next click or key on any block makes it current again.

@@ -7,7 +7,9 @@
 #include <QFont>
 #include <QPixmap>
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace lumadesk {
 
@@ -82,6 +84,17 @@ private:
     // The shown unit of block i when the model still holds it, else null.
     StrobeData* shownUnit(int i) const;
     int blocksPerPage() const;
+    // What a block's cells were last filled from by a status refresh; a refresh from the same
+    // values leaves them. Any other writer to a block forgets it.
+    struct BlockKey {
+        std::uint64_t serial = 0;
+        QString chName;
+        QString modelName;
+        std::array<int, 11> values{};
+        bool operator==(const BlockKey&) const = default;
+    };
+    static BlockKey keyOf(const StrobeData& unit, bool current);
+    void forgetBlock(int i);
 
     StudioModel* m_model;
     std::function<QObject*()> m_controlPane;
@@ -93,6 +106,7 @@ private:
     QString m_headingLabel;
     int m_shownCount = 0;
     int m_currentIndex = kNoCurrent;
+    std::vector<BlockKey> m_blockKeys;
 };
 
 } // namespace lumadesk

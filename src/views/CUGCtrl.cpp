@@ -1,10 +1,12 @@
 #include "views/CUGCtrl.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTimerEvent>
 
 namespace lumadesk {
 
@@ -308,6 +310,7 @@ void CUGCtrl::SetDefColWidth(int width) {
 void CUGCtrl::SetNumberCols(int count) {
     m_model->setColumnCount(count);
     m_headingJoins.clear();
+    queueAll();
 }
 
 int CUGCtrl::GetNumberCols() const {
@@ -345,6 +348,7 @@ bool CUGCtrl::InsertRow(int row) {
     if (row < 0 || row > GetNumberRows())
         return false;
     m_model->insertRow(row);
+    queueAll();
     return true;
 }
 
@@ -359,6 +363,7 @@ bool CUGCtrl::DeleteRow(int row) {
         m_quiet = false;
     }
     m_model->removeRow(row);
+    queueAll();
     return true;
 }
 
@@ -456,6 +461,7 @@ int CUGCtrl::GetCurrentRow() const {
 }
 
 void CUGCtrl::RedrawAll() {
+    queueAll();
     const int cols = GetNumberCols();
     if (cols > 0)
         m_model->cellsChanged(0, -1, cols - 1, GetNumberRows() - 1);
@@ -472,6 +478,112 @@ void CUGCtrl::RedrawRange(int col0, int row0, int col1, int row1) {
     m_model->cellsChanged(col0, row0, col1, row1);
     if (row0 == -1)
         m_heading->viewport()->update();
+}
+
+bool CUGCtrl::Look::operator==(const CUGCell& cell) const {
+    return known && text == cell.text && label == cell.label && backColor == cell.backColor &&
+           textColor == cell.textColor && font == cell.font && alignment == cell.alignment &&
+           cellType == cell.cellType && cellTypeEx == cell.cellTypeEx &&
+           bitmap == cell.bitmap.cacheKey();
+}
+
+void CUGCtrl::Look::take(const CUGCell& cell) {
+    text = cell.text;
+    label = cell.label;
+    backColor = cell.backColor;
+    textColor = cell.textColor;
+    font = cell.font;
+    alignment = cell.alignment;
+    cellType = cell.cellType;
+    cellTypeEx = cell.cellTypeEx;
+    bitmap = cell.bitmap.cacheKey();
+    known = true;
+}
+
+void CUGCtrl::forgetLooks() {
+    for (Look& look : m_looks)
+        look.known = false;
+}
+
+void CUGCtrl::queueAll() {
+    // Rows moved or the whole grid asked for: cells waiting by place are part of it.
+    for (Look& look : m_looks)
+        look = Look();
+    m_dirty.clear();
+    m_paintAll = true;
+    if (!m_frame.isActive())
+        m_frame.start(kFrameMs, this);
+}
+
+void CUGCtrl::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                          const QList<int>&) {
+    // No editors here: what Qt would do besides painting is telling readers, which stays at once.
+    if (!topLeft.isValid() || !bottomRight.isValid())
+        return;
+#if QT_CONFIG(accessibility)
+    if (QAccessible::isActive()) {
+        QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::DataChanged);
+        event.setFirstRow(topLeft.row());
+        event.setFirstColumn(topLeft.column());
+        event.setLastRow(bottomRight.row());
+        event.setLastColumn(bottomRight.column());
+        QAccessible::updateAccessibility(&event);
+    }
+#endif
+    if (m_paintAll)
+        return;
+    const int cols = GetNumberCols();
+    m_looks.resize(std::size_t(cols * GetNumberRows()));
+    bool queued = false;
+    for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+        for (int col = topLeft.column(); col <= bottomRight.column(); ++col) {
+            const CUGCell* cell = m_model->cell(col, row);
+            Look& look = m_looks[std::size_t(row * cols + col)];
+            if (cell == nullptr || look == *cell)
+                continue;
+            look.take(*cell);
+            if (!look.queued) {
+                look.queued = true;
+                m_dirty.emplace_back(row, col);
+            }
+            queued = true;
+        }
+    }
+    if (queued && !m_frame.isActive())
+        m_frame.start(kFrameMs, this);
+}
+
+void CUGCtrl::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_frame.timerId())
+        return QTableView::timerEvent(event);
+    paintPending();
+}
+
+void CUGCtrl::paintPending() {
+    m_frame.stop();
+    QRegion region;
+    if (m_paintAll)
+        region = viewport()->rect();
+    const int cols = GetNumberCols();
+    for (const auto& [row, col] : m_dirty) {
+        m_looks[std::size_t(row * cols + col)].queued = false;
+        region += visualRect(m_model->index(row, col)) & viewport()->rect();
+    }
+    m_dirty.clear();
+    m_paintAll = false;
+    if (region.isEmpty())
+        return;
+    m_ownPaint += region;
+    viewport()->update(region);
+}
+
+void CUGCtrl::paintEvent(QPaintEvent* event) {
+    // A paint the frame did not ask for alone (exposed, scrolled, Qt's own) may show cells that
+    // were stored without a redraw: from then on the looks last queued say nothing.
+    if (!(event->region() - m_ownPaint).isEmpty())
+        forgetLooks();
+    m_ownPaint = QRegion();
+    QTableView::paintEvent(event);
 }
 
 CUGCell CUGCtrl::EffectiveCell(int col, int row) const {

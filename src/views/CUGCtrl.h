@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QBasicTimer>
 #include <QColor>
 #include <QFont>
 #include <QHeaderView>
 #include <QPixmap>
+#include <QRegion>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <optional>
@@ -37,7 +39,7 @@ class CUGHeading;
 
 // The grid's cells as a Qt table model: row -1 (the top heading) lives apart and shows as the
 // horizontal header. Storing a cell changes nothing on screen; the grid's redraw calls say
-// which cells to repaint, so a change repaints only what it touches.
+// which cells to look at, and of those only the cells whose look changed are repainted.
 class CUGCellModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -126,9 +128,16 @@ public:
     int GetCurrentCol() const;
     int GetCurrentRow() const;
 
+    // The model and readers hear of a redraw at once; the screen at the next frame (kFrameMs),
+    // and only for the cells whose look differs from what was last put on it.
+    static constexpr int kFrameMs = 16;
     void RedrawAll();
     void RedrawCell(int col, int row);
     void RedrawRange(int col0, int row0, int col1, int row1);
+    // Cells waiting for the next frame's paint (all of them after RedrawAll: -1).
+    int pendingPaints() const { return m_paintAll ? -1 : int(m_dirty.size()); }
+    // Hands the waiting cells to Qt's paint now instead of at the next frame.
+    void paintPending();
 
     CUGCellModel* cellModel() const { return m_model; }
     // The check box's square in a cell rectangle: 3 px in, vertically centred, at most 12 px.
@@ -146,6 +155,10 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
+    void timerEvent(QTimerEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     // Toggles a check box cell as a click does (row -1: the heading's), unless read-only.
     void toggleCheckBox(int col, int row);
 
@@ -155,6 +168,25 @@ private:
     void onCurrentChanged(const QModelIndex& current, const QModelIndex& previous);
     // The heading columns joined with col (first, last).
     std::pair<int, int> headingSpan(int col) const;
+    // What a cell's paint draws, to tell a real change from a refresh of the same look.
+    struct Look {
+        QString text;
+        QString label;
+        QColor backColor;
+        QColor textColor;
+        std::optional<QFont> font;
+        Qt::Alignment alignment;
+        int cellType = 0;
+        int cellTypeEx = 0;
+        qint64 bitmap = 0;
+        bool known = false;
+        bool queued = false;
+        bool operator==(const CUGCell& cell) const;
+        void take(const CUGCell& cell);
+    };
+    // Forgets what was put on screen: every cell's next redraw paints.
+    void forgetLooks();
+    void queueAll();
 
     CUGCellModel* m_model;
     CUGHeading* m_heading;
@@ -162,6 +194,11 @@ private:
     CUGCell m_headingDefault;
     std::vector<std::pair<int, int>> m_headingJoins;
     bool m_quiet = false;
+    std::vector<Look> m_looks;                // row * columns + col, as last queued for the screen
+    std::vector<std::pair<int, int>> m_dirty; // (row, col) waiting for the frame's paint
+    bool m_paintAll = false;
+    QRegion m_ownPaint; // what the last frame asked for: any other paint may show other looks
+    QBasicTimer m_frame;
 };
 
 // Paints cells for CUGCtrl: back colour, bitmap, text or the check box with its label.

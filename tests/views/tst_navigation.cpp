@@ -94,6 +94,8 @@ private slots:
     void rebuiltBoxesShowEachUnitsTick();
     void selectAndAddKeepTheRightUnitCurrent();
     void settingStatusAndGroupMessagesReachTheirBlocks();
+    void aStatusBackToItsValuesAfterAnotherChangeShowsThem_data();
+    void aStatusBackToItsValuesAfterAnotherChangeShowsThem();
     void recordsTheModelNoLongerHoldsAreDropped();
     void exposesTheGridAsChannelGrid_data();
     void exposesTheGridAsChannelGrid();
@@ -407,6 +409,37 @@ void NavigationTest::settingStatusAndGroupMessagesReachTheirBlocks() {
     QCOMPARE(f.iconPixel(3, 3), kGreen);
     QCOMPARE(f.iconPixel(3, 7), kGreen);
     QCOMPARE(f.label(0), QStringLiteral("Flash : F 2.0\nModel : F 8.1"));
+}
+
+void NavigationTest::aStatusBackToItsValuesAfterAnotherChangeShowsThem_data() {
+    QTest::addColumn<int>("message"); // what shows flash 2.0 between the two status reports
+    QTest::addColumn<int>("code");
+    QTest::newRow("status repeated") << Msg::NavUnitStatus << 0;
+    QTest::newRow("setting echo") << Msg::NavUnitSetting << int(CHANGE_FLASH_LEVEL);
+    QTest::newRow("group change") << Msg::NavGroupChange << int(CHANGE_FLASH_LEVEL);
+}
+
+// A status report that repeats a block's values leaves it; one that comes back to them after
+// another message changed the block shows them again.
+void NavigationTest::aStatusBackToItsValuesAfterAnotherChangeShowsThem() {
+    QFETCH(int, message);
+    QFETCH(int, code);
+    Fixture f{1};
+    f.show();
+    SendMessage(&f.pane, Msg::NavUnitStatus, 1, AsLParam(f.unit(1)));
+    QCOMPARE(f.label(0), QStringLiteral("Flash : F 5.6\nModel : F 8.1"));
+    const bool repeat = message == Msg::NavUnitStatus;
+    f.unit(1)->nFlashValue = repeat ? 56 : 20;
+    f.model.pCurNode = f.unit(1); // a setting echo without a unit is the current one's
+    SendMessage(&f.pane, message, repeat ? 1 : code,
+                message == Msg::NavUnitSetting ? 0 : AsLParam(f.unit(1)));
+    QCOMPARE(f.label(0), repeat ? QStringLiteral("Flash : F 5.6\nModel : F 8.1")
+                                : QStringLiteral("Flash : F 2.0\nModel : F 8.1"));
+    f.unit(1)->nFlashValue = 56;
+    QSignalSpy changed(f.grid->cellModel(), &QAbstractItemModel::dataChanged);
+    SendMessage(&f.pane, Msg::NavUnitStatus, 1, AsLParam(f.unit(1)));
+    QCOMPARE(f.label(0), QStringLiteral("Flash : F 5.6\nModel : F 8.1"));
+    QCOMPARE(changed.size(), 1); // model listeners hear of every refresh
 }
 
 void NavigationTest::recordsTheModelNoLongerHoldsAreDropped() {

@@ -66,6 +66,14 @@ struct Fixture {
     }
 };
 
+struct PaintCounter : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
 } // namespace
 
 class UGCtrlTest : public QObject {
@@ -77,6 +85,8 @@ private slots:
     void checkBoxTogglesOnItsBoxOrSpaceOnly();
     void deletingTheCurrentRowReportsNoMove();
     void redrawTouchesOnlyTheNamedCells();
+    void repaintsChangedLooksOncePerFrame_data();
+    void repaintsChangedLooksOncePerFrame();
 };
 
 void UGCtrlTest::takesThePlaceholdersPlaceAndGeometry() {
@@ -157,6 +167,60 @@ void UGCtrlTest::redrawTouchesOnlyTheNamedCells() {
     QCOMPARE(changed[0][0].toModelIndex(), f.grid->model()->index(5, 2));
     QCOMPARE(changed[1][0].toModelIndex(), f.grid->model()->index(4, 0));
     QCOMPARE(changed[1][1].toModelIndex(), f.grid->model()->index(5, 2));
+}
+
+enum Change { Nothing, Text, BackColour, WordsOnly, All, AfterForeignPaint };
+
+void UGCtrlTest::repaintsChangedLooksOncePerFrame_data() {
+    QTest::addColumn<int>("change");
+    QTest::addColumn<int>("pending"); // cells waiting for the frame; -1 the whole grid
+    QTest::newRow("same look") << int(Nothing) << 0;
+    QTest::newRow("text") << int(Text) << 1;
+    QTest::newRow("back colour") << int(BackColour) << 1;
+    QTest::newRow("name and tip only") << int(WordsOnly) << 0;
+    QTest::newRow("redraw all") << int(All) << -1;
+    QTest::newRow("after a paint of Qt's own") << int(AfterForeignPaint) << 1;
+}
+
+// Three redraws of cell (2, 5) in one frame: the model and readers have it at once, the screen
+// once at the frame, and only when what the cell draws changed.
+void UGCtrlTest::repaintsChangedLooksOncePerFrame() {
+    QFETCH(int, change);
+    QFETCH(int, pending);
+    Fixture f;
+    QVERIFY(QTest::qWaitForWindowExposed(&f.host));
+    QTRY_COMPARE(f.grid->pendingPaints(), 0);
+    f.grid->RedrawRange(0, 0, 2, 5); // the first redraw after the whole grid's paints
+    QTRY_COMPARE(f.grid->pendingPaints(), 0);
+    QTest::qWait(3 * CUGCtrl::kFrameMs);
+    PaintCounter paints;
+    f.grid->viewport()->installEventFilter(&paints);
+    if (change == AfterForeignPaint) {
+        f.grid->viewport()->update(); // as an exposure does
+        QTRY_COMPARE(paints.count, 1);
+        paints.count = 0;
+    }
+    CUGCell cell;
+    f.grid->GetCell(2, 5, &cell);
+    cell.text = change == Text ? QStringLiteral("y") : cell.text;
+    cell.backColor = change == BackColour ? QColor(Qt::red) : cell.backColor;
+    cell.name = change == WordsOnly ? QStringLiteral("named") : cell.name;
+    cell.tip = change == WordsOnly ? QStringLiteral("tip") : cell.tip;
+    f.grid->SetCell(2, 5, cell);
+    for (int n = 0; n < 3; ++n)
+        change == All ? f.grid->RedrawAll() : f.grid->RedrawCell(2, 5);
+    QCOMPARE(f.grid->pendingPaints(), pending);
+    const QModelIndex index = f.grid->model()->index(5, 2);
+    QCOMPARE(index.data(Qt::DisplayRole).toString(), cell.text);
+    QCOMPARE(index.data(Qt::AccessibleTextRole).toString(),
+             cell.name.isEmpty() ? cell.text : cell.name);
+    QCOMPARE(index.data(Qt::ToolTipRole).toString(), cell.tip);
+    QTRY_COMPARE(f.grid->pendingPaints(), 0);
+    QTest::qWait(3 * CUGCtrl::kFrameMs);
+    if (pending < 0)
+        QVERIFY(paints.count >= 1); // Qt may add its own paint of the whole grid
+    else
+        QCOMPARE(paints.count, pending);
 }
 
 QTEST_MAIN(UGCtrlTest)
