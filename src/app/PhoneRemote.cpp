@@ -64,8 +64,10 @@ PhoneRemote::~PhoneRemote() {
 void PhoneRemote::startAsRemembered() {
     if (consoleSettings().value(kOnKey, false).toBool()) {
         // A port taken by another program leaves it off; the dialog says why when opened.
-        QString problem;
-        m_server->start(QHostAddress::AnyIPv4, rememberedPort(), &problem);
+        m_problem.clear();
+        if (!m_server->start(QHostAddress::AnyIPv4, rememberedPort(), &m_problem) &&
+            m_problem.isEmpty())
+            m_problem = QStringLiteral("cannot listen");
     }
 }
 
@@ -75,13 +77,19 @@ bool PhoneRemote::startForRun(const RemoteEndpoint& where, QString* problem) {
 
 bool PhoneRemote::switchOn(bool on, QString* problem) {
     if (!on) {
+        m_problem.clear();
         m_server->stop();
         consoleSettings().setValue(kOnKey, false);
         return true;
     }
-    if (!m_server->isRunning() &&
-        !m_server->start(QHostAddress::AnyIPv4, rememberedPort(), problem))
+    QString why;
+    if (!m_server->isRunning() && !m_server->start(QHostAddress::AnyIPv4, rememberedPort(), &why)) {
+        m_problem = why.isEmpty() ? QStringLiteral("cannot listen") : why;
+        if (problem != nullptr)
+            *problem = m_problem;
         return false;
+    }
+    m_problem.clear();
     consoleSettings().setValue(kOnKey, true);
     return true;
 }

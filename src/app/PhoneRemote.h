@@ -48,6 +48,8 @@ public:
 
     // "Phone remote on 192.168.1.20:8137" while it runs; empty when off.
     QString statusText() const;
+    // Why the last start failed, until one succeeds; empty otherwise.
+    QString problem() const { return m_problem; }
 
     void showDialog();
     PhoneRemoteDialog* dialog() const;
@@ -60,6 +62,7 @@ private:
     std::unique_ptr<RemoteServer> m_server;
     QAction* m_action = nullptr;
     QPointer<PhoneRemoteDialog> m_dialog;
+    QString m_problem;
 };
 
 } // namespace lumadesk

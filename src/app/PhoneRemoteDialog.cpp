@@ -91,13 +91,8 @@ PhoneRemoteDialog::PhoneRemoteDialog(PhoneRemote& remote, QWidget* parent)
 }
 
 void PhoneRemoteDialog::onSwitch(bool on) {
-    QString problem;
-    const bool done = m_remote.switchOn(on, &problem);
+    m_remote.switchOn(on, nullptr); // a failure shows in the refresh
     refresh();
-    if (!done) {
-        m_problem->setText(QStringLiteral("The remote could not start: %1").arg(problem));
-        m_problem->setVisible(true);
-    }
 }
 
 void PhoneRemoteDialog::refresh() {
@@ -107,7 +102,10 @@ void PhoneRemoteDialog::refresh() {
         const QSignalBlocker quiet(m_switch);
         m_switch->setChecked(on);
     }
-    m_problem->setVisible(false);
+    // A remembered switch that could not start at launch says why here.
+    const QString why = on ? QString() : m_remote.problem();
+    m_problem->setText(QStringLiteral("The remote could not start: %1").arg(why));
+    m_problem->setVisible(!why.isEmpty());
     QStringList lines;
     for (const QUrl& url : server.pageAddresses())
         lines << url.toString();

@@ -16,6 +16,7 @@
 #include <QNetworkReply>
 #include <QPushButton>
 #include <QSettings>
+#include <QTcpServer>
 #include <QtTest>
 
 using namespace lumadesk;
@@ -106,9 +107,26 @@ void PhoneRemoteTest::switchIsRememberedPairsAPhoneAndForgetsIt() {
         QCOMPARE(server.pairedPhones().size(), 0);
         QVERIFY(!forget->isEnabled());
     }
-    CMainFrame again(ShellOptions{dongle.devicePath(), {}, {}});
-    QVERIFY(again.phoneRemote()->server().isRunning());
-    QVERIFY(again.paneText(0).contains("Phone remote on "));
+    {
+        CMainFrame again(ShellOptions{dongle.devicePath(), {}, {}});
+        QVERIFY(again.phoneRemote()->server().isRunning());
+        QVERIFY(again.paneText(0).contains("Phone remote on "));
+    }
+    // Its port taken by another program: off, and the dialog says why.
+    QTcpServer taker;
+    QVERIFY(taker.listen(QHostAddress::AnyIPv4, 0));
+    QSettings settings(CLumaDeskApp::settingsKey(), CLumaDeskApp::applicationName());
+    settings.setValue("remote/port", taker.serverPort());
+    settings.sync();
+    CMainFrame blocked(ShellOptions{dongle.devicePath(), {}, {}});
+    QVERIFY(!blocked.phoneRemote()->server().isRunning());
+    QVERIFY(!blocked.paneText(0).contains("Phone remote"));
+    blocked.phoneRemote()->showDialog();
+    auto* problem = named<QLabel>(blocked.phoneRemote()->dialog(), "Problem");
+    QVERIFY(problem->isVisible());
+    QVERIFY2(problem->text().startsWith("The remote could not start: "),
+             qPrintable(problem->text()));
+    settings.setValue("remote/port", 0);
 }
 
 QTEST_MAIN(PhoneRemoteTest)
