@@ -19,12 +19,12 @@ bool RelayUnitEvent(const StudioModel& model, const WindowMessage& message, cons
     const qintptr l = message.lParam();
     switch (number) {
     case Msg::FrameNewUnit:
-        lumadesk::PostRecordMessage(panes.studioList, Msg::ListNewUnit, w, unit);
+        SendMessage(panes.studioList, Msg::ListNewUnit, w, l);
         break;
     case Msg::FrameUnitStatus:
-        lumadesk::PostRecordMessage(panes.navigation, Msg::NavUnitStatus, w, unit);
+        SendMessage(panes.navigation, Msg::NavUnitStatus, w, l);
         if (selected)
-            lumadesk::PostRecordMessage(panes.control, Msg::CtrlUnitStatus, w, unit);
+            SendMessage(panes.control, Msg::CtrlUnitStatus, w, l);
         break;
     default:
         SendMessage(panes.navigation, Msg::NavUnitSetting, w, l);

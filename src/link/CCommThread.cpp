@@ -4,7 +4,9 @@
 #include "platform/PortNames.h"
 #include "platform/WindowMessage.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 namespace lumadesk {
 
@@ -77,20 +79,25 @@ int CCommThread::ReadComm(std::uint8_t* buffer) {
     return int(m_device.read(buffer, kReadChunk));
 }
 
-bool CCommThread::storeChunk(const std::uint8_t* chunk, int count, bool& unannounced) {
+void CCommThread::tell(bool& untold) {
+    if (m_ring.announce())
+        PostMessage(m_owner, Msg::FrameBytesReceived);
+    m_lastTold = std::chrono::steady_clock::now();
+    untold = false;
+}
+
+bool CCommThread::storeChunk(const std::uint8_t* chunk, int count, bool& untold) {
     if (m_ring.append(chunk, count)) {
-        unannounced = true;
+        untold = true;
         return true;
     }
     // The owner drains only what it has heard of; the kernel's queue and the line hold what
     // follows while we wait for room.
-    if (unannounced) {
-        PostMessage(m_owner, Msg::FrameBytesReceived);
-        unannounced = false;
-    }
+    if (untold)
+        tell(untold);
     switch (m_ring.waitForRoom(count, m_wake.fd(), kStallLimitMs)) {
     case ReceiveRing::RoomWait::Room:
-        unannounced = m_ring.append(chunk, count);
+        untold = m_ring.append(chunk, count);
         return true;
     case ReceiveRing::RoomWait::Woken:
         return false;
@@ -104,32 +111,55 @@ bool CCommThread::storeChunk(const std::uint8_t* chunk, int count, bool& unannou
 }
 
 void CCommThread::ThreadWatchComm() {
+    using Clock = std::chrono::steady_clock;
+    constexpr auto spacing = std::chrono::milliseconds(kTellSpacingMs);
     std::uint8_t chunk[kReadChunk];
     bool closing = false;
+    bool untold = false; // bytes stored that no message stands for yet
+    // The line brings bytes faster than the owner is told: the reader sleeps out the spacing
+    // and reads what came meanwhile, one wake-up per message instead of one per report.
+    bool pacing = false;
+    m_lastTold = Clock::now() - spacing;
     while (!closing && m_connected.load(std::memory_order_acquire) == 1) {
-        const int events = m_device.wait(m_wake.fd());
-        if (events & SerialDevice::Woken)
-            break;
+        int events = 0;
+        if (untold || pacing) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(m_lastTold + spacing - Clock::now());
+            if (m_wake.wait(int(std::max<std::int64_t>(0, left.count()))))
+                break;
+            events = SerialDevice::Readable;
+        } else {
+            events = m_device.wait(m_wake.fd());
+            if (events & SerialDevice::Woken)
+                break;
+        }
+        const bool slept = untold || pacing;
         bool gone = (events & (SerialDevice::HungUp | SerialDevice::Failed)) != 0;
         if (events & SerialDevice::Readable) {
-            bool unannounced = false;
             for (;;) {
                 const int n = ReadComm(chunk);
                 if (n < 0)
                     gone = true;
                 if (n <= 0)
                     break;
-                if (!storeChunk(chunk, n, unannounced)) {
+                if (!storeChunk(chunk, n, untold)) {
                     closing = true;
                     break;
                 }
+                if (n < kReadChunk)
+                    break; // the queue is empty
             }
-            if (!closing)
-                PostMessage(m_owner, Msg::FrameBytesReceived);
         }
+        // After a sleep, a spacing that brought nothing means the line is quiet again.
+        if (slept)
+            pacing = untold;
+        if (!closing && untold && (gone || Clock::now() >= m_lastTold + spacing))
+            tell(untold);
         if (gone)
             break;
     }
+    if (untold && !closing)
+        tell(untold);
     PostMessage(m_owner, Msg::FrameReaderEnded);
 }
 

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <thread>
 
@@ -15,8 +16,13 @@ namespace lumadesk {
 
 // The console's only connection to the radio dongle. It opens and configures the port, writes
 // command frames, and runs one reader thread that moves received bytes into the ring and posts
-// Msg::FrameBytesReceived after each burst and Msg::FrameReaderEnded once when it leaves. It
-// knows nothing of frames. Everything but the reader thread runs on the owner's (GUI) thread.
+// Msg::FrameBytesReceived when there are bytes the owner has not been told of, and
+// Msg::FrameReaderEnded once when it leaves. It knows nothing of frames. Everything but the
+// reader thread runs on the owner's (GUI) thread.
+//
+// One message stands for all bytes until the owner looks at the ring (ReceiveRing::announce),
+// and messages go at most once per kTellSpacingMs: at a full line, reports reach the owner a few
+// at a time instead of one wake-up each; a quiet line's first bytes are told at once.
 //
 // A chunk that does not fit into the ring waits for the owner's drain; only when no drain comes
 // for kStallLimitMs is it dropped and "Buffer full" shown (one box at a time).
@@ -24,6 +30,7 @@ class CCommThread {
 public:
     static constexpr int kReadChunk = 2048;
     static constexpr int kStallLimitMs = 2000;
+    static constexpr int kTellSpacingMs = 4;
 
     explicit CCommThread(QObject* owner);
     ~CCommThread();
@@ -48,8 +55,12 @@ public:
     // Chunks dropped because the owner did not drain for kStallLimitMs, since construction.
     int DroppedChunks() const { return m_droppedChunks.load(std::memory_order_acquire); }
 
-    // The owner's side of the ring: the count held, then bytes one at a time.
-    int HeldCount() const { return m_ring.held(); }
+    // The owner's side of the ring: the count held, then bytes one at a time. Reading the count
+    // is looking: bytes that come after it are told again.
+    int HeldCount() {
+        m_ring.acknowledge();
+        return m_ring.held();
+    }
     std::uint8_t TakeByte() { return m_ring.take(); }
     ReceiveRing& Ring() { return m_ring; }
 
@@ -66,7 +77,10 @@ public:
 private:
     void ThreadWatchComm();
     // Reader thread: false when ClosePort woke it while it waited for room.
-    bool storeChunk(const std::uint8_t* chunk, int count, bool& unannounced);
+    bool storeChunk(const std::uint8_t* chunk, int count, bool& untold);
+    // Reader thread: posts Msg::FrameBytesReceived unless the owner has not looked since the
+    // last one.
+    void tell(bool& untold);
     void joinReader();
 
     QObject* m_owner;
@@ -76,6 +90,7 @@ private:
     SerialDevice m_device;
     WakeSignal m_wake;
     std::thread m_reader;
+    std::chrono::steady_clock::time_point m_lastTold; // reader thread only
     ReceiveRing m_ring;
     int m_writeMultiplier = 0;
     int m_openError = 0;

@@ -3,6 +3,7 @@
 #include "link/UnitSettingTable.h"
 #include "model/PowerLevel.h"
 #include "model/StudioModel.h"
+#include "platform/HeldMessages.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
 
@@ -24,6 +25,13 @@ StrobeData* CStrobeEventHandler::unitOn(int channel) const {
     return studio != nullptr ? studio->UnitOn(channel) : nullptr;
 }
 
+void CStrobeEventHandler::post(int number, int wParam, const StrobeData* unit) {
+    if (m_held != nullptr)
+        m_held->post(m_target, number, wParam, AsLParam(unit), unit->serial);
+    else
+        lumadesk::PostRecordMessage(m_target, number, wParam, unit);
+}
+
 void CStrobeEventHandler::sendChange(int code, StrobeData* unit) {
     SendMessage(m_target, Msg::FrameUnitSetting, code, AsLParam(unit));
 }
@@ -36,13 +44,13 @@ int CStrobeEventHandler::OnStatus(int channel, const StrobeData* status, int) {
         return 1;
     if (StrobeData* unit = studio->UnitOn(channel)) {
         CopySettingsBlock(*unit, *status);
-        lumadesk::PostRecordMessage(m_target, Msg::FrameUnitStatus, channel, unit);
+        post(Msg::FrameUnitStatus, channel, unit);
         return 1;
     }
     auto fresh = std::make_unique<StrobeData>();
     CopySettingsBlock(*fresh, *status);
     if (StrobeData* unit = PlaceStrobe(m_model, studio->nStudioNum, channel, std::move(fresh)))
-        lumadesk::PostRecordMessage(m_target, Msg::FrameNewUnit, channel, unit);
+        post(Msg::FrameNewUnit, channel, unit);
     return 1;
 }
 
@@ -108,7 +116,7 @@ int CStrobeEventHandler::OnHeatReport(int type, int channel, int value) {
     StrobeData* unit = unitOn(channel);
     if (unit != nullptr && type == kHeatLevelType) {
         unit->nHeatLevel = value;
-        lumadesk::PostRecordMessage(m_target, Msg::FrameUnitSetting, CHANGE_HEAT, unit);
+        post(Msg::FrameUnitSetting, CHANGE_HEAT, unit);
     }
     return 1;
 }

@@ -7,6 +7,7 @@ class QObject;
 
 namespace lumadesk {
 
+class HeldMessages;
 struct StrobeData;
 struct StudioData;
 struct StudioModel;
@@ -14,7 +15,8 @@ struct StudioModel;
 // Applies radio events to the units of the addressed studio (the group the dongle was last told
 // to address, whichever studio is shown) and tells the target (the main
 // frame): a new unit (posted), a refreshed status (posted), a changed setting (sent, so the
-// panes are updated before the next byte is assembled; heat is posted).
+// panes are updated before the next byte is assembled; heat is posted). While a HeldMessages
+// is given, what it posts is held there for the owner to deliver.
 class CStrobeEventHandler : public CZbEventHandler {
 public:
     CStrobeEventHandler(QObject* target, StudioModel* model);
@@ -24,14 +26,19 @@ public:
     int OnChargeReport(int type, int channel, int value) override;
     int OnHeatReport(int type, int channel, int value) override;
 
+    // Where posted news go instead of the event queue; null to post them.
+    void holdPostsIn(HeldMessages* held) { m_held = held; }
+
 private:
     StudioData* addressedStudio() const;
     StrobeData* unitOn(int channel) const;
     void applyLevels(const std::uint8_t* frame);
     void sendChange(int code, StrobeData* unit);
+    void post(int number, int wParam, const StrobeData* unit);
 
     QObject* m_target;
     StudioModel* m_model;
+    HeldMessages* m_held = nullptr;
 };
 
 } // namespace lumadesk

@@ -38,6 +38,18 @@ bool RadioLink::open(const ComSettings& settings) {
     return true;
 }
 
+int RadioLink::drain() {
+    // A receiver that runs a nested event loop may drain again; the outermost delivers.
+    if (m_drainDepth++ == 0)
+        m_handler.holdPostsIn(&m_news);
+    const int fed = m_pump.Drain();
+    if (--m_drainDepth == 0) {
+        m_handler.holdPostsIn(nullptr);
+        m_news.deliver();
+    }
+    return fed;
+}
+
 void RadioLink::close() {
     m_port.ClosePort();
     m_model.pAddressedStudio = nullptr;

@@ -10,6 +10,7 @@
 #include "link/ReportAssembler.h"
 #include "link/TrafficLog.h"
 #include "platform/ComSettings.h"
+#include "platform/HeldMessages.h"
 
 #include <QTimer>
 #include <functional>
@@ -52,8 +53,10 @@ public:
     PendingValues& pending() { return m_pending; }
     const PendingValues& pending() const { return m_pending; }
 
-    // Feeds the bytes the ring holds to the assembler; the number fed.
-    int drain() { return m_pump.Drain(); }
+    // Feeds the bytes the ring holds to the assembler, then delivers the news the handler
+    // posted meanwhile (new units, statuses, heat), in order; the number of bytes fed. One
+    // turn of the owner's event loop per burst, however many reports it brings.
+    int drain();
 
     // Sees every decoded event just before the handler applies it; null for none. The tap's
     // return values are not used.
@@ -151,6 +154,8 @@ private:
     TrafficStage m_trafficStage{m_protocol};
     ReportAssembler m_assembler{m_trafficStage};
     ReceivePump m_pump{m_port.Ring(), m_assembler};
+    HeldMessages m_news;
+    int m_drainDepth = 0;
 };
 
 } // namespace lumadesk

@@ -14,6 +14,7 @@ int ReceivePump::Drain() {
     int fed = 0;
     do {
         m_again = false;
+        m_ring.acknowledge();
         // Span by span: the assembler reads the ring's own bytes, and each span costs one store
         // of the read index, made after the span is fed so the reader cannot overwrite it.
         for (int n = m_ring.held(); n > 0;) {

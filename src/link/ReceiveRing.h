@@ -18,6 +18,11 @@ namespace lumadesk {
 // waiting flag and sleeps on an eventfd, which the consumer raises when it returns space and
 // finds the flag set. Both sides test and clear the flag with read-modify-write operations, so
 // either the consumer sees the flag or the producer sees the new read index.
+//
+// The producer tells the consumer of new bytes only when the consumer has looked since it was
+// last told: announce() says whether a message must go, acknowledge() (before the consumer
+// reads the count) makes the next announce() say so. Both are read-modify-writes of one flag,
+// so bytes stored before an announce() that sends nothing are seen by the look that follows.
 class ReceiveRing {
 public:
     static constexpr int kSize = 4096;
@@ -46,6 +51,13 @@ public:
     // held() > 0.
     std::uint8_t take();
 
+    // Producer, after storing: true when the consumer must be told (it has looked since the
+    // last time).
+    bool announce() { return !m_announced.exchange(true, std::memory_order_acq_rel); }
+
+    // Consumer, before reading held(): bytes stored after this are announced again.
+    void acknowledge() { m_announced.exchange(false, std::memory_order_acq_rel); }
+
     int writeIndex() const { return m_write.load(std::memory_order_acquire); }
     int readIndex() const { return m_read.load(std::memory_order_acquire); }
 
@@ -56,6 +68,7 @@ private:
     std::atomic<int> m_write{0};
     std::atomic<int> m_read{0};
     std::atomic<bool> m_producerWaiting{false};
+    std::atomic<bool> m_announced{false};
     WakeSignal m_room;
 };
 

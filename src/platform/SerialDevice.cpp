@@ -247,6 +247,16 @@ void WakeSignal::raise() {
     }
 }
 
+bool WakeSignal::wait(int timeoutMs) const {
+    if (m_fd < 0)
+        return false;
+    pollfd pfd{m_fd, POLLIN, 0};
+    int r = 0;
+    while ((r = ::poll(&pfd, 1, timeoutMs)) < 0 && errno == EINTR) {
+    }
+    return r > 0 && (pfd.revents & POLLIN) != 0;
+}
+
 void WakeSignal::clear() {
     eventfd_t value = 0;
     if (m_fd >= 0)

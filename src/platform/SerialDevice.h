@@ -72,6 +72,8 @@ public:
     int fd() const { return m_fd; }
     void raise();
     void clear();
+    // Blocks until raised (true) or the time-out in milliseconds runs out (false).
+    bool wait(int timeoutMs) const;
 
 private:
     int m_fd = -1;

@@ -177,7 +177,7 @@ void MainFrameTest::relaysUnitNewsToThePanesThatShowTheUnit() {
     QTRY_COMPARE(list.only(Msg::ListNewUnit).size(), 2);
     StrobeData* selected = model.studios[0]->UnitOn(0);
     QCOMPARE(list.entries[0].lParam, AsLParam(selected));
-    QVERIFY(list.entries[0].posted);
+    QVERIFY(!list.entries[0].posted); // sent on from the frame's own (held) delivery
 
     selected->nNodeKind = NODE_STROBE; // as the studio tree makes a chosen unit
     model.pCurNode = selected;

@@ -32,6 +32,7 @@ class RadioLinkTest : public QObject {
     Q_OBJECT
 private slots:
     void tapSeesEachEventBeforeTheHandlerAppliesIt();
+    void newsOfABurstReachTheOwnerOnceEachWhenTheDrainIsThrough();
     void scanEmptiesTellsThePaneThenCallsTheGroup();
     void everyFrameReachesItsStudiosGroupAcrossReopens();
 };
@@ -59,6 +60,44 @@ void RadioLinkTest::tapSeesEachEventBeforeTheHandlerAppliesIt() {
                                       int(status.size())));
     link.drain();
     QCOMPARE(tap.unitExisted.size(), 2);
+}
+
+void RadioLinkTest::newsOfABurstReachTheOwnerOnceEachWhenTheDrainIsThrough() {
+    StudioModel model;
+    MessageRecorder owner;
+    lumadesk::RadioLink link(&owner, model);
+    StudioData* studio = model.studios[1].get();
+    SelectStudio(&model, studio);
+    model.pAddressedStudio = studio;
+    const auto feed = [&](const QByteArray& hex) {
+        const QByteArray bytes = QByteArray::fromHex(hex);
+        QVERIFY(link.port().Ring().append(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                          int(bytes.size())));
+    };
+    const QByteArray channel3 = "ff0d01000801323200010001 01";
+    const QByteArray channel4 = "ff0d01001001323200010001 01";
+    // The first status a receiver takes runs a nested loop that drains again, as a box would.
+    bool nested = false;
+    owner.onMessage = [&](const MessageRecorder::Entry& e) {
+        if (e.number == Msg::FrameUnitStatus && !nested) {
+            nested = true;
+            feed(channel4);
+            link.drain();
+        }
+        return qintptr(0);
+    };
+    feed(channel3 + channel3 + channel3);
+    link.drain();
+    // Delivered before the drain returns, without a turn of the event loop, and as posted.
+    QList<int> numbers;
+    for (const auto& e : owner.entries) {
+        QVERIFY(e.posted);
+        numbers.append(int(e.wParam) * 100 + e.number);
+    }
+    QCOMPARE(numbers, (QList<int>{300 + Msg::FrameNewUnit, 300 + Msg::FrameUnitStatus,
+                                  300 + Msg::FrameUnitStatus, 400 + Msg::FrameNewUnit}));
+    QCoreApplication::processEvents();
+    QCOMPARE(owner.entries.size(), 4);
 }
 
 void RadioLinkTest::scanEmptiesTellsThePaneThenCallsTheGroup() {
