@@ -369,6 +369,7 @@ void CNavigationGrid::RefreshStrobe(int code, StrobeData* unit) {
 }
 
 CNavigationGrid::BlockKey CNavigationGrid::keyOf(const StrobeData& unit, bool current) {
+    // Positions in values: kStatusCellValues and kIconValues name them.
     return {unit.serial,
             unit.sChName,
             unit.sModelName,
@@ -388,16 +389,30 @@ void CNavigationGrid::UpdateStrobeBlock(int i, StrobeData* unit) {
     if (unit == nullptr || i < 0 || i >= m_shownCount)
         return;
     const int row = kRowsPerBlock * i;
-    // Heads repeat their status: the same values build the same cells, words and all.
+    // Heads repeat their status: the same values built the same cells, words and all, and
+    // every other writer to a block forgets its key, so a repeat has nothing to redraw or tell.
+    // Otherwise only the cells whose values moved are built again (a forgotten key: all).
     BlockKey key = keyOf(*unit, i == m_currentIndex);
     m_blockKeys.resize(std::max(m_blockKeys.size(), std::size_t(m_shownCount)));
-    if (m_blockKeys[std::size_t(i)] != key) {
+    BlockKey& was = m_blockKeys[std::size_t(i)];
+    if (was == key)
+        return;
+    const bool renamed =
+        was.serial != key.serial || was.chName != key.chName || was.modelName != key.modelName;
+    const auto moved = [&](const auto& values) {
+        return renamed || std::any_of(values.begin(), values.end(), [&](int v) {
+                   return was.values[std::size_t(v)] != key.values[std::size_t(v)];
+               });
+    };
+    if (renamed) {
         QuickSetText(0, row + 1, NameText(*unit));
         nameBlock(i, *unit);
-        setStatusCell(i, *unit, false);
-        setIcons(i, *unit);
-        m_blockKeys[std::size_t(i)] = std::move(key);
     }
+    if (moved(kStatusCellValues))
+        setStatusCell(i, *unit, false);
+    if (moved(kIconValues))
+        setIcons(i, *unit);
+    was = std::move(key);
     RedrawRange(0, row + 1, 4, row + 3);
 }
 

@@ -94,6 +94,10 @@ private:
         bool operator==(const BlockKey&) const = default;
     };
     static BlockKey keyOf(const StrobeData& unit, bool current);
+    // The values of a key that the status cell (levels, power, heat, current) and the icons
+    // (cell, sound, charge, lamp modes) are built from.
+    static constexpr std::array<int, 6> kStatusCellValues{0, 4, 5, 8, 9, 10};
+    static constexpr std::array<int, 5> kIconValues{1, 2, 3, 6, 7};
     void forgetBlock(int i);
 
     StudioModel* m_model;
