@@ -117,6 +117,7 @@ void studioOfTen(StudioModel& model) {
     for (int ch = 0; ch < kChannelCount; ++ch)
         PutStrobe(studio, ch, std::make_unique<StrobeData>());
     SelectStudio(&model, studio);
+    model.pAddressedStudio = studio; // as a select on the air makes it: reports land here
 }
 
 void deliverAll() {
@@ -165,6 +166,8 @@ qint64 throughPty(const QByteArray& stream, MessageCounter& counter) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     if (!frame.link().isUp())
         qFatal("the frame did not open the pseudo-terminal");
+    // Opening the port forgets the addressed studio.
+    frame.model().pAddressedStudio = frame.model().studios[0].get();
     deliverAll();
     counter.messages = 0;
 

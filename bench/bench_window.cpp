@@ -5,7 +5,8 @@
 // user + system time without the writer thread's own, and the GUI thread's alone) and how often
 // the window was flushed to the screen.
 // Run the release build: build/release/bench/bench_window [SECONDS] [CHANGE] [RATE...]
-// CHANGE: every CHANGE-th report of a head carries a new flash level (default 4; 0: never).
+// CHANGE: every CHANGE-th report of a head carries a new flash level (default 4; 0: never; -1:
+// 13 bytes the console cannot decode instead of each report, the floor: the wake-ups alone).
 #include "app/CMainFrame.h"
 #include "link/ChannelMask.h"
 #include "model/StudioModel.h"
@@ -149,12 +150,13 @@ int main(int argc, char* argv[]) {
     if (rates.empty())
         rates = {20, 200, 1000};
     const bool okRates = std::all_of(rates.begin(), rates.end(), [](int r) { return r > 0; });
-    if (!okSeconds || !okChange || !okRates || seconds <= 0 || change < 0) {
+    if (!okSeconds || !okChange || !okRates || seconds <= 0 || change < -1) {
         std::fprintf(stderr, "usage: bench_window [SECONDS] [CHANGE] [RATE...]\n"
                              "Writes status reports of ten heads at 20, 200 and 1000 a second\n"
                              "for SECONDS each (default 4) to the real window on a pseudo-\n"
                              "terminal and prints its CPU time per report. Every CHANGE-th\n"
-                             "report of a head brings a new flash level (default 4; 0 never).\n"
+                             "report of a head brings a new flash level (default 4; 0 never;\n"
+                             "-1: undecodable bytes instead, the cost of the wake-ups alone).\n"
                              "RATE: reports a second instead of 20 200 1000.\n");
         return 1;
     }
@@ -227,8 +229,10 @@ int main(int argc, char* argv[]) {
                 std::this_thread::sleep_until(next);
                 const int channel = n % kChannelCount;
                 const int round = n / kChannelCount;
-                const int level = change == 0 ? 50 : 50 + (round / change) % 20;
-                if (!writeAll(dongle.masterFd(), statusReport(channel, level)))
+                const int level = change <= 0 ? 50 : 50 + (round / change) % 20;
+                const QByteArray bytes =
+                    change < 0 ? QByteArray(13, '\0') : statusReport(channel, level);
+                if (!writeAll(dongle.masterFd(), bytes))
                     break;
                 ++row.written;
                 if (n % 64 == 0)

@@ -238,9 +238,9 @@ void CMainFrame::linkChanged(bool up) {
     } else {
         m_linkNote.clear();
         m_checkTimer.stop(); // nobody could answer: the check proves nothing
-        if (m_scanBox != nullptr) {
+        if (CWaitingDlg* box = m_scanBox.data()) {
             m_scanCut = true;
-            m_scanBox->reject();
+            box->reject();
         }
     }
     if (m_remote != nullptr)
