@@ -38,6 +38,9 @@ int CCommThread::OpenPort(const QString& portName, int baudRate, int dataBits, i
     if (!opened)
         return 0;
     m_device.purge();
+    // A message of the last reader may still be on its way; the new one tells its first bytes
+    // anyway (a drain too many costs nothing, a missed one would strand them).
+    m_ring.acknowledge();
     m_writeMultiplier = WriteMultiplier(baudRate);
     m_wake.clear();
     m_connected.store(1, std::memory_order_release);
