@@ -128,10 +128,15 @@ void PhoneRemoteDialog::refresh() {
                                : QStringLiteral("Paired phones (%1):").arg(phones.size()));
     m_phones->clear();
     const QLocale locale;
+    auto when = [&locale](const QDateTime& at) {
+        return locale.toString(at.toLocalTime(), QLocale::ShortFormat);
+    };
     for (const PairedPhone& phone : phones) {
-        m_phones->addItem(QStringLiteral("%1, paired %2")
-                              .arg(phone.label, locale.toString(phone.pairedAt.toLocalTime(),
-                                                                QLocale::ShortFormat)));
+        // Phones paired before the console kept sightings say only when they paired.
+        m_phones->addItem(
+            phone.lastSeen.isValid()
+                ? QStringLiteral("%1, last seen %2").arg(phone.label, when(phone.lastSeen))
+                : QStringLiteral("%1, paired %2").arg(phone.label, when(phone.pairedAt)));
     }
     m_phones->setVisible(!phones.isEmpty());
     m_forget->setEnabled(!phones.isEmpty());

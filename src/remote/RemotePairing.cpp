@@ -14,6 +14,13 @@ namespace {
 
 const QString kGroup = QStringLiteral("remote");
 const QString kPhones = QStringLiteral("phones");
+const QString kHash = QStringLiteral("hash");
+const QString kId = QStringLiteral("phone");
+const QString kLabel = QStringLiteral("label");
+const QString kPairedAt = QStringLiteral("pairedAt");
+const QString kLastSeen = QStringLiteral("lastSeen");
+// "Last seen" is kept to the minute.
+constexpr qint64 kSeenGrainSeconds = 60;
 // An address's wrong codes are forgotten this long after its last one (or its lock-out).
 constexpr qint64 kForgetTriesMs = qint64(RemoteServer::kLockoutSeconds) * 1000;
 // Beyond this many addresses with wrong codes on record, the stalest are dropped.
@@ -69,7 +76,7 @@ QString RemotePairing::keyOf(const QHostAddress& address) {
 }
 
 RemotePairing::Result RemotePairing::pair(const QHostAddress& from, QByteArrayView typed,
-                                          QByteArrayView userAgent) {
+                                          QByteArrayView userAgent, QByteArrayView phone) {
     const qint64 now = m_clock();
     for (auto it = m_tries.begin(); it != m_tries.end();) {
         if (now - std::max(it->last, it->lockedUntil) >= kForgetTriesMs)
@@ -113,74 +120,112 @@ RemotePairing::Result RemotePairing::pair(const QHostAddress& from, QByteArrayVi
         return {Outcome::WrongCode, {}, 0};
     }
     m_tries.remove(key);
+    return {Outcome::Paired, remember(userAgent, phone), 0};
+}
 
+QByteArray RemotePairing::remember(QByteArrayView userAgent, QByteArrayView phone) {
     std::array<quint32, 4> bits;
     QRandomGenerator::system()->fillRange(bits.data(), bits.size());
     const QByteArray token =
         QByteArray(reinterpret_cast<const char*>(bits.data()), sizeof bits).toHex();
-    QSettings settings(kSettingsName, kSettingsName);
-    settings.beginGroup(kGroup);
-    const int n = settings.beginReadArray(kPhones);
-    settings.endArray();
-    settings.beginWriteArray(kPhones);
-    settings.setArrayIndex(n);
-    settings.setValue(QStringLiteral("hash"), hashOf(token).toHex());
-    settings.setValue(QStringLiteral("label"), labelOf(userAgent));
-    settings.setValue(QStringLiteral("pairedAt"), QDateTime::currentDateTimeUtc());
-    settings.endArray();
-    settings.endGroup();
-    settings.sync();
-    m_hashes.append(hashOf(token));
-    return {Outcome::Paired, token, 0};
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    Phone paired{hashOf(token), isPhoneId(phone) ? phone.toByteArray() : QByteArray(),
+                 labelOf(userAgent), now, now};
+    // The same browser pairing again (its cookie lost or expired): its earlier token is void.
+    const auto same = std::find_if(m_phones.begin(), m_phones.end(), [&](const Phone& kept) {
+        return !paired.id.isEmpty() && kept.id == paired.id;
+    });
+    if (same != m_phones.end())
+        *same = paired;
+    else
+        m_phones.append(paired);
+    save();
+    return token;
+}
+
+qsizetype RemotePairing::indexOf(QByteArrayView token) const {
+    if (!isHexToken(token))
+        return -1;
+    const QByteArray hash = hashOf(token);
+    qsizetype found = -1;
+    for (qsizetype i = 0; i < m_phones.size(); ++i) {
+        if (ConstantTimeEqual(hash, m_phones[i].hash))
+            found = i;
+    }
+    return found;
 }
 
 bool RemotePairing::isPaired(QByteArrayView token) const {
-    if (!isHexToken(token))
+    return indexOf(token) >= 0;
+}
+
+bool RemotePairing::seen(QByteArrayView token) {
+    const qsizetype i = indexOf(token);
+    if (i < 0)
         return false;
-    const QByteArray hash = hashOf(token);
-    bool paired = false;
-    for (const QByteArray& kept : m_hashes)
-        paired = ConstantTimeEqual(hash, kept) || paired;
-    return paired;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QDateTime& last = m_phones[i].lastSeen;
+    if (last.isValid() && last <= now && last.secsTo(now) < kSeenGrainSeconds)
+        return false;
+    last = now;
+    save();
+    return true;
 }
 
 QList<PairedPhone> RemotePairing::phones() const {
     QList<PairedPhone> out;
-    QSettings settings(kSettingsName, kSettingsName);
-    settings.beginGroup(kGroup);
-    const int n = settings.beginReadArray(kPhones);
-    for (int i = 0; i < n; ++i) {
-        settings.setArrayIndex(i);
-        out.append({settings.value(QStringLiteral("label")).toString(),
-                    settings.value(QStringLiteral("pairedAt")).toDateTime()});
-    }
-    settings.endArray();
+    for (const Phone& phone : m_phones)
+        out.append({phone.label, phone.pairedAt, phone.lastSeen});
     return out;
 }
 
 void RemotePairing::forgetAll() {
-    QSettings settings(kSettingsName, kSettingsName);
-    // Only the phones: the window keeps the remote's switch in the same group.
-    settings.beginGroup(kGroup);
-    settings.remove(kPhones);
-    settings.endGroup();
-    settings.sync();
-    m_hashes.clear();
+    m_phones.clear();
+    save();
 }
 
 void RemotePairing::load() {
-    m_hashes.clear();
+    m_phones.clear();
     QSettings settings(kSettingsName, kSettingsName);
     settings.beginGroup(kGroup);
     const int n = settings.beginReadArray(kPhones);
     for (int i = 0; i < n; ++i) {
         settings.setArrayIndex(i);
-        const QByteArray hash =
-            QByteArray::fromHex(settings.value(QStringLiteral("hash")).toByteArray());
-        if (hash.size() == 32)
-            m_hashes.append(hash);
+        const QByteArray id = settings.value(kId).toByteArray();
+        m_phones.append({QByteArray::fromHex(settings.value(kHash).toByteArray()),
+                         isPhoneId(id) ? id : QByteArray(), settings.value(kLabel).toString(),
+                         settings.value(kPairedAt).toDateTime(),
+                         settings.value(kLastSeen).toDateTime()});
     }
     settings.endArray();
+}
+
+void RemotePairing::save() const {
+    QSettings settings(kSettingsName, kSettingsName);
+    // Only the phones: the window keeps the remote's switch in the same group.
+    settings.beginGroup(kGroup);
+    settings.remove(kPhones);
+    if (!m_phones.isEmpty()) {
+        settings.beginWriteArray(kPhones, int(m_phones.size()));
+        for (qsizetype i = 0; i < m_phones.size(); ++i) {
+            const Phone& phone = m_phones[i];
+            settings.setArrayIndex(int(i));
+            settings.setValue(kHash, phone.hash.toHex());
+            settings.setValue(kLabel, phone.label);
+            settings.setValue(kPairedAt, phone.pairedAt);
+            if (!phone.id.isEmpty())
+                settings.setValue(kId, phone.id);
+            if (phone.lastSeen.isValid())
+                settings.setValue(kLastSeen, phone.lastSeen);
+        }
+        settings.endArray();
+    }
+    settings.endGroup();
+    settings.sync();
+}
+
+bool RemotePairing::isPhoneId(QByteArrayView id) {
+    return isHexToken(id);
 }
 
 QString RemotePairing::labelOf(QByteArrayView userAgent) {

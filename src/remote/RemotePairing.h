@@ -3,6 +3,7 @@
 #include "remote/RemoteServer.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
@@ -13,7 +14,8 @@ namespace lumadesk {
 
 // Pairing a phone: the six-digit code the console shows, the lock-out of an address that
 // guesses, and the tokens of paired phones. Only SHA-256 hashes of the tokens are kept, in the
-// console's settings (group "remote"), so a copy of the settings cannot drive the lights.
+// console's settings (group "remote"), so a copy of the settings cannot drive the lights. A
+// browser that sends its own id when it pairs replaces the token it had, so it is listed once.
 class RemotePairing {
 public:
     using Clock = std::function<qint64()>; // milliseconds, only forward
@@ -39,16 +41,22 @@ public:
     // the address out for kLockoutSeconds, during which even the right code is refused. Many
     // addresses guessing together lock everyone out the same way after kMaxWrongCodesEverywhere
     // wrong codes, so the code cannot be found by spreading guesses over the network.
-    Result pair(const QHostAddress& from, QByteArrayView typed, QByteArrayView userAgent);
+    // phone: the browser's own id (32 hex digits, as isPhoneId), or empty for one without.
+    Result pair(const QHostAddress& from, QByteArrayView typed, QByteArrayView userAgent,
+                QByteArrayView phone = {});
 
     // Whether the cookie's token belongs to a paired phone.
     bool isPaired(QByteArrayView token) const;
+    // The phone with this token was heard from; true when its "last seen" moved, which is kept
+    // to the minute so a busy phone does not write the settings at every request.
+    bool seen(QByteArrayView token);
 
     QList<PairedPhone> phones() const;
     void forgetAll();
 
     // "Android phone (Chrome)", "iPhone (Safari)"; "Browser" when nothing is recognised.
     static QString labelOf(QByteArrayView userAgent);
+    static bool isPhoneId(QByteArrayView id);
 
 private:
     struct Tries {
@@ -57,12 +65,23 @@ private:
         qint64 lockedUntil = 0;
     };
 
+    struct Phone {
+        QByteArray hash; // raw 32 bytes; anything else never matches
+        QByteArray id;   // the browser's own; empty for a phone paired without one
+        QString label;
+        QDateTime pairedAt;
+        QDateTime lastSeen;
+    };
+
     void load();
+    void save() const;
+    QByteArray remember(QByteArrayView userAgent, QByteArrayView phone);
+    qsizetype indexOf(QByteArrayView token) const;
     static QString keyOf(const QHostAddress& address);
 
     Clock m_clock;
     QString m_code;
-    QList<QByteArray> m_hashes; // as stored, raw 32 bytes each
+    QList<Phone> m_phones; // as stored
     QHash<QString, Tries> m_tries;
     Tries m_everywhere;
 };

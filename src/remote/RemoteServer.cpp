@@ -51,6 +51,8 @@ constexpr qint64 kMaxFrameBytes = 2 * RemoteServer::kMaxMessageBytes;
 constexpr auto kPolicy = QWebSocketProtocol::CloseCodePolicyViolated;
 constexpr auto kTryLater = QWebSocketProtocol::CloseCode(1013);
 const QByteArray kCookieName = QByteArrayLiteral("lumadesk_token");
+// The cookie outlives the browser's session for this long, counted again at each visit.
+constexpr int kCookieDays = 30;
 
 class NameList : public FileListSink {
 public:
@@ -80,6 +82,11 @@ bool isPlainHost(const QByteArray& host) {
             return false;
     }
     return true;
+}
+
+QByteArray cookieFor(const QByteArray& token) {
+    return kCookieName + '=' + token + "; Max-Age=" + QByteArray::number(kCookieDays * 86400) +
+           "; HttpOnly; SameSite=Strict; Path=/";
 }
 
 QByteArray resource(const QString& name) {
@@ -164,6 +171,11 @@ struct RemoteServer::Private {
     void pair(const QHttpServerRequest& request, QTcpSocket* socket);
     bool hasToken(const QByteArray& cookieHeader) const {
         return pairing.isPaired(cookieValue(cookieHeader, kCookieName));
+    }
+    // The phone with this cookie was heard from: its "last seen" in the list.
+    void seen(const QByteArray& cookieHeader) {
+        if (pairing.seen(cookieValue(cookieHeader, kCookieName)))
+            emit q->pairedChanged();
     }
 
     // ---- WebSocket
@@ -275,8 +287,14 @@ void RemoteServer::Private::answer(const QHttpServerRequest& request, QTcpSocket
                 errorBody("method not allowed"), {{"Allow", "GET"}});
         return;
     }
-    if (path == QLatin1String("/"))
-        file(paired ? QStringLiteral("remote.html") : QStringLiteral("pair.html"));
+    if (path == QLatin1String("/") && paired) {
+        // Each visit renews the cookie's life and the phone's "last seen".
+        const QByteArray token = cookieValue(request.value("cookie"), kCookieName);
+        seen(request.value("cookie"));
+        respond(request, socket, Status::Ok, contentTypeOf(QStringLiteral("remote.html")),
+                resource(QStringLiteral("remote.html")), {{"Set-Cookie", cookieFor(token)}});
+    } else if (path == QLatin1String("/"))
+        file(QStringLiteral("pair.html"));
     else if (path == QLatin1String("/style.css") || path == QLatin1String("/pair.js"))
         file(path.mid(1));
     else if (!paired)
@@ -305,13 +323,18 @@ void RemoteServer::Private::pair(const QHttpServerRequest& request, QTcpSocket* 
                                        ? QJsonDocument::fromJson(body, &problem)
                                        : QJsonDocument();
     const QJsonObject object = document.object();
+    // "phone", the browser's own id, is optional: a phone paired again replaces itself.
+    const QJsonValue phone = object.value(QLatin1String("phone"));
+    const bool phoneFits =
+        phone.isUndefined() ||
+        (phone.isString() && RemotePairing::isPhoneId(phone.toString().toLatin1()));
     if (body.size() > kMaxPairBodyBytes || problem.error != QJsonParseError::NoError ||
-        !document.isObject() || object.size() != 1 ||
+        !document.isObject() || object.size() != (phone.isUndefined() ? 1 : 2) || !phoneFits ||
         !object.value(QLatin1String("code")).isString())
         return refuse(Status::BadRequest, "bad request");
     const QByteArray code = object.value(QLatin1String("code")).toString().toUtf8();
-    const RemotePairing::Result result =
-        pairing.pair(request.remoteAddress(), code, request.value("user-agent"));
+    const RemotePairing::Result result = pairing.pair(
+        request.remoteAddress(), code, request.value("user-agent"), phone.toString().toLatin1());
     switch (result.outcome) {
     case RemotePairing::Outcome::Locked:
         return refuse(Status::TooManyRequests, "locked",
@@ -321,9 +344,8 @@ void RemoteServer::Private::pair(const QHttpServerRequest& request, QTcpSocket* 
     case RemotePairing::Outcome::Paired:
         break;
     }
-    respond(
-        request, socket, Status::Ok, "application/json", json({{QLatin1String("paired"), true}}),
-        {{"Set-Cookie", kCookieName + '=' + result.token + "; HttpOnly; SameSite=Strict; Path=/"}});
+    respond(request, socket, Status::Ok, "application/json",
+            json({{QLatin1String("paired"), true}}), {{"Set-Cookie", cookieFor(result.token)}});
     emit q->pairedChanged();
 }
 
@@ -367,6 +389,7 @@ void RemoteServer::Private::takeSockets() {
             refuse(socket, kTryLater, QStringLiteral("too many phones"));
             continue;
         }
+        seen(request.rawHeader("Cookie"));
         clients.push_back({socket, clock()});
         QObject::connect(socket, &QWebSocket::textMessageReceived, q,
                          [this, socket](const QString& text) { received(socket, text); });

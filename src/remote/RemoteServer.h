@@ -19,6 +19,7 @@ struct StudioModel;
 struct PairedPhone {
     QString label; // from the browser's User-Agent: "Android phone (Chrome)", "iPhone (Safari)"
     QDateTime pairedAt;
+    QDateTime lastSeen; // to the minute; invalid for a phone paired before it was kept
 };
 
 // The phone remote: a small web page and one WebSocket (/ws) served on the studio's network

@@ -102,6 +102,8 @@ void PhoneRemoteTest::switchIsRememberedPairsAPhoneAndForgetsIt() {
         QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
         auto* phones = named<QListWidget>(dialog, "Paired phones");
         QTRY_COMPARE(phones->count(), 1);
+        QVERIFY2(phones->item(0)->text().startsWith("Android phone (Chrome), last seen "),
+                 qPrintable(phones->item(0)->text()));
         auto* forget = named<QPushButton>(dialog, "Forget all");
         QTest::mouseClick(forget, Qt::LeftButton);
         QCOMPARE(server.pairedPhones().size(), 0);

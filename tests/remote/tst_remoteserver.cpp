@@ -13,10 +13,12 @@
 #include "support/SimulatorWire.h"
 #include "support/WorkingDirectory.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
+#include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QTcpSocket>
 #include <QWebSocket>
@@ -140,6 +142,11 @@ struct Rig {
     }
 };
 
+class NoCookies : public QNetworkCookieJar {
+public:
+    bool setCookiesFromUrl(const QList<QNetworkCookie>&, const QUrl&) override { return false; }
+};
+
 // A WebSocket client that answers nothing, not even pings, and can read a close code Qt's own
 // client does not know (1013): the code of the console's close frame, -1 for none. whileOpen
 // runs once the upgrade was answered.
@@ -198,6 +205,7 @@ private slots:
 
     void pairingWithTheShownCodeOpensTheRemotePage();
     void wrongCodesLockTheAddressOutForAMinute();
+    void aBrowserPairingAgainReplacesItsOwnTokenAndItsCookieLastsAMonth();
     void withoutATokenNothingButThePairingPageIsServed();
     void aConnectionHoardingBytesOrSlotsIsCut();
     void aForeignOriginIsClosedBeforeAnyState();
@@ -289,6 +297,62 @@ void RemoteServerTest::wrongCodesLockTheAddressOutForAMinute() {
     now += RemoteServer::kLockoutSeconds * 1000;
     QCOMPARE(pairing.pair(fresh, code, "iPhone Safari/604.1").outcome,
              RemotePairing::Outcome::Paired);
+}
+
+// The cookie lasts 30 days and each visit renews it; a browser that pairs again with its own id
+// replaces its earlier token, so it is listed once; phones kept before ids (none stored) still
+// work and stay listed; an id that is not 32 hex digits is a bad request.
+void RemoteServerTest::aBrowserPairingAgainReplacesItsOwnTokenAndItsCookieLastsAMonth() {
+    const QByteArray old = "00112233445566778899aabbccddeeff";
+    {
+        QSettings settings("LumaDesk", "LumaDesk");
+        settings.remove("remote/phones");
+        settings.beginWriteArray("remote/phones");
+        settings.setArrayIndex(0);
+        settings.setValue("hash",
+                          QCryptographicHash::hash(old, QCryptographicHash::Sha256).toHex());
+        settings.setValue("label", "iPhone (Safari)");
+        settings.setValue("pairedAt", QDateTime(QDate(2026, 1, 2), QTime(3, 4), QTimeZone::utc()));
+        settings.endArray();
+    }
+    Rig rig;
+    QVERIFY(rig.start());
+    rig.web.setCookieJar(new NoCookies); // each request carries the token it is given
+    const QString code = rig.server.pairingCode();
+    auto pair = [&](const QJsonObject& body) {
+        std::unique_ptr<QNetworkReply> reply(
+            rig.request("/pair", {}, QJsonDocument(body).toJson()));
+        return std::pair(Rig::status(reply.get()), reply->rawHeader("Set-Cookie"));
+    };
+    const QString id = "0123456789abcdef0123456789abcdef";
+    const auto [status, cookie] = pair({{"code", code}, {"phone", id}});
+    QCOMPARE(status, 200);
+    QVERIFY2(cookie.contains("; Max-Age=2592000;"), cookie.constData());
+    const QByteArray first = cookie.mid(15, 32);
+    std::unique_ptr<QNetworkReply> visit(rig.request("/", first));
+    QCOMPARE(visit->rawHeader("Set-Cookie"), cookie);
+
+    const QByteArray second = pair({{"code", code}, {"phone", id}}).second.mid(15, 32);
+    QVERIFY(!second.isEmpty() && second != first);
+    std::unique_ptr<QNetworkReply> stale(rig.request("/remote.js", first));
+    QCOMPARE(Rig::status(stale.get()), 401);
+    for (const QByteArray& token : {second, old}) {
+        std::unique_ptr<QNetworkReply> fresh(rig.request("/remote.js", token));
+        QCOMPARE(Rig::status(fresh.get()), 200);
+    }
+    QList<PairedPhone> phones = rig.server.pairedPhones();
+    QCOMPARE(phones.size(), 2);
+    QCOMPARE(phones[0].label, "iPhone (Safari)");
+    QVERIFY(!phones[0].lastSeen.isValid());
+    QVERIFY(phones[1].lastSeen.isValid());
+
+    // Another browser, and one without an id, are phones of their own.
+    QCOMPARE(pair({{"code", code}, {"phone", QString(32, 'e')}}).first, 200);
+    QCOMPARE(pair({{"code", code}}).first, 200);
+    for (const QJsonValue& bad : {QJsonValue(QString(32, 'E')), QJsonValue(QString(31, 'e')),
+                                  QJsonValue(12), QJsonValue(QJsonValue::Null)})
+        QCOMPARE(pair({{"code", code}, {"phone", bad}}).first, 400);
+    QCOMPARE(rig.server.pairedPhones().size(), 4);
 }
 
 void RemoteServerTest::withoutATokenNothingButThePairingPageIsServed() {
