@@ -22,6 +22,23 @@
     return input.value.replace(/[^0-9]/g, "");
   }
 
+  // This browser's own id, kept beside the cookie, so pairing again replaces this phone's
+  // earlier pairing on the console instead of adding another phone.
+  function browserId() {
+    try {
+      let id = localStorage.getItem("lumadesk_phone");
+      if (!/^[0-9a-f]{32}$/.test(id || "")) {
+        const bytes = new Uint8Array(16);
+        crypto.getRandomValues(bytes);
+        id = Array.from(bytes, (b) => b.toString(16).padStart(2, "0")).join("");
+        localStorage.setItem("lumadesk_phone", id);
+      }
+      return id;
+    } catch (e) {
+      return null; // no storage (a private window): paired as a phone of its own
+    }
+  }
+
   function lockFor(seconds) {
     lockedUntil = Date.now() + seconds * 1000;
     button.disabled = true;
@@ -37,6 +54,7 @@
   }
 
   async function pair(code) {
+    const id = browserId();
     button.disabled = true;
     say("Checking the code…", false);
     let response;
@@ -44,7 +62,7 @@
       response = await fetch("/pair", {
         method: "POST",
         headers: { "Content-Type": "application/json" },
-        body: JSON.stringify({ code: code }),
+        body: JSON.stringify(id ? { code: code, phone: id } : { code: code }),
         credentials: "same-origin",
         cache: "no-store",
       });

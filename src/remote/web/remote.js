@@ -10,12 +10,15 @@
   const LEVEL_MIN = 11;
   const LEVEL_MAX = 81;
   const TOAST_MS = 6000;
+  const COMPACT_ABOVE = 4; // more heads than this show one line each unless the operator chose
+  const VIEW_KEY = "lumadesk_view";
 
   const $ = (id) => document.getElementById(id);
   const main = $("main");
   const headsSection = $("heads");
   const headsEmpty = $("heads-empty");
   const template = $("head-template");
+  const lineTemplate = $("line-template");
   const confirmBox = $("confirm");
 
   let socket = null;
@@ -29,7 +32,8 @@
   let nextId = 1;
   let toastTimer = 0;
   let loadName = null;
-  const cards = new Map();   // channel -> the card's parts
+  const cards = new Map();   // channel -> the card's parts, and its line's
+  let viewChoice = storedView(); // "compact", "cards", or null: by the number of heads
   const sending = new Map(); // request id -> {key, answered}: values sent and not yet in a state
   const sentNotes = new Map(); // request id -> what to say once the console sent it on
 
@@ -41,6 +45,15 @@
   function setLabel(element, text) {
     if (element.getAttribute("aria-label") !== text)
       element.setAttribute("aria-label", text);
+  }
+
+  function storedView() {
+    try {
+      const view = localStorage.getItem(VIEW_KEY);
+      return view === "compact" || view === "cards" ? view : null;
+    } catch (e) {
+      return null;
+    }
   }
 
   function announce(text) {
@@ -183,24 +196,22 @@
     return false;
   }
 
-  function showState(element, key, state) {
-    let mark;
-    let word;
-    if (!live) {
-      mark = "?";
-      word = "last known";
-    } else if (isSending(key)) {
-      mark = "…";
-      word = "sending";
-    } else if (MARK[state]) {
-      mark = MARK[state];
-      word = WORD[state];
-    } else {
-      mark = "";
-      word = "";
-    }
-    setText(element, mark ? mark + " " + word : "");
-    element.dataset.state = live ? (isSending(key) ? "pending" : String(state)) : "unknown";
+  // The mark and word of a value's state as the page knows it now.
+  function stateOf(key, state) {
+    if (!live)
+      return { mark: "?", word: "last known", data: "unknown" };
+    if (isSending(key))
+      return { mark: "…", word: "sending", data: "pending" };
+    if (MARK[state])
+      return { mark: MARK[state], word: WORD[state], data: String(state) };
+    return { mark: "", word: "", data: String(state) };
+  }
+
+  function showState(element, key, state, markOnly) {
+    const shown = stateOf(key, state);
+    setText(element, shown.mark && !markOnly ? shown.mark + " " + shown.word : shown.mark);
+    element.dataset.state = shown.data;
+    return shown;
   }
 
   function makeCard(channel) {
@@ -246,7 +257,79 @@
     }
     card.test.addEventListener("click", () => send({ op: "test", channel: channel }, null, () =>
       note(card.testNote, "✓ Test flash sent", 3000)));
+    root.id = "head-card-" + channel;
+    card.line = makeLine(channel, card);
+    card.open = false;
     return card;
+  }
+
+  function makeLine(channel, card) {
+    const root = lineTemplate.content.firstElementChild.cloneNode(true);
+    const line = {
+      root: root,
+      open: root.querySelector(".open"),
+      mark: root.querySelector(".silent-mark"),
+      label: root.querySelector(".label"),
+      name: root.querySelector(".name"),
+      role: root.querySelector(".role"),
+      levels: {},
+      steps: Array.from(root.querySelectorAll(".step")),
+    };
+    for (const part of root.querySelectorAll(".line-level")) {
+      line.levels[part.dataset.value] = {
+        number: part.querySelector(".number"),
+        state: part.querySelector(".state"),
+      };
+    }
+    line.open.setAttribute("aria-controls", "head-card-" + channel);
+    line.open.addEventListener("click", () => {
+      card.open = !card.open;
+      render();
+      if (card.open)
+        card.root.scrollIntoView({ block: "nearest" });
+    });
+    for (const button of line.steps) {
+      button.addEventListener("click", () => send(
+        { op: "step", channel: channel, value: "flash", by: Number(button.dataset.by) },
+        channel + ":flash"));
+    }
+    return line;
+  }
+
+  // One line: name, role, both levels with their marks, and the flash's tenth down and up.
+  function drawLine(card, head) {
+    const line = card.line;
+    const label = String(head.label);
+    const name = typeof head.name === "string" ? head.name : "";
+    const role = typeof head.role === "string" ? head.role : "";
+    setText(line.label, label);
+    setText(line.name, name);
+    setText(line.role, role);
+    line.role.hidden = role === "";
+    const silent = live && head.answering === false;
+    line.mark.hidden = !silent;
+    line.root.classList.toggle("not-answering", silent);
+    const said = [];
+    for (const value of ["flash", "model"]) {
+      const reading = head[value] && typeof head[value] === "object" ? head[value] : {};
+      const text = typeof reading.text === "string" ? reading.text : "–";
+      setText(line.levels[value].number, text);
+      const shown = showState(line.levels[value].state, head.channel + ":" + value, reading.state,
+                              true);
+      said.push(VALUE_WORD[value] + " " + text + (shown.word ? " " + shown.word : ""));
+    }
+    const who = [label, name, role].filter((part) => part !== "").join(" ");
+    setLabel(line.open, who + ", " + said.join(", ") + (silent ? ", not answering" : "") +
+             (card.open ? ": close card" : ": open card"));
+    line.open.setAttribute("aria-expanded", card.open ? "true" : "false");
+    const level = Number(head.flash && head.flash.level);
+    for (const button of line.steps) {
+      const by = Number(button.dataset.by);
+      setLabel(button, label + " flash " + STEP_WORD[button.dataset.by]);
+      button.disabled = !live || (by > 0 ? level >= LEVEL_MAX : level <= LEVEL_MIN);
+      // An open card has the same buttons; one of each is enough.
+      button.hidden = card.open;
+    }
   }
 
   function drawCard(card, head) {
@@ -287,12 +370,15 @@
   }
 
   function drawHeads(state) {
-    const heads = Array.isArray(state.heads) ? state.heads : [];
+    const heads = (Array.isArray(state.heads) ? state.heads : [])
+      .filter((head) => head && Number.isInteger(head.channel));
+    const compact = viewChoice ? viewChoice === "compact" : heads.length > COMPACT_ABOVE;
+    headsSection.classList.toggle("compact", compact);
+    $("heads-view").hidden = heads.length === 0;
+    setText($("view-toggle"), compact ? "Show every card" : "Show one line per head");
     const seen = new Set();
     let previous = headsEmpty;
     for (const head of heads) {
-      if (!head || !Number.isInteger(head.channel))
-        continue;
       seen.add(head.channel);
       let card = cards.get(head.channel);
       if (!card) {
@@ -300,16 +386,24 @@
         cards.set(head.channel, card);
       }
       drawCard(card, head);
-      if (previous.nextSibling !== card.root)
-        previous.after(card.root);
-      previous = card.root;
+      drawLine(card, head);
+      card.line.root.hidden = !compact;
+      card.root.hidden = compact && !card.open;
+      for (const part of [card.line.root, card.root]) {
+        if (previous.nextSibling !== part)
+          previous.after(part);
+        previous = part;
+      }
     }
     for (const [channel, card] of cards) {
       if (!seen.has(channel)) {
         card.root.remove();
+        card.line.root.remove();
         cards.delete(channel);
       }
     }
+    if (previous.nextSibling !== $("heads-view"))
+      previous.after($("heads-view")); // the choice comes after the heads
     headsEmpty.hidden = seen.size > 0;
     setText(headsEmpty, state.studio ? "No heads have answered in " + String(state.studio.name) +
             "." : "Scan a studio at the console; its heads show here.");
@@ -422,6 +516,16 @@
       tryNow();
   });
   window.addEventListener("online", tryNow);
+
+  $("view-toggle").addEventListener("click", () => {
+    viewChoice = headsSection.classList.contains("compact") ? "cards" : "compact";
+    try {
+      localStorage.setItem(VIEW_KEY, viewChoice);
+    } catch (e) {
+      // kept for this visit only
+    }
+    render();
+  });
 
   for (const button of $("group").querySelectorAll("button")) {
     button.addEventListener("click", () => send(
