@@ -1,6 +1,7 @@
 #include "actions/OperatorActions.h"
 
 #include "actions/OperatorHistory.h"
+#include "link/CCommThread.h"
 #include "link/CZbProtocol.h"
 #include "link/ChannelMask.h"
 #include "link/FrameTypes.h"
@@ -75,15 +76,21 @@ void OperatorActions::groupSwitched(const std::vector<StrobeData*>& units, int c
 }
 
 void OperatorActions::loaded(StudioData& studio, const std::vector<HeadSnapshot>& before,
-                             const QString& name) {
+                             const QString& name, int reached) {
     sendLoaded(studio);
     if (m_history != nullptr)
         m_history->loaded(before, name);
+    const CCommThread* port = m_protocol.Port();
+    emit note(LoadedText(name, reached, studio, port != nullptr && port->IsConnected()));
 }
 
 void OperatorActions::renamed(const HeadSnapshot& before, bool light) {
     if (m_history != nullptr)
         m_history->renamed(before, light);
+    // The panel's line names the current head.
+    if (const StrobeData* current = UnitOfNode(m_model.pCurNode);
+        current != nullptr && current->serial == before.serial)
+        SendMessage(pane(m_panes.control), Msg::CtrlCurrentUnit);
     emit changed();
 }
 
@@ -139,8 +146,14 @@ bool OperatorActions::loadSetup(StudioData& studio, const QString& name, QString
         return false;
     }
     const std::vector<HeadSnapshot> before = SnapshotsOf(UnitsOf(&studio));
+    if (before.empty()) {
+        if (problem != nullptr)
+            *problem = NoHeadsYetText(studio) + QStringLiteral(": nothing was sent");
+        return false;
+    }
+    const LoadReach reach = ReachOfLoad(scratch.pMemoryStudio.get(), &studio);
     CopyStudioValues(&studio, scratch.pMemoryStudio.get());
-    loaded(studio, before, name);
+    loaded(studio, before, name, reach.reached);
     tellPanelIfCurrent(UnitsOf(&studio));
     return true;
 }

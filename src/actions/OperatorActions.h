@@ -53,13 +53,18 @@ public:
     // A switch or mode already written into the ticked heads' records: one command to them all.
     void groupSwitched(const std::vector<StrobeData*>& units, int commandType,
                        const std::vector<HeadSnapshot>& before);
-    // A set-up copied into the studio's records: the tree is rebuilt and every head sent.
-    void loaded(StudioData& studio, const std::vector<HeadSnapshot>& before, const QString& name);
-    // A head or its light renamed in its record (the tree shows it already).
+    // A set-up copied into the studio's records: the tree is rebuilt and every head sent; the
+    // first pane is told how many heads of the set-up (`reached`) had a head to get it.
+    void loaded(StudioData& studio, const std::vector<HeadSnapshot>& before, const QString& name,
+                int reached);
+    // A head or its light renamed in its record (the tree shows it already); the panel shows
+    // the name when the head is current.
     void renamed(const HeadSnapshot& before, bool light);
 
     // The heads ticked on the desk changed: nothing is sent, but the phones show the ticks.
     void ticksChanged() { emit changed(); }
+    // What a panel's command came to without changing anything, for the first pane.
+    void tell(const QString& text) { emit note(text); }
 
     // Whole changes, for callers without a panel of their own.
     // A level moved by tenths (positive: up) as the panel's slider moves it: kept to 1.1-8.1, a
@@ -71,7 +76,8 @@ public:
     // when no head is ticked.
     bool offsetTicked(StudioData& studio, bool flash, int change);
     // A stored set-up loaded into the studio (units in both only) without touching the panel's
-    // preview. False, with why in *problem, when the file cannot be read whole.
+    // preview. False, with why in *problem, when the file cannot be read whole or the studio
+    // has no heads to take it.
     bool loadSetup(StudioData& studio, const QString& name, QString* problem = nullptr);
 
     // The wire-and-panes half of a change whose records hold the values already, for undo and
@@ -89,6 +95,9 @@ public:
 signals:
     // After any change went out or was stored; the phone remote republishes on it.
     void changed();
+    // What a change came to, for the window's first pane ("Set-up "evening" sent to 2 heads of
+    // Studio B").
+    void note(const QString& text);
 
 private:
     QObject* pane(const std::function<QObject*()>& find) const { return find ? find() : nullptr; }

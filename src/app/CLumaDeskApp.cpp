@@ -29,6 +29,7 @@ int showRealBox(const MessageBoxRequest& request) {
                              ? QMessageBox::Ok | QMessageBox::Cancel
                              : QMessageBox::StandardButtons(QMessageBox::Ok);
     QMessageBox box(QMessageBox::Warning, title, request.text, buttons, owner);
+    box.setTextFormat(Qt::PlainText); // texts carry head and set-up names
     return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
 }
 

@@ -91,6 +91,10 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     createToolsMenu();
     m_remote = new PhoneRemote(*this, m_model, m_radio, m_actions, m_menus->tools());
     connect(m_remote, &PhoneRemote::statusChanged, this, &CMainFrame::showMessages);
+    connect(&m_actions, &OperatorActions::note, this, [this](const QString& text) {
+        m_linkNote = text;
+        showMessages();
+    });
     if (m_options.remote) {
         if (!m_remote->startForRun(m_options.remoteEndpoint, &m_remoteProblem))
             m_remoteProblem =

@@ -185,6 +185,10 @@ void CControlFormView::OnInitialUpdate(const ControlPanelLinks& links) {
     m_links = links;
     m_mode = 0;
     m_selection->OnInitialUpdate(links);
+    // No head is current yet: the fields keep their "0.0", but nothing may act on a head.
+    SetControls(Enabling::AllOff);
+    m_combo->setEnabled(true);
+    ShowConfirmation();
     if (m_links.files != nullptr) {
         m_links.files->pModel = m_links.model;
         m_links.files->pDoc = nullptr;
@@ -240,11 +244,13 @@ QString CControlFormView::headLine() const {
                     ticked << unit->sChName;
             }
         }
-        // It says plainly that the group's values are offsets, not levels.
+        // It says plainly that the group's values are offsets, not levels, and which heads of
+        // which studio they move.
         if (ticked.isEmpty())
             return QStringLiteral("No heads ticked: tick heads in the grid");
-        return QStringLiteral("Offsets for %1 (%2 %3)")
-            .arg(ticked.join(QStringLiteral(", ")))
+        return QStringLiteral("Offsets for %1 of %2 (%3 %4)")
+            .arg(ticked.join(QStringLiteral(", ")),
+                 StudioOfNode(m_links.model->pCurNode)->sStudioName)
             .arg(ticked.size())
             .arg(ticked.size() == 1 ? QStringLiteral("head") : QStringLiteral("heads"));
     }
@@ -368,6 +374,7 @@ void CControlFormView::ShowNoUnit() {
     Reset();
     m_mode = mode;
     m_combo->setEnabled(true);
+    showHeadLine(); // Reset's line was the single head's
 }
 
 void CControlFormView::ShowUnit() {
@@ -517,16 +524,36 @@ void CControlFormView::OnSave() {
 void CControlFormView::OnApply() {
     if (m_fileInfo.isEmpty())
         return; // no whole preview
-    if (m_links.model == nullptr || StudioOfNode(m_links.model->pCurNode) == nullptr)
+    const StudioData* target =
+        m_links.model != nullptr ? StudioOfNode(m_links.model->pCurNode) : nullptr;
+    if (target == nullptr)
         return;
-    if (ShowMessageBox(QStringLiteral("Current settig is deleted. Do you want to open file?"),
-                       kMemoryTitle, MessageButtons::OkCancel, this) != IDOK)
+    if (UnitsOf(target).empty()) {
+        // The set-up goes only to heads a scan found: offer the scan, then load.
+        if (ShowMessageBox(NoHeadsYetText(*target) +
+                               QStringLiteral(": the set-up has no head to go to. Scan %1 first?")
+                                   .arg(target->sStudioName),
+                           kMemoryTitle, MessageButtons::OkCancel, this) != IDOK)
+            return;
+        SendMessage(m_links.frame, Msg::FrameScanStudio);
+        target = StudioOfNode(m_links.model->pCurNode);
+        if (target == nullptr || UnitsOf(target).empty()) {
+            if (target != nullptr && m_links.actions != nullptr)
+                m_links.actions->tell(NoHeadsYetText(*target) +
+                                      QStringLiteral(": nothing was sent"));
+            return;
+        }
+    }
+    const LoadReach reach = ReachOfLoad(m_links.model->pMemoryStudio.get(), target);
+    QString question = QStringLiteral("Current settig is deleted. Do you want to open file?");
+    if (const QString missing = MissingHeadsText(reach, *target); !missing.isEmpty())
+        question += QStringLiteral("\n\n") + missing + QLatin1Char('.');
+    if (ShowMessageBox(question, kMemoryTitle, MessageButtons::OkCancel, this) != IDOK)
         return;
-    const std::vector<HeadSnapshot> before =
-        SnapshotsOf(UnitsOf(StudioOfNode(m_links.model->pCurNode)));
+    const std::vector<HeadSnapshot> before = SnapshotsOf(UnitsOf(target));
     StudioData* studio = CopyMemoryStudio(m_links.model);
     if (m_links.actions != nullptr)
-        m_links.actions->loaded(*studio, before, m_fileName->text());
+        m_links.actions->loaded(*studio, before, m_fileName->text(), reach.reached);
     // The heads hold the loaded levels now: an offset shown before would add to them.
     m_selection->Reset();
 }
@@ -554,6 +581,7 @@ void CControlFormView::customEvent(QEvent* event) {
         break;
     case Msg::CtrlTicksChanged:
         showHeadLine();
+        m_selection->showTickedPower();
         if (m_links.actions != nullptr)
             m_links.actions->ticksChanged();
         break;

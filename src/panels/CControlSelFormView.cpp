@@ -74,6 +74,27 @@ void CControlSelFormView::resizeEvent(QResizeEvent* event) {
 void CControlSelFormView::OnInitialUpdate(const ControlPanelLinks& links) {
     m_model = links.model;
     m_actions = links.actions;
+    // Every change, whoever made it (a phone, undo, this panel), may move a ticked head's power.
+    if (m_actions != nullptr)
+        connect(m_actions, &OperatorActions::changed, this, &CControlSelFormView::showTickedPower);
+}
+
+void CControlSelFormView::showTickedPower() {
+    QStringList on;
+    QStringList off;
+    for (const StrobeData* unit : tickedUnits())
+        (unit->bFlashPow != 0 ? on : off) << unit->sChName;
+    CUserButton* power = m_groups.powerButton;
+    power->setChecked(!on.isEmpty() && off.isEmpty());
+    power->setMixed(!on.isEmpty() && !off.isEmpty());
+    QString tip;
+    if (power->isMixed())
+        tip = QStringLiteral("Power differs: on for %1, off for %2; a click turns it on for all")
+                  .arg(on.join(QStringLiteral(", ")), off.join(QStringLiteral(", ")));
+    else if (on.isEmpty() && off.isEmpty())
+        tip = QStringLiteral("No heads ticked");
+    power->setToolTip(tip);
+    power->setAccessibleDescription(tip);
 }
 
 std::vector<StrobeData*> CControlSelFormView::tickedUnits() const {
@@ -104,9 +125,10 @@ void CControlSelFormView::Reset() {
     showModelOffset();
     setSlider(m_groups.modelSlider, kOffsetSliderCentre);
     for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
-             m_groups.cellBox, m_groups.soundBox, m_groups.powerButton, m_groups.free,
-             m_groups.prop, m_groups.continous, m_groups.flashProp, m_groups.offBox})
+             m_groups.cellBox, m_groups.soundBox, m_groups.free, m_groups.prop, m_groups.continous,
+             m_groups.flashProp, m_groups.offBox})
         button->setChecked(false);
+    showTickedPower();
     m_dragStarted = 0;
     m_appliedFlashOffset = m_appliedModelOffset = 0;
 }
@@ -209,6 +231,8 @@ void CControlSelFormView::OnButton(int id, bool checked) {
     }
     if (!ticked.empty() && m_actions != nullptr)
         m_actions->groupSwitched(ticked, setting->commandType, before);
+    else if (setting->member == &StrobeData::bFlashPow)
+        showTickedPower(); // no head took it
 }
 
 } // namespace lumadesk

@@ -34,8 +34,12 @@ public:
     // Takes the model, the protocol and the navigation pane's look-up; owns none of them.
     void OnInitialUpdate(const lumadesk::ControlPanelLinks& links);
 
-    // Offsets back to "0.0" and no switch chosen; called before every showing.
+    // Offsets back to "0.0" and no switch chosen, but "Power On" as the ticked heads hold it;
+    // called before every showing.
     virtual void Reset();
+    // "Power On" shows the ticked heads' power: on when all are on, off when all are off (or
+    // none is ticked), "Power" alone when they differ, with who holds what in its tip.
+    void showTickedPower();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

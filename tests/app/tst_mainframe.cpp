@@ -9,7 +9,10 @@
 #include "views/CStrobeSplitterWnd.h"
 #include "views/CStudioListFormView.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace lumadesk;
@@ -24,6 +27,25 @@ QList<bool> commandStates(const CMainFrame& frame) {
     for (int command = Msg::CMD_LOAD; command <= Msg::CMD_COM; ++command)
         out << frame.commandAction(command)->isEnabled();
     return out;
+}
+
+// "evening": CH-01 to CH-04 at flash 6.0, CH-03 named "Rim", as a save writes it.
+bool writeEvening() {
+    QByteArray xml = "<StudioManage><Studio nStudioNum=\"0\" sStudioName=\"Studio A\" "
+                     "nChItemCnt=\"4\">";
+    for (int ch = 0; ch < 4; ++ch) {
+        xml += QStringLiteral("<Strobe nChNum=\"%1\" sChName=\"%2\" sModelName=\"%3\">")
+                   .arg(ch)
+                   .arg(ChannelLabel(ch), ch == 2 ? "Rim" : "Not define")
+                   .toUtf8();
+        for (const char* value : {"60", "0", "0", "1", "1", "50", "0", "0", "1", "Not define"})
+            xml += QByteArray("<v>") + value + "</v>";
+        xml += "</Strobe>";
+    }
+    xml += "</Studio></StudioManage>";
+    QFile file("Business Memory/evening.xml");
+    return QDir().mkpath("Business Memory") && file.open(QIODevice::WriteOnly) &&
+           file.write(xml) == xml.size();
 }
 
 class TickCounter : public QObject {
@@ -49,6 +71,9 @@ private slots:
     void relaysUnitNewsToThePanesThatShowTheUnit();
     void dropsARecordThatAScanDestroyedBeforeDelivery();
     void dropsANewsForADestroyedRecordWhenANewOneTookItsAddress();
+    void loadSaysWhichHeadsGetTheSetUp_data();
+    void loadSaysWhichHeadsGetTheSetUp();
+    void panelLineFollowsARenameByF2();
 };
 
 void MainFrameTest::startsWithItsCommandsPanesAndSizes() {
@@ -260,6 +285,103 @@ void MainFrameTest::dropsANewsForADestroyedRecordWhenANewOneTookItsAddress() {
     QCoreApplication::sendPostedEvents();
     QCOMPARE(AsLParam(model.studios[0]->UnitOn(4)), frameTap.only(Msg::FrameNewUnit)[0].lParam);
     QVERIFY(list.only(Msg::ListNewUnit).isEmpty());
+}
+
+void MainFrameTest::loadSaysWhichHeadsGetTheSetUp_data() {
+    QTest::addColumn<QList<int>>("heads");  // channels of Studio B before the Load
+    QTest::addColumn<QList<int>>("scan");   // what a scan the Load offers finds
+    QTest::addColumn<QStringList>("boxes"); // each answered OK
+    QTest::addColumn<QString>("pane");
+    const QString question("Current settig is deleted. Do you want to open file?");
+    const QString offer("Studio B has no heads yet: the set-up has no head to go to. Scan "
+                        "Studio B first?");
+    using C = QList<int>;
+    QTest::newRow("two of four, one named")
+        << C{0, 1, 4} << C{}
+        << QStringList{question + "\n\nCH-03 Rim and CH-04 have no head in Studio B and will "
+                                  "not be sent."}
+        << "Set-up \"evening\" sent to 2 heads of Studio B";
+    QTest::newRow("every head") << C{0, 1, 2, 3} << C{} << QStringList{question}
+                                << "Set-up \"evening\" sent to 4 heads of Studio B";
+    QTest::newRow("unscanned: scanned first, then loaded")
+        << C{} << C{3}
+        << QStringList{offer, question + "\n\nCH-01, CH-02 and CH-03 Rim have no head in "
+                                         "Studio B and will not be sent."}
+        << "Set-up \"evening\" sent to 1 head of Studio B";
+    QTest::newRow("unscanned: the scan finds none")
+        << C{} << C{} << QStringList{offer} << "Studio B has no heads yet: nothing was sent";
+}
+
+void MainFrameTest::loadSaysWhichHeadsGetTheSetUp() {
+    QFETCH(QList<int>, heads);
+    QFETCH(QList<int>, scan);
+    WorkingDirectory cwd;
+    QVERIFY(writeEvening());
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    CMainFrame frame(ShellOptions{dongle.devicePath(), {}, {}});
+    QTRY_COMPARE(frame.paneText(1), kConnected);
+    StudioData* studio = frame.model().studios[1].get();
+    QVERIFY(addressStudio(frame, dongle, 1));
+    for (const int channel : heads)
+        QVERIFY(dongle.writeAll(statusReport(channel)));
+    QTRY_COMPARE(studio->nChItemCnt, int(heads.size()));
+    // The scan's wait: the heads found answer while it lasts.
+    bool scanFound = true;
+    ModalAnswer scanWait([&](QDialog& box) {
+        for (const int channel : scan)
+            scanFound = dongle.writeAll(statusReport(channel)) && scanFound;
+        scanFound =
+            QTest::qWaitFor([&] { return studio->nChItemCnt == scan.size(); }, 5000) && scanFound;
+        return ModalAnswer::accept(box);
+    });
+    MessageBoxRecorder boxes;
+
+    auto* files = frame.controlPane()->findChild<QTreeWidget*>();
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                      files->visualItemRect(files->topLevelItem(0)).center());
+    frame.commandAction(Msg::CMD_LOAD)->trigger();
+    QVERIFY(scanFound);
+    QTEST(boxes.texts, "boxes");
+    QCOMPARE(boxes.titles.constLast(), QString("Business Memory"));
+    QTEST(frame.paneText(0), "pane");
+    if (studio->nChItemCnt == 0) { // the phone's Load says it too
+        QString problem;
+        QVERIFY(!frame.actions().loadSetup(*studio, "evening", &problem));
+        QCOMPARE(problem, QString("Studio B has no heads yet: nothing was sent"));
+    }
+}
+
+// The tree and the grid showed a rename at once; the panel's line now does too.
+void MainFrameTest::panelLineFollowsARenameByF2() {
+    WorkingDirectory cwd;
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    CMainFrame frame(ShellOptions{dongle.devicePath(), {}, {}});
+    frame.show();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QTRY_COMPARE(frame.paneText(1), kConnected);
+    QVERIFY(addressStudio(frame, dongle, 0));
+    QVERIFY(dongle.writeAll(statusReport(0)));
+    StudioData* studio = frame.model().studios[0].get();
+    QTRY_COMPARE(studio->nChItemCnt, 1);
+    auto* list = static_cast<CStudioListFormView*>(frame.studioListPane());
+    QTRY_VERIFY(list->itemShowing(studio->UnitOn(0)) != nullptr);
+    list->tree()->expandAll();
+    const QRect item = list->tree()->visualItemRect(list->itemShowing(studio->UnitOn(0)));
+    QTest::mouseClick(list->tree()->viewport(), Qt::LeftButton, {}, item.center());
+    QLabel* line = nullptr;
+    for (auto* label : frame.controlPane()->findChildren<QLabel*>())
+        line = label->accessibleName() == "Current head" ? label : line;
+    QCOMPARE(line->text(), QString("CH-01 Not define"));
+
+    list->nameEdit()->setFocus();
+    list->nameEdit()->selectAll();
+    QTest::keyClicks(list->nameEdit(), "Key light");
+    QTest::keyClick(list->nameEdit(), Qt::Key_F2);
+    QCOMPARE(studio->UnitOn(0)->sModelName, QString("Key light"));
+    QCOMPARE(line->text(), QString("CH-01 Key light"));
 }
 
 QTEST_MAIN(MainFrameTest)

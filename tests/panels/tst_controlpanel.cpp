@@ -35,6 +35,8 @@ private slots:
     void reportRefreshesItsControl();
     void readersHearRadioButtonsAndLevels_data();
     void readersHearRadioButtonsAndLevels();
+    void nothingActsOnAHeadBeforeOneIsCurrent();
+    void groupLineNamesTheTickedHeadsWhenAStudioIsChosen();
 };
 
 void ControlPanelTest::readersHearRadioButtonsAndLevels_data() {
@@ -407,6 +409,54 @@ void ControlPanelTest::failedSaveKeepsTheNameForAnotherTry() {
     QVERIFY(QDir().rmdir("Business Memory/day.xml"));
     SendMessage(&rig.panel, Msg::CtrlSaveCommand);
     QCOMPARE(name->text(), QString());
+}
+
+void ControlPanelTest::nothingActsOnAHeadBeforeOneIsCurrent() {
+    PanelRig rig; // started, no head chosen yet
+    QStringList live;
+    for (QWidget* w : rig.panel.findChildren<QWidget*>()) {
+        if (w->isEnabled() && w->isVisible() && !w->accessibleName().isEmpty() &&
+            w->parentWidget() == &rig.panel && !qobject_cast<QGroupBox*>(w) &&
+            !qobject_cast<QLabel*>(w) && !w->accessibleName().startsWith("File") &&
+            !w->accessibleName().startsWith("Business"))
+            live << w->accessibleName();
+    }
+    QCOMPARE(live, QStringList{"Settings mode"});
+    QCOMPARE(rig.text("Flash level") + "/" + rig.text("Model level"), QString("0.0/0.0"));
+    QCOMPARE(rig.control<QLabel>("Current head")->toolTip(), QString("No head chosen"));
+    auto* power = rig.control<QAbstractButton>("Power On");
+    const QString caption = power->text();
+    QTest::mouseClick(power, Qt::LeftButton);
+    QTest::mouseClick(rig.control<QAbstractButton>("Cell"), Qt::LeftButton);
+    QCOMPARE(power->text(), caption);
+    QVERIFY(!rig.control<QAbstractButton>("Cell")->isChecked());
+    QCOMPARE(rig.frames(0), QString());
+
+    rig.select();
+    QVERIFY(power->isEnabled() && rig.control<QWidget>("Flash level slider")->isEnabled());
+}
+
+// Choosing a studio in the tree leaves no head current, but the offsets still move the ticked
+// heads of that studio: the line names them.
+void ControlPanelTest::groupLineNamesTheTickedHeadsWhenAStudioIsChosen() {
+    PanelRig rig;
+    rig.unit->bChSelect = 1;
+    rig.model.arrShown.push_back(rig.unit);
+    rig.select();
+    auto* combo = rig.control<QComboBox>("Settings mode");
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Down);
+    auto* line = rig.control<QLabel>("Current head");
+    const QString offsets("Offsets for CH-03 of Studio A (1 head)");
+    QCOMPARE(line->toolTip(), offsets);
+
+    SetCurrentNode(&rig.model, rig.model.studios[0].get());
+    SendMessage(&rig.panel, Msg::CtrlCurrentUnit); // as the frame tells of a new current node
+    QCOMPARE(line->toolTip(), offsets);
+    QCOMPARE(line->text(), offsets);
+    auto* spin = rig.control<COXCoolSpinButtonCtrl>("Flash offset steps");
+    QTest::mouseClick(spin, Qt::LeftButton, {}, spin->upRect().center());
+    QCOMPARE(rig.unit->nFlashValue, 41);
 }
 
 QTEST_MAIN(ControlPanelTest)

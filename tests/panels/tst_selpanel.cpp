@@ -120,6 +120,8 @@ class SelPanelTest : public QObject {
 private slots:
     void groupEditsChangeOnlyTickedUnits_data();
     void groupEditsChangeOnlyTickedUnits();
+    void powerButtonTellsTheTickedHeadsPower_data();
+    void powerButtonTellsTheTickedHeadsPower();
 };
 
 void SelPanelTest::groupEditsChangeOnlyTickedUnits_data() {
@@ -155,11 +157,12 @@ void SelPanelTest::groupEditsChangeOnlyTickedUnits_data() {
     QTest::newRow("OFF turns the lamps off")
         << S{"0:40/50t", "4:40/50t"} << S{"click OFF"} << "0:40/50 4:40/50"
         << S{"ff 07 1c 00 11 00 00"} << L{8} << "0.0/0.0";
+    // The heads are on, so "Power On" shows ticked and a click turns them off.
     QTest::newRow("Sound, Power, Free, Continous, Flash Prop: one frame each")
         << S{"0:40/50t", "3:40/50t"}
         << S{"click Sound", "click Power On", "click Free", "click Continous", "click Flash Prop"}
         << "0:40/50 3:40/50"
-        << S{"ff 07 18 00 09 00 04", "ff 07 1d 00 09 00 01", "ff 07 15 00 09 00 00",
+        << S{"ff 07 18 00 09 00 04", "ff 07 1d 00 09 00 00", "ff 07 15 00 09 00 00",
              "ff 07 16 00 09 00 10", "ff 07 16 00 09 00 00"}
         << L{2, 4, 6, 7, 7} << "0.0/0.0";
     QTest::newRow("linked model-offset drag moves the flash offset too")
@@ -209,6 +212,59 @@ void SelPanelTest::groupEditsChangeOnlyTickedUnits() {
     for (QWidget* control : rig.sel->findChildren<QWidget*>())
         QVERIFY2(control->isEnabled() && control->isVisible(),
                  qPrintable(control->accessibleName()));
+}
+
+void SelPanelTest::powerButtonTellsTheTickedHeadsPower_data() {
+    QTest::addColumn<QStringList>("units");
+    QTest::addColumn<QList<int>>("off"); // channels whose flash power is off
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("tip");
+    QTest::addColumn<QString>("sent"); // by a click on it
+    QTest::addColumn<QString>("after");
+
+    using S = QStringList;
+    using C = QList<int>;
+    const S two{"0:40/50t", "1:40/50t"};
+    QTest::newRow("all on") << two << C{} << "Power\nOn"
+                            << ""
+                            << "ff 07 1d 00 03 00 00"
+                            << "Power\nOff";
+    QTest::newRow("all off") << two << C{0, 1} << "Power\nOff"
+                             << ""
+                             << "ff 07 1d 00 03 00 01"
+                             << "Power\nOn";
+    QTest::newRow("mixed") << two << C{1} << "Power"
+                           << "Power differs: on for CH-01, off for CH-02; a click turns it on "
+                              "for all"
+                           << "ff 07 1d 00 03 00 01"
+                           << "Power\nOn";
+    QTest::newRow("an unticked head does not count")
+        << S{"0:40/50t", "1:40/50"} << C{1} << "Power\nOn"
+        << ""
+        << "ff 07 1d 00 01 00 00"
+        << "Power\nOff";
+    QTest::newRow("none ticked") << S{"0:40/50"} << C{} << "Power\nOff"
+                                 << "No heads ticked"
+                                 << ""
+                                 << "Power\nOff";
+}
+
+void SelPanelTest::powerButtonTellsTheTickedHeadsPower() {
+    QFETCH(QStringList, units);
+    QFETCH(QList<int>, off);
+    QFETCH(QString, sent);
+    SelRig rig(units);
+    for (const int channel : off)
+        rig.model.studios[0]->UnitOn(channel)->bFlashPow = 0;
+    SendMessage(&rig.panel, Msg::CtrlTicksChanged); // as the grid tells of a tick
+    auto* power = rig.own<QAbstractButton>("Power On");
+    QTEST(power->text(), "caption");
+    QTEST(power->toolTip(), "tip");
+    QCOMPARE(power->accessibleDescription(), power->toolTip());
+
+    QTest::mouseClick(power, Qt::LeftButton);
+    QCOMPARE(rig.frames(sent.isEmpty() ? 0 : 7), sent);
+    QTEST(power->text(), "after");
 }
 
 QTEST_MAIN(SelPanelTest)
