@@ -77,6 +77,8 @@ QString stateWord(Confirmation state) {
         return QStringLiteral("pending");
     case Confirmation::Unconfirmed:
         return QStringLiteral("unconfirmed");
+    case Confirmation::NotSent:
+        return QStringLiteral("unsent");
     case Confirmation::Confirmed:
         break;
     }
