@@ -50,6 +50,8 @@ struct SimulatedDesk {
         QString error;
         if (!deaf.isEmpty() && !sim::ParseDeafHeads({deaf}, config.heads, config.deafHeads, error))
             return false;
+        // They answer a select together, in channel order, so CH-02's block is the second.
+        config.delayMin = config.delayMax = sim::Milliseconds(20);
         config.linkPath = cwd.filePath(QStringLiteral("dongle"));
         radio = std::make_unique<sim::Simulator>(config);
         if (!radio->start())
