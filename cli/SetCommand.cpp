@@ -58,6 +58,13 @@ int RunSet(const Invocation& invocation) {
         return WaitFailure(end, session, {});
 
     int code = EXIT_DONE;
+    if (state() == Confirmation::NotSent) {
+        // The frame never left: the link went away (or would take nothing) before it.
+        if (setting.member != nullptr)
+            unit->*setting.member = reported;
+        PrintError(book.noteOf(*unit, setting));
+        return EXIT_PORT;
+    }
     if (state() != Confirmation::Confirmed) {
         code = EXIT_NO_ANSWER;
         // The echo only words the complaint.

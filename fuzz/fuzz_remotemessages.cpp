@@ -40,6 +40,9 @@ void checkRequest(const RemoteRequest& r) {
     case RemoteOp::Load:
         expect(!r.name.isEmpty() && r.name.size() <= kMaxRemoteNameLength, "name length");
         break;
+    case RemoteOp::SendAgain:
+        expect(r.channel == -1 && r.name.isEmpty(), "send again with a head or a name");
+        break;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "link/ChannelMask.h"
 #include "link/FrameTypes.h"
 #include "link/MemoryApply.h"
+#include "link/PendingValues.h"
 #include "link/UnitSettingTable.h"
 #include "model/BusinessMemory.h"
 #include "model/PowerValues.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 namespace lumadesk {
 
@@ -156,6 +158,49 @@ bool OperatorActions::loadSetup(StudioData& studio, const QString& name, QString
     loaded(studio, before, name, reach.reached);
     tellPanelIfCurrent(UnitsOf(&studio));
     return true;
+}
+
+int OperatorActions::sendAgain() {
+    const PendingValues* book = m_protocol.Pending();
+    if (book == nullptr)
+        return 0;
+    const std::vector<PendingValues::Unsent> unsent = book->unsent();
+    std::vector<StrobeData*> units;
+    for (std::size_t i = 0; i < unsent.size();) {
+        const int studio = unsent[i].studio;
+        const int channel = unsent[i].channel;
+        StrobeData* unit = unitOn(studio, channel);
+        std::vector<const UnitSetting*> settings;
+        for (; i < unsent.size() && unsent[i].studio == studio && unsent[i].channel == channel;
+             ++i) {
+            const UnitSetting* setting = unsent[i].setting;
+            settings.push_back(setting);
+            if (unit != nullptr && setting->member != nullptr)
+                unit->*setting->member = unsent[i].value;
+        }
+        if (unit == nullptr)
+            continue;
+        bool levelsSent = false; // one level command carries both levels
+        for (const UnitSetting* setting : settings) {
+            if (setting->kind == SettingKind::Level && std::exchange(levelsSent, true))
+                continue;
+            m_protocol.SendUnitCommand(0, unit, setting->commandType);
+            if (setting->changeCode != CHANGE_NONE)
+                PostRecordMessage(pane(m_panes.navigation), Msg::NavUnitSetting,
+                                  setting->changeCode, unit);
+        }
+        units.push_back(unit);
+    }
+    if (units.empty())
+        return 0;
+    tellPanelIfCurrent(units);
+    emit changed();
+    return int(units.size());
+}
+
+StrobeData* OperatorActions::unitOn(int studio, int channel) const {
+    const StudioData* owner = m_model.StudioByNumber(studio);
+    return owner != nullptr ? owner->UnitOn(channel) : nullptr;
 }
 
 void OperatorActions::sendUnit(StrobeData& unit, int commandType, bool panelShowsIt) {

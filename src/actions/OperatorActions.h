@@ -80,6 +80,12 @@ public:
     // has no heads to take it.
     bool loadSetup(StudioData& studio, const QString& name, QString* problem = nullptr);
 
+    // Sends again every value whose frame never left (the link was down, or the port would
+    // not take it), as the book of pending values holds it: each is put back into its head's
+    // record, which a report may have moved since, and sent as a unit command. Not a step of the
+    // history: the step that made the value is there already. The number of heads sent to.
+    int sendAgain();
+
     // The wire-and-panes half of a change whose records hold the values already, for undo and
     // redo, which keep their own step.
     void sendUnit(StrobeData& unit, int commandType, bool panelShowsIt);
@@ -101,6 +107,7 @@ signals:
 
 private:
     QObject* pane(const std::function<QObject*()>& find) const { return find ? find() : nullptr; }
+    StrobeData* unitOn(int studio, int channel) const;
 
     StudioModel& m_model;
     CZbProtocol& m_protocol;

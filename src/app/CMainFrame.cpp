@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QSettings>
 #include <QStatusBar>
+#include <algorithm>
 
 namespace lumadesk {
 
@@ -88,6 +89,7 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     qobject_cast<CStudioListFormView*>(studioListPane())->setActions(&m_actions);
     m_watch = new RadioWatch(*this);
     m_editHistory = new EditHistory(*this, m_history, editMenu(), viewMenu());
+    m_menus->addSendAgain();
     createToolsMenu();
     m_remote = new PhoneRemote(*this, m_model, m_radio, m_actions, m_menus->tools());
     connect(m_remote, &PhoneRemote::statusChanged, this, &CMainFrame::showMessages);
@@ -189,6 +191,7 @@ void CMainFrame::watchConfirmations() {
     book.setListener([this](int studio, int channel) {
         // Pane 0 names the head that last failed to confirm, until none is left.
         showMessages();
+        m_menus->refreshSendAgain();
         if (m_watch != nullptr)
             m_watch->refresh();
         if (m_remote != nullptr)
@@ -215,7 +218,9 @@ void CMainFrame::createToolsMenu() {
 
 void CMainFrame::showMessages() {
     QStringList parts;
-    for (const QString& part : {m_portReason, m_linkNote, m_radio.pending().unconfirmedText()}) {
+    const PendingValues& book = m_radio.pending();
+    for (const QString& part :
+         {m_portReason, m_linkNote, book.unsentText(), book.unconfirmedText()}) {
         if (!part.isEmpty())
             parts << part;
     }
@@ -249,6 +254,7 @@ void CMainFrame::linkChanged(bool up) {
     }
     if (m_remote != nullptr)
         m_remote->server().noteChange();
+    m_menus->refreshSendAgain();
     showMessages();
 }
 
@@ -284,10 +290,24 @@ void CMainFrame::checkFinished() {
         if (const StrobeData* unit = studio->UnitOn(channel))
             names << unit->sChName;
     }
-    m_linkNote = names.isEmpty()
-                     ? QStringLiteral("Check of %1: every head answered").arg(studio->sStudioName)
-                     : QStringLiteral("Check of %1: %2 did not answer")
-                           .arg(studio->sStudioName, names.join(QStringLiteral(", ")));
+    QStringList results;
+    if (!names.isEmpty())
+        results << QStringLiteral("%1 did not answer").arg(names.join(QStringLiteral(", ")));
+    // An answer proves the head is there, not that it took what it was sent.
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        const StrobeData* unit = studio->UnitOn(channel);
+        if (unit == nullptr || std::find(missed.begin(), missed.end(), channel) != missed.end())
+            continue;
+        const QStringList values =
+            m_radio.pending().valuesIn(studio->nStudioNum, channel, Confirmation::Unconfirmed);
+        if (!values.isEmpty())
+            results << QStringLiteral("%1 answered, %2 still unconfirmed")
+                           .arg(unit->sChName, values.join(QStringLiteral(", ")));
+    }
+    if (results.isEmpty())
+        results << QStringLiteral("every head answered");
+    m_linkNote = QStringLiteral("Check of %1: %2")
+                     .arg(studio->sStudioName, results.join(QStringLiteral("; ")));
     showMessages();
     m_watch->refresh();
 }

@@ -60,6 +60,23 @@ MainMenus::MainMenus(CMainFrame& frame) : QObject(&frame), m_frame(frame) {
         menu->setAccessibleName(menu->title().remove(QLatin1Char('&')));
 }
 
+void MainMenus::addSendAgain() {
+    m_edit->addSeparator();
+    m_sendAgain = m_edit->addAction(QStringLiteral("Send again"));
+    m_sendAgain->setStatusTip(QStringLiteral("Send the values that did not go out"));
+    connect(m_sendAgain, &QAction::triggered, this, [this] { m_frame.actions().sendAgain(); });
+    refreshSendAgain();
+}
+
+void MainMenus::refreshSendAgain() {
+    if (m_sendAgain == nullptr)
+        return;
+    const int unsent = m_frame.radio().pending().unsentCount();
+    m_sendAgain->setEnabled(unsent > 0 && m_frame.radio().isConnected());
+    m_sendAgain->setToolTip(unsent > 0 ? m_frame.radio().pending().unsentText()
+                                       : QStringLiteral("Every value went out"));
+}
+
 void MainMenus::showShortcuts() {
     KeyboardShortcutsDialog dialog(&m_frame);
     RunModal(dialog);

@@ -27,6 +27,13 @@ public:
     QAction* shortcutsAction() const { return m_shortcuts; }
     QAction* aboutAction() const { return m_about; }
 
+    // Edit > Send again, after what Edit already holds: the values whose frames never left go
+    // out again. Enabled only while the link is up and something was not sent (refresh on any
+    // change of either).
+    void addSendAgain();
+    QAction* sendAgainAction() const { return m_sendAgain; }
+    void refreshSendAgain();
+
     void showShortcuts();
     void showAbout();
 
@@ -43,6 +50,7 @@ private:
     QAction* m_quit = nullptr;
     QAction* m_shortcuts = nullptr;
     QAction* m_about = nullptr;
+    QAction* m_sendAgain = nullptr;
 };
 
 } // namespace lumadesk

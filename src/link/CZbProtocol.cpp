@@ -28,6 +28,11 @@ template <typename F> void forEachChannel(const std::uint8_t* frame, F f) {
     }
 }
 
+// What the port's count says: taken, dropped with the link down (0), or refused (-1).
+Delivery deliveryOf(int written) {
+    return written > 0 ? Delivery::Sent : written == 0 ? Delivery::LinkDown : Delivery::Refused;
+}
+
 } // namespace
 
 CZbProtocol::CZbProtocol(CCommThread* port, CZbEventHandler* handler)
@@ -63,9 +68,9 @@ int CZbProtocol::SendUnitCommand(std::uint16_t mask, const StrobeData* unit, int
     if (unit == nullptr)
         return 0;
     address(static_cast<const StudioData*>(unit->pParent));
-    write(BuildUnitCommand(mask, *unit, type));
+    const int written = write(BuildUnitCommand(mask, *unit, type));
     if (m_pending != nullptr)
-        m_pending->noteUnitCommand(mask, *unit, type);
+        m_pending->noteUnitCommand(mask, *unit, type, deliveryOf(written));
     return 1;
 }
 
@@ -73,9 +78,9 @@ int CZbProtocol::SendUnitSettings(std::uint16_t mask, const StrobeData* unit) {
     if (unit == nullptr)
         return 0;
     address(static_cast<const StudioData*>(unit->pParent));
-    write(BuildUnitSettings(mask, *unit));
+    const int written = write(BuildUnitSettings(mask, *unit));
     if (m_pending != nullptr)
-        m_pending->noteUnitSettings(mask, *unit);
+        m_pending->noteUnitSettings(mask, *unit, deliveryOf(written));
     return 1;
 }
 
@@ -84,9 +89,9 @@ void CZbProtocol::SendStudioLevels(int type, const StudioData* studio) {
         return;
     if (type == LEVELS_FLASH || type == LEVELS_MODEL)
         address(studio);
-    write(BuildStudioLevels(type, *studio));
+    const int written = write(BuildStudioLevels(type, *studio));
     if (m_pending != nullptr)
-        m_pending->noteStudioLevels(type, *studio);
+        m_pending->noteStudioLevels(type, *studio, deliveryOf(written));
 }
 
 int CZbProtocol::DispatchReport(const std::uint8_t* frame, int kind) {

@@ -16,7 +16,8 @@ struct StudioData;
 struct StudioModel;
 
 // The protocol object. Outgoing: the command senders, each writing its frame with one
-// WriteComm and ignoring the count written (a link that is down drops commands silently).
+// WriteComm; the book of pending values is told whether the port took it, dropped it with the
+// link down (a count of 0) or refused it (-1).
 // Incoming: DispatchReport decodes an assembled report into events of the handler, one per
 // addressed channel.
 class CZbProtocol : public ReportDispatcher {

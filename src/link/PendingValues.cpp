@@ -58,7 +58,8 @@ template <typename F> void forEachAddressed(std::uint16_t mask, const StrobeData
 
 PendingValues::PendingValues(const StudioModel& model, Clock clock)
     : m_model(model), m_clock(clock ? std::move(clock) : Clock(&steady_clock::now)),
-      m_entries(std::size_t(kStudioCount * kChannelCount * settingCount())) {}
+      m_entries(std::size_t(kStudioCount * kChannelCount * settingCount())),
+      m_silent(std::size_t(kStudioCount * kChannelCount), false) {}
 
 PendingValues::Entry* PendingValues::entry(int studio, int channel, const UnitSetting& setting) {
     return const_cast<Entry*>(std::as_const(*this).entry(studio, channel, setting));
@@ -82,14 +83,22 @@ void PendingValues::changed(int studio, int channel) {
         m_listener(studio, channel);
 }
 
-void PendingValues::sent(int studio, int channel, const UnitSetting& setting, int value) {
+void PendingValues::sent(int studio, int channel, const UnitSetting& setting, int value,
+                         Delivery delivery) {
     Entry* e = entry(studio, channel, setting);
     if (e == nullptr)
         return;
     if (e->state == Confirmation::Confirmed)
         ++m_open;
-    e->state = Confirmation::Pending;
     e->value = value;
+    e->refused = delivery == Delivery::Refused;
+    if (delivery != Delivery::Sent) {
+        // Nothing is under way, so no time runs: it waits to be sent again.
+        e->state = Confirmation::NotSent;
+        changed(studio, channel);
+        return;
+    }
+    e->state = Confirmation::Pending;
     e->deadline = m_clock() + m_timeout;
     if (m_wake)
         m_wake(m_timeout);
@@ -107,38 +116,50 @@ void PendingValues::heard(int studio, int channel, const UnitSetting& setting, i
     changed(studio, channel);
 }
 
-void PendingValues::noteUnitCommand(std::uint16_t mask, const StrobeData& unit, int type) {
+void PendingValues::reported(int studio, int channel) {
+    if (studio < 0 || studio >= kStudioCount || channel < 0 || channel >= kChannelCount)
+        return;
+    const std::size_t head = std::size_t(studio * kChannelCount + channel);
+    if (!m_silent[head])
+        return;
+    m_silent[head] = false;
+    changed(studio, channel);
+}
+
+void PendingValues::noteUnitCommand(std::uint16_t mask, const StrobeData& unit, int type,
+                                    Delivery delivery) {
     const UnitSetting* setting = SettingOfCommand(type);
     if (setting == nullptr)
         return;
     const int studio = studioNumberOf(unit);
     forEachAddressed(mask, unit, [&](int channel) {
         if (setting->member == nullptr) {
-            sent(studio, channel, *setting, 0);
+            sent(studio, channel, *setting, 0, delivery);
             return;
         }
-        sent(studio, channel, *setting, sentValue(*setting, unit.*setting->member));
+        sent(studio, channel, *setting, sentValue(*setting, unit.*setting->member), delivery);
         if (setting->kind != SettingKind::Level)
             return;
         // A level command carries both levels, and the head takes both.
         for (const UnitSetting& other : UnitSettings()) {
             if (&other != setting && other.kind == SettingKind::Level)
-                sent(studio, channel, other, sentValue(other, unit.*other.member));
+                sent(studio, channel, other, sentValue(other, unit.*other.member), delivery);
         }
     });
 }
 
-void PendingValues::noteUnitSettings(std::uint16_t mask, const StrobeData& unit) {
+void PendingValues::noteUnitSettings(std::uint16_t mask, const StrobeData& unit,
+                                     Delivery delivery) {
     const int studio = studioNumberOf(unit);
     forEachAddressed(mask, unit, [&](int channel) {
         for (const UnitSetting& setting : UnitSettings()) {
             if (setting.member != nullptr)
-                sent(studio, channel, setting, sentValue(setting, unit.*setting.member));
+                sent(studio, channel, setting, sentValue(setting, unit.*setting.member), delivery);
         }
     });
 }
 
-void PendingValues::noteStudioLevels(int type, const StudioData& studio) {
+void PendingValues::noteStudioLevels(int type, const StudioData& studio, Delivery delivery) {
     if (type != LEVELS_FLASH && type != LEVELS_MODEL)
         return;
     // The frame sets both levels of every head it has a slot for, ticked or not.
@@ -147,7 +168,8 @@ void PendingValues::noteStudioLevels(int type, const StudioData& studio) {
             continue;
         for (int channel = 0; channel < kChannelCount; ++channel) {
             if (const StrobeData* unit = studio.UnitOn(channel))
-                sent(studio.nStudioNum, channel, level, sentValue(level, unit->*level.member));
+                sent(studio.nStudioNum, channel, level, sentValue(level, unit->*level.member),
+                     delivery);
         }
     }
 }
@@ -160,6 +182,7 @@ int PendingValues::OnStatus(int channel, const StrobeData* status, int) {
         if (setting.member != nullptr)
             heard(studio, channel, setting, valueOf(setting, status->*setting.member));
     }
+    reported(studio, channel);
     return 1;
 }
 
@@ -177,9 +200,11 @@ int PendingValues::OnSettingReport(int type, int channel, qintptr value) {
                 continue;
             heard(studio, i, *flash, frame[3 + 2 * i]);
             heard(studio, i, *model, frame[4 + 2 * i]);
+            reported(studio, i);
         }
         return 1;
     }
+    reported(studio, channel);
     const UnitSetting* setting = SettingOfCommand(type);
     if (setting == nullptr || setting->member == nullptr)
         return 1;
@@ -202,6 +227,12 @@ int PendingValues::OnChargeReport(int type, int channel, int) {
         if (const UnitSetting* test = SettingOfCommand(CMD_TEST_FLASH))
             heard(addressedStudio(), channel, *test, 0);
     }
+    reported(addressedStudio(), channel);
+    return 1;
+}
+
+int PendingValues::OnHeatReport(int, int channel, int) {
+    reported(addressedStudio(), channel);
     return 1;
 }
 
@@ -222,6 +253,7 @@ std::optional<milliseconds> PendingValues::expire() {
         e.state = Confirmation::Unconfirmed;
         e.order = ++m_sequence;
         const int head = int(i) / perHead;
+        m_silent[std::size_t(head)] = true;
         changed(head / kChannelCount, head % kChannelCount);
     }
     if (!next)
@@ -244,13 +276,8 @@ Confirmation PendingValues::headState(const StrobeData& unit) const {
     if (m_open == 0)
         return Confirmation::Confirmed;
     Confirmation worst = Confirmation::Confirmed;
-    for (const UnitSetting& setting : UnitSettings()) {
-        const Confirmation state = stateOf(studioNumberOf(unit), unit.nChNum, setting);
-        if (state == Confirmation::Unconfirmed)
-            return state;
-        if (state == Confirmation::Pending)
-            worst = state;
-    }
+    for (const UnitSetting& setting : UnitSettings())
+        worst = std::max(worst, stateOf(studioNumberOf(unit), unit.nChNum, setting));
     return worst;
 }
 
@@ -264,16 +291,102 @@ int PendingValues::unconfirmedCount() const {
                              [](const Entry& e) { return e.state == Confirmation::Unconfirmed; }));
 }
 
+int PendingValues::unsentCount() const {
+    return int(std::count_if(m_entries.begin(), m_entries.end(),
+                             [](const Entry& e) { return e.state == Confirmation::NotSent; }));
+}
+
+bool PendingValues::isSilent(int studio, int channel) const {
+    if (studio < 0 || studio >= kStudioCount || channel < 0 || channel >= kChannelCount ||
+        !m_silent[std::size_t(studio * kChannelCount + channel)])
+        return false;
+    // A value sent again since is under way: the head has not failed it yet.
+    for (const UnitSetting& setting : UnitSettings()) {
+        if (stateOf(studio, channel, setting) == Confirmation::Unconfirmed)
+            return true;
+    }
+    return false;
+}
+
+QString PendingValues::valueText(const UnitSetting& setting, const Entry& e) const {
+    return setting.member != nullptr ? SettingText(setting, e.value) : QLatin1String(setting.name);
+}
+
+QStringList PendingValues::valuesIn(int studio, int channel, Confirmation state) const {
+    QStringList values;
+    if (m_open == 0)
+        return values;
+    for (const UnitSetting& setting : UnitSettings()) {
+        const Entry* e = entry(studio, channel, setting);
+        if (e != nullptr && e->state == state)
+            values << valueText(setting, *e);
+    }
+    return values;
+}
+
+std::vector<PendingValues::Unsent> PendingValues::unsent() const {
+    std::vector<Unsent> out;
+    if (m_open == 0)
+        return out;
+    const auto settings = UnitSettings();
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].state != Confirmation::NotSent)
+            continue;
+        const int head = int(i) / settingCount();
+        out.push_back({head / kChannelCount, head % kChannelCount,
+                       &settings[i % std::size_t(settingCount())], m_entries[i].value});
+    }
+    return out;
+}
+
+QString PendingValues::unsentText() const {
+    const std::vector<Unsent> values = unsent();
+    if (values.empty())
+        return {};
+    const int studio = values.front().studio;
+    const int channel = values.front().channel;
+    int otherHeads = 0;
+    for (std::size_t i = 1; i < values.size(); ++i) {
+        const Unsent& previous = values[i - 1];
+        otherHeads += values[i].studio != previous.studio || values[i].channel != previous.channel;
+    }
+    QStringList named = valuesIn(studio, channel, Confirmation::NotSent);
+    const int more = int(named.size()) - kNamedValues;
+    if (more > 0)
+        named = named.mid(0, kNamedValues);
+    const StudioData* studioData = m_model.StudioByNumber(studio);
+    const StrobeData* unit = studioData != nullptr ? studioData->UnitOn(channel) : nullptr;
+    QString text = QStringLiteral("not sent: %1 %2")
+                       .arg(unit != nullptr ? unit->sChName : ChannelLabel(channel),
+                            named.join(QStringLiteral(", ")));
+    if (more > 0)
+        text += QStringLiteral(" and %1 more").arg(more);
+    if (otherHeads > 0)
+        text += QStringLiteral(" (and %1 more %2)")
+                    .arg(otherHeads)
+                    .arg(otherHeads == 1 ? QStringLiteral("head") : QStringLiteral("heads"));
+    return text;
+}
+
 QString PendingValues::noteOf(const StrobeData& unit, const UnitSetting& setting) const {
     const int studio = studioNumberOf(unit);
     const Entry* e = entry(studio, unit.nChNum, setting);
     if (e == nullptr || e->state == Confirmation::Confirmed)
         return {};
-    const QString value =
-        setting.member != nullptr ? SettingText(setting, e->value) : QLatin1String(setting.name);
-    return e->state == Confirmation::Pending
-               ? QStringLiteral("%1 sent, waiting for %2 to confirm it").arg(value, unit.sChName)
-               : QStringLiteral("%1 sent, %2 has not confirmed it").arg(value, unit.sChName);
+    const QString value = valueText(setting, *e);
+    switch (e->state) {
+    case Confirmation::Pending:
+        return QStringLiteral("%1 sent, waiting for %2 to confirm it").arg(value, unit.sChName);
+    case Confirmation::Unconfirmed:
+        return QStringLiteral("%1 sent, %2 has not confirmed it").arg(value, unit.sChName);
+    case Confirmation::NotSent:
+        return e->refused
+                   ? QStringLiteral("%1 not sent: the radio is not taking commands").arg(value)
+                   : QStringLiteral("%1 not sent: link down").arg(value);
+    case Confirmation::Confirmed:
+        break;
+    }
+    return {};
 }
 
 QStringList PendingValues::notesOf(const StrobeData& unit) const {
@@ -356,6 +469,7 @@ QString PendingValues::unconfirmedText() const {
 void PendingValues::forget() {
     const bool any = m_open > 0;
     std::fill(m_entries.begin(), m_entries.end(), Entry{});
+    std::fill(m_silent.begin(), m_silent.end(), false);
     m_open = 0;
     if (any)
         changed(-1, -1);

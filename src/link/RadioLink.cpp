@@ -1,7 +1,6 @@
 #include "link/RadioLink.h"
 
 #include "link/FrameTypes.h"
-#include "link/UnitSettingTable.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
@@ -85,13 +84,8 @@ std::vector<int> RadioLink::finishCheck() {
 }
 
 bool RadioLink::isAnswering(int studio, int channel) const {
-    if (m_heard.missedCheck(studio, channel))
-        return false;
-    for (const UnitSetting& setting : UnitSettings()) {
-        if (m_pending.stateOf(studio, channel, setting) == Confirmation::Unconfirmed)
-            return false;
-    }
-    return true;
+    // A value whose frame never left is the link's doing, not the head's.
+    return !m_heard.missedCheck(studio, channel) && !m_pending.isSilent(studio, channel);
 }
 
 void RadioLink::setTrafficLog(TrafficLog* log) {

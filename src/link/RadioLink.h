@@ -88,8 +88,9 @@ public:
     StudioData* checkHeads();
     // The heads of the scanned studio that missed the check, by channel.
     std::vector<int> finishCheck();
-    // False for a head that failed to answer what it had to: a value it has not confirmed in
-    // time, or the last check of its studio.
+    // False for a head that failed to answer what it had to and has reported nothing since: a
+    // value it has not confirmed in time, or the last check of its studio. Any report of the
+    // head makes it answering again, also one that leaves a value unconfirmed.
     bool isAnswering(int studio, int channel) const;
 
 private:

@@ -77,6 +77,8 @@ QString stateWord(Confirmation state) {
         return QStringLiteral("pending");
     case Confirmation::Unconfirmed:
         return QStringLiteral("unconfirmed");
+    case Confirmation::NotSent:
+        return QStringLiteral("unsent");
     case Confirmation::Confirmed:
         break;
     }
@@ -164,8 +166,11 @@ RemoteParse ParseRemoteRequest(QByteArrayView message, int maxBytes) {
             if (!ok)
                 read.fail(QStringLiteral("name must be a set-up's name"));
         }
+    } else if (op == QLatin1String("sendAgain")) {
+        request.op = RemoteOp::SendAgain;
+        ok = read.keys({});
     } else {
-        out.error = QStringLiteral("op must be step, switch, test, offset or load");
+        out.error = QStringLiteral("op must be step, switch, test, offset, load or sendAgain");
     }
     if (ok)
         out.request = request;
@@ -230,6 +235,8 @@ QByteArray RemoteStateJson(const RemoteStateInputs& inputs) {
         state.insert(QLatin1String("studio"), QJsonValue());
     }
     state.insert(QLatin1String("heads"), heads);
+    state.insert(QLatin1String("unsent"),
+                 inputs.book != nullptr ? inputs.book->unsentText() : QString());
     state.insert(QLatin1String("setups"), QJsonArray::fromStringList(inputs.setups));
     return QJsonDocument(state).toJson(QJsonDocument::Compact);
 }

@@ -15,7 +15,7 @@ struct StudioModel;
 // The phone's requests and the console's answers on /ws, as docs/remote.md lists them. Pure:
 // no socket, no clock, so the fuzzer and the tests drive them directly.
 
-enum class RemoteOp { Step, Switch, Test, Offset, Load };
+enum class RemoteOp { Step, Switch, Test, Offset, Load, SendAgain };
 
 struct RemoteRequest {
     RemoteOp op = RemoteOp::Test;

@@ -516,6 +516,12 @@ QString RemoteServer::Private::apply(const RemoteRequest& request) {
             return problem.isEmpty() ? QStringLiteral("Fail to open file") : problem;
         return {};
     }
+    case RemoteOp::SendAgain:
+        if (!link.isConnected())
+            return QStringLiteral("the link is down");
+        if (actions.sendAgain() == 0)
+            return QStringLiteral("nothing to send again");
+        return {};
     }
     return QStringLiteral("unknown request");
 }

@@ -19,6 +19,16 @@ void PaintConfirmationMark(QPainter& painter, const QRect& box, Confirmation sta
         const QPointF centre = r.center();
         painter.drawLine(centre, QPointF(centre.x(), r.top() + r.height() * 0.2));
         painter.drawLine(centre, QPointF(r.right() - r.width() * 0.25, centre.y()));
+    } else if (state == Confirmation::NotSent) {
+        // A square crossed out: nothing left the console.
+        painter.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.0));
+        painter.setBrush(QColor(0xD8, 0xE4, 0xF4));
+        painter.drawRect(r);
+        const QRectF cross =
+            r.adjusted(r.width() * 0.25, r.height() * 0.25, -r.width() * 0.25, -r.height() * 0.25);
+        painter.setPen(QPen(Qt::black, 1.6, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(cross.topLeft(), cross.bottomRight());
+        painter.drawLine(cross.topRight(), cross.bottomLeft());
     } else {
         // A warning triangle with an exclamation mark.
         QPainterPath triangle;

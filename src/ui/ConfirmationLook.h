@@ -10,8 +10,8 @@ namespace lumadesk {
 
 // The one mark for a value the head has not confirmed, the same beside the remote control
 // panel's value fields and on the grid's blocks: a clock while it is under way, a warning sign
-// once its time ran out, nothing when confirmed. The shapes differ, so the state reads without
-// colour; the value's own text keeps its colour.
+// once its time ran out, a crossed square when its frame never left, nothing when confirmed. The
+// shapes differ, so the state reads without colour; the value's own text keeps its colour.
 void PaintConfirmationMark(QPainter& painter, const QRect& box, Confirmation state);
 
 // A mark as a small widget with the state in words as its tip and accessible description

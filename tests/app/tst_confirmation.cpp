@@ -1,18 +1,26 @@
 #include "ShellTestSupport.h"
 #include "app/CMainFrame.h"
+#include "app/MainMenus.h"
 #include "app/RadioWatch.h"
 #include "link/PendingValues.h"
 #include "panels/COXCoolSpinButtonCtrl.h"
 #include "panels/CUserStatic.h"
 #include "platform/PseudoTerminal.h"
+#include "sim/Simulator.h"
 #include "support/Hex.h"
 #include "support/PrivateSettings.h"
+#include "support/QuickHeads.h"
 #include "ui/ConfirmationLook.h"
 #include "views/CNavigationFormView.h"
 #include "views/CNavigationGrid.h"
+#include "views/CStudioListFormView.h"
 #include "views/HeardMarks.h"
 
+#include <QAccessible>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStandardPaths>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace lumadesk;
@@ -28,6 +36,61 @@ template <typename T> T* named(QWidget* pane, const QString& name) {
     return nullptr;
 }
 
+// The window on a simulated dongle with CH-01 and CH-02 in Studio A, behind a symbolic link that
+// the console is told to use, so a replug's new device is found again. Studio A is scanned and
+// CH-02 chosen in the grid.
+struct SimulatedDesk {
+    WorkingDirectory cwd;
+    std::unique_ptr<sim::Simulator> radio;
+    std::unique_ptr<CMainFrame> frame;
+    StrobeData* head = nullptr;
+
+    bool start(const QString& deaf = {}) {
+        sim::SimConfig config = quickHeads(QStringLiteral("A:1-2"));
+        QString error;
+        if (!deaf.isEmpty() && !sim::ParseDeafHeads({deaf}, config.heads, config.deafHeads, error))
+            return false;
+        // They answer a select together, in channel order, so CH-02's block is the second.
+        config.delayMin = config.delayMax = sim::Milliseconds(20);
+        config.linkPath = cwd.filePath(QStringLiteral("dongle"));
+        radio = std::make_unique<sim::Simulator>(config);
+        if (!radio->start())
+            return false;
+        frame = std::make_unique<CMainFrame>(ShellOptions{config.linkPath, {}, {}});
+        frame->show();
+        if (!QTest::qWaitForWindowExposed(frame.get()) ||
+            !QTest::qWaitFor([this] { return frame->radio().isConnected(); }, 10000))
+            return false;
+        auto* list = static_cast<CStudioListFormView*>(frame->studioListPane());
+        list->tree()->setCurrentItem(list->studioItem(0));
+        StudioData* studio = frame->radio().startScan(list);
+        if (studio == nullptr ||
+            !QTest::qWaitFor([this] { return grid()->shownCount() == 2; }, 10000))
+            return false;
+        head = studio->UnitOn(1);
+        const QRect block = grid()->visualRect(grid()->model()->index(1 * 4 + 1, 0));
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, block.center());
+        return UnitOfNode(frame->model().pCurNode) == head;
+    }
+    CNavigationGrid* grid() const {
+        return qobject_cast<CNavigationFormView*>(frame->navigationPane())->grid();
+    }
+    quint8 headFlash() const {
+        for (const sim::HeadState& h : radio->heads()) {
+            if (h.group == 0 && h.channel == 1)
+                return h.settings.flashLevel;
+        }
+        return 0;
+    }
+    void stepFlashUp() {
+        emit named<COXCoolSpinButtonCtrl>(frame->controlPane(), QStringLiteral("Flash level steps"))
+            ->deltaPos(-1);
+    }
+    ConfirmationMark* flashMark() const {
+        return named<ConfirmationMark>(frame->controlPane(), "Flash level confirmation");
+    }
+};
+
 } // namespace
 
 class ConfirmationTest : public QObject {
@@ -36,6 +99,8 @@ private slots:
     void initTestCase() { UsePrivateSettings(); }
     void panelAndGridMarkTheValueUntilTheHeadConfirms_data();
     void panelAndGridMarkTheValueUntilTheHeadConfirms();
+    void aValueTheClosedPortDroppedIsNotSentAndGoesOutAgain();
+    void checkNamesAHeadThatAnsweredButHoldsAnUnconfirmedValue();
 };
 
 void ConfirmationTest::panelAndGridMarkTheValueUntilTheHeadConfirms_data() {
@@ -102,6 +167,79 @@ void ConfirmationTest::panelAndGridMarkTheValueUntilTheHeadConfirms() {
     QCOMPARE(block->description, QString());
     QCOMPARE(frame.paneText(0), note);
     QCOMPARE(frame.paneText(2), QStringLiteral("Studio A: 1 head, all answering"));
+}
+
+void ConfirmationTest::aValueTheClosedPortDroppedIsNotSentAndGoesOutAgain() {
+    SimulatedDesk desk;
+    QVERIFY(desk.start());
+    CMainFrame& frame = *desk.frame;
+    QAction* sendAgain = frame.menus()->sendAgainAction();
+    QVERIFY(!sendAgain->isEnabled());
+    QCOMPARE(desk.headFlash(), quint8(50));
+
+    // The dongle pulled, the operator steps CH-02's flash level up: 5.0 -> 5.1.
+    desk.radio->unplug();
+    QTRY_COMPARE(frame.paneText(1), QStringLiteral("Zigbee disconnected"));
+    desk.stepFlashUp();
+    ConfirmationMark* mark = desk.flashMark();
+    QCOMPARE(mark->state(), Confirmation::NotSent);
+    QCOMPARE(mark->accessibleDescription(), QStringLiteral("flash 5.1 not sent: link down"));
+    QVERIFY(mark->isVisibleTo(frame.controlPane()));
+    HeardMarks* marks = frame.radioWatch()->marks();
+    QTRY_COMPARE(marks->blockMarks(),
+                 (std::vector<Confirmation>{Confirmation::Confirmed, Confirmation::NotSent}));
+    QVERIFY(desk.grid()->cellModel()->cell(0, 6)->description.contains("flash 5.1 not sent"));
+    // The link's absence is not the head's fault.
+    QCOMPARE(marks->quietBlocks(), std::vector<int>{});
+    QCOMPARE(frame.paneText(2), QStringLiteral("Studio A: 2 heads, all answering"));
+    QVERIFY(!sendAgain->isEnabled()); // it would only be dropped again
+
+    // Plugged in again: the heads report what they hold, and the first pane names what the
+    // dongle never got.
+    desk.radio->replug();
+    QTRY_COMPARE_WITH_TIMEOUT(frame.paneText(1), QStringLiteral("Zigbee connected"), 10000);
+    QTRY_COMPARE(frame.paneText(0), QStringLiteral("Link restored: Studio A selected again; "
+                                                   "not sent: CH-02 flash 5.1"));
+    QTRY_COMPARE(desk.head->nFlashValue, 50); // the record follows the head's report
+    QCOMPARE(mark->state(), Confirmation::NotSent);
+    QVERIFY(sendAgain->isEnabled());
+
+    // Edit > Send again, by the mouse.
+    QMenu* edit = frame.editMenu();
+    QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(edit);
+    QStringList items;
+    for (int i = 0; i < menu->childCount(); ++i)
+        items << menu->child(i)->text(QAccessible::Name);
+    QVERIFY(items.contains(QStringLiteral("Send again")));
+    QMenuBar* bar = frame.menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(edit->menuAction()).center());
+    QTRY_VERIFY(edit->isVisible());
+    QTest::mouseClick(edit, Qt::LeftButton, {}, edit->actionGeometry(sendAgain).center());
+    QTRY_COMPARE(desk.headFlash(), quint8(51));
+    QTRY_COMPARE(mark->state(), Confirmation::Confirmed);
+    QCOMPARE(desk.head->nFlashValue, 51);
+    QCOMPARE(frame.paneText(0), QStringLiteral("Link restored: Studio A selected again"));
+    QVERIFY(!sendAgain->isEnabled());
+}
+
+void ConfirmationTest::checkNamesAHeadThatAnsweredButHoldsAnUnconfirmedValue() {
+    SimulatedDesk desk;
+    QVERIFY(desk.start(QStringLiteral("A:2"))); // CH-02 answers a select, ignores commands
+    CMainFrame& frame = *desk.frame;
+    frame.setScanTickMs(100);
+    frame.radio().pending().setTimeout(100ms);
+    desk.stepFlashUp();
+    QTRY_COMPARE(desk.flashMark()->state(), Confirmation::Unconfirmed);
+    QTRY_COMPARE(frame.paneText(2), QStringLiteral("Studio A: 2 heads, 1 not answering"));
+
+    // Its answer to the check shows it is there; the value it never took is still named.
+    QTest::keyClick(&frame, Qt::Key_R, Qt::ControlModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(frame.paneText(0).startsWith(
+                                 "Check of Studio A: CH-02 answered, flash 5.1 still unconfirmed;"),
+                             10000);
+    QCOMPARE(frame.paneText(2), QStringLiteral("Studio A: 2 heads, all answering"));
+    QCOMPARE(frame.radioWatch()->marks()->quietBlocks(), std::vector<int>{});
+    QCOMPARE(desk.flashMark()->state(), Confirmation::Unconfirmed);
 }
 
 QTEST_MAIN(ConfirmationTest)

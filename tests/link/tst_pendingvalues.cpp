@@ -68,6 +68,10 @@ private slots:
     void pendingUntilAReportOfTheHeadCarriesTheValue();
     void oneSilentHeadOfThreeIsNamed_data();
     void oneSilentHeadOfThreeIsNamed();
+    void aFrameThatNeverLeftIsNotSentUntilSentAgain_data();
+    void aFrameThatNeverLeftIsNotSentUntilSentAgain();
+    void anyReportOfASilentHeadShowsItAnswers_data();
+    void anyReportOfASilentHeadShowsItAnswers();
 };
 
 void PendingValuesTest::pendingUntilAReportOfTheHeadCarriesTheValue_data() {
@@ -193,6 +197,96 @@ void PendingValuesTest::oneSilentHeadOfThreeIsNamed() {
     QCOMPARE(bench.state(2, member), Confirmation::Unconfirmed);
     QCOMPARE(bench.link.pending().unconfirmedChannels(0), std::vector<int>{2});
     QCOMPARE(bench.link.pending().unconfirmedText(), statusLine);
+}
+
+void PendingValuesTest::aFrameThatNeverLeftIsNotSentUntilSentAgain_data() {
+    QTest::addColumn<bool>("refused"); // the port would not take it; else the link was down
+    QTest::addColumn<QString>("note");
+    QTest::addRow("link down") << false << "flash 4.5 not sent: link down";
+    QTest::addRow("refused") << true << "flash 4.5 not sent: the radio is not taking commands";
+}
+
+void PendingValuesTest::aFrameThatNeverLeftIsNotSentUntilSentAgain() {
+    QFETCH(bool, refused);
+    QFETCH(QString, note);
+    Bench bench;
+    QVERIFY(bench.open());
+    PendingValues& book = bench.link.pending();
+    StrobeData* unit = bench.unit(0);
+    unit->nFlashValue = 45;
+    if (refused) {
+        book.noteUnitCommand(0, *unit, CMD_FLASH_LEVEL, Delivery::Refused);
+    } else {
+        bench.link.close();
+        bench.link.protocol().SendUnitCommand(0, unit, CMD_FLASH_LEVEL);
+    }
+    QCOMPARE(bench.state(0, &StrobeData::nFlashValue), Confirmation::NotSent);
+    QCOMPARE(bench.state(0, &StrobeData::nModelValue), Confirmation::NotSent); // it rode along
+    QCOMPARE(book.noteOf(*unit, *SettingOfMember(&StrobeData::nFlashValue)), note);
+    QCOMPARE(book.headState(*unit), Confirmation::NotSent);
+
+    // No time runs for it, and the head is not to blame.
+    bench.later();
+    QCOMPARE(bench.state(0, &StrobeData::nFlashValue), Confirmation::NotSent);
+    QVERIFY(bench.link.isAnswering(0, 0));
+    QCOMPARE(book.unconfirmedText(), QString());
+    QCOMPARE(book.unsentText(), QString("not sent: CH-01 flash 4.5, model 5.0"));
+    QCOMPARE(book.unsent().size(), std::size_t(2));
+    QCOMPARE(book.unsent().front().value, 45);
+
+    // The head's report of what it holds leaves the flash level unsent and settles the model
+    // level, which it holds already; the record follows the head.
+    if (!refused) {
+        QVERIFY(bench.link.open(ComSettings{9600, 8, 0, 0, bench.dongle.devicePath()}));
+        bench.link.protocol().SendStudioSelect(0);
+        QCOMPARE(bench.dongle.readExactly(5, 2000), hex("FF 05 00 00 41"));
+    }
+    QVERIFY(bench.dongle.writeAll(hex("FF 0D 01 00 01 01 32 32 00 00 00 00 01")));
+    QTRY_COMPARE(unit->nFlashValue, 50);
+    QCOMPARE(bench.state(0, &StrobeData::nFlashValue), Confirmation::NotSent);
+    QCOMPARE(bench.state(0, &StrobeData::nModelValue), Confirmation::Confirmed);
+    QCOMPARE(book.unsentText(), QString("not sent: CH-01 flash 4.5"));
+
+    // Sent again, it is under way.
+    unit->nFlashValue = 45;
+    bench.link.protocol().SendUnitCommand(0, unit, CMD_FLASH_LEVEL);
+    QCOMPARE(bench.dongle.readExactly(7, 2000), hex("FF 07 13 00 01 2D 32"));
+    QCOMPARE(bench.state(0, &StrobeData::nFlashValue), Confirmation::Pending);
+    QCOMPARE(book.unsentText(), QString());
+    QCOMPARE(book.unsentCount(), 0);
+}
+
+// A head whose value went unconfirmed is not answering until it reports anything at all.
+void PendingValuesTest::anyReportOfASilentHeadShowsItAnswers_data() {
+    QTest::addColumn<QByteArray>("report");
+    QTest::addRow("status of another value") << hex("FF 0D 01 00 01 01 32 32 00 00 00 00 01");
+    QTest::addRow("echo of another value") << hex("FF 07 13 00 01 3C 32");
+    QTest::addRow("levels of another value")
+        << hex("FF 17 1E 3C 32 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
+    QTest::addRow("heat") << hex("FF 07 3A 00 01 00 4B");
+    QTest::addRow("charge") << hex("FF 07 61 00 01 00 07");
+}
+
+void PendingValuesTest::anyReportOfASilentHeadShowsItAnswers() {
+    QFETCH(QByteArray, report);
+    Bench bench;
+    QVERIFY(bench.open());
+    StrobeData* unit = bench.unit(0);
+    unit->nFlashValue = 45;
+    bench.link.protocol().SendUnitCommand(0, unit, CMD_FLASH_LEVEL);
+    QCOMPARE(bench.dongle.readExactly(7, 2000), hex(kFlash45OnCh1));
+    QVERIFY(bench.link.isAnswering(0, 0)); // under way is no fault
+    bench.later();
+    QVERIFY(!bench.link.isAnswering(0, 0));
+    QVERIFY(bench.link.isAnswering(0, 1));
+
+    QVERIFY(bench.dongle.writeAll(report));
+    QTRY_VERIFY(bench.link.isAnswering(0, 0));
+    QCOMPARE(bench.state(0, &StrobeData::nFlashValue), Confirmation::Unconfirmed);
+    // The next value it fails makes it silent again.
+    bench.link.protocol().SendUnitCommand(0, unit, CMD_FLASH_LEVEL);
+    bench.later();
+    QVERIFY(!bench.link.isAnswering(0, 0));
 }
 
 QTEST_GUILESS_MAIN(PendingValuesTest)

@@ -212,6 +212,7 @@ private slots:
     void aBadMessageIsAnsweredWithAnErrorAndChangesNothing_data();
     void aBadMessageIsAnsweredWithAnErrorAndChangesNothing();
     void aPhoneStepReachesTheHeadAsItsFrame();
+    void aPhoneSendsAgainWhatTheClosedPortDropped();
     void aReportReachesEveryConnectedPhone();
     void aSeventeenthPhoneIsToldToTryLater();
     void aPhoneSilentForTenMinutesIsClosed();
@@ -485,6 +486,28 @@ void RemoteServerTest::aPhoneStepReachesTheHeadAsItsFrame() {
     // The phone saw it sent, then confirmed by the head's echo.
     QTRY_COMPARE(phone->head(0).value("flash").toObject(),
                  (QJsonObject{{"level", 51}, {"text", "5.1"}, {"state", "confirmed"}}));
+}
+
+void RemoteServerTest::aPhoneSendsAgainWhatTheClosedPortDropped() {
+    Rig rig;
+    QVERIFY(rig.start());
+    std::unique_ptr<Phone> phone = rig.phone(rig.pair(rig.server.pairingCode()));
+    QTRY_COMPARE(phone->last("state").value("unsent"), "");
+    rig.core.link.close();
+    phone->send(R"({"id":51,"op":"step","channel":0,"value":"flash","by":1})");
+    QTRY_COMPARE(phone->head(0).value("flash").toObject().value("state"), "unsent");
+    QCOMPARE(phone->last("state").value("unsent"), "not sent: CH-01 flash 5.1, model 5.0");
+    phone->send(R"({"id":52,"op":"sendAgain"})");
+    QTRY_COMPARE(phone->last("error").value("error"), "the link is down");
+
+    // Open again: the heads' reports settle the model level they hold already.
+    QVERIFY(rig.core.link.open(ComSettings{9600, 8, 0, 0, rig.radio.devicePath()}));
+    QTRY_COMPARE(phone->last("state").value("unsent"), "not sent: CH-01 flash 5.1");
+    phone->send(R"({"id":53,"op":"sendAgain"})");
+    QTRY_COMPARE(phone->last("ok").value("id"), 53);
+    QTRY_COMPARE(rig.radio.heads().constFirst().settings.flashLevel, quint8(51));
+    QTRY_COMPARE(phone->head(0).value("flash").toObject().value("state"), "confirmed");
+    QCOMPARE(phone->last("state").value("unsent"), "");
 }
 
 void RemoteServerTest::aReportReachesEveryConnectedPhone() {

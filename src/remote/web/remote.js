@@ -3,8 +3,9 @@
 // The remote: one WebSocket to the console, which sends the whole state after every change; the
 // page draws it and sends the operator's requests. Everything from the console is set as text.
 (function () {
-  const MARK = { confirmed: "✓", pending: "…", unconfirmed: "!" };
-  const WORD = { confirmed: "confirmed", pending: "pending", unconfirmed: "not confirmed" };
+  const MARK = { confirmed: "✓", pending: "…", unconfirmed: "!", unsent: "×" };
+  const WORD = { confirmed: "confirmed", pending: "pending", unconfirmed: "not confirmed",
+                 unsent: "not sent" };
   const VALUE_WORD = { flash: "flash", model: "modelling" };
   const STEP_WORD = { "-10": "down 1.0", "-1": "down 0.1", "1": "up 0.1", "10": "up 1.0" };
   const LEVEL_MIN = 11;
@@ -459,6 +460,11 @@
       setText($("radio-text"), "Radio: " + String(radio.text));
       $("radio-line").classList.toggle("problem", radio.connected !== true);
     }
+    // What the dongle never got, with the one button that sends it while the radio is there.
+    const unsent = typeof state.unsent === "string" ? state.unsent : "";
+    $("unsent-line").hidden = !live || !unsent;
+    setText($("unsent-text"), unsent);
+    $("send-again").disabled = !live || !radio || radio.connected !== true;
     setText($("studio"), state.studio ? String(state.studio.name) : "No studio scanned yet");
     drawHeads(state);
     drawGroup(state);
@@ -531,6 +537,8 @@
     button.addEventListener("click", () => send(
       { op: "offset", value: button.dataset.value, by: Number(button.dataset.by) }, null));
   }
+
+  $("send-again").addEventListener("click", () => send({ op: "sendAgain" }, null));
 
   connect();
 })();
