@@ -577,6 +577,9 @@ void MemoryFilesTest::saveRefusesWhatWouldNotShowOrLoad_data() {
     QTest::newRow("level a report brought")
         << "set" << 255 << 1 << "CH-04 holds flash level 25.5, outside 1.1 to 8.1."
         << QStringList{e};
+    // Its file name is as long as a folder takes (255 bytes); the temporary name is cut to fit.
+    const QString longest = "a" + e.repeated(125);
+    QTest::newRow("longest name") << longest << 45 << 1 << QString() << QStringList{e, longest};
 }
 
 void MemoryFilesTest::saveRefusesWhatWouldNotShowOrLoad() {
