@@ -10,7 +10,6 @@
 #include "remote/RemoteServer.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QKeySequence>
 #include <QSettings>
 #include <QUrl>
