@@ -1,7 +1,5 @@
 #include "views/CUGCtrl.h"
 
-#include "ui/PlainText.h"
-
 #include <QAccessible>
 #include <QKeyEvent>
 #include <QLayout>
@@ -54,7 +52,7 @@ static QVariant cellData(const CUGCell& cell, int role) {
         return words.isEmpty() ? QVariant() : QVariant(words.join(QLatin1String("; ")));
     }
     case Qt::ToolTipRole:
-        return cell.tip.isEmpty() ? QVariant() : QVariant(PlainToolTip(cell.tip));
+        return cell.tip.isEmpty() ? QVariant() : QVariant(cell.tip);
     case Qt::CheckStateRole:
         if (checkBox)
             return cell.text.toInt() != 0 ? Qt::Checked : Qt::Unchecked;
