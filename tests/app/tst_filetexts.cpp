@@ -1,7 +1,6 @@
 #include "ShellTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/EditHistory.h"
-#include "app/RadioWatch.h"
 #include "model/FileFixtures.h"
 #include "platform/Messages.h"
 #include "support/PrivateSettings.h"
@@ -49,21 +48,13 @@ QLabel* labelNamed(QWidget* parent, const QString& name) {
     return nullptr;
 }
 
-// A set-up as the console writes it, one head on channel 3 ("CH-03").
-QByteArray setup(int flashLevel) {
+// A set-up of one head on channel 3 ("CH-03"); values count by their place, whatever their tags.
+QByteArray setup(const QByteArray& flash) {
     QByteArray values;
-    const QList<QByteArray> names = {"nFlashValue",  "bFlashCell",  "bFlashSnd",
-                                     "bFlashCharge", "bFlashPow",   "nModelValue",
-                                     "nModelMode1",  "nModelMode2", "bModelPow"};
-    const QList<int> numbers = {flashLevel, 0, 0, 1, 1, 30, 0, 0, 1};
-    for (int i = 0; i < names.size(); ++i)
-        values +=
-            "\n\t\t\t<" + names[i] + ">" + QByteArray::number(numbers[i]) + "</" + names[i] + ">";
-    return "<?xml version='1.0' encoding='utf-8'?>\n<StudioManage>\n\t<Studio nStudioNum=\"0\" "
-           "sStudioName=\"Studio A\" nChItemCnt=\"1\">\n\t\t<Strobe nChNum=\"2\" "
-           "sChName=\"CH-03\" sModelName=\"Rim\">" +
-           values + "\n\t\t\t<sLightName>Lamp</sLightName>\n\t\t</Strobe>\n\t</Studio>\n" +
-           "</StudioManage>";
+    for (const QByteArray& value : (flash + ",0,0,1,1,30,0,0,1,Lamp").split(','))
+        values += "<v>" + value + "</v>";
+    return "<StudioManage><Studio><Strobe nChNum=\"2\">" + values +
+           "</Strobe></Studio></StudioManage>";
 }
 
 } // namespace
@@ -94,9 +85,9 @@ void FileTextsTest::initTestCase() {
     UsePrivateSettings();
     m_cwd = std::make_unique<WorkingDirectory>();
     QVERIFY(QDir().mkdir("Business Memory"));
-    QVERIFY(writeFile("Business Memory/evening.xml", setup(52)));
-    QVERIFY(writeFile("Business Memory/refused.xml", setup(95)));
-    QVERIFY(writeFile("Business Memory/" + kSetupName + ".xml", setup(5)));
+    QVERIFY(writeFile("Business Memory/evening.xml", setup("52")));
+    QVERIFY(writeFile("Business Memory/refused.xml", setup("95")));
+    QVERIFY(writeFile("Business Memory/" + kSetupName + ".xml", setup("5")));
     m_dongle = std::make_unique<PseudoTerminal>();
     QVERIFY(m_dongle->open());
     m_frame = std::make_unique<CMainFrame>(ShellOptions{m_dongle->devicePath(), {}, {}});
