@@ -2,6 +2,7 @@
 
 #include "platform/ComSettings.h"
 #include "platform/PortNames.h"
+#include "ui/PlainText.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -77,7 +78,7 @@ void CComSettingDlg::fillPorts(const QList<SerialPortEntry>& ports) {
                                  ? port.name
                                  : port.name + QStringLiteral(" \u2014 ") + port.description;
         m_port->addItem(text, port.name);
-        m_port->setItemData(m_port->count() - 1, port.description, Qt::ToolTipRole);
+        m_port->setItemData(m_port->count() - 1, PlainToolTip(port.description), Qt::ToolTipRole);
     }
 
     // The current port: the COM names whatever their case, any other name exactly; failing

@@ -2,6 +2,7 @@
 
 #include "app/CLumaDeskDoc.h"
 #include "app/CMainFrame.h"
+#include "app/DialogSeams.h"
 #include "app/Folders.h"
 #include "app/RecentFileList.h"
 #include "app/Shortcuts.h"
@@ -9,9 +10,7 @@
 #include "remote/RemoteServer.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QKeySequence>
-#include <QMessageBox>
 #include <QSettings>
 #include <QUrl>
 #include <cstdio>
@@ -20,17 +19,10 @@ namespace lumadesk {
 
 namespace {
 
-int showRealBox(const MessageBoxRequest& request) {
-    QWidget* owner = qobject_cast<QWidget*>(request.owner);
-    if (owner == nullptr)
-        owner = QApplication::activeWindow();
-    const QString title = request.title.isEmpty() ? CLumaDeskApp::applicationName() : request.title;
-    const auto buttons = request.buttons == MessageButtons::OkCancel
-                             ? QMessageBox::Ok | QMessageBox::Cancel
-                             : QMessageBox::StandardButtons(QMessageBox::Ok);
-    QMessageBox box(QMessageBox::Warning, title, request.text, buttons, owner);
-    box.setTextFormat(Qt::PlainText); // texts carry head and set-up names
-    return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+int showRealBox(MessageBoxRequest request) {
+    if (request.title.isEmpty())
+        request.title = CLumaDeskApp::applicationName();
+    return ShowRealMessageBox(request);
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include "platform/WindowMessage.h"
 #include "platform/ports/SerialPortList.h"
 #include "remote/RemoteServer.h"
+#include "ui/PlainText.h"
 #include "ui/UiResources.h"
 #include "views/CNavigationFormView.h"
 #include "views/CNavigationGrid.h"
@@ -53,6 +54,7 @@ std::chrono::milliseconds confirmTimeout() {
 class MessagePane : public QLabel {
 public:
     explicit MessagePane(const QString& text, QWidget* parent) : QLabel(text, parent) {
+        setTextFormat(Qt::PlainText); // studio and head names are shown as typed
         setMinimumWidth(kMessagePaneWidth / 4);
         setMaximumWidth(kMessagePaneWidth);
     }
@@ -82,6 +84,16 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     createBars();
     createPanes();
     watchConfirmations();
+    // A refused set-up's box says only that it failed; pane 0 says what was wrong, until a
+    // set-up is read whole or other news replaces it.
+    m_files.loadProblem = [this, said = QString()](const QString& why) mutable {
+        if (!why.isEmpty())
+            m_linkNote = why;
+        else if (!said.isEmpty() && m_linkNote == said)
+            m_linkNote.clear();
+        said = why;
+        showMessages();
+    };
     qobject_cast<CControlFormView*>(controlPane())
         ->OnInitialUpdate({this, &m_model, &protocol(), &m_files,
                            [this] { return navigationPane(); }, [this] { return studioListPane(); },
@@ -232,7 +244,7 @@ void CMainFrame::showMessages() {
         parts << remote;
     }
     m_messagePane->setText(text);
-    m_messagePane->setToolTip(parts.isEmpty() ? QString() : text);
+    m_messagePane->setToolTip(parts.isEmpty() ? QString() : PlainToolTip(text));
     m_messagePane->setAccessibleDescription(text);
 }
 

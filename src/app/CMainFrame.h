@@ -115,7 +115,7 @@ private:
     QLabel* m_messagePane = nullptr;
     QString m_note;       // pane 0's text when there is nothing else to say
     QString m_portReason; // why the port will not open
-    QString m_linkNote;   // what the last link event, scan, check or Load came to
+    QString m_linkNote;   // what the last link event, scan, check, Load or refused set-up came to
     QPointer<CWaitingDlg> m_scanBox;
     bool m_scanCut = false; // the link went down while the scan box was open
     QTimer m_checkTimer;

@@ -1,7 +1,9 @@
 #include "app/DialogSeams.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QMessageBox>
 
 namespace lumadesk {
 
@@ -13,8 +15,8 @@ int execDialog(QDialog& dialog) {
 
 QString askFileDialog(const FileChoice& choice) {
     if (choice.kind == FileChoice::Save)
-        return QFileDialog::getSaveFileName(choice.parent, choice.caption, QString(),
-                                            choice.filter);
+        return QFileDialog::getSaveFileName(choice.parent, choice.caption, QString(), choice.filter,
+                                            nullptr, QFileDialog::DontResolveSymlinks);
     return QFileDialog::getOpenFileName(choice.parent, choice.caption, QString(), choice.filter);
 }
 
@@ -38,6 +40,22 @@ ModalRunner SetModalRunner(ModalRunner runner) {
     ModalRunner previous = std::move(currentRunner());
     currentRunner() = runner ? std::move(runner) : ModalRunner(execDialog);
     return previous;
+}
+
+int ShowRealMessageBox(const MessageBoxRequest& request) {
+    QWidget* owner = qobject_cast<QWidget*>(request.owner);
+    if (owner == nullptr)
+        owner = QApplication::activeWindow();
+    const QString title =
+        request.title.isEmpty() ? QCoreApplication::applicationName() : request.title;
+    const auto buttons = request.buttons == MessageButtons::OkCancel
+                             ? QMessageBox::Ok | QMessageBox::Cancel
+                             : QMessageBox::StandardButtons(QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, title, request.text, buttons, owner);
+    box.setTextFormat(Qt::PlainText);
+    RunModal(box);
+    // Escape in a box with Ok alone counts as Ok, as it did.
+    return box.clickedButton() == box.button(QMessageBox::Ok) ? IDOK : IDCANCEL;
 }
 
 QString ChooseFile(const FileChoice& choice) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/MessageBox.h"
+
 #include <QString>
 #include <functional>
 
@@ -18,6 +20,10 @@ using ModalRunner = std::function<int(QDialog&)>;
 // Installs a runner and returns the previous one; an empty runner restores exec().
 ModalRunner SetModalRunner(ModalRunner runner);
 
+// The program's message box: a warning that shows its text as written (names and file texts
+// in it are never taken for markup), run by RunModal. Returns IDOK or IDCANCEL.
+int ShowRealMessageBox(const MessageBoxRequest& request);
+
 struct FileChoice {
     enum Kind { Open, Save };
     Kind kind = Open;
@@ -26,7 +32,8 @@ struct FileChoice {
     QString filter;
 };
 
-// The chosen file, or an empty string when the operator cancelled.
+// The chosen file, or an empty string when the operator cancelled. A link chosen for a save is
+// the name given, not where it points.
 QString ChooseFile(const FileChoice& choice);
 
 using FileChooser = std::function<QString(const FileChoice&)>;

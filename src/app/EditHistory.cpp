@@ -2,6 +2,7 @@
 
 #include "actions/OperatorHistory.h"
 #include "app/Shortcuts.h"
+#include "ui/PlainText.h"
 
 #include <QAction>
 #include <QDockWidget>
@@ -66,10 +67,10 @@ void EditHistory::refresh() {
     const QString redo = m_history.redoText();
     m_undo->setText(undo);
     m_undo->setEnabled(undo != QStringLiteral("Undo"));
-    m_undo->setToolTip(undo + QStringLiteral(" (Ctrl+Z)"));
+    m_undo->setToolTip(PlainToolTip(undo + QStringLiteral(" (Ctrl+Z)")));
     m_redo->setText(redo);
     m_redo->setEnabled(redo != QStringLiteral("Redo"));
-    m_redo->setToolTip(redo + QStringLiteral(" (Ctrl+Shift+Z)"));
+    m_redo->setToolTip(PlainToolTip(redo + QStringLiteral(" (Ctrl+Shift+Z)")));
 }
 
 } // namespace lumadesk

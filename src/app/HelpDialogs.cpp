@@ -59,6 +59,7 @@ KeyboardShortcutsDialog::KeyboardShortcutsDialog(QWidget* parent)
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), m_text(new QLabel(this)) {
     setWindowTitle(QStringLiteral("About LumaDesk"));
     setAccessibleName(windowTitle());
+    m_text->setTextFormat(Qt::PlainText); // folder names are shown as they are
     m_text->setText(aboutText());
     m_text->setAccessibleName(QStringLiteral("About"));
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

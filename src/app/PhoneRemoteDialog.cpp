@@ -22,6 +22,7 @@ constexpr int kQrPixels = 180;
 
 QLabel* named(QLabel* label, const QString& name) {
     label->setAccessibleName(name);
+    label->setTextFormat(Qt::PlainText); // addresses and reasons are shown as they are
     label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     return label;
 }

@@ -235,8 +235,9 @@ bool RadioTrafficDock::saveAsText(const QString& path) {
     QByteArray text;
     for (int row = 0; row < m_model->rowCount(); ++row)
         text += m_model->lineOf(row).toUtf8().append('\n');
-    // As set-ups are saved: a full disk leaves the earlier file whole, and says so.
-    if (SaveWholeFile(path, text))
+    // As set-ups are saved: a full disk leaves the earlier file whole, and says so. A link at the
+    // name was answered by the replace question: the text takes its place, its target stays.
+    if (SaveWholeFile(path, text, FileLinks::Replace))
         return true;
     ShowMessageBox(QStringLiteral("Fail to save file"), QString(), MessageButtons::Ok, this);
     return false;

@@ -61,7 +61,8 @@ public:
     TrafficTableModel* tableModel() const { return m_model; }
     QTableView* table() const { return m_table; }
     // Writes the rows shown, replacing the file only once all of them are on the disk; false
-    // (and a box) when the file cannot be written, the earlier file then left as it was.
+    // (and a box) when the file cannot be written, the earlier file then left as it was. A link
+    // at the name is replaced by the file, never written through.
     bool saveAsText(const QString& path);
     void saveChosen();
     void clear();

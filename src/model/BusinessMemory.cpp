@@ -6,7 +6,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <memory>
@@ -90,18 +89,32 @@ const char* const kValueNames[kValueCount] = {
     "nFlashValue", "bFlashCell",  "bFlashSnd",   "bFlashCharge", "bFlashPow",
     "nModelValue", "nModelMode1", "nModelMode2", "bModelPow",    "sLightName"};
 
-// Units are recognised by place, values by position; names are not checked.
-bool loadUnit(const QDomElement& element, StudioData* target) {
+// A value's text as the file holds it, on one line and short enough for the status bar.
+QString shortened(const QString& text) {
+    constexpr qsizetype kShown = 16;
+    const QString line = text.simplified();
+    return line.size() <= kShown ? line : line.left(kShown) + QChar(0x2026);
+}
+
+// Units are recognised by place, values by position; names are not checked. why says what
+// refused the unit.
+bool loadUnit(const QDomElement& element, StudioData* target, QString& why) {
+    int channel = StrobeData().nChNum;
+    if (element.hasAttribute(QStringLiteral("nChNum")))
+        channel = ParseDecimal(element.attribute(QStringLiteral("nChNum")));
+    const QString head = channel >= 0 && channel < kChannelCount
+                             ? ChannelLabel(channel)
+                             : QStringLiteral("the unit on channel %1").arg(channel);
+
     QStringList texts;
     for (QDomElement value = element.firstChildElement();
          !value.isNull() && texts.size() < kValueCount; value = value.nextSiblingElement())
         texts.append(value.text());
-    if (texts.size() < kValueCount)
+    if (texts.size() < kValueCount) {
+        why = QStringLiteral("%1 has %2 of its %3 values")
+                  .arg(head, QString::number(texts.size()), QString::number(kValueCount));
         return false;
-
-    int channel = StrobeData().nChNum;
-    if (element.hasAttribute(QStringLiteral("nChNum")))
-        channel = ParseDecimal(element.attribute(QStringLiteral("nChNum")));
+    }
     if (channel < 0 || channel >= kChannelCount)
         return true; // not placed, so no record is built for it
     auto unit = std::make_unique<StrobeData>();
@@ -112,8 +125,14 @@ bool loadUnit(const QDomElement& element, StudioData* target) {
     // there would start a frame of its own.
     for (int i = 0; i < 9; ++i) {
         const int value = ParseDecimal(texts[i]);
-        if (isLevel(kBlock[i]) ? !IsValidLevel(value) : value != 0 && value != 1)
+        if (isLevel(kBlock[i]) ? !IsValidLevel(value) : value != 0 && value != 1) {
+            why = QStringLiteral("%1 %2 %3 is out of range %4")
+                      .arg(head, QLatin1String(kValueNames[i]), shortened(texts[i]),
+                           isLevel(kBlock[i])
+                               ? QStringLiteral("%1-%2").arg(kLowestLevel).arg(kHighestLevel)
+                               : QStringLiteral("0-1"));
             return false;
+        }
         unit.get()->*kBlock[i] = value;
     }
     unit->sLightName = texts[9];
@@ -121,23 +140,30 @@ bool loadUnit(const QDomElement& element, StudioData* target) {
     return true;
 }
 
-bool load(XmlFileContext* context, const QString& name) {
+// why says what refused the file, without its name.
+bool load(XmlFileContext* context, const QString& name, QString& why) {
     XmlDocumentScope scope(context);
     if (context == nullptr || context->pModel == nullptr)
         return false;
     const QString path = MemoryFilePath(name);
+    if (path.isEmpty()) {
+        why = QStringLiteral("not a name a set-up can have");
+        return false;
+    }
     QDomDocument& document = scope.document();
-    if (path.isEmpty() || !ReadXmlFile(path, document, FileLinks::Refuse))
+    if (!ReadXmlFile(path, document, FileLinks::Refuse, &why))
         return false;
     const QDomElement root = document.documentElement();
-    if (root.tagName() != QLatin1String("StudioManage"))
+    if (root.tagName() != QLatin1String("StudioManage")) {
+        why = QStringLiteral("its root is \"%1\", not \"StudioManage\"").arg(root.tagName());
         return false;
+    }
     StudioData* target = context->pModel->pMemoryStudio.get();
     for (QDomElement studio = root.firstChildElement(); !studio.isNull();
          studio = studio.nextSiblingElement()) {
         for (QDomElement unit = studio.firstChildElement(); !unit.isNull();
              unit = unit.nextSiblingElement()) {
-            if (!loadUnit(unit, target))
+            if (!loadUnit(unit, target, why))
                 return false;
         }
     }
@@ -190,15 +216,16 @@ bool save(XmlFileContext* context, const StudioData& studio, const QString& name
     return !path.isEmpty() && WriteXmlFile(document, path, attributeOrder(), FileLinks::Refuse);
 }
 
-// Temporary files of saves that were killed (their names are never listed); a save of another
-// console under way is younger than kLeftoverAgeMs and stays.
+// Temporary files of saves that were killed (their names are never listed). Only names our
+// saves make are touched; a save under way holds its file's lock, and one just begun (not yet
+// locked) is younger than kLeftoverAgeMs.
 void removeLeftovers(const QDir& folder) {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const QFileInfo& file :
          folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
-        if (SavedNameOfLeftover(file.fileName()).endsWith(kExtension) &&
+        if (IsSaveLeftover(file.fileName()) &&
             file.lastModified().toUTC().msecsTo(now) > kLeftoverAgeMs)
-            QFile::remove(file.filePath());
+            RemoveSaveLeftover(file.filePath());
     }
 }
 
@@ -246,16 +273,25 @@ void ListMemoryFiles(XmlFileContext* context) {
         context->pFileList->append(name);
 }
 
-bool ReadMemoryFile(XmlFileContext* context, const QString& name) {
-    return load(context, name);
+bool ReadMemoryFile(XmlFileContext* context, const QString& name, QString* why) {
+    QString problem;
+    const bool read = load(context, name, problem);
+    if (why != nullptr)
+        *why = read ? QString()
+                    : name + kExtension + QStringLiteral(": ") +
+                          (problem.isEmpty() ? QStringLiteral("cannot be read") : problem);
+    return read;
 }
 
 int LoadMemoryFile(XmlFileContext* context, const QString& name) {
-    if (!load(context, name)) {
+    QString why;
+    const bool read = ReadMemoryFile(context, name, &why);
+    // The box keeps its words; what was wrong is said beside it, already while it is open.
+    if (context != nullptr && context->loadProblem)
+        context->loadProblem(why);
+    if (!read)
         ShowMessageBox(QStringLiteral("Fail to open file"));
-        return 0;
-    }
-    return 1;
+    return read ? 1 : 0;
 }
 
 int SaveMemoryFile(XmlFileContext* context, const QString& name) {

@@ -23,18 +23,20 @@ QString MemoryNameProblem(const QString& name);
 
 // Appends the stored names, without ".xml", to pFileList, sorted by name (case folded first);
 // does not clear it. Creates the folder when it is missing. Links are not listed, nor are the
-// temporary files of saves; those older than a minute (left by a save that was killed) are
-// removed.
+// temporary files of saves; those older than a minute that no save holds (left by a save that
+// was killed) are removed. No other file is ever removed.
 void ListMemoryFiles(XmlFileContext* context);
 
 // Reads the file of the name into the memory studio, which the caller has cleared. Only a
 // regular file is read, never a link. A level outside 11-81 or a switch other than 0 or 1 fails
 // the load, as a malformed file does. On failure shows "Fail to open file"; units read before the
-// failure stay.
+// failure stay. Either way the context's loadProblem is told what was wrong, or an empty text.
 int LoadMemoryFile(XmlFileContext* context, const QString& name);
 
-// LoadMemoryFile without the box, for callers that answer someone other than the operator.
-bool ReadMemoryFile(XmlFileContext* context, const QString& name);
+// LoadMemoryFile without the box, for callers that answer someone other than the operator. why,
+// when given, receives what was wrong ("evening.xml: CH-03 nFlashValue 95 is out of range
+// 11-81"), or an empty text.
+bool ReadMemoryFile(XmlFileContext* context, const QString& name, QString* why = nullptr);
 
 // Writes the current studio to the file of the name (in Unicode's composed form, NFC), replacing
 // an earlier file only once the new one is whole; a link or anything else that is not a regular

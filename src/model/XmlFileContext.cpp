@@ -2,6 +2,7 @@
 
 #include "platform/MessageBox.h"
 
+#include <QFileInfo>
 #include <QStringConverter>
 #include <QXmlStreamReader>
 #include <algorithm>
@@ -337,10 +338,16 @@ QString decodedAsTheReaderWill(const QByteArray& bytes) {
 // Builds the tree from one pass of the stream reader rather than by QDomDocument::setContent: the
 // pass stops at the first fault or past kMaxXmlDepth (Qt's parser takes quadratic time on deep
 // documents), and it keeps text of white space only, which Qt 6.4's parser drops.
-bool parseInto(const QByteArray& bytes, QDomDocument& document) {
-    if (!tagsWithinAttributeLimit(decodedAsTheReaderWill(bytes)))
+bool parseInto(const QByteArray& bytes, QDomDocument& document, QString& why) {
+    if (!tagsWithinAttributeLimit(decodedAsTheReaderWill(bytes))) {
+        why = QStringLiteral("a tag holds more than %1 attributes").arg(kMaxXmlAttributes);
         return false;
+    }
     QXmlStreamReader reader(bytes);
+    const auto refuse = [&reader, &why](const QString& what) {
+        why = QStringLiteral("line %1: %2").arg(QString::number(reader.lineNumber()), what);
+        return false;
+    };
     reader.setNamespaceProcessing(false);
     // Null at the document level: an empty QDomDocument is a null node until its first create*.
     QDomNode current;
@@ -352,13 +359,19 @@ bool parseInto(const QByteArray& bytes, QDomDocument& document) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartElement: {
             // The count again: an entity's text is parsed as markup too.
-            if (++depth > kMaxXmlDepth || !isXmlName(reader.qualifiedName()) ||
-                reader.attributes().size() > kMaxXmlAttributes)
-                return false;
+            if (++depth > kMaxXmlDepth)
+                return refuse(QStringLiteral("nested deeper than %1").arg(kMaxXmlDepth));
+            if (!isXmlName(reader.qualifiedName()))
+                return refuse(
+                    QStringLiteral("\"%1\" is no element name").arg(reader.qualifiedName()));
+            if (reader.attributes().size() > kMaxXmlAttributes)
+                return refuse(
+                    QStringLiteral("a tag holds more than %1 attributes").arg(kMaxXmlAttributes));
             QDomElement element = document.createElement(reader.qualifiedName().toString());
             for (const QXmlStreamAttribute& attribute : reader.attributes()) {
                 if (!isXmlName(attribute.qualifiedName()))
-                    return false;
+                    return refuse(QStringLiteral("\"%1\" is no attribute name")
+                                      .arg(attribute.qualifiedName()));
                 element.setAttribute(attribute.qualifiedName().toString(),
                                      attribute.value().toString());
             }
@@ -387,15 +400,41 @@ bool parseInto(const QByteArray& bytes, QDomDocument& document) {
             break;
         }
     }
-    return !reader.hasError() && !document.documentElement().isNull();
+    if (reader.hasError())
+        return refuse(reader.errorString());
+    if (document.documentElement().isNull()) {
+        why = QStringLiteral("no element");
+        return false;
+    }
+    return true;
+}
+
+// Why a file could not be read, found out after the refusal.
+QString unreadable(const QString& path, FileLinks links) {
+    const QFileInfo info(path);
+    if (links != FileLinks::Follow && info.isSymLink())
+        return QStringLiteral("a link, not a file");
+    if (!info.exists())
+        return QStringLiteral("missing");
+    if (!info.isFile())
+        return QStringLiteral("not a regular file");
+    if (info.size() > kMaxXmlFileBytes)
+        return QStringLiteral("larger than %1 KiB").arg(kMaxXmlFileBytes >> 10);
+    return QStringLiteral("cannot be read");
 }
 
 } // namespace
 
-bool ReadXmlFile(const QString& path, QDomDocument& document, FileLinks links) {
+bool ReadXmlFile(const QString& path, QDomDocument& document, FileLinks links, QString* why) {
     QByteArray bytes;
-    return ReadRegularFile(path, kMaxXmlFileBytes, bytes, links) &&
-           lumadesk::parseInto(bytes, document);
+    QString problem;
+    if (!ReadRegularFile(path, kMaxXmlFileBytes, bytes, links))
+        problem = unreadable(path, links);
+    else if (!lumadesk::parseInto(bytes, document, problem) && problem.isEmpty())
+        problem = QStringLiteral("not readable as XML");
+    if (why != nullptr)
+        *why = problem;
+    return problem.isEmpty();
 }
 
 } // namespace lumadesk

@@ -5,6 +5,7 @@
 #include <QDomDocument>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace lumadesk {
 
@@ -26,6 +27,10 @@ struct XmlFileContext {
     StudioModel* pModel = nullptr;
     QDomDocument* pDoc = nullptr;
     FileListSink* pFileList = nullptr; // not owned
+    // Told what was wrong with a set-up whose box says only "Fail to open file"
+    // ("evening.xml: CH-03 nFlashValue 95 is out of range 11-81"), so the window can say it
+    // too; told an empty text when a set-up was read whole.
+    std::function<void(const QString&)> loadProblem = nullptr;
 };
 
 // The document of one file operation, published in the context for as long as the call runs.
@@ -78,8 +83,10 @@ bool WriteXmlFile(const QDomDocument& document, const QString& path,
 // FileLinks::Refuse also a link), larger than kMaxXmlFileBytes, not well-formed (names
 // included), nested deeper than kMaxXmlDepth, holding an element with more than
 // kMaxXmlAttributes attributes, or without a root element. Text of white space only is kept, so
-// a name of spaces reads back as written.
-bool ReadXmlFile(const QString& path, QDomDocument& document, FileLinks links = FileLinks::Follow);
+// a name of spaces reads back as written. why, when given, receives what was wrong in words
+// ("line 3: Opening and ending tag mismatch."), or an empty text.
+bool ReadXmlFile(const QString& path, QDomDocument& document, FileLinks links = FileLinks::Follow,
+                 QString* why = nullptr);
 
 // Far beyond any real file (a set-up of ten units is a few kilobytes, the options far less):
 // larger files are refused unread, so a stray link or a huge file cannot eat the memory, and the

@@ -25,6 +25,7 @@
 #include "ui/COXSeparator.h"
 #include "ui/ConfirmationLook.h"
 #include "ui/DialogFont.h"
+#include "ui/PlainText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -102,6 +103,7 @@ void CControlFormView::createControls() {
 
     // The template's empty line under the caption names the head the panel edits.
     m_headLine = new QLabel(this);
+    m_headLine->setTextFormat(Qt::PlainText); // names are shown as typed, never as markup
     place(m_headLine, 5, 14, 100, 8, QStringLiteral("Current head"));
     {
         const QRect line = m_headLine->geometry();
@@ -261,12 +263,12 @@ QString CControlFormView::headLine() const {
 
 void CControlFormView::showHeadLine() {
     const QString line = headLine();
-    if (m_headLine->toolTip() == line)
+    if (m_headLine->accessibleDescription() == line)
         return;
     // Many ticked heads may not fit: the tip and the reader get the whole line.
     m_headLine->setText(
         m_headLine->fontMetrics().elidedText(line, Qt::ElideMiddle, m_headLine->width()));
-    m_headLine->setToolTip(line);
+    m_headLine->setToolTip(PlainToolTip(line));
     m_headLine->setAccessibleDescription(line);
 }
 

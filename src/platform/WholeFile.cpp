@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,7 +16,9 @@ namespace lumadesk {
 namespace {
 
 constexpr int kLeftoverLetters = 6;
-constexpr int kMaxLinkHops = 40; // as the kernel's own limit
+constexpr char kLeftoverMark[] = ".lumadesk-";
+constexpr qsizetype kMaxNameBytes = 255; // NAME_MAX of the usual file systems
+constexpr int kMaxLinkHops = 40;         // as the kernel's own limit
 
 int openRetrying(const QByteArray& name, int flags, mode_t mode = 0) {
     int fd = -1;
@@ -51,11 +54,29 @@ QString finalName(const QString& path, FileLinks links) {
         const QFileInfo info(name);
         if (!info.isSymLink())
             return name;
+        if (links == FileLinks::Replace)
+            return name;
         if (links == FileLinks::Refuse)
             return {};
         name = info.symLinkTarget();
     }
     return {};
+}
+
+// ".name.lumadesk-" for a temporary file beside name, with the folder in front. A name so long
+// that the temporary one would not fit is cut, at a character's start.
+QByteArray leftoverStem(const QByteArray& name) {
+    const qsizetype slash = name.lastIndexOf('/');
+    QByteArray base = name.mid(slash + 1);
+    const qsizetype room =
+        kMaxNameBytes - 1 - qsizetype(sizeof kLeftoverMark - 1) - kLeftoverLetters;
+    if (base.size() > room) {
+        qsizetype cut = room;
+        while (cut > 0 && (uchar(base[cut]) & 0xC0) == 0x80)
+            --cut;
+        base.truncate(cut);
+    }
+    return name.left(slash + 1) + '.' + base + kLeftoverMark;
 }
 
 bool writeAll(int fd, const QByteArray& bytes) {
@@ -118,19 +139,22 @@ bool SaveWholeFile(const QString& path, const QByteArray& bytes, FileLinks links
     if (name.isEmpty())
         return false;
     struct stat earlier {};
-    const bool replaces = ::lstat(name.constData(), &earlier) == 0;
-    if (replaces && !S_ISREG(earlier.st_mode))
+    const bool found = ::lstat(name.constData(), &earlier) == 0;
+    if (!found && errno != ENOENT)
         return false;
-    if (!replaces && errno != ENOENT)
+    // A link left at the name (FileLinks::Replace) is replaced; its target is never opened.
+    const bool replaces = found && !S_ISLNK(earlier.st_mode);
+    if (replaces && !S_ISREG(earlier.st_mode))
         return false;
 
     // A new name beside the file, so the rename stays within one file system and one folder.
     static constexpr char kLetters[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    const QByteArray stem = leftoverStem(name);
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = name + '.';
+        temporary = stem;
         for (int i = 0; i < kLeftoverLetters; ++i)
             temporary += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
         fd = openRetrying(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
@@ -140,6 +164,13 @@ bool SaveWholeFile(const QString& path, const QByteArray& bytes, FileLinks links
     }
     if (fd < 0)
         return false;
+    // Held until the rename, so a listing never takes a slow save's file for a killed one's. The
+    // lock lives on a second descriptor: the close below must still report a late write error.
+    const int held = ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
+    const auto release = qScopeGuard([held] {
+        if (held >= 0)
+            ::close(held);
+    });
     bool whole = writeAll(fd, bytes) && (!replaces || ::fchmod(fd, earlier.st_mode & 07777) == 0);
     // A full disk may show only here, or at the close; either way the earlier file stays.
     whole = ::fdatasync(fd) == 0 && whole;
@@ -150,16 +181,32 @@ bool SaveWholeFile(const QString& path, const QByteArray& bytes, FileLinks links
     return false;
 }
 
-QString SavedNameOfLeftover(const QString& fileName) {
-    const qsizetype stem = fileName.size() - kLeftoverLetters - 1;
-    if (stem <= 0 || fileName[stem] != u'.')
-        return {};
-    for (qsizetype i = stem + 1; i < fileName.size(); ++i) {
+bool IsSaveLeftover(const QString& fileName) {
+    const QLatin1String mark(kLeftoverMark);
+    const qsizetype at = fileName.size() - kLeftoverLetters - mark.size();
+    if (at < 2 || !fileName.startsWith(u'.') || QStringView(fileName).mid(at, mark.size()) != mark)
+        return false;
+    for (qsizetype i = at + mark.size(); i < fileName.size(); ++i) {
         const char16_t c = fileName[i].unicode();
         if (!((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')))
-            return {};
+            return false;
     }
-    return fileName.left(stem);
+    return true;
+}
+
+bool RemoveSaveLeftover(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = openRetrying(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    struct stat opened {};
+    struct stat named {};
+    // A save under way holds the lock; the name must still be the file that was locked.
+    return ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+           ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(name.constData(), &named) == 0 &&
+           named.st_dev == opened.st_dev && named.st_ino == opened.st_ino &&
+           ::unlink(name.constData()) == 0;
 }
 
 } // namespace lumadesk

@@ -4,6 +4,7 @@
 #include "link/RadioLink.h"
 #include "model/StudioModel.h"
 #include "ui/ConfirmationLook.h"
+#include "ui/PlainText.h"
 #include "views/CNavigationGrid.h"
 
 #include <QEvent>
@@ -175,7 +176,7 @@ bool HeardMarks::eventFilter(QObject* watched, QEvent* event) {
     const QString tip = watched == m_grid->viewport() ? gridTip(help->pos()) : treeTip(help->pos());
     if (tip.isEmpty())
         return QObject::eventFilter(watched, event);
-    QToolTip::showText(help->globalPos(), tip, static_cast<QWidget*>(watched));
+    QToolTip::showText(help->globalPos(), PlainToolTip(tip), static_cast<QWidget*>(watched));
     return true;
 }
 

@@ -15,6 +15,8 @@ class TrafficSaveTest : public QObject {
 private slots:
     void trafficSaveKeepsTheOldFileWhenTheWriteFails_data();
     void trafficSaveKeepsTheOldFileWhenTheWriteFails();
+    void trafficSaveReplacesALinkAndLeavesWhereItPoints_data();
+    void trafficSaveReplacesALinkAndLeavesWhereItPoints();
 };
 
 void TrafficSaveTest::trafficSaveKeepsTheOldFileWhenTheWriteFails_data() {
@@ -62,6 +64,42 @@ void TrafficSaveTest::trafficSaveKeepsTheOldFileWhenTheWriteFails() {
     QCOMPARE(readFile(path), QByteArray("the earlier save\n"));
     QCOMPARE(QDir(folder).entryList({"traffic.txt*"}, QDir::Files | QDir::Hidden),
              QStringList{"traffic.txt"}); // no temporary file left behind
+}
+
+void TrafficSaveTest::trafficSaveReplacesALinkAndLeavesWhereItPoints_data() {
+    QTest::addColumn<QString>("target");
+    QTest::newRow("a file beside it") << "notes.txt";
+    QTest::newRow("a file elsewhere") << "../elsewhere/notes.txt";
+    QTest::newRow("nothing") << "gone.txt";
+    QTest::newRow("a folder") << "../elsewhere";
+}
+
+// The operator chose the name of a link and answered the replace question: the text takes the
+// link's place; whatever it pointed to is neither written nor removed.
+void TrafficSaveTest::trafficSaveReplacesALinkAndLeavesWhereItPoints() {
+    QFETCH(QString, target);
+    WorkingDirectory cwd;
+    MessageBoxRecorder boxes;
+    QVERIFY(QDir().mkpath("elsewhere") && QDir().mkpath("saves"));
+    QVERIFY(writeFile("saves/notes.txt", "the operator's notes\n"));
+    QVERIFY(writeFile("elsewhere/notes.txt", "notes kept elsewhere\n"));
+    const QStringList before = treeOf(".");
+    QVERIFY(QFile::link(target, "saves/traffic.txt"));
+    RadioTrafficDock dock;
+    const QByteArray heat = hex("FF 07 3A 00 04 00 28");
+    dock.log().record(TrafficDirection::Received,
+                      reinterpret_cast<const std::uint8_t*>(heat.constData()), 7);
+    const FileChooser previous = SetFileChooser(
+        [](const FileChoice&) { return QDir::current().filePath("saves/traffic.txt"); });
+    dock.saveChosen();
+    SetFileChooser(previous);
+
+    QCOMPARE(boxes.texts, QStringList());
+    QVERIFY(!QFileInfo("saves/traffic.txt").isSymLink());
+    QCOMPARE(readFile("saves/traffic.txt"), dock.tableModel()->lineOf(0).toUtf8() + '\n');
+    QStringList after = treeOf(".");
+    after.removeAll("saves/traffic.txt " + QString::number(QFileInfo("saves/traffic.txt").size()));
+    QCOMPARE(after, before); // the targets as they were, and no temporary file left
 }
 
 QTEST_MAIN(TrafficSaveTest)

@@ -10,9 +10,12 @@
 #include "support/MessageRecorder.h"
 #include "support/PortOnPty.h"
 
+#include <QScopeGuard>
 #include <QStringEncoder>
 #include <QXmlStreamReader>
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,7 +40,7 @@ private slots:
     void namesNeverReachOutsideFolder();
     void saveRefusesWhatWouldNotShowOrLoad_data();
     void saveRefusesWhatWouldNotShowOrLoad();
-    void leftoversOfKilledSavesAreRemovedWhenListed();
+    void onlyUnheldLeftoversOfOurSavesAreRemovedWhenListed();
     void parsesDecimalsLenientlyAndClamps_data();
     void parsesDecimalsLenientlyAndClamps();
     void xmlAddChildReportsRefusal();
@@ -198,74 +201,82 @@ void MemoryFilesTest::loadsHandWrittenFiles_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("result");
     QTest::addColumn<QStringList>("units");
+    QTest::addColumn<QString>("why"); // beside the box, for the status bar
     const QString lamp = "52,0,0,1,1,30,0,0,1 Lamp";
     QTest::newRow("root differs only in case")
         << document("<Studio>" + strobe("nChNum=\"1\"", kTen) + "</Studio>", "studioManage") << 0
-        << QStringList();
+        << QStringList() << QString("hand.xml: its root is \"studioManage\", not \"StudioManage\"");
     QTest::newRow("second studio wins per channel")
         << document("<Studio>" + strobe("nChNum=\"1\" sModelName=\"A\"", kTen) +
                     strobe("nChNum=\"3\" sModelName=\"B\"", kTen) + "</Studio><Other>" +
                     strobe("nChNum=\"3\" sModelName=\"C\"", "81,1,1,1,1,81,1,1,1,X") + "</Other>")
-        << 1 << QStringList{"1 A " + lamp, "3 C 81,1,1,1,1,81,1,1,1 X"};
+        << 1 << QStringList{"1 A " + lamp, "3 C 81,1,1,1,1,81,1,1,1 X"} << QString();
     QTest::newRow("channel 12 skipped") << document("<Studio>" + strobe("nChNum=\"12\"", kTen) +
                                                     strobe("nChNum=\"4\"", kTen) + "</Studio>")
-                                        << 1 << QStringList{"4 Not define " + lamp};
+                                        << 1 << QStringList{"4 Not define " + lamp} << QString();
     QTest::newRow("no channel, no model name, names of other slots ignored")
         << document("<Studio nChItemCnt=\"7\">" + strobe("sChName=\"CH-09\"", kTen) + "</Studio>")
-        << 1 << QStringList{"0 Not define " + lamp};
+        << 1 << QStringList{"0 Not define " + lamp} << QString();
     QTest::newRow("values by position whatever their names")
         << document("<Studio>\n\t<!-- hand -->\n\t" +
                     strobe("nChNum=\"2\"", kTen, "sLightName")
                         .replace("<sLightName>30", "\n\t<?pi x?><sLightName>30") +
                     "</Studio>")
-        << 1 << QStringList{"2 Not define " + lamp};
+        << 1 << QStringList{"2 Not define " + lamp} << QString();
     QTest::newRow("numbers read leniently")
         << document("<Studio>" + strobe("nChNum=\" +5x\"", " 42abc,x,+1,0001,+0,\t81 z,1\n,0,1,L") +
                     "</Studio>")
-        << 1 << QStringList{"5 Not define 42,0,1,1,0,81,1,0,1 L"};
+        << 1 << QStringList{"5 Not define 42,0,1,1,0,81,1,0,1 L"} << QString();
     QTest::newRow("fewer than ten values fails and keeps earlier units")
         << document("<Studio>" + strobe("nChNum=\"1\"", kTen) +
                     strobe("nChNum=\"2\"", "1,2,3,4,5,6,7,8,9") + strobe("nChNum=\"3\"", kTen) +
                     "</Studio>")
-        << 0 << QStringList{"1 Not define " + lamp};
+        << 0 << QStringList{"1 Not define " + lamp}
+        << QString("hand.xml: CH-03 has 9 of its 10 values");
     QTest::newRow("values past the tenth ignored")
         << document("<Studio>" + strobe("nChNum=\"6\"", kTen + ",77") + "</Studio>") << 1
-        << QStringList{"6 Not define " + lamp};
-    QTest::newRow("empty root") << document("") << 1 << QStringList();
+        << QStringList{"6 Not define " + lamp} << QString();
+    QTest::newRow("empty root") << document("") << 1 << QStringList() << QString();
     QTest::newRow("byte-order mark")
         << "\xEF\xBB\xBF" + document("<Studio>" + strobe("sModelName=\"Köpf\"", kTen) + "</Studio>")
-        << 1 << QStringList{"0 Köpf " + lamp};
+        << 1 << QStringList{"0 Köpf " + lamp} << QString();
     QTest::newRow("declared Latin-1")
         << "<?xml version='1.0' encoding='ISO-8859-1'?><StudioManage><Studio>" +
                strobe("sModelName=\"K\xF6pf\"", kTen) + "</Studio></StudioManage>"
-        << 1 << QStringList{"0 Köpf " + lamp};
+        << 1 << QStringList{"0 Köpf " + lamp} << QString();
     QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
     const QByteArray utf16File = utf16(
         QString::fromUtf8(document("<Studio>" + strobe("sModelName=\"Köpf\"", kTen) + "</Studio>")
                               .replace("utf-8", "UTF-16")));
-    QTest::newRow("UTF-16") << utf16File << 1 << QStringList{"0 Köpf " + lamp};
+    QTest::newRow("UTF-16") << utf16File << 1 << QStringList{"0 Köpf " + lamp} << QString();
     QTest::newRow("truncated")
         << document("<Studio>" + strobe("nChNum=\"1\"", kTen) + "</Studio>").chopped(20) << 0
-        << QStringList();
-    QTest::newRow("empty file") << QByteArray() << 0 << QStringList();
+        << QStringList() << QString("hand.xml: line 2: Premature end of document.");
+    QTest::newRow("empty file") << QByteArray() << 0 << QStringList()
+                                << QString("hand.xml: line 1: Premature end of document.");
     QTest::newRow("attribute name XML forbids")
-        << document("<Studio>" + strobe("n~ChNum=\"3\"", kTen) + "</Studio>") << 0 << QStringList();
+        << document("<Studio>" + strobe("n~ChNum=\"3\"", kTen) + "</Studio>") << 0 << QStringList()
+        << QString("hand.xml: line 2: \"n~ChNum\" is no attribute name");
     const QByteArray deepName = QByteArray("<b>").repeated(lumadesk::kMaxXmlDepth) + "Lamp" +
                                 QByteArray("</b>").repeated(lumadesk::kMaxXmlDepth);
     QTest::newRow("nested deeper than any real file")
         << document("<Studio>" + strobe("", kTen).replace("Lamp", deepName) + "</Studio>") << 0
-        << QStringList();
+        << QStringList() << QString("hand.xml: line 2: nested deeper than 32");
     QTest::newRow("light name of white space only")
         << document("<Studio>" + strobe("", "52,0,0,1,1,30,0,0,1, \t ") + "</Studio>") << 1
-        << QStringList{"0 Not define 52,0,0,1,1,30,0,0,1  \t "};
+        << QStringList{"0 Not define 52,0,0,1,1,30,0,0,1  \t "} << QString();
     const QByteArray one = document("<Studio>" + strobe("", kTen) + "</Studio>");
-    QTest::newRow("at the size limit")
-        << paddedTo(one, lumadesk::kMaxXmlFileBytes) << 1 << QStringList{"0 Not define " + lamp};
+    QTest::newRow("at the size limit") << paddedTo(one, lumadesk::kMaxXmlFileBytes) << 1
+                                       << QStringList{"0 Not define " + lamp} << QString();
     QTest::newRow("past the size limit")
-        << paddedTo(one, lumadesk::kMaxXmlFileBytes + 1) << 0 << QStringList();
+        << paddedTo(one, lumadesk::kMaxXmlFileBytes + 1) << 0 << QStringList()
+        << QString("hand.xml: larger than 256 KiB");
 
     // A value outside its field's range would go on the wire as its low byte: 255 starts a frame.
     const QList<QByteArray> ten = kTen.split(',');
+    const char* const names[] = {"nFlashValue",  "bFlashCell",  "bFlashSnd",
+                                 "bFlashCharge", "bFlashPow",   "nModelValue",
+                                 "nModelMode1",  "nModelMode2", "bModelPow"};
     for (int field = 0; field < 9; ++field) {
         for (const QByteArray& bad : {QByteArray("255"), QByteArray("-1"),
                                       QByteArray(field == 0 || field == 5 ? "82" : "2")}) {
@@ -273,7 +284,9 @@ void MemoryFilesTest::loadsHandWrittenFiles_data() {
             values[field] = bad;
             QTest::addRow("value %d is %s", field + 1, bad.constData())
                 << document("<Studio>" + strobe("", values.join(',')) + "</Studio>") << 0
-                << QStringList();
+                << QStringList()
+                << QString("hand.xml: CH-01 %1 %2 is out of range %3")
+                       .arg(names[field], bad, field == 0 || field == 5 ? "11-81" : "0-1");
         }
     }
 
@@ -285,32 +298,36 @@ void MemoryFilesTest::loadsHandWrittenFiles_data() {
     };
     QTest::newRow("sixteen attributes")
         << document("<Studio>" + strobe("nChNum=\"2\"" + attributes(15), kTen) + "</Studio>") << 1
-        << QStringList{"2 Not define " + lamp};
+        << QStringList{"2 Not define " + lamp} << QString();
     QTest::newRow("seventeen attributes")
         << document("<Studio>" + strobe("nChNum=\"2\"" + attributes(16), kTen) + "</Studio>") << 0
-        << QStringList();
+        << QStringList() << QString("hand.xml: a tag holds more than 16 attributes");
     QTest::newRow("20,000 attributes")
         << document("<Studio" + attributes(20000) + ">" + strobe("", kTen) + "</Studio>") << 0
-        << QStringList();
+        << QStringList() << QString("hand.xml: a tag holds more than 16 attributes");
     QTest::newRow("seventeen attributes from an entity")
         << "<?xml version=\"1.0\"?><!DOCTYPE StudioManage [<!ENTITY s '<Studio" +
                attributes(17).replace('"', "&#34;") + "/>'>]><StudioManage>&s;</StudioManage>"
-        << 0 << QStringList();
+        << 0 << QStringList() << QString("hand.xml: line 1: a tag holds more than 16 attributes");
 }
 
 void MemoryFilesTest::loadsHandWrittenFiles() {
     QFETCH(QByteArray, file);
     QFETCH(int, result);
     QFETCH(QStringList, units);
+    QFETCH(QString, why);
     WorkingDirectory dir;
     MessageBoxRecorder boxes;
     QVERIFY(QDir().mkdir("Business Memory"));
     QVERIFY(writeFile("Business Memory/hand.xml", file));
     StudioModel model;
     XmlFileContext context{&model};
+    QStringList told;
+    context.loadProblem = [&told](const QString& problem) { told << problem; };
     QCOMPARE(LoadMemoryFile(&context, "hand"), result);
     QCOMPARE(unitsOf(*model.pMemoryStudio), units);
     QCOMPARE(boxes.texts, result ? QStringList() : QStringList{"Fail to open file"});
+    QCOMPARE(told, QStringList{why});
 }
 
 void MemoryFilesTest::loadFailsWhereFileCannotBeRead() {
@@ -318,6 +335,8 @@ void MemoryFilesTest::loadFailsWhereFileCannotBeRead() {
     MessageBoxRecorder boxes;
     StudioModel model;
     XmlFileContext context{&model};
+    QStringList told;
+    context.loadProblem = [&told](const QString& problem) { told << problem; };
     QCOMPARE(LoadMemoryFile(&context, "missing"), 0); // no folder at all
     QVERIFY(writeFile("Business Memory", "a file where the folder belongs"));
     QCOMPARE(LoadMemoryFile(&context, "missing"), 0);
@@ -329,6 +348,9 @@ void MemoryFilesTest::loadFailsWhereFileCannotBeRead() {
     QCOMPARE(mkfifo("Business Memory/fifo.xml", 0600), 0); // no writer: an open would wait
     QCOMPARE(LoadMemoryFile(&context, "fifo"), 0);
     QCOMPARE(boxes.texts, QStringList(5, QString("Fail to open file")));
+    QCOMPARE(told, (QStringList{"missing.xml: missing", "missing.xml: missing",
+                                "dir.xml: not a regular file", "zero.xml: a link, not a file",
+                                "fifo.xml: not a regular file"}));
 }
 
 void MemoryFilesTest::previewSummarisesUnitsInCrLfLines() {
@@ -555,6 +577,9 @@ void MemoryFilesTest::saveRefusesWhatWouldNotShowOrLoad_data() {
     QTest::newRow("level a report brought")
         << "set" << 255 << 1 << "CH-04 holds flash level 25.5, outside 1.1 to 8.1."
         << QStringList{e};
+    // Its file name is as long as a folder takes (255 bytes); the temporary name is cut to fit.
+    const QString longest = "a" + e.repeated(125);
+    QTest::newRow("longest name") << longest << 45 << 1 << QString() << QStringList{e, longest};
 }
 
 void MemoryFilesTest::saveRefusesWhatWouldNotShowOrLoad() {
@@ -587,25 +612,36 @@ void MemoryFilesTest::saveRefusesWhatWouldNotShowOrLoad() {
     }
 }
 
-void MemoryFilesTest::leftoversOfKilledSavesAreRemovedWhenListed() {
+// Only what our saves leave is ever removed: hidden ".NAME.lumadesk-XXXXXX" files a minute old
+// that no save holds. Files of the user's own, whatever their names, stay.
+void MemoryFilesTest::onlyUnheldLeftoversOfOurSavesAreRemovedWhenListed() {
     WorkingDirectory dir;
     QVERIFY(QDir().mkdir("Business Memory"));
     QVERIFY(QFile::link("keep.xml", "Business Memory/link.xml")); // never listed either
     const QDateTime old = QDateTime::currentDateTime().addSecs(-61);
-    for (const char* name : {"keep.xml", "keep.xml.Ab12Cd", ".xml.QWErty", "keep.xml.young1",
-                             "notes.txt.Ab12Cd", "keep.xml.Ab-2Cd"}) {
-        QFile file(QString("Business Memory/") + name);
+    const QString young = ".keep.xml.lumadesk-young1"; // a save just begun
+    for (const QString& name :
+         QStringList{"keep.xml", "evening.xml.backup", "evening.xml.ABC123",
+                     ".evening.xml.lumadesk-Ab12Cd", ".evening.xml.lumadesk-Held12", young,
+                     ".evening.xml.lumadesk-Ab-2Cd", "evening.xml.lumadesk-Ab12Cd"}) {
+        QFile file("Business Memory/" + name);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        if (QByteArray(name) != "keep.xml.young1") // a save under way
+        if (name != young)
             QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
     }
+    // A slow save still writing holds its file's lock, however old the file is.
+    const int held = ::open("Business Memory/.evening.xml.lumadesk-Held12", O_RDONLY | O_CLOEXEC);
+    QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0);
+    const auto release = qScopeGuard([held] { ::close(held); });
+
     ListSink list;
     XmlFileContext context{nullptr, nullptr, &list};
     ListMemoryFiles(&context);
     QCOMPARE(list.names, QStringList{"keep"});
     QCOMPARE(QDir("Business Memory").entryList(QDir::Files | QDir::Hidden, QDir::Name),
-             (QStringList{"keep.xml", "keep.xml.Ab-2Cd", "keep.xml.young1", "link.xml",
-                          "notes.txt.Ab12Cd"}));
+             (QStringList{".evening.xml.lumadesk-Ab-2Cd", ".evening.xml.lumadesk-Held12", young,
+                          "evening.xml.ABC123", "evening.xml.backup", "evening.xml.lumadesk-Ab12Cd",
+                          "keep.xml", "link.xml"}));
 }
 
 void MemoryFilesTest::parsesDecimalsLenientlyAndClamps_data() {
