@@ -73,6 +73,8 @@ private slots:
     void checkHeadsMarksTheHeadsThatDoNotReport();
     void trafficDockShowsFramesBothWaysAndSavesThem();
     void restartRestoresGeometrySplittersAndDock();
+    void trafficDockStaysAsTheOperatorLeftItAfterQuit_data();
+    void trafficDockStaysAsTheOperatorLeftItAfterQuit();
 };
 
 void RadioWatchTest::tipsSayWhenTheHeadLastReported_data() {
@@ -217,6 +219,39 @@ void RadioWatchTest::restartRestoresGeometrySplittersAndDock() {
     QCOMPARE(frame->outerSplitter()->sizes().constFirst(), 480);
     QCOMPARE(frame->innerSplitter()->sizes().constFirst(), 150);
     QVERIFY(frame->radioWatch()->trafficDock()->isVisible());
+}
+
+void RadioWatchTest::trafficDockStaysAsTheOperatorLeftItAfterQuit_data() {
+    QTest::addColumn<bool>("floating");
+    QTest::newRow("docked") << false;
+    QTest::newRow("floating") << true;
+}
+
+void RadioWatchTest::trafficDockStaysAsTheOperatorLeftItAfterQuit() {
+    QFETCH(bool, floating);
+    WorkingDirectory cwd;
+    QSettings(CLumaDeskApp::settingsKey(), CLumaDeskApp::applicationName()).clear();
+    // Opened in the first run, closed in the second.
+    for (int run = 0; run < 3; ++run) {
+        CLumaDeskApp app(ShellOptions{cwd.filePath("none"), {}, {}});
+        QVERIFY(app.InitInstance());
+        CMainFrame* frame = app.frame();
+        RadioTrafficDock* dock = frame->radioWatch()->trafficDock();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QCOMPARE(dock->isVisible(), run == 1);
+        if (run == 1)
+            QCOMPARE(dock->isFloating(), floating);
+        if (run < 2)
+            dock->toggleViewAction()->trigger();
+        if (run == 0)
+            dock->setFloating(floating);
+        // Ctrl+Q as the program runs: quitting closes every window, a floating dock too,
+        // before the loop returns.
+        QTimer::singleShot(0, frame,
+                           [frame] { QTest::keyClick(frame, Qt::Key_Q, Qt::ControlModifier); });
+        QTimer::singleShot(30000, frame, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QApplication::exec(), 0);
+    }
 }
 
 QTEST_MAIN(RadioWatchTest)
