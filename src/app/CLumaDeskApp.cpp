@@ -34,14 +34,27 @@ QString CLumaDeskApp::oldSettingsKey() {
 CLumaDeskApp::CLumaDeskApp(ShellOptions options) : m_options(std::move(options)) {}
 
 CLumaDeskApp::~CLumaDeskApp() {
-    if (m_frame) {
-        QSettings settings(settingsKey(), applicationName());
-        SaveWindowLayout(*m_frame, settings);
-    }
+    if (m_frame && !m_layoutSavedAtQuit)
+        saveLayout();
     m_frame.reset();
     m_document.reset();
     if (m_boxesInstalled)
         SetMessageBoxHandler(std::move(m_previousBoxes));
+}
+
+void CLumaDeskApp::saveLayout() const {
+    QSettings settings(settingsKey(), applicationName());
+    SaveWindowLayout(*m_frame, settings);
+}
+
+bool CLumaDeskApp::eventFilter(QObject* watched, QEvent* event) {
+    // Quitting closes every window, floating docks included, before the loop returns: what is
+    // open is known only now.
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit && m_frame) {
+        saveLayout();
+        m_layoutSavedAtQuit = true;
+    }
+    return false;
 }
 
 bool CLumaDeskApp::InitInstance() {
@@ -83,6 +96,7 @@ bool CLumaDeskApp::InitInstance() {
 
     QSettings settings(settingsKey(), applicationName());
     RestoreWindowLayout(*m_frame, settings);
+    QCoreApplication::instance()->installEventFilter(this);
     m_frame->show();
     return true;
 }

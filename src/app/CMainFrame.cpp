@@ -10,6 +10,7 @@
 #include "app/RadioWatch.h"
 #include "app/ScreenRoom.h"
 #include "app/Shortcuts.h"
+#include "app/StatusPanes.h"
 #include "app/UnitEventRelay.h"
 #include "model/OptionFile.h"
 #include "panels/CControlFormView.h"
@@ -51,10 +52,10 @@ std::chrono::milliseconds confirmTimeout() {
 }
 
 // Pane 0 is 500 pixels wide, and gives way only when a small screen leaves the window less.
-class MessagePane : public QLabel {
+class MessagePane : public StatusPane {
 public:
-    explicit MessagePane(const QString& text, QWidget* parent) : QLabel(text, parent) {
-        setTextFormat(Qt::PlainText); // studio and head names are shown as typed
+    explicit MessagePane(const QString& text, QWidget* parent)
+        : StatusPane(QStringLiteral("Messages"), text, parent) {
         setMinimumWidth(kMessagePaneWidth / 4);
         setMaximumWidth(kMessagePaneWidth);
     }
@@ -166,9 +167,7 @@ void CMainFrame::createBars() {
     // Pane 0 gives way to the toolbar's prompts while the mouse is on a button.
     m_note = m_options.statusNote.isEmpty() ? QStringLiteral(" ") : m_options.statusNote;
     m_messagePane = new MessagePane(m_note, this);
-    m_messagePane->setAccessibleName(QStringLiteral("Messages"));
-    m_linkPane = new QLabel(LinkKeeper::disconnectedText(), this);
-    m_linkPane->setAccessibleName(QStringLiteral("Radio link"));
+    m_linkPane = new StatusPane(QStringLiteral("Radio link"), LinkKeeper::disconnectedText(), this);
     m_linkPane->setFixedWidth(kLinkPaneWidth);
     statusBar()->setAccessibleName(QStringLiteral("Status bar"));
     statusBar()->addWidget(m_messagePane);
@@ -244,8 +243,6 @@ void CMainFrame::showMessages() {
         parts << remote;
     }
     m_messagePane->setText(text);
-    m_messagePane->setToolTip(parts.isEmpty() ? QString() : PlainToolTip(text));
-    m_messagePane->setAccessibleDescription(text);
 }
 
 void CMainFrame::linkChanged(bool up) {

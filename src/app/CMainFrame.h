@@ -17,7 +17,6 @@
 #include <array>
 
 class QAction;
-class QLabel;
 class QMenu;
 
 namespace lumadesk {
@@ -27,6 +26,7 @@ class EditHistory;
 class PhoneRemote;
 class MainMenus;
 class RadioWatch;
+class StatusPane;
 
 // The console's one window. It owns the radio link (port, protocol, assembler, event handler),
 // the studio model, the COM settings and the file context; it lays out the three panes in two
@@ -112,7 +112,7 @@ private:
 
     CMainToolBar* m_toolBar = nullptr;
     MainMenus* m_menus = nullptr;
-    QLabel* m_messagePane = nullptr;
+    StatusPane* m_messagePane = nullptr;
     QString m_note;       // pane 0's text when there is nothing else to say
     QString m_portReason; // why the port will not open
     QString m_linkNote;   // what the last link event, scan, check, Load or refused set-up came to
@@ -120,7 +120,7 @@ private:
     bool m_scanCut = false; // the link went down while the scan box was open
     QTimer m_checkTimer;
     QAction* m_checkHeads = nullptr;
-    QLabel* m_linkPane = nullptr;
+    StatusPane* m_linkPane = nullptr;
     CStrobeSplitterWnd* m_outer = nullptr;
     CStrobeSplitterWnd* m_inner = nullptr;
     RadioWatch* m_watch = nullptr;

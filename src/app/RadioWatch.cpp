@@ -3,52 +3,24 @@
 #include "app/CMainFrame.h"
 #include "app/RadioTrafficDock.h"
 #include "app/ScreenRoom.h"
+#include "app/StatusPanes.h"
 #include "link/RadioLink.h"
 #include "views/CNavigationFormView.h"
 #include "views/CStudioListFormView.h"
 #include "views/HeardMarks.h"
 
-#include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <QStatusBar>
 #include <QTimerEvent>
 
 namespace lumadesk {
-
-namespace {
-
-// At the window's first-start width the pane has less room than its line: it then shows the
-// first shorter form that fits ("Studio A: 4/4 heard", "4/4 heard"), ends in "..." only when
-// none does, and the tip holds the whole line.
-class ElidedPane : public QLabel {
-public:
-    using QLabel::QLabel;
-    QStringList shorter;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        const QRect room = contentsRect();
-        const QFontMetrics metrics = fontMetrics();
-        QString shown = text();
-        for (const QString& form : shorter)
-            if (metrics.horizontalAdvance(shown) > room.width())
-                shown = form;
-        painter.drawText(room, int(alignment()),
-                         metrics.elidedText(shown, Qt::ElideRight, room.width()));
-    }
-};
-
-} // namespace
 
 RadioWatch::RadioWatch(CMainFrame& frame) : QObject(&frame), m_frame(frame) {
     auto* grid = static_cast<CNavigationFormView*>(frame.navigationPane())->grid();
     auto* tree = static_cast<CStudioListFormView*>(frame.studioListPane())->tree();
     m_marks = new HeardMarks(frame.model(), frame.radio(), grid, tree, this);
 
-    m_headsPane = new ElidedPane(&frame);
-    m_headsPane->setAccessibleName(QStringLiteral("Heads answering"));
+    m_headsPane = new StatusPane(QStringLiteral("Heads answering"), QString(), &frame);
     // Narrow windows clip it rather than grow.
     m_headsPane->setMinimumWidth(40);
     m_headsPane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -80,30 +52,27 @@ QString RadioWatch::headsText(HeadsForm form) const {
         ++heads;
         answering += m_frame.radio().isAnswering(studio->nStudioNum, channel) ? 1 : 0;
     }
-    const QString counts = QStringLiteral("%1/%2 answering").arg(answering).arg(heads);
+    // Whose heads they are stays in every form: the studio counted may not be the one shown.
+    const QString counts =
+        QStringLiteral("%1: %2/%3")
+            .arg(studio->sStudioName, QString::number(answering), QString::number(heads));
     if (form == HeadsForm::Counts)
         return counts;
     if (form == HeadsForm::Short)
-        return QStringLiteral("%1: %2").arg(studio->sStudioName, counts);
+        return counts + QStringLiteral(" answering");
     const QString state = answering == heads
                               ? QStringLiteral("all answering")
                               : QStringLiteral("%1 not answering").arg(heads - answering);
     return QStringLiteral("%1: %2 %3, %4")
-        .arg(studio->sStudioName)
-        .arg(heads)
-        .arg(heads == 1 ? QStringLiteral("head") : QStringLiteral("heads"), state);
+        .arg(studio->sStudioName, QString::number(heads),
+             heads == 1 ? QStringLiteral("head") : QStringLiteral("heads"), state);
 }
 
 void RadioWatch::refresh() {
     m_marks->refresh();
     const QString text = headsText();
-    if (text != m_headsPane->text()) {
-        static_cast<ElidedPane*>(m_headsPane)->shorter = {headsText(HeadsForm::Short),
-                                                          headsText(HeadsForm::Counts)};
-        m_headsPane->setText(text);
-        m_headsPane->setToolTip(text);
-        m_headsPane->setAccessibleDescription(text);
-    }
+    if (text != m_headsPane->text())
+        m_headsPane->setText(text, {headsText(HeadsForm::Short), headsText(HeadsForm::Counts)});
 }
 
 void RadioWatch::timerEvent(QTimerEvent* event) {

@@ -3,13 +3,12 @@
 #include <QObject>
 #include <QString>
 
-class QLabel;
-
 namespace lumadesk {
 
 class CMainFrame;
 class HeardMarks;
 class RadioTrafficDock;
+class StatusPane;
 
 // How the radio is doing, for the operator: the heard and confirmation marks on the grid and
 // the tree, the status bar's heads pane ("Studio A: 4 heads, all answering"), and the traffic
@@ -25,10 +24,10 @@ public:
     HeardMarks* marks() const { return m_marks; }
     RadioTrafficDock* trafficDock() const { return m_dock; }
     // Full: "Studio A: 4 heads, 1 not answering" ("..., all answering"); short: "Studio A: 3/4
-    // answering"; counts: "3/4 answering".
+    // answering"; counts: "Studio A: 3/4".
     enum class HeadsForm { Full, Short, Counts };
     QString headsText(HeadsForm form = HeadsForm::Full) const;
-    QLabel* headsPane() const { return m_headsPane; }
+    StatusPane* headsPane() const { return m_headsPane; }
 
     void refresh();
 
@@ -39,7 +38,7 @@ private:
     CMainFrame& m_frame;
     HeardMarks* m_marks = nullptr;
     RadioTrafficDock* m_dock = nullptr;
-    QLabel* m_headsPane = nullptr;
+    StatusPane* m_headsPane = nullptr;
     int m_timerId = 0;
 };
 

@@ -505,9 +505,13 @@ int CNavigationGrid::OnCellTypeNotify(int type, int col, int row, int message, i
         return 0;
     if (row == -1) {
         for (int i = 0; i < m_shownCount; ++i) {
-            QuickSetText(0, kRowsPerBlock * i + 2, QString::number(value));
+            const int box = kRowsPerBlock * i + 2;
+            const bool flips = QuickGetText(0, box).toInt() != value;
+            QuickSetText(0, box, QString::number(value));
             if (StrobeData* unit = shownUnit(i))
                 unit->bChSelect = value;
+            if (flips)
+                announceCheckState(0, box);
         }
         RedrawAll();
     } else if (row % kRowsPerBlock == 2) {

@@ -64,7 +64,28 @@ static QVariant cellData(const CUGCell& cell, int role) {
 
 QVariant CUGCellModel::data(const QModelIndex& index, int role) const {
     const CUGCell* c = cell(index.column(), index.row());
+    if (c == nullptr)
+        return {};
+    // A reader meets the cells under a joined check box too: they tell its state.
+    if (role == Qt::CheckStateRole)
+        c = checkBoxOf(index.column(), index.row());
     return c == nullptr ? QVariant() : cellData(*c, role);
+}
+
+const CUGCell* CUGCellModel::checkBoxOf(int col, int row) const {
+    const CUGCell* c = cell(col, row);
+    if (c != nullptr && !c->joinedAt.isNull())
+        c = cell(col + c->joinedAt.x(), row + c->joinedAt.y());
+    return c != nullptr && c->cellType == CUGCtrl::kCheckBoxType ? c : nullptr;
+}
+
+void CUGCellModel::join(int col0, int row0, int col1, int row1) {
+    for (int row = row0; row <= row1; ++row) {
+        for (int col = col0; col <= col1; ++col) {
+            if (CUGCell* c = cell(col, row))
+                c->joinedAt = QPoint(col0 - col, row0 - row);
+        }
+    }
 }
 
 QVariant CUGCellModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -79,7 +100,8 @@ Qt::ItemFlags CUGCellModel::flags(const QModelIndex& index) const {
     if (c == nullptr)
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (c->cellType == CUGCtrl::kCheckBoxType && !c->readOnly)
+    if (const CUGCell* box = checkBoxOf(index.column(), index.row());
+        box != nullptr && !box->readOnly)
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
@@ -433,6 +455,7 @@ bool CUGCtrl::JoinCells(int col0, int row0, int col1, int row1) {
         return true;
     }
     setSpan(row0, col0, row1 - row0 + 1, col1 - col0 + 1);
+    m_model->join(col0, row0, col1, row1);
     return true;
 }
 
@@ -621,7 +644,32 @@ void CUGCtrl::toggleCheckBox(int col, int row) {
     const int value = c->text.toInt() != 0 ? 0 : 1;
     c->text = QString::number(value);
     RedrawCell(col, row);
+    announceCheckState(col, row);
     OnCellTypeNotify(kCheckBoxType, col, row, kCheckBoxChanged, value);
+}
+
+void CUGCtrl::announceCheckState(int col, int row) {
+#if QT_CONFIG(accessibility)
+    if (row < 0 || !QAccessible::isActive())
+        return;
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(this);
+    QAccessibleTableInterface* cells = table != nullptr ? table->tableInterface() : nullptr;
+    if (cells == nullptr)
+        return;
+    QAccessible::State ticked;
+    ticked.checked = true;
+    for (int r = row; r < row + rowSpan(row, col); ++r) {
+        for (int c = col; c < col + columnSpan(row, col); ++c) {
+            if (QAccessibleInterface* cell = cells->cellAt(r, c)) {
+                QAccessibleStateChangeEvent event(cell, ticked);
+                QAccessible::updateAccessibility(&event);
+            }
+        }
+    }
+#else
+    Q_UNUSED(col);
+    Q_UNUSED(row);
+#endif
 }
 
 bool CUGCtrl::clickedCheckBox(QMouseEvent* event) {

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QPixmap>
+#include <QPoint>
 #include <QRegion>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -32,6 +33,8 @@ struct CUGCell {
     int cellTypeEx = 0;
     QPixmap bitmap;
     bool readOnly = false;
+    // Under a joined cell: where the joined cell's top-left lies from here (0, 0: not under one).
+    QPoint joinedAt;
 };
 
 class CUGCtrl;
@@ -59,6 +62,10 @@ public:
     void insertRow(int row);
     void removeRow(int row);
     void cellsChanged(int col0, int row0, int col1, int row1);
+    // The cells under the top-left one answer a reader with its ticked state.
+    void join(int col0, int row0, int col1, int row1);
+    // The cell whose check box a cell shows or lies under; null for none.
+    const CUGCell* checkBoxOf(int col, int row) const;
 
 private:
     int m_columns = 0;
@@ -161,6 +168,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     // Toggles a check box cell as a click does (row -1: the heading's), unless read-only.
     void toggleCheckBox(int col, int row);
+    // Tells readers that the box's cells, the ones under it too, were ticked or unticked.
+    void announceCheckState(int col, int row);
 
 private:
     friend class CUGHeading;

@@ -3,11 +3,13 @@
 #include "app/CMainFrame.h"
 #include "app/RadioTrafficDock.h"
 #include "app/RadioWatch.h"
+#include "app/StatusPanes.h"
 #include "link/FrameTypes.h"
 #include "link/HeardLog.h"
 #include "platform/PseudoTerminal.h"
 #include "support/Hex.h"
 #include "support/PrivateSettings.h"
+#include "support/ReaderEvents.h"
 #include "views/CNavigationFormView.h"
 #include "views/CNavigationGrid.h"
 #include "views/CStrobeSplitterWnd.h"
@@ -15,6 +17,7 @@
 #include "views/HeardMarks.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTableView>
@@ -62,6 +65,14 @@ struct ScannedFrame {
     }
 };
 
+StatusPane* paneNamed(const CMainFrame& frame, const QString& name) {
+    for (StatusPane* pane : frame.findChildren<StatusPane*>()) {
+        if (pane->accessibleName() == name)
+            return pane;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 class RadioWatchTest : public QObject {
@@ -73,6 +84,12 @@ private slots:
     void checkHeadsMarksTheHeadsThatDoNotReport();
     void trafficDockShowsFramesBothWaysAndSavesThem();
     void restartRestoresGeometrySplittersAndDock();
+    void linesAreCutBetweenWords_data();
+    void linesAreCutBetweenWords();
+    void narrowPanesKeepWholeWordsAndWhoseHeadsTheyCount();
+    void panesTellReadersTheirLineAndEachChange();
+    void trafficDockStaysAsTheOperatorLeftItAfterQuit_data();
+    void trafficDockStaysAsTheOperatorLeftItAfterQuit();
 };
 
 void RadioWatchTest::tipsSayWhenTheHeadLastReported_data() {
@@ -217,6 +234,131 @@ void RadioWatchTest::restartRestoresGeometrySplittersAndDock() {
     QCOMPARE(frame->outerSplitter()->sizes().constFirst(), 480);
     QCOMPARE(frame->innerSplitter()->sizes().constFirst(), 150);
     QVERIFY(frame->radioWatch()->trafficDock()->isVisible());
+}
+
+void RadioWatchTest::linesAreCutBetweenWords_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("room"); // the pane is as wide as this text
+    QTest::addColumn<QString>("shown");
+    const QString late = "CH-03 of Studio A did not confirm flash 6.5";
+    QTest::newRow("fits") << late << late << late;
+    QTest::newRow("never inside a number") << late << "CH-03 of Studio A did not confirm flash 6."
+                                           << "CH-03 of Studio A did not "
+                                              "confirm flash\u2026";
+    QTest::newRow("no separator before the cut")
+        << "Simulated radio on /dev/pts/3; CH-03 did not confirm flash 4.5"
+        << "Simulated radio on /dev/pts/3; CH-03 d"
+        << "Simulated radio on /dev/pts/3\u2026";
+    QTest::newRow("one long word is cut inside") << "/dev/serial/by-id/usb-radio-dongle"
+                                                 << "/dev/serial/by" << QString();
+}
+
+void RadioWatchTest::linesAreCutBetweenWords() {
+    QFETCH(QString, line);
+    QFETCH(QString, room);
+    QFETCH(QString, shown);
+    const QFontMetrics metrics(QApplication::font());
+    const int width = metrics.horizontalAdvance(room);
+    const QString cut = ElideWords(line, metrics, width);
+    QVERIFY(metrics.horizontalAdvance(cut) <= width);
+    if (shown.isEmpty()) {
+        QVERIFY(cut.endsWith(u'\u2026'));
+        QVERIFY(line.startsWith(cut.chopped(1)));
+    } else {
+        QCOMPARE(cut, shown);
+    }
+}
+
+void RadioWatchTest::narrowPanesKeepWholeWordsAndWhoseHeadsTheyCount() {
+    ScannedFrame s;
+    QVERIFY(s.start());
+    QCOMPARE(s.frame->width(), 800); // the first start's window
+    for (int channel = 0; channel < 4; ++channel)
+        QVERIFY(s.dongle.writeAll(statusReport(channel)));
+    QTRY_COMPARE(s.grid()->shownCount(), 4);
+    // Studio B, empty, is shown; the heads counted are still the scanned studio's.
+    auto* list = static_cast<CStudioListFormView*>(s.frame->studioListPane());
+    QTest::mouseClick(list->tree()->viewport(), Qt::LeftButton, {},
+                      list->tree()->visualItemRect(list->studioItem(1)).center());
+    QTRY_COMPARE(s.grid()->shownCount(), 0);
+    s.frame->radioWatch()->refresh();
+    StatusPane* heads = s.frame->radioWatch()->headsPane();
+    QCOMPARE(heads->toolTip(), QString("Studio A: 4 heads, all answering"));
+    QVERIFY2(heads->shownText().startsWith("Studio A: 4/4"), qPrintable(heads->shownText()));
+
+    // A message longer than the first pane ends in whole words.
+    const QString line = "Check of Studio A: CH-01 Key light, CH-02 Rim light, CH-03 Fill light "
+                         "and CH-04 Background did not answer, flash 6.5 still unconfirmed";
+    StatusPane* messages = paneNamed(*s.frame, "Messages");
+    messages->setText(line);
+    QCOMPARE(s.frame->paneText(0), line);
+    QCOMPARE(messages->toolTip(), line);
+    const QString shown = messages->shownText();
+    QVERIFY2(shown.endsWith(u'\u2026') && shown.size() < line.size(), qPrintable(shown));
+    QVERIFY(line.startsWith(shown.chopped(1)));
+    QVERIFY(QStringView(u" ,;").contains(line.at(shown.size() - 1)));
+}
+
+void RadioWatchTest::panesTellReadersTheirLineAndEachChange() {
+    const ReaderEvents told([](QAccessibleEvent* event) {
+        auto* pane = qobject_cast<StatusPane*>(event->object());
+        return pane != nullptr && event->type() == QAccessible::TextUpdated
+                   ? pane->accessibleName() + ": " +
+                         static_cast<QAccessibleTextUpdateEvent*>(event)->textInserted()
+                   : QString();
+    });
+    ScannedFrame s;
+    QVERIFY(s.start());
+    QVERIFY(s.dongle.writeAll(statusReport(2)));
+    QTRY_COMPARE(s.grid()->shownCount(), 1);
+    s.frame->radioWatch()->refresh();
+    s.frame->OnCheckHeads();
+    QVERIFY(told.told().contains("Radio link: Zigbee connected"));
+    QVERIFY(told.told().contains("Heads answering: Studio A: 1 head, all answering"));
+    QVERIFY(told.told().contains("Messages: Checking Studio A"));
+
+    const QStringList names = {"Messages", "Radio link", "Heads answering"};
+    for (int pane = 0; pane < 3; ++pane) {
+        QAccessibleInterface* reader =
+            QAccessible::queryAccessibleInterface(paneNamed(*s.frame, names[pane]));
+        const QString line = s.frame->paneText(pane);
+        QCOMPARE(reader->text(QAccessible::Name), names[pane]);
+        QCOMPARE(reader->text(QAccessible::Value), line);
+        QCOMPARE(reader->textInterface()->text(0, reader->textInterface()->characterCount()), line);
+    }
+}
+
+void RadioWatchTest::trafficDockStaysAsTheOperatorLeftItAfterQuit_data() {
+    QTest::addColumn<bool>("floating");
+    QTest::newRow("docked") << false;
+    QTest::newRow("floating") << true;
+}
+
+void RadioWatchTest::trafficDockStaysAsTheOperatorLeftItAfterQuit() {
+    QFETCH(bool, floating);
+    WorkingDirectory cwd;
+    QSettings(CLumaDeskApp::settingsKey(), CLumaDeskApp::applicationName()).clear();
+    // Opened in the first run, closed in the second.
+    for (int run = 0; run < 3; ++run) {
+        CLumaDeskApp app(ShellOptions{cwd.filePath("none"), {}, {}});
+        QVERIFY(app.InitInstance());
+        CMainFrame* frame = app.frame();
+        RadioTrafficDock* dock = frame->radioWatch()->trafficDock();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QCOMPARE(dock->isVisible(), run == 1);
+        if (run == 1)
+            QCOMPARE(dock->isFloating(), floating);
+        if (run < 2)
+            dock->toggleViewAction()->trigger();
+        if (run == 0)
+            dock->setFloating(floating);
+        // Ctrl+Q as the program runs: quitting closes every window, a floating dock too,
+        // before the loop returns.
+        QTimer::singleShot(0, frame,
+                           [frame] { QTest::keyClick(frame, Qt::Key_Q, Qt::ControlModifier); });
+        QTimer::singleShot(30000, frame, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QApplication::exec(), 0);
+    }
 }
 
 QTEST_MAIN(RadioWatchTest)

@@ -5,6 +5,7 @@
 #include "platform/Messages.h"
 #include "platform/PseudoTerminal.h"
 #include "support/MessageRecorder.h"
+#include "support/ReaderEvents.h"
 #include "views/CNavigationFormView.h"
 #include "views/CNavigationGrid.h"
 
@@ -102,6 +103,7 @@ private slots:
     void recordsTheModelNoLongerHoldsAreDropped();
     void exposesTheGridAsChannelGrid_data();
     void exposesTheGridAsChannelGrid();
+    void tickBoxTellsReadersWhetherItIsTicked();
     void radioNewsReachTheGridThroughTheFrame();
     void fixedColoursHoldOnADarkPaletteAndOnlyOneIsGreen_data();
     void fixedColoursHoldOnADarkPaletteAndOnlyOneIsGreen();
@@ -593,7 +595,49 @@ void NavigationTest::exposesTheGridAsChannelGrid() {
     QTEST(cell->text(QAccessible::Name), "name");
     QTEST(cell->text(QAccessible::Description), "description");
     QTEST(f.grid->model()->index(std::max(row, 0), col).data(Qt::ToolTipRole).toString(), "tip");
-    QCOMPARE(cell->state().checkable, row == 2 && col == 0);
+    QCOMPARE(cell->state().checkable, (row == 2 || row == 3) && col <= 1); // the box's cells
+}
+
+void NavigationTest::tickBoxTellsReadersWhetherItIsTicked() {
+    Fixture f{0};
+    f.show();
+    const ReaderEvents told([](QAccessibleEvent* event) {
+        if (event->type() != QAccessible::StateChanged ||
+            !static_cast<QAccessibleStateChangeEvent*>(event)->changedStates().checked)
+            return QString();
+        const QAccessibleInterface* cell = event->accessibleInterface();
+        return cell->text(QAccessible::Name) + (cell->state().checked
+                                                    ? QStringLiteral(": ticked")
+                                                    : QStringLiteral(": not ticked"));
+    });
+    QAccessibleTableInterface* table =
+        QAccessible::queryAccessibleInterface(f.grid)->tableInterface();
+    const auto boxCells = [table] {
+        QList<QAccessibleInterface*> cells; // the box and the cells under it
+        for (const auto& [row, col] : {std::pair{2, 0}, {2, 1}, {3, 0}, {3, 1}})
+            cells << table->cellAt(row, col);
+        return cells;
+    };
+    for (QAccessibleInterface* cell : boxCells())
+        QVERIFY(cell->state().checkable && !cell->state().checked);
+    const QRect box = CUGCtrl::CheckBoxRect(f.grid->visualRect(f.grid->model()->index(2, 0)));
+    for (const bool ticked : {true, false}) {
+        QTest::mouseClick(f.grid->viewport(), Qt::LeftButton, {}, box.center());
+        QCOMPARE(f.unit(0)->bChSelect, ticked ? 1 : 0);
+        QStringList heard;
+        for (QAccessibleInterface* cell : boxCells()) {
+            QVERIFY(cell->state().checkable);
+            QCOMPARE(cell->state().checked, ticked);
+            heard << "Select CH-01 for group control: " + QString(ticked ? "ticked" : "not ticked");
+        }
+        QCOMPARE(told.told().mid(ticked ? 0 : 4), heard);
+    }
+    // The heading's tick box ticks the block's, which says so too.
+    QTest::mouseClick(f.grid->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(8, 15));
+    QCOMPARE(told.told().mid(8), QStringList(4, "Select CH-01 for group control: ticked"));
+    // The levels stay in words beside the state.
+    QCOMPARE(table->cellAt(2, 0)->text(QAccessible::Description),
+             QString("flash power on, flash F 5.6, modelling lamp on at F 8.1"));
 }
 
 void NavigationTest::radioNewsReachTheGridThroughTheFrame() {
