@@ -10,6 +10,8 @@
 #include "remote/RemoteServer.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QKeySequence>
 #include <QSettings>
 #include <QUrl>
