@@ -66,8 +66,15 @@ bool PseudoTerminal::writeAll(const QByteArray& bytes, int timeoutMs) {
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             return false;
+        const int left = msLeft(deadline);
+        if (left == 0)
+            return false;
         pollfd pfd{m_master, POLLOUT, 0};
-        if (::poll(&pfd, 1, msLeft(deadline)) <= 0)
+        const int r = ::poll(&pfd, 1, left);
+        if (r < 0 && errno == EINTR)
+            continue;
+        // Once nobody holds the device end, poll says so at once and nothing will ever drain.
+        if (r <= 0 || (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
             return false;
     }
     return done == bytes.size();
@@ -92,7 +99,10 @@ QByteArray PseudoTerminal::readExactly(int count, int timeoutMs) {
         if (left == 0)
             break;
         pollfd pfd{m_master, POLLIN, 0};
-        if (::poll(&pfd, 1, left) <= 0 || !(pfd.revents & POLLIN))
+        const int r = ::poll(&pfd, 1, left);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0 || !(pfd.revents & POLLIN))
             break;
     }
     return out;
