@@ -51,6 +51,14 @@ std::vector<HeadSnapshot> SnapshotsOf(const std::vector<StrobeData*>& units) {
     return shots;
 }
 
+void RestoreSnapshot(StrobeData& unit, const HeadSnapshot& shot) {
+    const auto rows = storedSettings();
+    for (std::size_t i = 0; i < rows.size() && i < shot.values.size(); ++i)
+        unit.*rows[i]->member = shot.values[i];
+    unit.sModelName = shot.modelName;
+    unit.sLightName = shot.lightName;
+}
+
 class HeadStep : public QUndoCommand {
 public:
     struct Change {
@@ -342,6 +350,8 @@ void OperatorHistory::forgetStudio(int studio) {
 }
 
 void OperatorHistory::undo() {
+    if (!m_actions.radioTakesCommands())
+        return;
     while (m_stack.canUndo()) {
         const bool live = stepAt(m_stack.index() - 1)->hasLiveHeads();
         m_stack.undo(); // a step without heads makes itself obsolete and goes
@@ -352,6 +362,8 @@ void OperatorHistory::undo() {
 }
 
 void OperatorHistory::redo() {
+    if (!m_actions.radioTakesCommands())
+        return;
     while (m_stack.canRedo()) {
         const bool live = stepAt(m_stack.index())->hasLiveHeads();
         m_stack.redo();

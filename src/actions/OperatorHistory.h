@@ -28,6 +28,8 @@ struct HeadSnapshot {
 
 HeadSnapshot SnapshotOf(const StrobeData& unit);
 std::vector<HeadSnapshot> SnapshotsOf(const std::vector<StrobeData*>& units);
+// Writes the snapshot's values and names back into the record.
+void RestoreSnapshot(StrobeData& unit, const HeadSnapshot& shot);
 
 // What the operator did to the heads, one undoable step per change: a level (spin, slider, keys,
 // typed), a switch or mode, an offset or switch for the ticked heads, a Load, a rename. Each step

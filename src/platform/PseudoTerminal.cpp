@@ -55,6 +55,10 @@ void PseudoTerminal::close() {
     m_keeper = m_master = -1;
 }
 
+bool PseudoTerminal::holdOutput(bool held) {
+    return m_keeper >= 0 && ::tcflow(m_keeper, held ? TCOOFF : TCOON) == 0;
+}
+
 bool PseudoTerminal::writeAll(const QByteArray& bytes, int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     qsizetype done = 0;

@@ -41,6 +41,9 @@ public:
     // Writes all bytes unless the time-out (milliseconds, 0 for none) runs out or the device
     // fails; returns the count written.
     qint64 write(const void* data, qint64 size, int timeoutMs);
+    // Writes all bytes, waiting as long as the device takes nothing, unless it fails or hangs up
+    // or wakeFd becomes readable; returns the count written.
+    qint64 writeUntilWoken(const void* data, qint64 size, int wakeFd);
 
     // Bytes the driver holds for reading.
     int queued() const;
