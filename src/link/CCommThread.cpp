@@ -99,17 +99,25 @@ bool CCommThread::TakesCommands() const {
     return m_queue.hasRoomFor(kLargestChange, kStudioLevelsLength);
 }
 
-std::vector<std::uint8_t> CCommThread::nextFrame() {
+bool CCommThread::LineIsBacklogged() const {
+    std::lock_guard lock(m_writeLock);
+    return m_queue.isBacklogged();
+}
+
+std::vector<std::uint8_t> CCommThread::nextFrame(bool backlogged) {
     for (;;) {
         {
             std::lock_guard lock(m_writeLock);
-            if (m_queue.frames() > 0)
+            if (m_queue.frames() > 0) {
+                m_queue.setBacklogged(backlogged);
                 return m_queue.take();
+            }
         }
         // Cleared before the queue is looked at again: a frame queued after this raises it anew.
         m_queued.clear();
         {
             std::lock_guard lock(m_writeLock);
+            m_queue.setBacklogged(false); // the line took everything
             if (m_queue.frames() > 0)
                 return m_queue.take();
         }
@@ -121,13 +129,20 @@ std::vector<std::uint8_t> CCommThread::nextFrame() {
 }
 
 void CCommThread::ThreadWriteComm() {
+    bool waited = false; // the line held back the last frame
+    const auto heldBack = [this, &waited] {
+        waited = true;
+        std::lock_guard lock(m_writeLock);
+        m_queue.setBacklogged(true);
+    };
     while (m_connected.load(std::memory_order_acquire) == 1) {
-        const std::vector<std::uint8_t> frame = nextFrame();
+        const std::vector<std::uint8_t> frame = nextFrame(waited);
         if (frame.empty())
             break;
+        waited = false;
         // Waits as long as the device takes nothing: the queue fills and changes are refused
         // meanwhile. A frame a failing device did not take is lost, as on a cut line.
-        m_device.writeUntilWoken(frame.data(), qint64(frame.size()), m_wake.fd());
+        m_device.writeUntilWoken(frame.data(), qint64(frame.size()), m_wake.fd(), heldBack);
     }
 }
 

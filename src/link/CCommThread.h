@@ -60,6 +60,9 @@ public:
     // Whether the queue has room for a whole operator change (kLargestChange frames), so that
     // none goes half out; true while not connected, where frames are dropped rather than queued.
     bool TakesCommands() const;
+    // Whether the writer waits for a line that holds back; only then does a newer level take
+    // the place of a queued one.
+    bool LineIsBacklogged() const;
 
     // Reader thread only: reads up to kReadChunk queued bytes without blocking; 0 when nothing
     // is queued, -1 when the device is gone.
@@ -91,7 +94,8 @@ private:
     void ThreadWatchComm();
     void ThreadWriteComm();
     // Writer thread: the oldest queued frame, waiting for one; empty once ClosePort woke it.
-    std::vector<std::uint8_t> nextFrame();
+    // The queue stays backlogged only while the line held back the last frame.
+    std::vector<std::uint8_t> nextFrame(bool backlogged);
     // Reader thread: false when ClosePort woke it while it waited for room.
     bool storeChunk(const std::uint8_t* chunk, int count, bool& untold);
     // Reader thread: posts Msg::FrameBytesReceived unless the owner has not looked since the

@@ -48,7 +48,7 @@ bool setsTheSame(const Frame& queued, const Frame& newer) {
 
 WriteQueue::Put WriteQueue::put(const std::uint8_t* bytes, int count) {
     Frame frame(bytes, bytes + count);
-    if (isAbsoluteLevel(frame)) {
+    if (m_backlogged && isAbsoluteLevel(frame)) {
         const std::uint16_t heads = headsOf(frame);
         for (auto queued = m_frames.rbegin(); queued != m_frames.rend(); ++queued) {
             if (setsTheSame(*queued, frame)) {
@@ -78,6 +78,7 @@ std::vector<std::uint8_t> WriteQueue::take() {
 void WriteQueue::clear() {
     m_frames.clear();
     m_bytes = 0;
+    m_backlogged = false;
 }
 
 bool WriteQueue::hasRoomFor(int frames, int longest) const {

@@ -215,9 +215,11 @@ void CommThreadTest::aNewerLevelTakesTheQueuedOnesPlace() {
     QVERIFY(link.dongle.holdOutput(true));
     const QByteArray levels = "ff171e" + QByteArray("2832").repeated(10);
     const QByteArray newerLevels = "ff171e" + QByteArray("3232").repeated(10);
+    const QByteArray select = QByteArray::fromHex("ff05000041");
+    QCOMPARE(link.write(select), int(select.size())); // the writer waits with it
+    QTRY_VERIFY(link.port.LineIsBacklogged());
     // What is written, and what goes out in its place ("" for nothing of its own).
     const QList<std::pair<QByteArray, QByteArray>> frames = {
-        {"ff05000041", "ff05000041"},         // studio A
         {"ff071300012832", "ff071300012d32"}, // CH-01 flash 4.0, its place taken by 4.5
         {"ff071700020002", "ff071700020002"}, // CH-02 cell: another head is passed over
         {"ff071300012d32", ""},               // CH-01 flash 4.5
@@ -228,7 +230,7 @@ void CommThreadTest::aNewerLevelTakesTheQueuedOnesPlace() {
         {"ff05000042", "ff05000042"},         // studio B: channel 1 is another head there
         {"ff071300013c3c", "ff071300013c3c"}, // CH-01 of B, flash 6.0
     };
-    QByteArray expected;
+    QByteArray expected = select;
     for (const auto& [hex, sent] : frames) {
         const QByteArray frame = QByteArray::fromHex(hex);
         QCOMPARE(link.write(frame), int(frame.size()));
