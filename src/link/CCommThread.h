@@ -87,7 +87,8 @@ public:
     bool IsConnected() const { return m_connected.load(std::memory_order_acquire) != 0; }
     QString PortPath() const { return m_portPath; }
 
-    // Milliseconds per byte of the write time-out: 19200 / baud, 0 meaning none.
+    // The usual write time-out per byte at this rate in milliseconds: 19200 / baud, 0 meaning
+    // none. The writer sets none: it waits as long as the line needs.
     static int WriteMultiplier(int baudRate);
 
 private:
