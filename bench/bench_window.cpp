@@ -95,7 +95,8 @@ bool writeAll(int fd, const QByteArray& bytes) {
         const ssize_t n = write(fd, at, std::size_t(left));
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
             pollfd p{fd, POLLOUT, 0};
-            poll(&p, 1, 100);
+            if (poll(&p, 1, 100) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+                return false; // nobody will ever drain it
             continue;
         }
         if (n <= 0)

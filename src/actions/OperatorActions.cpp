@@ -52,38 +52,88 @@ OperatorActions::OperatorActions(StudioModel& model, CZbProtocol& protocol, Acti
                                  QObject* parent)
     : QObject(parent), m_model(model), m_protocol(protocol), m_panes(std::move(panes)) {}
 
-void OperatorActions::unitChanged(StrobeData& unit, int commandType, const HeadSnapshot& before) {
+QString OperatorActions::notTakingCommandsText() {
+    return QStringLiteral("The radio is not taking commands");
+}
+
+bool OperatorActions::radioTakesCommands() {
+    const CCommThread* port = m_protocol.Port();
+    if (port == nullptr || port->TakesCommands())
+        return true;
+    emit refused(notTakingCommandsText());
+    return false;
+}
+
+void OperatorActions::putBack(const std::vector<HeadSnapshot>& before, bool group) {
+    std::vector<StrobeData*> units;
+    for (const HeadSnapshot& shot : before) {
+        const StudioData* studio = m_model.StudioByNumber(shot.studio);
+        StrobeData* unit = studio != nullptr ? studio->UnitOn(shot.channel) : nullptr;
+        if (unit != nullptr && unit->serial == shot.serial) {
+            RestoreSnapshot(*unit, shot);
+            units.push_back(unit);
+        }
+    }
+    if (group)
+        resetGroupPanel(); // its offsets and switches were never applied
+    tellPanelIfCurrent(units);
+}
+
+bool OperatorActions::unitChanged(StrobeData& unit, int commandType, const HeadSnapshot& before) {
+    if (!radioTakesCommands()) {
+        putBack({before}, false);
+        return false;
+    }
     sendUnit(unit, commandType, true);
     if (m_history != nullptr)
         m_history->unitChanged(before, commandType);
+    return true;
 }
 
-void OperatorActions::testFlash(const StrobeData& unit) {
+bool OperatorActions::testFlash(const StrobeData& unit) {
+    if (!radioTakesCommands())
+        return false;
     m_protocol.SendUnitCommand(0, &unit, CMD_TEST_FLASH);
+    return true;
 }
 
-void OperatorActions::groupLevelsChanged(StudioData& studio,
+bool OperatorActions::groupLevelsChanged(StudioData& studio,
                                          const std::vector<HeadSnapshot>& before, int levelsType,
                                          int change) {
+    if (!radioTakesCommands()) {
+        putBack(before, true);
+        return false;
+    }
     sendGroupLevels(studio, levelsType);
     if (m_history != nullptr)
         m_history->groupLevels(before, levelsType, change);
+    return true;
 }
 
-void OperatorActions::groupSwitched(const std::vector<StrobeData*>& units, int commandType,
+bool OperatorActions::groupSwitched(const std::vector<StrobeData*>& units, int commandType,
                                     const std::vector<HeadSnapshot>& before) {
+    if (!radioTakesCommands()) {
+        putBack(before, true);
+        return false;
+    }
     sendGroupSwitch(units, commandType);
     if (m_history != nullptr)
         m_history->groupSwitch(before, commandType);
+    return true;
 }
 
-void OperatorActions::loaded(StudioData& studio, const std::vector<HeadSnapshot>& before,
+bool OperatorActions::loaded(StudioData& studio, const std::vector<HeadSnapshot>& before,
                              const QString& name, int reached) {
+    if (!radioTakesCommands()) {
+        putBack(before, true);
+        return false;
+    }
     sendLoaded(studio);
     if (m_history != nullptr)
         m_history->loaded(before, name);
     const CCommThread* port = m_protocol.Port();
     emit note(LoadedText(name, reached, studio, port != nullptr && port->IsConnected()));
+    return true;
 }
 
 void OperatorActions::renamed(const HeadSnapshot& before, bool light) {
@@ -101,7 +151,7 @@ bool OperatorActions::stepLevel(StrobeData& unit, bool flash, int tenths) {
     int& driver = flash ? unit.nFlashValue : unit.nModelValue;
     int& follower = flash ? unit.nModelValue : unit.nFlashValue;
     const int moved = ApplyOffsetChange(driver, tenths);
-    if (moved == driver)
+    if (moved == driver || !radioTakesCommands())
         return false;
     if (unit.nModelMode1 == 1)
         follower = FollowLevelMove(follower, moved - driver);
@@ -116,7 +166,7 @@ bool OperatorActions::stepLevel(StrobeData& unit, bool flash, int tenths) {
 bool OperatorActions::setSwitch(StrobeData& unit, int commandType, int value) {
     const UnitSetting* setting = SettingOfCommand(commandType);
     if (setting == nullptr || setting->member == nullptr || setting->kind == SettingKind::Level ||
-        (value != 0 && value != 1) || unit.*setting->member == value)
+        (value != 0 && value != 1) || unit.*setting->member == value || !radioTakesCommands())
         return false;
     const HeadSnapshot before = SnapshotOf(unit);
     unit.*setting->member = value;
@@ -128,7 +178,7 @@ bool OperatorActions::setSwitch(StrobeData& unit, int commandType, int value) {
 
 bool OperatorActions::offsetTicked(StudioData& studio, bool flash, int change) {
     const std::vector<StrobeData*> ticked = tickedIn(studio);
-    if (ticked.empty() || change == 0)
+    if (ticked.empty() || change == 0 || !radioTakesCommands())
         return false;
     const std::vector<HeadSnapshot> before = SnapshotsOf(ticked);
     for (StrobeData* unit : ticked)
@@ -139,6 +189,11 @@ bool OperatorActions::offsetTicked(StudioData& studio, bool flash, int change) {
 }
 
 bool OperatorActions::loadSetup(StudioData& studio, const QString& name, QString* problem) {
+    if (!radioTakesCommands()) {
+        if (problem != nullptr)
+            *problem = notTakingCommandsText();
+        return false;
+    }
     // Read aside, so the panel's preview and its Load stay as the operator left them.
     StudioModel scratch;
     XmlFileContext files{&scratch, nullptr, nullptr};
@@ -155,7 +210,11 @@ bool OperatorActions::loadSetup(StudioData& studio, const QString& name, QString
     }
     const LoadReach reach = ReachOfLoad(scratch.pMemoryStudio.get(), &studio);
     CopyStudioValues(&studio, scratch.pMemoryStudio.get());
-    loaded(studio, before, name, reach.reached);
+    if (!loaded(studio, before, name, reach.reached)) {
+        if (problem != nullptr)
+            *problem = notTakingCommandsText();
+        return false;
+    }
     tellPanelIfCurrent(UnitsOf(&studio));
     return true;
 }

@@ -32,6 +32,10 @@ void ApplyGroupOffset(StrobeData& unit, bool flashChanged, int flashChange, int 
 //
 // The "...Changed" calls are for a caller that has written the records itself (a panel keeps its
 // own controls in step with them); the others make the whole change.
+//
+// While the radio takes no commands (the port's write queue has no room for a whole change) a
+// change is refused before any record moves, and refused() says so; a "...Changed" call puts
+// the records back as they were and has the panel show them.
 class OperatorActions : public QObject {
     Q_OBJECT
 public:
@@ -42,20 +46,28 @@ public:
     void setHistory(OperatorHistory* history) { m_history = history; }
     StudioModel& model() { return m_model; }
 
-    // One head's setting, already in its record, with the head's values before it.
-    void unitChanged(StrobeData& unit, int commandType, const HeadSnapshot& before);
-    // The test flash: a frame, nothing stored, no step.
-    void testFlash(const StrobeData& unit);
+    // The words of a refused change, in the first pane and on the phone.
+    static QString notTakingCommandsText();
+    // False, with refused() emitted, while the radio cannot take a whole change.
+    bool radioTakesCommands();
+
+    // One head's setting, already in its record, with the head's values before it. False when
+    // refused (the record has its values back).
+    bool unitChanged(StrobeData& unit, int commandType, const HeadSnapshot& before);
+    // The test flash: a frame, nothing stored, no step. False when refused.
+    bool testFlash(const StrobeData& unit);
     // An offset (tenths) applied to the records of the ticked heads of the studio, sent as the
-    // studio's levels frame of this type.
-    void groupLevelsChanged(StudioData& studio, const std::vector<HeadSnapshot>& before,
+    // studio's levels frame of this type. False when refused.
+    bool groupLevelsChanged(StudioData& studio, const std::vector<HeadSnapshot>& before,
                             int levelsType, int change);
     // A switch or mode already written into the ticked heads' records: one command to them all.
-    void groupSwitched(const std::vector<StrobeData*>& units, int commandType,
+    // False when refused.
+    bool groupSwitched(const std::vector<StrobeData*>& units, int commandType,
                        const std::vector<HeadSnapshot>& before);
     // A set-up copied into the studio's records: the tree is rebuilt and every head sent; the
-    // first pane is told how many heads of the set-up (`reached`) had a head to get it.
-    void loaded(StudioData& studio, const std::vector<HeadSnapshot>& before, const QString& name,
+    // first pane is told how many heads of the set-up (`reached`) had a head to get it. False
+    // when refused.
+    bool loaded(StudioData& studio, const std::vector<HeadSnapshot>& before, const QString& name,
                 int reached);
     // A head or its light renamed in its record (the tree shows it already); the panel shows
     // the name when the head is current.
@@ -68,16 +80,18 @@ public:
 
     // Whole changes, for callers without a panel of their own.
     // A level moved by tenths (positive: up) as the panel's slider moves it: kept to 1.1-8.1, a
-    // linked modelling lamp following by as much as the level moved. False when it did not move.
+    // linked modelling lamp following by as much as the level moved. False when it did not move
+    // or was refused.
     bool stepLevel(StrobeData& unit, bool flash, int tenths);
-    // A switch or mode of the settings table set to 0 or 1. False when it held that already.
+    // A switch or mode of the settings table set to 0 or 1. False when it held that already or
+    // was refused.
     bool setSwitch(StrobeData& unit, int commandType, int value);
     // An offset (tenths) for the heads ticked in the studio, as the group panel applies it. False
-    // when no head is ticked.
+    // when no head is ticked or it was refused.
     bool offsetTicked(StudioData& studio, bool flash, int change);
     // A stored set-up loaded into the studio (units in both only) without touching the panel's
-    // preview. False, with why in *problem, when the file cannot be read whole or the studio
-    // has no heads to take it.
+    // preview. False, with why in *problem, when the file cannot be read whole, the studio has
+    // no heads to take it, or it was refused.
     bool loadSetup(StudioData& studio, const QString& name, QString* problem = nullptr);
 
     // Sends again every value whose frame never left (the link was down, or the port would
@@ -104,10 +118,14 @@ signals:
     // What a change came to, for the window's first pane ("Set-up "evening" sent to 2 heads of
     // Studio B").
     void note(const QString& text);
+    // A change was refused, and why.
+    void refused(const QString& why);
 
 private:
     QObject* pane(const std::function<QObject*()>& find) const { return find ? find() : nullptr; }
     StrobeData* unitOn(int studio, int channel) const;
+    // The records of a refused change get their values back; the panels show them again.
+    void putBack(const std::vector<HeadSnapshot>& before, bool group);
 
     StudioModel& m_model;
     CZbProtocol& m_protocol;

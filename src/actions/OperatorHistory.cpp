@@ -51,6 +51,14 @@ std::vector<HeadSnapshot> SnapshotsOf(const std::vector<StrobeData*>& units) {
     return shots;
 }
 
+void RestoreSnapshot(StrobeData& unit, const HeadSnapshot& shot) {
+    const auto rows = storedSettings();
+    for (std::size_t i = 0; i < rows.size() && i < shot.values.size(); ++i)
+        unit.*rows[i]->member = shot.values[i];
+    unit.sModelName = shot.modelName;
+    unit.sLightName = shot.lightName;
+}
+
 class HeadStep : public QUndoCommand {
 public:
     struct Change {
@@ -68,14 +76,15 @@ public:
     QString name;       // a Load's set-up
 
     int id() const override {
-        const bool level =
-            m_kind == StepKind::Unit && (m_type == CMD_FLASH_LEVEL || m_type == CMD_MODEL_LEVEL);
-        if (level)
-            return 1000 + m_type;
+        if (m_kind == StepKind::Unit) {
+            const bool level = m_type == CMD_FLASH_LEVEL || m_type == CMD_MODEL_LEVEL;
+            return (level ? 1000 : 3000) + m_type;
+        }
         return m_kind == StepKind::GroupLevels ? 2000 + m_type : -1;
     }
 
-    // The same value of the same heads moved again within a second: one step.
+    // The same value of the same heads moved or toggled again within a second: one step, whose
+    // undo goes back to before the first.
     bool mergeWith(const QUndoCommand* command) override {
         const auto* other = static_cast<const HeadStep*>(command);
         if (m_history.m_quiet || other->id() != id() ||
@@ -230,6 +239,7 @@ private:
 
 OperatorHistory::OperatorHistory(StudioModel& model, OperatorActions& actions, QObject* parent)
     : QObject(parent), m_model(model), m_actions(actions), m_clock(MonotonicMs) {
+    m_stack.setUndoLimit(kUndoLimit);
     connect(&m_stack, &QUndoStack::indexChanged, this, &OperatorHistory::changed);
 }
 
@@ -340,6 +350,8 @@ void OperatorHistory::forgetStudio(int studio) {
 }
 
 void OperatorHistory::undo() {
+    if (!m_actions.radioTakesCommands())
+        return;
     while (m_stack.canUndo()) {
         const bool live = stepAt(m_stack.index() - 1)->hasLiveHeads();
         m_stack.undo(); // a step without heads makes itself obsolete and goes
@@ -350,6 +362,8 @@ void OperatorHistory::undo() {
 }
 
 void OperatorHistory::redo() {
+    if (!m_actions.radioTakesCommands())
+        return;
     while (m_stack.canRedo()) {
         const bool live = stepAt(m_stack.index())->hasLiveHeads();
         m_stack.redo();

@@ -28,18 +28,23 @@ struct HeadSnapshot {
 
 HeadSnapshot SnapshotOf(const StrobeData& unit);
 std::vector<HeadSnapshot> SnapshotsOf(const std::vector<StrobeData*>& units);
+// Writes the snapshot's values and names back into the record.
+void RestoreSnapshot(StrobeData& unit, const HeadSnapshot& shot);
 
 // What the operator did to the heads, one undoable step per change: a level (spin, slider, keys,
 // typed), a switch or mode, an offset or switch for the ticked heads, a Load, a rename. Each step
 // keeps the heads' values before and after; undo writes the values back into the records and
 // sends them through the operator actions, as the panels do; redo does the same with the values
 // after. What reports change is never a step. A step whose heads are gone (a scan made new records)
-// is dropped, never sent.
+// is dropped, never sent. Moves of one level, or toggles of one switch, of the same heads within
+// kMergeMs of each other are one step.
 class OperatorHistory : public QObject {
     Q_OBJECT
 public:
     using Clock = std::function<qint64()>; // milliseconds, only forward
     static constexpr qint64 kMergeMs = 1000;
+    // Steps kept; the oldest go first. A phone can make thousands a second.
+    static constexpr int kUndoLimit = 1000;
 
     // Undo and redo send through the actions, as the panels do.
     OperatorHistory(StudioModel& model, OperatorActions& actions, QObject* parent = nullptr);

@@ -39,6 +39,8 @@ namespace {
 
 constexpr int kMessagePaneWidth = 500;
 constexpr int kLinkPaneWidth = 150;
+// How often a refusal looks whether the radio takes commands again.
+constexpr int kRefusalWatchMs = 250;
 
 // How long a head has to confirm a value, in the console's own settings (not Option.xml).
 const QString kConfirmTimeoutKey = QStringLiteral("Radio/ConfirmTimeoutMs");
@@ -73,6 +75,15 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
                  [this] { return studioListPane(); }}),
       m_history(m_model, m_actions) {
     m_actions.setHistory(&m_history);
+    connect(&m_actions, &OperatorActions::refused, this, &CMainFrame::showRefusal);
+    m_refusalWatch.setInterval(kRefusalWatchMs);
+    connect(&m_refusalWatch, &QTimer::timeout, this, [this] {
+        if (!m_radio.port().TakesCommands())
+            return;
+        m_refusalWatch.stop();
+        m_refusal.clear();
+        showMessages();
+    });
     InitUiResources();
     setWindowTitle(QStringLiteral("Glowmark"));
     setWindowIcon(QIcon(QStringLiteral(":/lumadesk/lumadesk.svg")));
@@ -227,11 +238,17 @@ void CMainFrame::createToolsMenu() {
     connect(&m_checkTimer, &QTimer::timeout, this, &CMainFrame::checkFinished);
 }
 
+void CMainFrame::showRefusal(const QString& why) {
+    m_refusal = why;
+    m_refusalWatch.start();
+    showMessages();
+}
+
 void CMainFrame::showMessages() {
     QStringList parts;
     const PendingValues& book = m_radio.pending();
     for (const QString& part :
-         {m_portReason, m_linkNote, book.unsentText(), book.unconfirmedText()}) {
+         {m_refusal, m_portReason, m_linkNote, book.unsentText(), book.unconfirmedText()}) {
         if (!part.isEmpty())
             parts << part;
     }

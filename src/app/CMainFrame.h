@@ -99,9 +99,12 @@ private:
     void watchConfirmations();
     void createToolsMenu();
     void setCommandFlag(qintptr command, qintptr value);
-    // Pane 0: why the port will not open, what just happened to the link, and the head that
-    // last failed to confirm a value; the run's note when there is nothing to say.
+    // Pane 0: that the radio takes no commands, why the port will not open, what just happened
+    // to the link, and the head that last failed to confirm a value; the run's note when there
+    // is nothing to say.
     void showMessages();
+    // A change was refused: said until the radio takes commands again.
+    void showRefusal(const QString& why);
     void linkChanged(bool up);
     void currentNodeChanged();
     void checkFinished();
@@ -119,6 +122,8 @@ private:
     QPointer<CWaitingDlg> m_scanBox;
     bool m_scanCut = false; // the link went down while the scan box was open
     QTimer m_checkTimer;
+    QString m_refusal;     // why the last change was refused, while that holds
+    QTimer m_refusalWatch; // looks whether it still holds
     QAction* m_checkHeads = nullptr;
     StatusPane* m_linkPane = nullptr;
     CStrobeSplitterWnd* m_outer = nullptr;

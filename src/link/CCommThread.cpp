@@ -1,5 +1,6 @@
 #include "link/CCommThread.h"
 
+#include "link/FrameTypes.h"
 #include "platform/Messages.h"
 #include "platform/PortNames.h"
 #include "platform/WindowMessage.h"
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <poll.h>
 
 namespace lumadesk {
 
@@ -30,7 +32,7 @@ int CCommThread::OpenPort(const QString& portName, int baudRate, int dataBits, i
     ClosePort();
     m_portPath = DevicePathFromPortName(portName);
     m_openError = EINVAL;
-    if (baudRate <= 0 || !m_wake.isValid())
+    if (baudRate <= 0 || !m_wake.isValid() || !m_queued.isValid())
         return 0;
     const bool opened =
         m_device.open(m_portPath, ComSettings{baudRate, dataBits, stopBits, parity});
@@ -41,11 +43,12 @@ int CCommThread::OpenPort(const QString& portName, int baudRate, int dataBits, i
     // A message of the last reader may still be on its way; the new one tells its first bytes
     // anyway (a drain too many costs nothing, a missed one would strand them).
     m_ring.acknowledge();
-    m_writeMultiplier = WriteMultiplier(baudRate);
     m_wake.clear();
+    m_queued.clear();
     m_connected.store(1, std::memory_order_release);
     try {
         m_reader = std::thread(&CCommThread::ThreadWatchComm, this);
+        m_writer = std::thread(&CCommThread::ThreadWriteComm, this);
     } catch (const std::system_error& error) {
         m_openError = error.code().value();
         ClosePort();
@@ -54,17 +57,23 @@ int CCommThread::OpenPort(const QString& portName, int baudRate, int dataBits, i
     return 1;
 }
 
-void CCommThread::joinReader() {
-    if (m_reader.joinable()) {
+void CCommThread::joinThreads() {
+    if (m_reader.joinable() || m_writer.joinable())
         m_wake.raise();
+    if (m_reader.joinable())
         m_reader.join();
-    }
+    if (m_writer.joinable())
+        m_writer.join();
     m_wake.clear();
 }
 
 void CCommThread::ClosePort() {
     m_connected.store(0, std::memory_order_release);
-    joinReader();
+    joinThreads();
+    {
+        std::lock_guard lock(m_writeLock);
+        m_queue.clear();
+    }
     if (m_device.isOpen()) {
         m_device.purge();
         m_device.close();
@@ -74,8 +83,67 @@ void CCommThread::ClosePort() {
 int CCommThread::WriteComm(int count, const std::uint8_t* bytes) {
     if (m_connected.load(std::memory_order_acquire) == 0 || count <= 0 || bytes == nullptr)
         return 0;
-    // A partial write is not retried; POSIX keeps no error state to clear.
-    return int(m_device.write(bytes, count, m_writeMultiplier * count));
+    {
+        std::lock_guard lock(m_writeLock);
+        if (m_queue.put(bytes, count) == WriteQueue::Put::Full)
+            return -1;
+    }
+    m_queued.raise();
+    return count;
+}
+
+bool CCommThread::TakesCommands() const {
+    if (m_connected.load(std::memory_order_acquire) == 0)
+        return true;
+    std::lock_guard lock(m_writeLock);
+    return m_queue.hasRoomFor(kLargestChange, kStudioLevelsLength);
+}
+
+bool CCommThread::LineIsBacklogged() const {
+    std::lock_guard lock(m_writeLock);
+    return m_queue.isBacklogged();
+}
+
+std::vector<std::uint8_t> CCommThread::nextFrame(bool backlogged) {
+    for (;;) {
+        {
+            std::lock_guard lock(m_writeLock);
+            if (m_queue.frames() > 0) {
+                m_queue.setBacklogged(backlogged);
+                return m_queue.take();
+            }
+        }
+        // Cleared before the queue is looked at again: a frame queued after this raises it anew.
+        m_queued.clear();
+        {
+            std::lock_guard lock(m_writeLock);
+            m_queue.setBacklogged(false); // the line took everything
+            if (m_queue.frames() > 0)
+                return m_queue.take();
+        }
+        pollfd pfd[2] = {{m_queued.fd(), POLLIN, 0}, {m_wake.fd(), POLLIN, 0}};
+        const int r = ::poll(pfd, 2, -1);
+        if ((r < 0 && errno != EINTR) || (pfd[1].revents & POLLIN) != 0)
+            return {};
+    }
+}
+
+void CCommThread::ThreadWriteComm() {
+    bool waited = false; // the line held back the last frame
+    const auto heldBack = [this, &waited] {
+        waited = true;
+        std::lock_guard lock(m_writeLock);
+        m_queue.setBacklogged(true);
+    };
+    while (m_connected.load(std::memory_order_acquire) == 1) {
+        const std::vector<std::uint8_t> frame = nextFrame(waited);
+        if (frame.empty())
+            break;
+        waited = false;
+        // Waits as long as the device takes nothing: the queue fills and changes are refused
+        // meanwhile. A frame a failing device did not take is lost, as on a cut line.
+        m_device.writeUntilWoken(frame.data(), qint64(frame.size()), m_wake.fd(), heldBack);
+    }
 }
 
 int CCommThread::ReadComm(std::uint8_t* buffer) {

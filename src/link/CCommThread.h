@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/ReceiveRing.h"
+#include "link/WriteQueue.h"
 #include "platform/MessageBox.h"
 #include "platform/SerialDevice.h"
 
@@ -8,17 +9,21 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <thread>
 
 class QObject;
 
 namespace lumadesk {
 
-// The console's only connection to the radio dongle. It opens and configures the port, writes
-// command frames, and runs one reader thread that moves received bytes into the ring and posts
-// Msg::FrameBytesReceived when there are bytes the owner has not been told of, and
-// Msg::FrameReaderEnded once when it leaves. It knows nothing of frames. Everything but the
-// reader thread runs on the owner's (GUI) thread.
+// The console's only connection to the radio dongle. It opens and configures the port, queues
+// command frames for a writer thread, and runs one reader thread that moves received bytes into
+// the ring and posts Msg::FrameBytesReceived when there are bytes the owner has not been told
+// of, and Msg::FrameReaderEnded once when it leaves. Everything but the two threads runs on the
+// owner's (GUI) thread, which never waits for the device.
+//
+// The write queue (WriteQueue: bounded, a newer level replacing a queued one) is the one place
+// where the owner and the writer meet under a mutex; neither does I/O while it holds it.
 //
 // One message stands for all bytes until the owner looks at the ring (ReceiveRing::announce),
 // and messages go at most once per kTellSpacingMs: at a full line, reports reach the owner a few
@@ -31,6 +36,8 @@ public:
     static constexpr int kReadChunk = 2048;
     static constexpr int kStallLimitMs = 2000;
     static constexpr int kTellSpacingMs = 4;
+    // The most frames one operator change writes: a studio select and a set-up for every head.
+    static constexpr int kLargestChange = 1 + 10;
 
     explicit CCommThread(QObject* owner);
     ~CCommThread();
@@ -41,12 +48,21 @@ public:
     // stopBits and parity are the codes of the COM settings record.
     int OpenPort(const QString& portName, int baudRate, int dataBits, int stopBits, int parity);
 
-    // Stops the reader (it posts its end message) and closes the port; the reader is joined
-    // before the descriptor closes.
+    // Stops the reader (it posts its end message) and the writer and closes the port; both are
+    // joined before the descriptor closes. Frames still queued are dropped.
     void ClosePort();
 
-    // Bytes written; 0 when not connected or the write failed.
+    // Queues the frame for the writer thread and returns at once: its byte count when accepted
+    // (or a newer level took the place of a queued one), 0 when not connected (the frame is
+    // dropped), -1 when the queue is full (refused).
     int WriteComm(int count, const std::uint8_t* bytes);
+
+    // Whether the queue has room for a whole operator change (kLargestChange frames), so that
+    // none goes half out; true while not connected, where frames are dropped rather than queued.
+    bool TakesCommands() const;
+    // Whether the writer waits for a line that holds back; only then does a newer level take
+    // the place of a queued one.
+    bool LineIsBacklogged() const;
 
     // Reader thread only: reads up to kReadChunk queued bytes without blocking; 0 when nothing
     // is queued, -1 when the device is gone.
@@ -71,17 +87,22 @@ public:
     bool IsConnected() const { return m_connected.load(std::memory_order_acquire) != 0; }
     QString PortPath() const { return m_portPath; }
 
-    // Milliseconds per byte of the write time-out: 19200 / baud, 0 meaning none.
+    // The usual write time-out per byte at this rate in milliseconds: 19200 / baud, 0 meaning
+    // none. The writer sets none: it waits as long as the line needs.
     static int WriteMultiplier(int baudRate);
 
 private:
     void ThreadWatchComm();
+    void ThreadWriteComm();
+    // Writer thread: the oldest queued frame, waiting for one; empty once ClosePort woke it.
+    // The queue stays backlogged only while the line held back the last frame.
+    std::vector<std::uint8_t> nextFrame(bool backlogged);
     // Reader thread: false when ClosePort woke it while it waited for room.
     bool storeChunk(const std::uint8_t* chunk, int count, bool& untold);
     // Reader thread: posts Msg::FrameBytesReceived unless the owner has not looked since the
     // last one.
     void tell(bool& untold);
-    void joinReader();
+    void joinThreads();
 
     QObject* m_owner;
     QString m_portPath;
@@ -90,9 +111,12 @@ private:
     SerialDevice m_device;
     WakeSignal m_wake;
     std::thread m_reader;
+    std::thread m_writer;
+    mutable std::mutex m_writeLock;
+    WriteQueue m_queue;                               // guarded by m_writeLock
+    WakeSignal m_queued;                              // raised after a frame is queued
     std::chrono::steady_clock::time_point m_lastTold; // reader thread only
     ReceiveRing m_ring;
-    int m_writeMultiplier = 0;
     int m_openError = 0;
     MessageBoxPoster m_boxes; // the reader thread never shows a box itself
 };

@@ -43,7 +43,8 @@ int CZbProtocol::write(const QByteArray& frame) {
         return 0;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(frame.data());
     const int written = m_port->WriteComm(int(frame.size()), bytes);
-    if (m_traffic != nullptr)
+    // A frame the full queue refused was neither sent nor lost to a link that is down.
+    if (m_traffic != nullptr && written >= 0)
         m_traffic->record(written > 0 ? TrafficDirection::Sent : TrafficDirection::NotSent, bytes,
                           int(frame.size()));
     return written;

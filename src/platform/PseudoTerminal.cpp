@@ -55,6 +55,10 @@ void PseudoTerminal::close() {
     m_keeper = m_master = -1;
 }
 
+bool PseudoTerminal::holdOutput(bool held) {
+    return m_keeper >= 0 && ::tcflow(m_keeper, held ? TCOOFF : TCOON) == 0;
+}
+
 bool PseudoTerminal::writeAll(const QByteArray& bytes, int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     qsizetype done = 0;
@@ -66,8 +70,15 @@ bool PseudoTerminal::writeAll(const QByteArray& bytes, int timeoutMs) {
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             return false;
+        const int left = msLeft(deadline);
+        if (left == 0)
+            return false;
         pollfd pfd{m_master, POLLOUT, 0};
-        if (::poll(&pfd, 1, msLeft(deadline)) <= 0)
+        const int r = ::poll(&pfd, 1, left);
+        if (r < 0 && errno == EINTR)
+            continue;
+        // Once nobody holds the device end, poll says so at once and nothing will ever drain.
+        if (r <= 0 || (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
             return false;
     }
     return done == bytes.size();
@@ -92,7 +103,10 @@ QByteArray PseudoTerminal::readExactly(int count, int timeoutMs) {
         if (left == 0)
             break;
         pollfd pfd{m_master, POLLIN, 0};
-        if (::poll(&pfd, 1, left) <= 0 || !(pfd.revents & POLLIN))
+        const int r = ::poll(&pfd, 1, left);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0 || !(pfd.revents & POLLIN))
             break;
     }
     return out;

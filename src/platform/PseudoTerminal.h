@@ -26,6 +26,10 @@ public:
     // Closing the master looks like an unplugged dongle to whoever holds the device end.
     void close();
 
+    // Stops what the device end sends, or lets it go again, as a line that takes nothing would:
+    // a write there waits. Needs open(true).
+    bool holdOutput(bool held);
+
     // Blocking helpers for tests and tools, with a time-out in milliseconds.
     bool writeAll(const QByteArray& bytes, int timeoutMs = 2000);
     QByteArray readFor(int timeoutMs);                // everything that arrives within the time

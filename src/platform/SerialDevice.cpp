@@ -185,6 +185,38 @@ qint64 SerialDevice::write(const void* data, qint64 size, int timeoutMs) {
     return written;
 }
 
+qint64 SerialDevice::writeUntilWoken(const void* data, qint64 size, int wakeFd,
+                                     const std::function<void()>& heldBack) {
+    if (m_fd < 0 || size <= 0)
+        return 0;
+    const auto* bytes = static_cast<const char*>(data);
+    qint64 written = 0;
+    bool told = !heldBack;
+    while (written < size) {
+        const ssize_t n = ::write(m_fd, bytes + written, size_t(size - written));
+        if (n > 0) {
+            written += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            break;
+        pollfd pfd[2] = {{m_fd, POLLOUT, 0}, {wakeFd, POLLIN, 0}};
+        const int r = ::poll(pfd, wakeFd >= 0 ? 2 : 1, told ? -1 : kHeldBackMs);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r == 0) {
+            told = true;
+            heldBack();
+            continue;
+        }
+        if (r < 0 || (pfd[0].revents & (POLLERR | POLLHUP | POLLNVAL)) || (pfd[1].revents & POLLIN))
+            break;
+    }
+    return written;
+}
+
 int SerialDevice::queued() const {
     int count = 0;
     if (m_fd < 0 || ::ioctl(m_fd, FIONREAD, &count) != 0)

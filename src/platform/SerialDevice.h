@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 namespace lumadesk {
 
@@ -41,6 +42,13 @@ public:
     // Writes all bytes unless the time-out (milliseconds, 0 for none) runs out or the device
     // fails; returns the count written.
     qint64 write(const void* data, qint64 size, int timeoutMs);
+    // Writes all bytes, waiting as long as the device takes nothing, unless it fails or hangs up
+    // or wakeFd becomes readable; returns the count written. heldBack is called once the device
+    // has taken nothing for kHeldBackMs (a busy terminal refuses a write now and then without
+    // being full).
+    static constexpr int kHeldBackMs = 20;
+    qint64 writeUntilWoken(const void* data, qint64 size, int wakeFd,
+                           const std::function<void()>& heldBack = {});
 
     // Bytes the driver holds for reading.
     int queued() const;

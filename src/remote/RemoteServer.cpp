@@ -492,6 +492,8 @@ QString RemoteServer::Private::apply(const RemoteRequest& request) {
                            request.op == RemoteOp::Test;
     if (needsUnit && unit == nullptr)
         return QStringLiteral("no head on %1").arg(ChannelLabel(request.channel));
+    if (!actions.radioTakesCommands())
+        return OperatorActions::notTakingCommandsText();
     const QString value = request.flash ? QStringLiteral("flash") : QStringLiteral("model");
     switch (request.op) {
     case RemoteOp::Step:

@@ -1,6 +1,7 @@
 #include "ShellTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/EditHistory.h"
+#include "link/FrameTypes.h"
 #include "panels/COXCoolSpinButtonCtrl.h"
 #include "platform/Messages.h"
 #include "support/Hex.h"
@@ -8,6 +9,7 @@
 #include "views/CStudioListFormView.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <QtTest>
@@ -19,6 +21,7 @@ class HistoryTest : public QObject {
 private slots:
     void initTestCase() { UsePrivateSettings(); }
     void loadAndRenameUndoByKeysAndAScanForgetsTheStudio();
+    void changesTheRadioCannotTakeAreRefusedInTheFirstPane();
 };
 
 // CH-01 and CH-02 of Studio A on a pseudo-terminal dongle; "evening" saved as they came; CH-01
@@ -86,6 +89,52 @@ void HistoryTest::loadAndRenameUndoByKeysAndAScanForgetsTheStudio() {
     QCOMPARE(frame.history().stack().count(), 0);
     QCOMPARE(undo->text(), QString("Undo"));
     QVERIFY(!undo->isEnabled());
+}
+
+// The dongle takes nothing and the console's queue fills: the panel's step, a phone's switch and
+// an undo are refused, pane 0 says so and the head keeps its values; once the line moves again
+// the words go and changes are taken.
+void HistoryTest::changesTheRadioCannotTakeAreRefusedInTheFirstPane() {
+    WorkingDirectory cwd;
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open(true));
+    CMainFrame frame(ShellOptions{dongle.devicePath(), {}, {}});
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QTRY_COMPARE(frame.paneText(1), QString("Zigbee connected"));
+    QVERIFY(addressStudio(frame, dongle, 0));
+    QVERIFY(dongle.writeAll(statusReport(0)));
+    StudioData* studio = frame.model().studios[0].get();
+    QTRY_COMPARE(studio->nChItemCnt, 1);
+    StrobeData* head = studio->UnitOn(0);
+    auto* list = static_cast<CStudioListFormView*>(frame.studioListPane());
+    QTRY_VERIFY(list->itemShowing(head) != nullptr);
+    list->tree()->expandAll();
+    list->tree()->setCurrentItem(list->itemShowing(head));
+    QVERIFY(frame.actions().stepLevel(*head, true, 1));
+    QCOMPARE(head->nFlashValue, 51);
+
+    QVERIFY(dongle.holdOutput(true));
+    const QByteArray otherHead = hex("FF 07 17 00 02 00 02");
+    for (int n = 0; n <= WriteQueue::kMaxFrames && frame.radio().port().TakesCommands(); ++n)
+        frame.radio().port().WriteComm(7, reinterpret_cast<const std::uint8_t*>(otherHead.data()));
+    const QString refused = "The radio is not taking commands";
+    emit frame.controlPane()->findChild<COXCoolSpinButtonCtrl*>()->deltaPos(-1);
+    QCOMPARE(head->nFlashValue, 51);
+    QLabel* flash = nullptr;
+    for (auto* label : frame.controlPane()->findChildren<QLabel*>())
+        flash = label->accessibleName() == "Flash level" ? label : flash;
+    QCOMPARE(flash->text(), QString("5.1"));
+    QVERIFY2(frame.paneText(0).startsWith(refused), qPrintable(frame.paneText(0)));
+    QVERIFY(!frame.actions().setSwitch(*head, CMD_FLASH_CELL, 1));
+    QCOMPARE(head->bFlashCell, 0);
+    QTest::keyClick(&frame, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(head->nFlashValue, 51);
+    QCOMPARE(frame.editHistory()->undoAction()->text(), QString("Undo flash 5.1 on CH-01"));
+
+    QVERIFY(dongle.holdOutput(false));
+    QTRY_VERIFY(!frame.paneText(0).contains(refused));
+    QVERIFY(frame.actions().setSwitch(*head, CMD_FLASH_CELL, 1));
 }
 
 QTEST_MAIN(HistoryTest)

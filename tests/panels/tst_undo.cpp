@@ -12,6 +12,9 @@ private slots:
     void undoPutsBackWhatTheStepChangedAndRedoSendsItAgain_data();
     void undoPutsBackWhatTheStepChangedAndRedoSendsItAgain();
     void movesOfOneValueWithinASecondAreOneStep();
+    void togglesOfOneSwitchWithinASecondAreOneStep_data();
+    void togglesOfOneSwitchWithinASecondAreOneStep();
+    void historyKeepsTheLastThousandSteps();
 };
 
 namespace {
@@ -50,6 +53,23 @@ void take(PanelRig& rig, Step step) {
         break;
     }
 }
+
+// The actions and the history alone, as a phone drives them; nothing goes on the air.
+struct PhoneRig {
+    StudioModel model;
+    CZbProtocol protocol{nullptr};
+    OperatorActions actions{model, protocol, {}};
+    OperatorHistory history{model, actions};
+    StrobeData* unit = nullptr;
+    qint64 now = 0;
+
+    PhoneRig() {
+        actions.setHistory(&history);
+        history.setClock([this] { return now; });
+        unit = PlaceStrobe(&model, 0, 2, std::make_unique<StrobeData>());
+        unit->nFlashValue = 40;
+    }
+};
 
 } // namespace
 
@@ -135,6 +155,42 @@ void UndoTest::movesOfOneValueWithinASecondAreOneStep() {
     rig.history.undo();
     QCOMPARE(rig.frames(2 * 7), QString("ff 07 13 00 04 2b 32 ff 07 13 00 04 28 32"));
     QCOMPARE(rig.text("Flash level"), QString("4.0"));
+}
+
+void UndoTest::togglesOfOneSwitchWithinASecondAreOneStep_data() {
+    QTest::addColumn<int>("toggles");
+    QTest::addColumn<int>("gapMs");
+    QTest::addColumn<int>("steps");
+    QTest::addColumn<int>("undone"); // the cell after one undo
+    QTest::newRow("two within a second") << 2 << 900 << 1 << 0;
+    QTest::newRow("five, each within a second of the last") << 5 << 600 << 1 << 0;
+    QTest::newRow("two a second and more apart") << 2 << 1001 << 2 << 1;
+}
+
+void UndoTest::togglesOfOneSwitchWithinASecondAreOneStep() {
+    QFETCH(int, toggles);
+    QFETCH(int, gapMs);
+    PhoneRig rig;
+    for (int n = 0; n < toggles; ++n) {
+        QVERIFY(rig.actions.setSwitch(*rig.unit, CMD_FLASH_CELL, n % 2 == 0 ? 1 : 0));
+        rig.now += gapMs;
+    }
+    QTEST(rig.history.stack().count(), "steps");
+    rig.history.undo();
+    QTEST(rig.unit->bFlashCell, "undone");
+}
+
+void UndoTest::historyKeepsTheLastThousandSteps() {
+    PhoneRig rig;
+    for (int n = 0; n < 1500; ++n) {
+        QVERIFY(rig.actions.stepLevel(*rig.unit, true, n % 2 == 0 ? 1 : -1));
+        rig.now += 2000; // never merged
+    }
+    QCOMPARE(rig.history.stack().count(), OperatorHistory::kUndoLimit);
+    for (int n = 0; n < OperatorHistory::kUndoLimit; ++n)
+        rig.history.undo();
+    QVERIFY(!rig.history.stack().canUndo());
+    QCOMPARE(rig.history.undoText(), QString("Undo"));
 }
 
 QTEST_MAIN(UndoTest)

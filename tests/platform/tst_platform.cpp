@@ -35,6 +35,7 @@ private slots:
     void saysWhyADeviceWillNotOpen_data();
     void saysWhyADeviceWillNotOpen();
     void waitReturnsWokenWhenSignalled();
+    void writeToAHungUpTerminalGivesUpAtOnce();
     void signalWatchCallsBackOnceActiveAndGivesTheSignalBack();
 };
 
@@ -281,6 +282,19 @@ void PlatformTest::waitReturnsWokenWhenSignalled() {
     pty.close();
     QVERIFY(device.wait(wake.fd()) & SerialDevice::HungUp);
     QCOMPARE(device.read(&byte, 1), qint64(-1));
+}
+
+void PlatformTest::writeToAHungUpTerminalGivesUpAtOnce() {
+    PseudoTerminal pty;
+    QVERIFY(pty.open());
+    {
+        SerialDevice device;
+        QVERIFY(device.open(pty.devicePath(), {}));
+    } // the device end is closed: the master hangs up
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!pty.writeAll(QByteArray(64 * 1024, 'x'), 60000));
+    QVERIFY2(clock.elapsed() < 30000, "waited for the deadline instead of the hang-up");
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include "link/RadioLink.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
+#include "platform/PseudoTerminal.h"
 #include "platform/WindowMessage.h"
 #include "remote/GuardedTcpServer.h"
 #include "remote/RemotePairing.h"
@@ -213,6 +214,7 @@ private slots:
     void aBadMessageIsAnsweredWithAnErrorAndChangesNothing();
     void aPhoneStepReachesTheHeadAsItsFrame();
     void aPhoneSendsAgainWhatTheClosedPortDropped();
+    void aPhoneChangeTheRadioCannotTakeIsRefused();
     void aReportReachesEveryConnectedPhone();
     void aSeventeenthPhoneIsToldToTryLater();
     void aPhoneSilentForTenMinutesIsClosed();
@@ -508,6 +510,38 @@ void RemoteServerTest::aPhoneSendsAgainWhatTheClosedPortDropped() {
     QTRY_COMPARE(rig.radio.heads().constFirst().settings.flashLevel, quint8(51));
     QTRY_COMPARE(phone->head(0).value("flash").toObject().value("state"), "confirmed");
     QCOMPARE(phone->last("state").value("unsent"), "");
+}
+
+// A dongle that takes nothing fills the console's queue: the phone's change is answered with
+// the refusal and the head keeps its value.
+void RemoteServerTest::aPhoneChangeTheRadioCannotTakeIsRefused() {
+    Rig rig; // its simulator stays off: a held pseudo-terminal plays the dongle
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open(true));
+    QVERIFY(rig.core.link.open(ComSettings{115200, 8, 0, 0, dongle.devicePath()}));
+    StudioData* studio = rig.core.model.studios[0].get();
+    SelectStudio(&rig.core.model, studio);
+    StrobeData* unit = PlaceStrobe(&rig.core.model, 0, 0, std::make_unique<StrobeData>());
+    rig.core.model.pScanStudio = studio;
+    rig.server.setRefreshInterval(0);
+    QVERIFY(rig.server.start(QHostAddress::LocalHost, 0));
+    std::unique_ptr<Phone> phone = rig.phone(rig.pair(rig.server.pairingCode()));
+    QTRY_COMPARE(phone->messages.size(), 1);
+
+    QVERIFY(dongle.holdOutput(true));
+    const QByteArray otherHead = QByteArray::fromHex("ff071700020002");
+    CCommThread& port = rig.core.link.port();
+    for (int n = 0; n <= WriteQueue::kMaxFrames && port.TakesCommands(); ++n)
+        port.WriteComm(7, reinterpret_cast<const std::uint8_t*>(otherHead.data()));
+    const int power = unit->bFlashPow;
+    phone->send(
+        QStringLiteral(R"({"id":43,"op":"switch","channel":0,"setting":"flashPower","on":%1})")
+            .arg(power != 0 ? "false" : "true")
+            .toUtf8());
+    QTRY_COMPARE(phone->last("error").value("id"), 43);
+    QCOMPARE(phone->last("error").value("error"), "The radio is not taking commands");
+    QCOMPARE(unit->bFlashPow, power);
+    QVERIFY(dongle.holdOutput(false));
 }
 
 void RemoteServerTest::aReportReachesEveryConnectedPhone() {
