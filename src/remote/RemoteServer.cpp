@@ -16,6 +16,7 @@
 #include <QHttpServerResponder>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QNetworkInterface>
 #include <QNetworkRequest>
 #include <QSettings>
@@ -110,6 +111,15 @@ QByteArray json(const QJsonObject& object) {
 
 QByteArray errorBody(const char* error) {
     return json({{QLatin1String("error"), QLatin1String(error)}});
+}
+
+// Qt warns of every upgrade refused before it is made; a stranger could fill the log with them.
+QLoggingCategory::CategoryFilter previousFilter = nullptr;
+void quietRefusedUpgrades(QLoggingCategory* category) {
+    if (previousFilter != nullptr)
+        previousFilter(category);
+    if (qstrcmp(category->categoryName(), "qt.httpserver") == 0)
+        category->setEnabled(QtWarningMsg, false);
 }
 
 // The digits of a port, as a Host header may end.
@@ -661,6 +671,11 @@ RemoteServer::RemoteServer(StudioModel& model, RadioLink& link, OperatorActions&
                            QObject* parent)
     : QObject(parent), d(std::make_unique<Private>(this, model, link, actions)) {
     registerRemoteResources();
+    static const bool quiet = [] {
+        previousFilter = QLoggingCategory::installFilter(quietRefusedUpgrades);
+        return true;
+    }();
+    Q_UNUSED(quiet);
     d->push.setSingleShot(true);
     d->push.setTimerType(Qt::PreciseTimer);
     d->push.setInterval(kPushDelayMs);
