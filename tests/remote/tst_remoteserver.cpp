@@ -416,7 +416,7 @@ void RemoteServerTest::aPeerThatNeverReadsIsHeldThenCut() {
     QVERIFY2(most <= GuardedTcpServer::kMaxUnsentBytes + oneAnswer, QByteArray::number(most));
     QTRY_COMPARE(listener(rig.server)->connectionCount(), 0);
 
-    // A peer that reads, however slowly, is served on.
+    // Others are served on.
     std::unique_ptr<QNetworkReply> after(rig.request("/style.css"));
     QCOMPARE(Rig::status(after.get()), 200);
 }
@@ -529,7 +529,7 @@ void RemoteServerTest::aRefusalIsAnsweredBeforeAnyUpgrade() {
         request += "Upgrade: websocket\r\nConnection: Upgrade\r\n"
                    "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n";
     if (path == "/pair")
-        request += "Content-Type: application/json\r\nContent-Length: 17\r\n\r\n{\"code\": \"" +
+        request += "Content-Type: application/json\r\nContent-Length: 18\r\n\r\n{\"code\": \"" +
                    rig.server.pairingCode().toLatin1() + "\"}";
     else
         request += "\r\n";
