@@ -148,8 +148,10 @@ protected:
         // Qt asks here before it hands an upgrade to its WebSocket side. A refusal is answered
         // here; Qt then closes the connection once the answer is out, without upgrading.
         if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0) {
-            if (m_upgrade(request, socket))
+            if (m_upgrade(request, socket)) {
+                GuardedTcpServer::upgrading(socket);
                 return true;
+            }
             m_refused = socket;
             return false;
         }
@@ -510,6 +512,16 @@ void RemoteServer::Private::takeSockets() {
             continue;
         }
         clients.push_back({socket, clock(), cookieValue(request.rawHeader("Cookie"), kCookieName)});
+        // The connection under it stays among the listening socket's children.
+        for (auto* connection : tcp->findChildren<RemoteSocket*>(Qt::FindDirectChildrenOnly)) {
+            if (connection->peerPort() == socket->peerPort() &&
+                connection->peerAddress() == socket->peerAddress())
+                QObject::connect(connection, &RemoteSocket::protocolError, q, [this, socket] {
+                    if (detach(socket))
+                        refuse(socket, QWebSocketProtocol::CloseCodeProtocolError,
+                               QStringLiteral("unmasked frame"));
+                });
+        }
         QObject::connect(socket, &QWebSocket::textMessageReceived, q,
                          [this, socket](const QString& text) { received(socket, text); });
         QObject::connect(socket, &QWebSocket::binaryMessageReceived, q, [this, socket] {

@@ -144,7 +144,7 @@ struct Rig {
 // client does not know (1013): the code of the console's close frame, -1 for none. whileOpen
 // runs once the upgrade was answered.
 int closeCodeOfRawUpgrade(quint16 port, const QByteArray& token, const QByteArray& origin,
-                          const std::function<void()>& whileOpen = {}) {
+                          const std::function<void(QTcpSocket&)>& whileOpen = {}) {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
     if (!socket.waitForConnected(5000))
@@ -164,7 +164,7 @@ int closeCodeOfRawUpgrade(quint16 port, const QByteArray& token, const QByteArra
         return -1;
     got.remove(0, header + 4);
     if (whileOpen)
-        whileOpen();
+        whileOpen(socket);
     int code = -1;
     [[maybe_unused]] const bool closed = QTest::qWaitFor([&] {
         got += socket.readAll();
@@ -251,6 +251,7 @@ private slots:
     void aReportReachesEveryConnectedPhone();
     void aSeventeenthPhoneIsToldToTryLater();
     void aPhoneSilentForTenMinutesIsClosed();
+    void anUnmaskedFrameClosesTheSocketWithAProtocolError();
 };
 
 void RemoteServerTest::pairingWithTheShownCodeOpensTheRemotePage() {
@@ -709,11 +710,42 @@ void RemoteServerTest::aPhoneSilentForTenMinutesIsClosed() {
     QVERIFY(rig.start());
     rig.server.setPingInterval(20);
     const QByteArray token = rig.pair(rig.server.pairingCode());
-    const int code = closeCodeOfRawUpgrade(rig.server.port(), token, rig.origin().toLatin1(), [&] {
-        if (QTest::qWaitFor([&] { return rig.server.clientCount() == 1; }))
-            rig.now += 10 * 60 * 1000; // no pong, no message since it opened
-    });
+    const int code =
+        closeCodeOfRawUpgrade(rig.server.port(), token, rig.origin().toLatin1(), [&](QTcpSocket&) {
+            if (QTest::qWaitFor([&] { return rig.server.clientCount() == 1; }))
+                rig.now += 10 * 60 * 1000; // no pong, no message since it opened
+        });
     QCOMPARE(code, int(QWebSocketProtocol::CloseCodeGoingAway));
+    QTRY_COMPARE(rig.server.clientCount(), 0);
+}
+
+void RemoteServerTest::anUnmaskedFrameClosesTheSocketWithAProtocolError() {
+    Rig rig;
+    QVERIFY(rig.start());
+    const QByteArray token = rig.pair(rig.server.pairingCode());
+    const qsizetype sent = rig.wire.commands().size();
+    const QByteArray test = R"({"id":1,"op":"test","channel":2})";
+    const QByteArray mask("\x11\x22\x33\x44", 4);
+    QByteArray masked = test;
+    for (qsizetype i = 0; i < masked.size(); ++i)
+        masked[i] = char(masked[i] ^ mask[i % 4]);
+    const QByteArray frame = "\x81" + QByteArray(1, char(0x80 | masked.size())) + mask + masked;
+    const int code = closeCodeOfRawUpgrade(
+        rig.server.port(), token, rig.origin().toLatin1(), [&](QTcpSocket& socket) {
+            // A masked test flash in pieces, split inside its header and its payload, goes out
+            // ...
+            for (const QByteArray& piece : {frame.left(3), frame.mid(3, 10), frame.mid(13)}) {
+                socket.write(piece);
+                socket.flush();
+                QCoreApplication::processEvents(); // the console may well read it alone
+            }
+            if (!QTest::qWaitFor([&] { return rig.wire.commands().size() > sent; }))
+                return;
+            // ... the same unmasked does not.
+            socket.write("\x81" + QByteArray(1, char(test.size())) + test);
+        });
+    QCOMPARE(code, int(QWebSocketProtocol::CloseCodeProtocolError));
+    QCOMPARE(rig.wire.commands().size(), sent + 1);
     QTRY_COMPARE(rig.server.clientCount(), 0);
 }
 
