@@ -144,7 +144,8 @@ struct Rig {
 // client does not know (1013): the code of the console's close frame, -1 for none. whileOpen
 // runs once the upgrade was answered.
 int closeCodeOfRawUpgrade(quint16 port, const QByteArray& token, const QByteArray& origin,
-                          const std::function<void(QTcpSocket&)>& whileOpen = {}) {
+                          const std::function<void(QTcpSocket&)>& whileOpen = {},
+                          const QByteArray& withRequest = {}) {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
     if (!socket.waitForConnected(5000))
@@ -153,7 +154,7 @@ int closeCodeOfRawUpgrade(quint16 port, const QByteArray& token, const QByteArra
                  "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
                  "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n"
                  "Origin: " +
-                 origin + "\r\nCookie: lumadesk_token=" + token + "\r\n\r\n");
+                 origin + "\r\nCookie: lumadesk_token=" + token + "\r\n\r\n" + withRequest);
     QByteArray got;
     qsizetype header = -1;
     if (!QTest::qWaitFor([&] {
@@ -762,6 +763,11 @@ void RemoteServerTest::anUnmaskedFrameClosesTheSocketWithAProtocolError() {
     QCOMPARE(code, int(QWebSocketProtocol::CloseCodeProtocolError));
     QCOMPARE(rig.wire.commands().size(), sent + 1);
     QTRY_COMPARE(rig.server.clientCount(), 0);
+
+    // A frame sent with the request, before the console answered it, is not read either.
+    QCOMPARE(closeCodeOfRawUpgrade(rig.server.port(), token, rig.origin().toLatin1(), {}, frame),
+             int(QWebSocketProtocol::CloseCodeProtocolError));
+    QCOMPARE(rig.wire.commands().size(), sent + 1);
 }
 
 QTEST_GUILESS_MAIN(RemoteServerTest)
