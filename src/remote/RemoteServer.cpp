@@ -9,6 +9,7 @@
 #include "remote/GuardedTcpServer.h"
 #include "remote/RemoteMessages.h"
 #include "remote/RemotePairing.h"
+#include "remote/RemoteSocket.h"
 
 #include <QAbstractHttpServer>
 #include <QFile>
