@@ -88,8 +88,11 @@ RemotePairing::Result RemotePairing::pair(const QHostAddress& from, QByteArrayVi
         m_everywhere = {};
     const QString key = keyOf(from);
     auto found = m_tries.find(key);
-    const qint64 lockedUntil =
-        std::max(m_everywhere.lockedUntil, found != m_tries.end() ? found->lockedUntil : qint64(0));
+    // While many guess at once, only an address with no wrong code on record may try: each
+    // address gets one guess, and a phone that has not guessed is never kept out.
+    const bool guessed = found != m_tries.end();
+    const qint64 lockedUntil = std::max(guessed ? m_everywhere.lockedUntil : qint64(0),
+                                        guessed ? found->lockedUntil : qint64(0));
     if (lockedUntil > now)
         return {Outcome::Locked, {}, int((lockedUntil - now + 999) / 1000)};
 

@@ -38,9 +38,11 @@ public:
     void clearCode() { m_code.clear(); }
 
     // The code a phone typed, from its address. Wrong codes count per address; the fifth locks
-    // the address out for kLockoutSeconds, during which even the right code is refused. Many
-    // addresses guessing together lock everyone out the same way after kMaxWrongCodesEverywhere
-    // wrong codes, so the code cannot be found by spreading guesses over the network.
+    // the address out for kLockoutSeconds, during which even the right code is refused. After
+    // kMaxWrongCodesEverywhere wrong codes from any addresses together, every address that
+    // guessed wrong is locked out the same way and each other address has one try until the
+    // lock ends, so spreading guesses over the network gains little, and a phone that has not
+    // guessed wrong still pairs with the right code.
     // phone: the browser's own id (32 hex digits, as isPhoneId), or empty for one without.
     Result pair(const QHostAddress& from, QByteArrayView typed, QByteArrayView userAgent,
                 QByteArrayView phone = {});

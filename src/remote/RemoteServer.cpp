@@ -9,6 +9,7 @@
 #include "remote/GuardedTcpServer.h"
 #include "remote/RemoteMessages.h"
 #include "remote/RemotePairing.h"
+#include "remote/RemoteSocket.h"
 
 #include <QAbstractHttpServer>
 #include <QFile>
@@ -16,11 +17,14 @@
 #include <QHttpServerResponder>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QNetworkInterface>
 #include <QNetworkRequest>
+#include <QSettings>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QWebSocket>
+#include <algorithm>
 #include <vector>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
@@ -53,6 +57,11 @@ constexpr auto kTryLater = QWebSocketProtocol::CloseCode(1013);
 const QByteArray kCookieName = QByteArrayLiteral("lumadesk_token");
 // The cookie outlives the browser's session for this long, counted again at each visit.
 constexpr int kCookieDays = 30;
+// Names besides this machine's addresses that a request's Host may give, as the operator
+// listed them in the console's settings.
+const QString kHostNamesKey = QStringLiteral("remote/hostNames");
+// A phone's changes beyond this rate are refused, so one phone cannot flood the radio.
+constexpr double kMaxChangesPerSecond = 50;
 
 class NameList : public FileListSink {
 public:
@@ -112,26 +121,62 @@ QByteArray errorBody(const char* error) {
     return json({{QLatin1String("error"), QLatin1String(error)}});
 }
 
+// Qt warns of every upgrade refused before it is made; a stranger could fill the log with them.
+QLoggingCategory::CategoryFilter previousFilter = nullptr;
+void quietRefusedUpgrades(QLoggingCategory* category) {
+    if (previousFilter != nullptr)
+        previousFilter(category);
+    if (qstrcmp(category->categoryName(), "qt.httpserver") == 0)
+        category->setEnabled(QtWarningMsg, false);
+}
+
+// The digits of a port, as a Host header may end.
+bool isPortText(const QByteArray& text, quint16 port) {
+    if (text.isEmpty() || text.size() > 5)
+        return false;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return text.toUInt() == port;
+}
+
 // The HTTP side: every request goes to one handler, which routes strictly.
 class RemoteHttp final : public QAbstractHttpServer {
 public:
     using Handler = std::function<void(const QHttpServerRequest&, QTcpSocket*)>;
-    explicit RemoteHttp(Handler handler) : m_handler(std::move(handler)) {}
+    // Whether a WebSocket upgrade may go ahead; when not, it has answered the request.
+    using UpgradeCheck = std::function<bool(const QHttpServerRequest&, QTcpSocket*)>;
+    RemoteHttp(Handler handler, UpgradeCheck upgrade)
+        : m_handler(std::move(handler)), m_upgrade(std::move(upgrade)) {}
     using QAbstractHttpServer::makeResponder;
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override {
-        // Qt asks here before it hands an upgrade to its WebSocket side; nothing may be written
-        // then. The socket is checked once it is one (takeSockets), so a refusal is a close code.
-        if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0)
-            return true;
+        // Qt asks here before it hands an upgrade to its WebSocket side. A refusal is answered
+        // here; Qt then closes the connection once the answer is out, without upgrading.
+        if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0) {
+            if (m_upgrade(request, socket)) {
+                GuardedTcpServer::upgrading(socket);
+                return true;
+            }
+            m_refused = socket;
+            return false;
+        }
         m_handler(request, socket);
+        GuardedTcpServer::requestDone(socket);
         return true;
     }
-    void missingHandler(const QHttpServerRequest&, QTcpSocket* socket) override { socket->abort(); }
+    void missingHandler(const QHttpServerRequest&, QTcpSocket* socket) override {
+        if (socket != m_refused)
+            socket->abort();
+        m_refused = nullptr;
+    }
 
 private:
     Handler m_handler;
+    UpgradeCheck m_upgrade;
+    QTcpSocket* m_refused = nullptr;
 };
 
 } // namespace
@@ -140,7 +185,13 @@ struct RemoteServer::Private {
     struct Client {
         QWebSocket* socket;
         qint64 lastHeard;
+        QByteArray token;
         bool behind = false; // states were held back while it did not read
+    };
+    // The changes a phone (its token) may still make now; refilled with time.
+    struct Allowance {
+        double changes = kMaxChangesPerSecond;
+        qint64 at = 0;
     };
 
     RemoteServer* q;
@@ -159,6 +210,8 @@ struct RemoteServer::Private {
     QTimer ping;
     QByteArray lastSent;
     QStringList setups;
+    QStringList hostNames; // lower case
+    QHash<QByteArray, Allowance> allowances;
 
     Private(RemoteServer* server, StudioModel& m, RadioLink& l, OperatorActions& a)
         : q(server), model(m), link(l), actions(a) {}
@@ -177,11 +230,15 @@ struct RemoteServer::Private {
         if (pairing.seen(cookieValue(cookieHeader, kCookieName)))
             emit q->pairedChanged();
     }
+    bool isOurHost(const QByteArray& host) const;
+    bool isOurAddress(const QHostAddress& address) const;
+    bool mayUpgrade(const QHttpServerRequest& request, QTcpSocket* socket);
 
     // ---- WebSocket
     void takeSockets();
     void refuse(QWebSocket* socket, QWebSocketProtocol::CloseCode code, const QString& why);
     void received(QWebSocket* socket, const QString& text);
+    bool allowChange(const QByteArray& token);
     QString apply(const RemoteRequest& request);
     bool detach(QWebSocket* socket);
     void dropClient(QWebSocket* socket);
@@ -266,11 +323,99 @@ void RemoteServer::Private::respond(const QHttpServerRequest& request, QTcpSocke
     responder.writeBody(body);
 }
 
+// This machine's own address or a name the operator listed, with the port listened on, so a
+// page of a foreign name pointed at this machine (DNS rebinding) gets nothing.
+bool RemoteServer::Private::isOurHost(const QByteArray& host) const {
+    if (!isPlainHost(host))
+        return false;
+    QByteArray name = host;
+    QByteArray portText;
+    bool bracketed = false;
+    if (host.startsWith('[')) {
+        const qsizetype close = host.indexOf(']');
+        if (close < 0)
+            return false;
+        name = host.mid(1, close - 1);
+        const QByteArray rest = host.mid(close + 1);
+        if (!rest.isEmpty() && (!rest.startsWith(':') || rest.size() == 1))
+            return false;
+        portText = rest.mid(1);
+        bracketed = true;
+    } else if (host.count(':') > 1 || host.contains('[') || host.contains(']')) {
+        return false;
+    } else if (const qsizetype colon = host.indexOf(':'); colon >= 0) {
+        name = host.left(colon);
+        portText = host.mid(colon + 1);
+        if (portText.isEmpty())
+            return false;
+    }
+    const quint16 ours = tcp != nullptr ? tcp->serverPort() : 0;
+    if (portText.isEmpty() ? ours != 80 : !isPortText(portText, ours))
+        return false;
+    QHostAddress literal;
+    if (bracketed)
+        return literal.setAddress(QString::fromLatin1(name)) &&
+               literal.protocol() == QAbstractSocket::IPv6Protocol && isOurAddress(literal);
+    const bool numeric = std::all_of(name.cbegin(), name.cend(),
+                                     [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+    if (numeric) // only the dotted quad a browser writes
+        return literal.setAddress(QString::fromLatin1(name)) &&
+               literal.protocol() == QAbstractSocket::IPv4Protocol &&
+               literal.toString().toLatin1() == name && isOurAddress(literal);
+    const QString lower = QString::fromLatin1(name).toLower();
+    return lower == QLatin1String("localhost") || hostNames.contains(lower);
+}
+
+bool RemoteServer::Private::isOurAddress(const QHostAddress& asked) const {
+    if (asked.isLoopback() || (tcp != nullptr && asked == tcp->serverAddress()))
+        return true;
+    // The scope of a link-local address is not part of a Host.
+    QHostAddress bare = asked;
+    bare.setScopeId(QString());
+    const QList<QHostAddress> own = QNetworkInterface::allAddresses();
+    return std::any_of(own.cbegin(), own.cend(), [&bare](QHostAddress a) {
+        a.setScopeId(QString());
+        return a == bare;
+    });
+}
+
+// Every check is made on the request, before anything is upgraded: a refused WebSocket is an
+// HTTP answer, never a socket that opened.
+bool RemoteServer::Private::mayUpgrade(const QHttpServerRequest& request, QTcpSocket* socket) {
+    const bool paired = hasToken(request.value("cookie"));
+    if (!GuardedTcpServer::admit(socket, paired)) {
+        socket->abort();
+        return false;
+    }
+    const QByteArray host = request.value("host");
+    const QList<std::pair<QByteArray, QByteArray>> closing{{"Connection", "close"}};
+    auto refuseWith = [&](Status status, const char* error) {
+        respond(request, socket, status, "application/json", errorBody(error), closing);
+        return false;
+    };
+    if (!isOurHost(host))
+        return refuseWith(Status::Forbidden, "foreign host");
+    if (request.url().path() != QLatin1String("/ws"))
+        return refuseWith(Status::NotFound, "not found");
+    if (!paired)
+        return refuseWith(Status::Unauthorized, "not paired");
+    if (request.value("origin") != "http://" + host)
+        return refuseWith(Status::Forbidden, "foreign origin");
+    return true;
+}
+
 void RemoteServer::Private::answer(const QHttpServerRequest& request, QTcpSocket* socket) {
-    GuardedTcpServer::requestDone(socket);
+    const bool paired = hasToken(request.value("cookie"));
+    if (!GuardedTcpServer::admit(socket, paired)) {
+        socket->abort();
+        return;
+    }
+    if (!isOurHost(request.value("host"))) {
+        respond(request, socket, Status::Forbidden, "application/json", errorBody("foreign host"));
+        return;
+    }
     const QString path = request.url().path();
     const bool get = request.method() == QHttpServerRequest::Method::Get;
-    const bool paired = hasToken(request.value("cookie"));
     auto file = [&](const QString& name) {
         respond(request, socket, Status::Ok, contentTypeOf(name), resource(name));
     };
@@ -390,7 +535,17 @@ void RemoteServer::Private::takeSockets() {
             continue;
         }
         seen(request.rawHeader("Cookie"));
-        clients.push_back({socket, clock()});
+        clients.push_back({socket, clock(), cookieValue(request.rawHeader("Cookie"), kCookieName)});
+        // The connection under it stays among the listening socket's children.
+        for (auto* connection : tcp->findChildren<RemoteSocket*>(Qt::FindDirectChildrenOnly)) {
+            if (connection->peerPort() == socket->peerPort() &&
+                connection->peerAddress() == socket->peerAddress())
+                QObject::connect(connection, &RemoteSocket::protocolError, q, [this, socket] {
+                    if (detach(socket))
+                        refuse(socket, QWebSocketProtocol::CloseCodeProtocolError,
+                               QStringLiteral("unmasked frame"));
+                });
+        }
         QObject::connect(socket, &QWebSocket::textMessageReceived, q,
                          [this, socket](const QString& text) { received(socket, text); });
         QObject::connect(socket, &QWebSocket::binaryMessageReceived, q, [this, socket] {
@@ -477,10 +632,36 @@ void RemoteServer::Private::received(QWebSocket* socket, const QString& text) {
         socket->sendTextMessage(QString::fromUtf8(RemoteErrorJson(parsed.id, parsed.error)));
         return;
     }
+    QByteArray token;
+    for (const Client& client : clients) {
+        if (client.socket == socket)
+            token = client.token;
+    }
+    if (!allowChange(token)) {
+        socket->sendTextMessage(QString::fromUtf8(RemoteErrorJson(
+            parsed.id, QStringLiteral("too many changes, at most 50 a second: not sent"))));
+        return;
+    }
     const QString problem = apply(*parsed.request);
     socket->sendTextMessage(QString::fromUtf8(problem.isEmpty()
                                                   ? RemoteOkJson(parsed.request->id)
                                                   : RemoteErrorJson(parsed.id, problem)));
+}
+
+bool RemoteServer::Private::allowChange(const QByteArray& token) {
+    const qint64 now = clock();
+    // Kept across reconnects, so a new socket brings no new allowance; a full one is forgotten.
+    if (allowances.size() > kMaxClients)
+        allowances.removeIf([now](const auto& it) { return now - it.value().at >= 1000; });
+    Allowance& allowance = allowances[token];
+    allowance.changes =
+        std::min(kMaxChangesPerSecond,
+                 allowance.changes + double(now - allowance.at) * kMaxChangesPerSecond / 1000.0);
+    allowance.at = now;
+    if (allowance.changes < 1)
+        return false;
+    allowance.changes -= 1;
+    return true;
 }
 
 QString RemoteServer::Private::apply(const RemoteRequest& request) {
@@ -534,6 +715,11 @@ RemoteServer::RemoteServer(StudioModel& model, RadioLink& link, OperatorActions&
                            QObject* parent)
     : QObject(parent), d(std::make_unique<Private>(this, model, link, actions)) {
     registerRemoteResources();
+    static const bool quiet = [] {
+        previousFilter = QLoggingCategory::installFilter(quietRefusedUpgrades);
+        return true;
+    }();
+    Q_UNUSED(quiet);
     d->push.setSingleShot(true);
     d->push.setTimerType(Qt::PreciseTimer);
     d->push.setInterval(kPushDelayMs);
@@ -557,9 +743,12 @@ RemoteServer::~RemoteServer() {
 bool RemoteServer::start(const QHostAddress& address, quint16 port, QString* problem) {
     stop();
     auto http =
-        std::make_unique<RemoteHttp>([this](const QHttpServerRequest& request, QTcpSocket* socket) {
-            d->answer(request, socket);
-        });
+        std::make_unique<RemoteHttp>([this](const QHttpServerRequest& request,
+                                            QTcpSocket* socket) { d->answer(request, socket); },
+                                     [this](const QHttpServerRequest& request, QTcpSocket* socket) {
+                                         return d->mayUpgrade(request, socket);
+                                     });
+    http->setParent(this); // owned by d, but found among the server's children
     auto* tcp = new GuardedTcpServer(http.get());
     if (!tcp->listen(address, port)) {
         if (problem != nullptr)
@@ -572,6 +761,12 @@ bool RemoteServer::start(const QHostAddress& address, quint16 port, QString* pro
     d->http = std::move(http);
     d->tcp = tcp;
     d->address = address;
+    d->hostNames.clear();
+    const QStringList listed = QSettings(QStringLiteral("LumaDesk"), QStringLiteral("LumaDesk"))
+                                   .value(kHostNamesKey)
+                                   .toStringList();
+    for (const QString& name : listed)
+        d->hostNames.append(name.trimmed().toLower());
     d->pairing.newCode();
     emit runningChanged(true);
     return true;

@@ -84,7 +84,18 @@
     const ws = new WebSocket(socketUrl());
     socket = ws;
     ws.addEventListener("message", (event) => { if (socket === ws) receive(event.data); });
-    ws.addEventListener("close", (event) => { if (socket === ws) lost(event.code, event.reason); });
+    ws.addEventListener("close", (event) => {
+      if (socket !== ws)
+        return;
+      if (event.code !== 1006) {
+        lost(event.code, event.reason);
+        return;
+      }
+      // Refused before it opened, the socket tells no reason; the plain request does.
+      fetch("/ws", { cache: "no-store" }).then(
+        (answer) => answer.status === 401 ? lost(1008, "not paired") : lost(event.code, event.reason),
+        () => lost(event.code, event.reason));
+    });
   }
 
   // The console says why it closed; only a phone it does not know must pair again.
