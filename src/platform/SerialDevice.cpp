@@ -153,68 +153,71 @@ void SerialDevice::purge() {
         ::tcflush(m_fd, TCIOFLUSH);
 }
 
+namespace {
+
+// Writes until everything is out, the device fails, or wait() (called whenever the device takes
+// nothing) says to stop: the loop both writers share.
+template <typename Wait> qint64 writeLoop(int fd, const void* data, qint64 size, Wait wait) {
+    const auto* bytes = static_cast<const char*>(data);
+    qint64 written = 0;
+    while (written < size) {
+        const ssize_t n = ::write(fd, bytes + written, size_t(size - written));
+        if (n > 0) {
+            written += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if ((n < 0 && errno != EAGAIN) || !wait())
+            break;
+    }
+    return written;
+}
+
+} // namespace
+
 qint64 SerialDevice::write(const void* data, qint64 size, int timeoutMs) {
     if (m_fd < 0 || size <= 0)
         return 0;
     using Clock = std::chrono::steady_clock;
     const int budget = timeoutMs > 0 ? timeoutMs : kUnboundedWriteCapMs;
     const auto deadline = Clock::now() + std::chrono::milliseconds(budget);
-    const auto* bytes = static_cast<const char*>(data);
-    qint64 written = 0;
-    while (written < size) {
-        const ssize_t n = ::write(m_fd, bytes + written, size_t(size - written));
-        if (n > 0) {
-            written += n;
-            continue;
+    return writeLoop(m_fd, data, size, [&] {
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
+                    .count();
+            if (left <= 0)
+                return false;
+            pollfd pfd{m_fd, POLLOUT, 0};
+            const int r = ::poll(&pfd, 1, int(left));
+            if (r < 0 && errno == EINTR)
+                continue;
+            return r > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) == 0;
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN)
-            break;
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0)
-            break;
-        pollfd pfd{m_fd, POLLOUT, 0};
-        const int r = ::poll(&pfd, 1, int(left));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0 || (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)))
-            break;
-    }
-    return written;
+    });
 }
 
 qint64 SerialDevice::writeUntilWoken(const void* data, qint64 size, int wakeFd,
                                      const std::function<void()>& heldBack) {
     if (m_fd < 0 || size <= 0)
         return 0;
-    const auto* bytes = static_cast<const char*>(data);
-    qint64 written = 0;
     bool told = !heldBack;
-    while (written < size) {
-        const ssize_t n = ::write(m_fd, bytes + written, size_t(size - written));
-        if (n > 0) {
-            written += n;
-            continue;
+    return writeLoop(m_fd, data, size, [&] {
+        for (;;) {
+            pollfd pfd[2] = {{m_fd, POLLOUT, 0}, {wakeFd, POLLIN, 0}};
+            const int r = ::poll(pfd, wakeFd >= 0 ? 2 : 1, told ? -1 : kHeldBackMs);
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r == 0) {
+                told = true;
+                heldBack();
+                return true;
+            }
+            return r > 0 && (pfd[0].revents & (POLLERR | POLLHUP | POLLNVAL)) == 0 &&
+                   (pfd[1].revents & POLLIN) == 0;
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN)
-            break;
-        pollfd pfd[2] = {{m_fd, POLLOUT, 0}, {wakeFd, POLLIN, 0}};
-        const int r = ::poll(pfd, wakeFd >= 0 ? 2 : 1, told ? -1 : kHeldBackMs);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r == 0) {
-            told = true;
-            heldBack();
-            continue;
-        }
-        if (r < 0 || (pfd[0].revents & (POLLERR | POLLHUP | POLLNVAL)) || (pfd[1].revents & POLLIN))
-            break;
-    }
-    return written;
+    });
 }
 
 int SerialDevice::queued() const {
