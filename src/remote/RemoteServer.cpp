@@ -7,6 +7,7 @@
 #include "model/XmlFileContext.h"
 #include "platform/MonotonicClock.h"
 #include "remote/GuardedTcpServer.h"
+#include "remote/RemoteGate.h"
 #include "remote/RemoteMessages.h"
 #include "remote/RemotePairing.h"
 #include "remote/RemoteSocket.h"
@@ -80,19 +81,6 @@ QByteArray cookieValue(const QByteArray& header, const QByteArray& name) {
 }
 
 // A Host header fit to be echoed into our own headers: a name or address and a port.
-bool isPlainHost(const QByteArray& host) {
-    if (host.isEmpty() || host.size() > 255)
-        return false;
-    for (char c : host) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                        (c >= '0' && c <= '9') || c == '.' || c == '-' || c == ':' || c == '[' ||
-                        c == ']';
-        if (!ok)
-            return false;
-    }
-    return true;
-}
-
 QByteArray cookieFor(const QByteArray& token) {
     return kCookieName + '=' + token + "; Max-Age=" + QByteArray::number(kCookieDays * 86400) +
            "; HttpOnly; SameSite=Strict; Path=/";
@@ -131,16 +119,6 @@ void quietRefusedUpgrades(QLoggingCategory* category) {
 }
 
 // The digits of a port, as a Host header may end.
-bool isPortText(const QByteArray& text, quint16 port) {
-    if (text.isEmpty() || text.size() > 5)
-        return false;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-    }
-    return text.toUInt() == port;
-}
-
 // The HTTP side: every request goes to one handler, which routes strictly.
 class RemoteHttp final : public QAbstractHttpServer {
 public:
@@ -304,7 +282,7 @@ void RemoteServer::Private::respond(const QHttpServerRequest& request, QTcpSocke
                                     const QList<std::pair<QByteArray, QByteArray>>& extra) {
     const QByteArray host = request.value("host");
     QByteArray connect = "'self'";
-    if (isPlainHost(host))
+    if (IsPlainHost(host))
         connect += " ws://" + host;
     QHttpServerResponder responder = RemoteHttp::makeResponder(request, socket);
     responder.writeStatusLine(status);
@@ -326,34 +304,15 @@ void RemoteServer::Private::respond(const QHttpServerRequest& request, QTcpSocke
 // This machine's own address or a name the operator listed, with the port listened on, so a
 // page of a foreign name pointed at this machine (DNS rebinding) gets nothing.
 bool RemoteServer::Private::isOurHost(const QByteArray& host) const {
-    if (!isPlainHost(host))
+    const std::optional<HostParts> parts = SplitHost(host);
+    if (!parts)
         return false;
-    QByteArray name = host;
-    QByteArray portText;
-    bool bracketed = false;
-    if (host.startsWith('[')) {
-        const qsizetype close = host.indexOf(']');
-        if (close < 0)
-            return false;
-        name = host.mid(1, close - 1);
-        const QByteArray rest = host.mid(close + 1);
-        if (!rest.isEmpty() && (!rest.startsWith(':') || rest.size() == 1))
-            return false;
-        portText = rest.mid(1);
-        bracketed = true;
-    } else if (host.count(':') > 1 || host.contains('[') || host.contains(']')) {
-        return false;
-    } else if (const qsizetype colon = host.indexOf(':'); colon >= 0) {
-        name = host.left(colon);
-        portText = host.mid(colon + 1);
-        if (portText.isEmpty())
-            return false;
-    }
     const quint16 ours = tcp != nullptr ? tcp->serverPort() : 0;
-    if (portText.isEmpty() ? ours != 80 : !isPortText(portText, ours))
+    if (parts->port.isEmpty() ? ours != 80 : parts->port.toUInt() != ours)
         return false;
+    const QByteArray& name = parts->name;
     QHostAddress literal;
-    if (bracketed)
+    if (parts->bracketed)
         return literal.setAddress(QString::fromLatin1(name)) &&
                literal.protocol() == QAbstractSocket::IPv6Protocol && isOurAddress(literal);
     const bool numeric = std::all_of(name.cbegin(), name.cend(),

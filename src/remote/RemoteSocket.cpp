@@ -31,42 +31,10 @@ void RemoteSocket::arrived() {
     if (!m_armed || m_failed || !isOpen())
         return;
     const QByteArray bytes = peek(bytesAvailable());
-    qsizetype at = 0;
-    for (;;) {
-        const qsizetype left = bytes.size() - at;
-        if (m_piece == Piece::Header) {
-            if (left < 2)
-                return;
-            const quint8 second = quint8(bytes[at + 1]);
-            if ((second & 0x80) == 0) {
-                m_failed = true;
-                emit protocolError();
-                return;
-            }
-            const int code = second & 0x7F;
-            m_payload = quint64(code);
-            m_lengthBytes = code == 126 ? 2 : code == 127 ? 8 : 0;
-            m_piece = m_lengthBytes > 0 ? Piece::Length : Piece::Mask;
-            at += 2;
-        } else if (m_piece == Piece::Length) {
-            if (left < m_lengthBytes)
-                return;
-            m_payload = 0;
-            for (int i = 0; i < m_lengthBytes; ++i)
-                m_payload = (m_payload << 8) | quint8(bytes[at + i]);
-            m_piece = Piece::Mask;
-            at += m_lengthBytes;
-        } else if (m_piece == Piece::Mask) {
-            if (left < 4)
-                return;
-            m_piece = Piece::Payload;
-            at += 4;
-        } else {
-            if (quint64(left) < m_payload)
-                return;
-            m_piece = Piece::Header;
-            at += qsizetype(m_payload);
-        }
+    m_frames.follow(bytes.constData(), bytes.size());
+    if (m_frames.failed()) {
+        m_failed = true;
+        emit protocolError();
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "remote/RemoteGate.h"
+
 #include <QTcpSocket>
 
 namespace lumadesk {
@@ -25,15 +27,12 @@ protected:
 private:
     void arrived();
 
-    enum class Piece { Header, Length, Mask, Payload };
     bool m_upgrading = false;
     bool m_watching = false;
     bool m_connecting = false;
     bool m_armed = false;
     bool m_failed = false;
-    Piece m_piece = Piece::Header;
-    int m_lengthBytes = 0;
-    quint64 m_payload = 0;
+    ClientFrameWatch m_frames;
 };
 
 } // namespace lumadesk
