@@ -67,8 +67,7 @@ bool OperatorActions::radioTakesCommands() {
 void OperatorActions::putBack(const std::vector<HeadSnapshot>& before, bool group) {
     std::vector<StrobeData*> units;
     for (const HeadSnapshot& shot : before) {
-        const StudioData* studio = m_model.StudioByNumber(shot.studio);
-        StrobeData* unit = studio != nullptr ? studio->UnitOn(shot.channel) : nullptr;
+        StrobeData* unit = unitOn(shot.studio, shot.channel);
         if (unit != nullptr && unit->serial == shot.serial) {
             RestoreSnapshot(*unit, shot);
             units.push_back(unit);
