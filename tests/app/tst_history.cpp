@@ -116,8 +116,13 @@ void HistoryTest::changesTheRadioCannotTakeAreRefusedInTheFirstPane() {
 
     QVERIFY(dongle.holdOutput(true));
     const QByteArray otherHead = hex("FF 07 17 00 02 00 02");
-    for (int n = 0; n <= WriteQueue::kMaxFrames && frame.radio().port().TakesCommands(); ++n)
-        frame.radio().port().WriteComm(7, reinterpret_cast<const std::uint8_t*>(otherHead.data()));
+    // Filled to the last frame: the writer takes at most one of them before the held line stops
+    // it, and that must not make room for a change.
+    for (int n = 0; n <= WriteQueue::kMaxFrames + 1; ++n) {
+        if (frame.radio().port().WriteComm(
+                7, reinterpret_cast<const std::uint8_t*>(otherHead.data())) < 0)
+            break;
+    }
     const QString refused = "The radio is not taking commands";
     emit frame.controlPane()->findChild<COXCoolSpinButtonCtrl*>()->deltaPos(-1);
     QCOMPARE(head->nFlashValue, 51);

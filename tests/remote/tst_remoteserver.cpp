@@ -757,8 +757,11 @@ void RemoteServerTest::aPhoneChangeTheRadioCannotTakeIsRefused() {
     QVERIFY(dongle.holdOutput(true));
     const QByteArray otherHead = QByteArray::fromHex("ff071700020002");
     CCommThread& port = rig.core.link.port();
-    for (int n = 0; n <= WriteQueue::kMaxFrames && port.TakesCommands(); ++n)
-        port.WriteComm(7, reinterpret_cast<const std::uint8_t*>(otherHead.data()));
+    // Filled to the last frame: the writer takes at most one before the held line stops it.
+    for (int n = 0; n <= WriteQueue::kMaxFrames + 1; ++n) {
+        if (port.WriteComm(7, reinterpret_cast<const std::uint8_t*>(otherHead.data())) < 0)
+            break;
+    }
     const int power = unit->bFlashPow;
     phone->send(
         QStringLiteral(R"({"id":43,"op":"switch","channel":0,"setting":"flashPower","on":%1})")
