@@ -34,7 +34,8 @@ StrobeData* StudioData::UnitOn(int channel) const {
     return pStrobe[std::size_t(channel)].get();
 }
 
-StudioModel::StudioModel() : pMemoryStudio(std::make_unique<StudioData>(-1, QString())) {
+StudioModel::StudioModel()
+    : pMemoryStudio(std::make_unique<StudioData>(-1, QString())), news(*this) {
     static const char* const names[kStudioCount] = {"Studio A", "Studio B", "Studio C", "Studio D",
                                                     "Studio E"};
     for (int i = 0; i < kStudioCount; ++i)
@@ -152,7 +153,10 @@ StrobeData* PlaceStrobe(StudioModel* model, int n, int ch, std::unique_ptr<Strob
     if (const StrobeData* old = studio->UnitOn(ch);
         old != nullptr && nodeIsIn(model->pCurNode, old))
         SetCurrentNode(model, studio);
-    return PutStrobe(studio, ch, std::move(record));
+    StrobeData* placed = PutStrobe(studio, ch, std::move(record));
+    if (placed != nullptr)
+        model->news.tellHeadAdded(*placed);
+    return placed;
 }
 
 void ClearStudio(StudioModel* model, StudioData* studio) {
@@ -165,6 +169,8 @@ void ClearStudio(StudioModel* model, StudioData* studio) {
         studio->pStrobe[std::size_t(i)].reset();
     }
     studio->nChItemCnt = 0;
+    if (model != nullptr)
+        model->news.tellStudioEmptied(*studio);
 }
 
 int CopyStudioValues(StudioData* destination, const StudioData* source) {
@@ -182,6 +188,15 @@ int CopyStudioValues(StudioData* destination, const StudioData* source) {
         to->sLightName = from->sLightName;
     }
     return 1;
+}
+
+std::vector<StrobeData*> TickedUnits(const StudioData* studio) {
+    std::vector<StrobeData*> ticked;
+    for (StrobeData* unit : UnitsOf(studio)) {
+        if (unit->bChSelect != 0)
+            ticked.push_back(unit);
+    }
+    return ticked;
 }
 
 std::vector<StrobeData*> UnitsOf(const StudioData* studio) {
@@ -206,6 +221,7 @@ void SetCurrentNode(StudioModel* model, NodeHeader* node) {
     model->pCurNode = node;
     if (model->currentNodeChanged)
         model->currentNodeChanged();
+    model->news.tellCurrentChanged();
 }
 
 } // namespace lumadesk

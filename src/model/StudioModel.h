@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/ModelNews.h"
 #include "model/StrobeData.h"
 
 #include <array>
@@ -54,6 +55,8 @@ struct StudioModel {
     std::vector<StrobeData*> arrShown;
     // Told after the current node changed (the tree, the grid and the panel follow it).
     std::function<void()> currentNodeChanged;
+    // Every change to the heads, studios, ticks and current node is told here.
+    ModelNews news;
 
     // Whether the record is held by one of the six studios now. Posted messages carry record
     // pointers that a scan may have destroyed since.
@@ -71,6 +74,10 @@ struct StudioModel {
 std::vector<StrobeData*> ShownUnits(const StudioModel& model);
 // The studio's units in slot order; empty for none.
 std::vector<StrobeData*> UnitsOf(const StudioData* studio);
+
+// The heads of the studio whose boxes show ticked, in slot order: the heads a group change
+// moves, on every face.
+std::vector<StrobeData*> TickedUnits(const StudioData* studio);
 
 // Posts a message whose lParam is the record, with the record's serial.
 bool PostRecordMessage(QObject* target, int number, qintptr wParam, const StrobeData* record);
