@@ -9,6 +9,7 @@ namespace lumadesk {
 
 RadioLink::RadioLink(QObject* owner, StudioModel& model, PendingValues::Clock clock)
     : m_model(model), m_pending(model, std::move(clock)), m_port(this), m_handler(owner, &model) {
+    m_port.setQuietDrain([this] { drain(); });
     m_protocol.SetPendingValues(&m_pending);
     m_protocol.SetModel(&m_model);
     m_expiry.setSingleShot(true);
