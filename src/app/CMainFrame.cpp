@@ -129,9 +129,9 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
         m_remote->startAsRemembered();
     }
     m_model.currentNodeChanged = [this] { currentNodeChanged(); };
-    m_radio.heard().setMissedListener([this](int, int) {
+    m_radio.heard().setMissedListener([this](int studio, int channel) {
         m_watch->refresh();
-        m_remote->server().noteChange();
+        tellCue(studio, channel);
     });
 
     // Start values, then what Option.xml holds, then what this run was told.
@@ -146,6 +146,7 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
         showMessages();
     });
     m_link.setChanged([this](bool up) { linkChanged(up); });
+    connect(&m_link, &LinkKeeper::upChanged, &m_remote->server(), &RemoteServer::linkChanged);
     // The first tick opens the port.
     m_link.start();
 }
@@ -216,8 +217,7 @@ void CMainFrame::watchConfirmations() {
         m_menus->refreshSendAgain();
         if (m_watch != nullptr)
             m_watch->refresh();
-        if (m_remote != nullptr)
-            m_remote->server().noteChange();
+        tellCue(studio, channel);
         const StudioData* owner = m_model.StudioByNumber(studio);
         // Relayed as a change that stores nothing: the panes redraw just the cue.
         if (StrobeData* unit = owner != nullptr ? owner->UnitOn(channel) : nullptr)
@@ -278,10 +278,14 @@ void CMainFrame::linkChanged(bool up) {
             box->reject();
         }
     }
-    if (m_remote != nullptr)
-        m_remote->server().noteChange();
     m_menus->refreshSendAgain();
     showMessages();
+}
+
+void CMainFrame::tellCue(int studio, int channel) {
+    const StudioData* owner = m_model.StudioByNumber(studio);
+    if (const StrobeData* unit = owner != nullptr ? owner->UnitOn(channel) : nullptr)
+        m_model.news.tellHeadChanged(*unit, kCueMask);
 }
 
 void CMainFrame::currentNodeChanged() {

@@ -6,6 +6,7 @@
 #include "platform/WindowMessage.h"
 #include "remote/RemoteServer.h"
 #include "sim/Simulator.h"
+#include "support/CueNews.h"
 #include "support/PrivateSettings.h"
 #include "support/QuickHeads.h"
 #include "support/SimulatorWire.h"
@@ -32,6 +33,8 @@ public:
     lumadesk::RadioLink link{this, model};
     OperatorActions actions{model, link.protocol(), ActionPanes{}};
     RemoteServer remote{model, link, actions};
+
+    Console() { TellCuesAsNews(link, model); }
 
 protected:
     void customEvent(QEvent* event) override {

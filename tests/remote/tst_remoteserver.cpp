@@ -9,6 +9,7 @@
 #include "remote/RemotePairing.h"
 #include "remote/RemoteServer.h"
 #include "sim/Simulator.h"
+#include "support/CueNews.h"
 #include "support/PrivateSettings.h"
 #include "support/QuickHeads.h"
 #include "support/SimulatorWire.h"
@@ -36,6 +37,8 @@ public:
     StudioModel model;
     lumadesk::RadioLink link{this, model};
     OperatorActions actions{model, link.protocol(), {}};
+
+    Core() { TellCuesAsNews(link, model); }
 
 protected:
     void customEvent(QEvent* event) override {
@@ -102,7 +105,6 @@ struct Rig {
             !QTest::qWaitFor([this] { return core.model.studios[0]->nChItemCnt == 3; }))
             return false;
         server.setClock([this] { return now; });
-        server.setRefreshInterval(0);
         return server.start(QHostAddress::LocalHost, 0);
     }
     QString origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(server.port()); }
@@ -749,7 +751,6 @@ void RemoteServerTest::aPhoneChangeTheRadioCannotTakeIsRefused() {
     SelectStudio(&rig.core.model, studio);
     StrobeData* unit = PlaceStrobe(&rig.core.model, 0, 0, std::make_unique<StrobeData>());
     rig.core.model.pScanStudio = studio;
-    rig.server.setRefreshInterval(0);
     QVERIFY(rig.server.start(QHostAddress::LocalHost, 0));
     std::unique_ptr<Phone> phone = rig.phone(rig.pair(rig.server.pairingCode()));
     QTRY_COMPARE(phone->messages.size(), 1);
