@@ -162,6 +162,17 @@ bool waitFor(const std::function<bool()>& done, int ms = 10000) {
     return done();
 }
 
+// Pairs with the server's code: the token for the cookie, empty when that failed.
+QByteArray pairWith(RemoteServer& server) {
+    QNetworkAccessManager web;
+    QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1/pair").arg(server.port())));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+    const std::unique_ptr<QNetworkReply> reply(
+        web.post(request, "{\"code\":\"" + server.pairingCode().toLatin1() + "\"}"));
+    waitFor([&reply] { return reply->isFinished(); });
+    return reply->rawHeader("Set-Cookie").mid(15, 32);
+}
+
 // One phone on a console that does nothing, with `count` set-ups in the folder: what the
 // phone costs while nothing happens.
 int idleWithSetups(Core& core, int count) {
@@ -175,17 +186,11 @@ int idleWithSetups(Core& core, int count) {
     if (!server.start(QHostAddress::LocalHost, 0))
         return 1;
     const QString origin = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
-    QNetworkAccessManager web;
-    QNetworkRequest pairRequest(QUrl(origin + "/pair"));
-    pairRequest.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-    std::unique_ptr<QNetworkReply> paired(
-        web.post(pairRequest, "{\"code\":\"" + server.pairingCode().toLatin1() + "\"}"));
-    waitFor([&paired] { return paired->isFinished(); });
     QWebSocket phone(origin);
     int states = 0;
     QObject::connect(&phone, &QWebSocket::textMessageReceived, [&states] { ++states; });
     QNetworkRequest request(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(server.port())));
-    request.setRawHeader("Cookie", "lumadesk_token=" + paired->rawHeader("Set-Cookie").mid(15, 32));
+    request.setRawHeader("Cookie", "lumadesk_token=" + pairWith(server));
     phone.open(request);
     if (!waitFor([&] { return server.clientCount() == 1 && states > 0; }))
         return 1;
@@ -235,14 +240,7 @@ int main(int argc, char** argv) {
     if (!server.start(QHostAddress::LocalHost, 0))
         return 1;
     const QString origin = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
-    QNetworkAccessManager web;
-    QNetworkRequest pairRequest(QUrl(origin + "/pair"));
-    pairRequest.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-    QNetworkReply* paired =
-        web.post(pairRequest, "{\"code\":\"" + server.pairingCode().toLatin1() + "\"}");
-    waitFor([paired] { return paired->isFinished(); });
-    const QByteArray token = paired->rawHeader("Set-Cookie").mid(15, 32);
-    delete paired;
+    const QByteArray token = pairWith(server);
 
     Traffic traffic(reports);
     QThread phoneThread;
