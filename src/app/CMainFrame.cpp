@@ -129,10 +129,6 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
         m_remote->startAsRemembered();
     }
     m_model.currentNodeChanged = [this] { currentNodeChanged(); };
-    m_radio.heard().setMissedListener([this](int, int) {
-        m_watch->refresh();
-        m_remote->server().noteChange();
-    });
 
     // Start values, then what Option.xml holds, then what this run was told.
     m_settings = ComSettings{};
@@ -147,6 +143,7 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     });
     m_link.setChanged([this](bool up) { linkChanged(up); });
     connect(&m_radio, &RadioLink::readerEnded, this, [this] { m_link.readerEnded(); });
+    connect(&m_link, &LinkKeeper::upChanged, &m_remote->server(), &RemoteServer::linkChanged);
     // The first tick opens the port.
     m_link.start();
 }
@@ -157,7 +154,6 @@ CMainFrame::~CMainFrame() {
     delete m_remote; // it listens to the link and drives the actions
     m_remote = nullptr;
     m_model.currentNodeChanged = nullptr;
-    m_radio.heard().setMissedListener(nullptr);
     m_radio.pending().setListener(nullptr);
     m_radio.close();
     m_radio.setTrafficLog(nullptr);
@@ -215,10 +211,6 @@ void CMainFrame::watchConfirmations() {
         // Pane 0 names the head that last failed to confirm, until none is left.
         showMessages();
         m_menus->refreshSendAgain();
-        if (m_watch != nullptr)
-            m_watch->refresh();
-        if (m_remote != nullptr)
-            m_remote->server().noteChange();
         const StudioData* owner = m_model.StudioByNumber(studio);
         // Relayed as a change that stores nothing: the panes redraw just the cue.
         if (StrobeData* unit = owner != nullptr ? owner->UnitOn(channel) : nullptr)
@@ -279,8 +271,6 @@ void CMainFrame::linkChanged(bool up) {
             box->reject();
         }
     }
-    if (m_remote != nullptr)
-        m_remote->server().noteChange();
     m_menus->refreshSendAgain();
     showMessages();
 }
@@ -336,7 +326,6 @@ void CMainFrame::checkFinished() {
     m_linkNote = QStringLiteral("Check of %1: %2")
                      .arg(studio->sStudioName, results.join(QStringLiteral("; ")));
     showMessages();
-    m_watch->refresh();
 }
 
 QMenu* CMainFrame::editMenu() const {

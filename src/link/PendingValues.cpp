@@ -79,6 +79,10 @@ int PendingValues::addressedStudio() const {
 }
 
 void PendingValues::changed(int studio, int channel) {
+    // The faces redraw the cue; nothing stored changed.
+    if (const StudioData* owner = m_model.StudioByNumber(studio))
+        if (const StrobeData* unit = owner->UnitOn(channel))
+            m_model.news.tellHeadChanged(*unit, kCueMask);
     if (m_listener)
         m_listener(studio, channel);
 }

@@ -10,6 +10,12 @@ namespace lumadesk {
 RadioLink::RadioLink(QObject* owner, StudioModel& model, PendingValues::Clock clock)
     : m_model(model), m_pending(model, std::move(clock)), m_port(this), m_handler(owner, &model) {
     m_port.setQuietDrain([this] { drain(); });
+    // A head that missed a check or answers again shows it on every face.
+    m_heard.setMissedListener([this](int studio, int channel) {
+        if (const StudioData* held = m_model.StudioByNumber(studio))
+            if (const StrobeData* unit = held->UnitOn(channel))
+                m_model.news.tellHeadChanged(*unit, kCueMask);
+    });
     m_protocol.SetPendingValues(&m_pending);
     m_protocol.SetModel(&m_model);
     m_expiry.setSingleShot(true);
@@ -152,28 +158,28 @@ int RadioLink::TappedHandler::OnStatus(int channel, const StrobeData* status, in
     book.OnStatus(channel, status, reserved);
     if (tap != nullptr)
         tap->OnStatus(channel, status, reserved);
-    return done(handler.OnStatus(channel, status, reserved));
+    return handler.OnStatus(channel, status, reserved);
 }
 
 int RadioLink::TappedHandler::OnSettingReport(int type, int channel, qintptr value) {
     book.OnSettingReport(type, channel, value);
     if (tap != nullptr)
         tap->OnSettingReport(type, channel, value);
-    return done(handler.OnSettingReport(type, channel, value));
+    return handler.OnSettingReport(type, channel, value);
 }
 
 int RadioLink::TappedHandler::OnChargeReport(int type, int channel, int value) {
     book.OnChargeReport(type, channel, value);
     if (tap != nullptr)
         tap->OnChargeReport(type, channel, value);
-    return done(handler.OnChargeReport(type, channel, value));
+    return handler.OnChargeReport(type, channel, value);
 }
 
 int RadioLink::TappedHandler::OnHeatReport(int type, int channel, int value) {
     book.OnHeatReport(type, channel, value);
     if (tap != nullptr)
         tap->OnHeatReport(type, channel, value);
-    return done(handler.OnHeatReport(type, channel, value));
+    return handler.OnHeatReport(type, channel, value);
 }
 
 } // namespace lumadesk

@@ -62,11 +62,6 @@ public:
     // Sees every decoded event just before the handler applies it; null for none. The tap's
     // return values are not used.
     void setEventTap(CZbEventHandler* tap) { m_front.tap = tap; }
-    // Told after each decoded event has been applied to the records and the book (the phone
-    // remote republishes on it); empty for none.
-    void setAppliedListener(std::function<void()> listener) {
-        m_front.applied = std::move(listener);
-    }
 
     // When each head last reported.
     HeardLog& heard() { return m_heard; }
@@ -114,14 +109,6 @@ private:
         CZbEventHandler& book;
         CZbEventHandler& handler;
         CZbEventHandler* tap = nullptr;
-        std::function<void()> applied;
-
-    private:
-        int done(int result) {
-            if (applied)
-                applied();
-            return result;
-        }
     };
 
     // Notes in the heard log which heads an event comes from, then passes it on.

@@ -55,8 +55,9 @@ struct StudioModel {
     std::vector<StrobeData*> arrShown;
     // Told after the current node changed (the tree, the grid and the panel follow it).
     std::function<void()> currentNodeChanged;
-    // Every change to the heads, studios, ticks and current node is told here.
-    ModelNews news;
+    // Every change to the heads, studios, ticks and current node is told here. Telling changes
+    // nothing of the model, so readers that hold it const may tell too.
+    mutable ModelNews news;
 
     // Whether the record is held by one of the six studios now. Posted messages carry record
     // pointers that a scan may have destroyed since.

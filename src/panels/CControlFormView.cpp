@@ -516,6 +516,8 @@ void CControlFormView::OnSave() {
     // After a failure the name and Save stay, to try again once the cause is gone.
     if (SaveMemoryFileAndRelist(m_links.files, m_fileName->text()) == 0)
         return;
+    if (m_links.model != nullptr)
+        m_links.model->news.tellSetupsChanged();
     m_fileInfo.clear();
     m_infoBox->clear();
     m_fileName->clear();
@@ -556,6 +558,7 @@ void CControlFormView::OnApply() {
     StudioData* studio = CopyMemoryStudio(m_links.model);
     if (m_links.actions != nullptr)
         m_links.actions->loaded(*studio, before, m_fileName->text(), reach.reached);
+    m_links.model->news.tellSetupsChanged();
     // The heads hold the loaded levels now: an offset shown before would add to them.
     m_selection->Reset();
 }
