@@ -67,8 +67,9 @@ struct ActionsRig {
         link.assembler().Feed(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                               int(bytes.size()));
     }
-    // The current studio saved as the set-up of the name.
+    // The current studio saved as the set-up of the name, in a set-up folder of its own.
     bool save(const QString& name) {
+        QDir().mkdir(QFileInfo(MemoryFilePath(name)).path());
         XmlFileContext files{&model, nullptr, nullptr};
         return SaveMemoryFile(&files, name) == 1 && !MemoryFilePath(name).isEmpty();
     }
