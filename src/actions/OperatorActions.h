@@ -98,7 +98,7 @@ public:
     private:
         OperatorActions& m_actions;
     };
-    // A head the change writes, with its values before (the first touch of a head counts).
+    // Inside a Change: a head it writes, with its values before (the first touch counts).
     void touch(const StrobeData& unit, const HeadValues& before);
     void touch(const StrobeData& unit) { touch(unit, ValuesOf(unit)); }
 
