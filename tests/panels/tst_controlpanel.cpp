@@ -37,6 +37,8 @@ private slots:
     void readersHearRadioButtonsAndLevels();
     void nothingActsOnAHeadBeforeOneIsCurrent();
     void groupLineNamesTheTickedHeadsWhenAStudioIsChosen();
+    void showsWhatUndoPutBack_data();
+    void showsWhatUndoPutBack();
 };
 
 void ControlPanelTest::readersHearRadioButtonsAndLevels_data() {
@@ -457,6 +459,35 @@ void ControlPanelTest::groupLineNamesTheTickedHeadsWhenAStudioIsChosen() {
     auto* spin = rig.control<COXCoolSpinButtonCtrl>("Flash offset steps");
     QTest::mouseClick(spin, Qt::LeftButton, {}, spin->upRect().center());
     QCOMPARE(rig.unit->nFlashValue, 41);
+}
+
+// The panel's own step undone: it shows the value back, and the group panel's offset is reset.
+void ControlPanelTest::showsWhatUndoPutBack_data() {
+    QTest::addColumn<bool>("group");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("flash level") << false << "Flash level";
+    QTest::newRow("offset") << true << "Flash offset";
+}
+
+void ControlPanelTest::showsWhatUndoPutBack() {
+    QFETCH(bool, group);
+    QFETCH(QString, field);
+    PanelRig rig;
+    rig.select();
+    if (group) {
+        rig.unit->bChSelect = 1;
+        rig.model.arrShown = {rig.unit};
+        auto* mode = rig.control<QComboBox>("Settings mode");
+        mode->setCurrentIndex(1);
+        emit mode->activated(1);
+    }
+    const QString was = rig.text(field);
+    emit rig.control<COXCoolSpinButtonCtrl>(group ? "Flash offset steps" : "Flash level steps")
+        ->deltaPos(-1);
+    QVERIFY(rig.text(field) != was);
+    rig.history.undo();
+    QCOMPARE(rig.text(field), was);
+    QCOMPARE(rig.unit->nFlashValue, 40);
 }
 
 QTEST_MAIN(ControlPanelTest)
