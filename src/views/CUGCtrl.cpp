@@ -1,12 +1,13 @@
 #include "views/CUGCtrl.h"
 
+#include "ui/FrameClock.h"
+
 #include <QAccessible>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QTimerEvent>
 
 namespace lumadesk {
 
@@ -534,8 +535,20 @@ void CUGCtrl::queueAll() {
         look = Look();
     m_dirty.clear();
     m_paintAll = true;
-    if (!m_frame.isActive())
-        m_frame.start(kFrameMs, this);
+    askForFrame();
+}
+
+FrameClock& CUGCtrl::clock() {
+    if (m_clock == nullptr || m_clock->parent() != window()) {
+        m_clock = &FrameClock::of(this);
+        if (m_drains != nullptr)
+            m_clock->follow(*m_drains);
+    }
+    return *m_clock;
+}
+
+void CUGCtrl::askForFrame() {
+    clock().request(this, [this] { paintPending(); });
 }
 
 void CUGCtrl::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
@@ -572,18 +585,12 @@ void CUGCtrl::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomR
             queued = true;
         }
     }
-    if (queued && !m_frame.isActive())
-        m_frame.start(kFrameMs, this);
-}
-
-void CUGCtrl::timerEvent(QTimerEvent* event) {
-    if (event->timerId() != m_frame.timerId())
-        return QTableView::timerEvent(event);
-    paintPending();
+    if (queued)
+        askForFrame();
 }
 
 void CUGCtrl::paintPending() {
-    m_frame.stop();
+    clock().forget(this);
     QRegion region;
     if (m_paintAll)
         region = viewport()->rect();

@@ -1,3 +1,4 @@
+#include "model/StudioModel.h"
 #include "views/CUGCtrl.h"
 
 #include <QSignalSpy>
@@ -170,24 +171,35 @@ void UGCtrlTest::redrawTouchesOnlyTheNamedCells() {
 }
 
 enum Change { Nothing, Text, BackColour, WordsOnly, All, AfterForeignPaint };
+// When the redraws come: after a quiet frame, within a frame of the last paint, during a drain.
+enum When { Quiet, Busy, Draining };
 
 void UGCtrlTest::repaintsChangedLooksOncePerFrame_data() {
     QTest::addColumn<int>("change");
+    QTest::addColumn<int>("when");
     QTest::addColumn<int>("pending"); // cells waiting for the frame; -1 the whole grid
-    QTest::newRow("same look") << int(Nothing) << 0;
-    QTest::newRow("text") << int(Text) << 1;
-    QTest::newRow("back colour") << int(BackColour) << 1;
-    QTest::newRow("name and tip only") << int(WordsOnly) << 0;
-    QTest::newRow("redraw all") << int(All) << -1;
-    QTest::newRow("after a paint of Qt's own") << int(AfterForeignPaint) << 1;
+    QTest::newRow("same look") << int(Nothing) << int(Quiet) << 0;
+    QTest::newRow("text") << int(Text) << int(Quiet) << 1;
+    QTest::newRow("back colour") << int(BackColour) << int(Quiet) << 1;
+    QTest::newRow("name and tip only") << int(WordsOnly) << int(Quiet) << 0;
+    QTest::newRow("redraw all") << int(All) << int(Quiet) << -1;
+    QTest::newRow("after a paint of Qt's own") << int(AfterForeignPaint) << int(Quiet) << 1;
+    QTest::newRow("text, a frame not over") << int(Text) << int(Busy) << 1;
+    QTest::newRow("redraw all, a frame not over") << int(All) << int(Busy) << -1;
+    QTest::newRow("text, link draining") << int(Text) << int(Draining) << 1;
+    QTest::newRow("same look, link draining") << int(Nothing) << int(Draining) << 0;
 }
 
-// Three redraws of cell (2, 5) in one frame: the model and readers have it at once, the screen
-// once at the frame, and only when what the cell draws changed.
+// Three redraws of cell (2, 5): the model and readers have them at once, the screen once, and
+// only when what the cell draws changed. After a quiet frame the paint goes to Qt at once;
+// within a frame of the last it waits for the next frame; during a drain for the drain's end.
 void UGCtrlTest::repaintsChangedLooksOncePerFrame() {
     QFETCH(int, change);
+    QFETCH(int, when);
     QFETCH(int, pending);
+    StudioModel model;
     Fixture f;
+    f.grid->holdPaintsWhileDraining(&model.news);
     QVERIFY(QTest::qWaitForWindowExposed(&f.host));
     QTRY_COMPARE(f.grid->pendingPaints(), 0);
     f.grid->RedrawRange(0, 0, 2, 5); // the first redraw after the whole grid's paints
@@ -198,8 +210,18 @@ void UGCtrlTest::repaintsChangedLooksOncePerFrame() {
     if (change == AfterForeignPaint) {
         f.grid->viewport()->update(); // as an exposure does
         QTRY_COMPARE(paints.count, 1);
+        QTest::qWait(3 * CUGCtrl::kFrameMs);
         paints.count = 0;
     }
+    if (when == Busy) {
+        f.grid->QuickSetText(2, 2, QStringLiteral("z")); // painted at once: a frame begins
+        f.grid->RedrawCell(2, 2);
+        QCOMPARE(f.grid->pendingPaints(), 0);
+        QTRY_COMPARE(paints.count, 1);
+        paints.count = 0;
+    }
+    if (when == Draining)
+        model.news.beginDrain();
     CUGCell cell;
     f.grid->GetCell(2, 5, &cell);
     cell.text = change == Text ? QStringLiteral("y") : cell.text;
@@ -209,12 +231,18 @@ void UGCtrlTest::repaintsChangedLooksOncePerFrame() {
     f.grid->SetCell(2, 5, cell);
     for (int n = 0; n < 3; ++n)
         change == All ? f.grid->RedrawAll() : f.grid->RedrawCell(2, 5);
-    QCOMPARE(f.grid->pendingPaints(), pending);
+    QCOMPARE(f.grid->pendingPaints(), when == Quiet ? 0 : pending);
     const QModelIndex index = f.grid->model()->index(5, 2);
     QCOMPARE(index.data(Qt::DisplayRole).toString(), cell.text);
     QCOMPARE(index.data(Qt::AccessibleTextRole).toString(),
              cell.name.isEmpty() ? cell.text : cell.name);
     QCOMPARE(index.data(Qt::ToolTipRole).toString(), cell.tip);
+    if (when == Draining) {
+        QTest::qWait(3 * CUGCtrl::kFrameMs);
+        QCOMPARE(f.grid->pendingPaints(), pending); // nothing goes out while the link drains
+        model.news.endDrain();
+        QCOMPARE(f.grid->pendingPaints(), 0); // the drain's end is quiet enough
+    }
     QTRY_COMPARE(f.grid->pendingPaints(), 0);
     // The paint that is due may come late on a loaded machine; then a while for any that is not.
     if (pending != 0)
