@@ -48,13 +48,6 @@ public:
     StudioModel model;
     lumadesk::RadioLink link{this, model};
     OperatorActions actions{model, link.protocol(), {}};
-
-protected:
-    void customEvent(QEvent* event) override {
-        WindowMessage* message = AsWindowMessage(event);
-        if (message != nullptr && message->number() == Msg::FrameBytesReceived)
-            link.drain();
-    }
 };
 
 QByteArray statusReport(int channel, int level) {

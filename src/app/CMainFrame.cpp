@@ -145,6 +145,7 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
         showMessages();
     });
     m_link.setChanged([this](bool up) { linkChanged(up); });
+    connect(&m_radio, &RadioLink::readerEnded, this, [this] { m_link.readerEnded(); });
     // The first tick opens the port.
     m_link.start();
 }
@@ -417,12 +418,6 @@ void CMainFrame::customEvent(QEvent* event) {
     case Msg::FrameEnableCommand:
         setCommandFlag(message->wParam(), message->lParam());
         message->setResult(0);
-        break;
-    case Msg::FrameBytesReceived:
-        m_radio.drain();
-        break;
-    case Msg::FrameReaderEnded:
-        m_link.readerEnded();
         break;
     case Msg::FrameNewUnit:
     case Msg::FrameUnitStatus:

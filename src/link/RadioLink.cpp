@@ -8,7 +8,7 @@
 namespace lumadesk {
 
 RadioLink::RadioLink(QObject* owner, StudioModel& model, PendingValues::Clock clock)
-    : m_model(model), m_pending(model, std::move(clock)), m_port(owner), m_handler(owner, &model) {
+    : m_model(model), m_pending(model, std::move(clock)), m_port(this), m_handler(owner, &model) {
     m_protocol.SetPendingValues(&m_pending);
     m_protocol.SetModel(&m_model);
     m_expiry.setSingleShot(true);
@@ -39,14 +39,27 @@ bool RadioLink::open(const ComSettings& settings) {
 
 int RadioLink::drain() {
     // A receiver that runs a nested event loop may drain again; the outermost delivers.
-    if (m_drainDepth++ == 0)
-        m_handler.holdPostsIn(&m_news);
+    if (m_drainDepth++ == 0) {
+        m_handler.holdPostsIn(&m_held);
+        m_model.news.beginDrain();
+    }
     const int fed = m_pump.Drain();
     if (--m_drainDepth == 0) {
         m_handler.holdPostsIn(nullptr);
-        m_news.deliver();
+        m_held.deliver();
+        m_model.news.endDrain();
     }
     return fed;
+}
+
+void RadioLink::customEvent(QEvent* event) {
+    const WindowMessage* message = AsWindowMessage(event);
+    if (message == nullptr)
+        return QObject::customEvent(event);
+    if (message->number() == Msg::FrameBytesReceived)
+        drain();
+    else if (message->number() == Msg::FrameReaderEnded)
+        emit readerEnded();
 }
 
 void RadioLink::close() {

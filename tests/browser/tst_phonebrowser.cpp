@@ -25,20 +25,13 @@ using namespace lumadesk;
 namespace {
 
 // The console without its window, wired as the main frame wires it: the model, the radio link
-// drained on each notification, the operator actions and the phone remote.
+// (which drains itself), the operator actions and the phone remote.
 class Console : public QObject {
 public:
     StudioModel model;
     lumadesk::RadioLink link{this, model};
     OperatorActions actions{model, link.protocol(), ActionPanes{}};
     RemoteServer remote{model, link, actions};
-
-protected:
-    void customEvent(QEvent* event) override {
-        const WindowMessage* message = AsWindowMessage(event);
-        if (message != nullptr && message->number() == Msg::FrameBytesReceived)
-            link.drain();
-    }
 };
 
 // Debian's python, where python3-selenium lives, ahead of any other on the PATH.

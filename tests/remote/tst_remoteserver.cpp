@@ -30,19 +30,12 @@ using namespace lumadesk;
 
 namespace {
 
-// The console's core as the main frame holds it, draining the link on each notification.
+// The console's core as the main frame holds it; the link drains itself.
 class Core : public QObject {
 public:
     StudioModel model;
     lumadesk::RadioLink link{this, model};
     OperatorActions actions{model, link.protocol(), {}};
-
-protected:
-    void customEvent(QEvent* event) override {
-        WindowMessage* message = AsWindowMessage(event);
-        if (message != nullptr && message->number() == Msg::FrameBytesReceived)
-            link.drain();
-    }
 };
 
 // A phone's page on /ws: every message it was sent, and how it was closed.
