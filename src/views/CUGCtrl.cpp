@@ -1,5 +1,6 @@
 #include "views/CUGCtrl.h"
 
+#include "ui/CachedText.h"
 #include "ui/FrameClock.h"
 
 #include <QAccessible>
@@ -256,9 +257,9 @@ void CUGCellPainter::paintCell(QPainter* painter, const QRect& rect, const CUGCe
         painter->setPen(cell.textColor);
         const QRect labelRect(box.right() + 1 + 3, rect.top(), rect.right() - box.right() - 3,
                               rect.height());
-        painter->drawText(labelRect, int(cell.alignment), cell.label);
+        DrawCachedText(painter, labelRect, cell.alignment, cell.label);
     } else if (!cell.text.isEmpty()) {
-        painter->drawText(rect.adjusted(2, 0, -2, 0), int(cell.alignment), cell.text);
+        DrawCachedText(painter, rect.adjusted(2, 0, -2, 0), cell.alignment, cell.text);
     }
     painter->restore();
 }

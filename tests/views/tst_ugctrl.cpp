@@ -1,6 +1,8 @@
 #include "model/StudioModel.h"
+#include "ui/CachedText.h"
 #include "views/CUGCtrl.h"
 
+#include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -88,6 +90,8 @@ private slots:
     void redrawTouchesOnlyTheNamedCells();
     void repaintsChangedLooksOncePerFrame_data();
     void repaintsChangedLooksOncePerFrame();
+    void keptTextLayoutsDrawWhatDrawTextDraws_data();
+    void keptTextLayoutsDrawWhatDrawTextDraws();
 };
 
 void UGCtrlTest::takesThePlaceholdersPlaceAndGeometry() {
@@ -252,6 +256,47 @@ void UGCtrlTest::repaintsChangedLooksOncePerFrame() {
         QVERIFY(paints.count >= 1); // Qt may add its own paint of the whole grid
     else
         QCOMPARE(paints.count, pending);
+}
+
+void UGCtrlTest::keptTextLayoutsDrawWhatDrawTextDraws_data() {
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<int>("alignment");
+    QTest::addColumn<QRect>("rect");
+    QTest::addColumn<QString>("text");
+    const int label = Qt::AlignLeft | Qt::AlignVCenter;
+    const int field = Qt::AlignHCenter | Qt::AlignTop;
+    QTest::newRow("status label") << 14 << label << QRect(20, 0, 130, 40)
+                                  << "Flash : F 5.6\nModel : F 8.1";
+    QTest::newRow("alarm") << 30 << label << QRect(20, 0, 130, 40) << "Overheat";
+    QTest::newRow("cut at the right") << 30 << label << QRect(3, 2, 60, 36) << "Overheat";
+    QTest::newRow("taller than its cell") << 14 << label << QRect(3, 2, 37, 13) << "a\nb";
+    QTest::newRow("value field") << 11 << field << QRect(3, 2, 37, 13) << "-8.1";
+    QTest::newRow("right: drawText's") << 11 << int(Qt::AlignRight) << QRect(3, 2, 37, 13) << "5.6";
+}
+
+// The kept layouts are a cost, never a look: twice (the second from the cache), pixel for pixel.
+void UGCtrlTest::keptTextLayoutsDrawWhatDrawTextDraws() {
+    QFETCH(int, pixels);
+    QFETCH(int, alignment);
+    QFETCH(QRect, rect);
+    QFETCH(QString, text);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    const auto draw = [&](bool kept) {
+        QImage image(160, 40, QImage::Format_ARGB32_Premultiplied);
+        image.fill(QColor(0x5B, 0x8A, 0xD7));
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        if (kept)
+            DrawCachedText(&painter, rect, Qt::Alignment(alignment), text);
+        else
+            painter.drawText(rect, alignment, text);
+        return image;
+    };
+    const QImage expected = draw(false);
+    QCOMPARE(draw(true), expected);
+    QCOMPARE(draw(true), expected);
 }
 
 QTEST_MAIN(UGCtrlTest)
