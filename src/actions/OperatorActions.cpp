@@ -80,9 +80,16 @@ void OperatorActions::markChanged() {
         emit changed();
 }
 
+OperatorActions::Change::Change(OperatorActions& actions) : m_actions(actions) {
+    ++m_actions.m_changeDepth;
+    m_actions.m_model.news.beginHold();
+}
+
 void OperatorActions::endChange() {
-    if (--m_changeDepth > 0)
+    if (--m_changeDepth > 0) {
+        m_model.news.endHold();
         return;
+    }
     // Taken first: a listener may start the next change.
     const std::vector<Touched> touched = std::exchange(m_touched, {});
     for (const Touched& t : touched) {
@@ -90,6 +97,7 @@ void OperatorActions::endChange() {
         if (unit != nullptr && unit->serial == t.serial)
             m_model.news.tellHeadChanged(*unit, Difference(t.before, ValuesOf(*unit)));
     }
+    m_model.news.endHold();
     if (std::exchange(m_changedHeld, false))
         emit changed();
 }

@@ -88,9 +88,7 @@ public:
     // the stack.
     class Change {
     public:
-        explicit Change(OperatorActions& actions) : m_actions(actions) {
-            ++m_actions.m_changeDepth;
-        }
+        explicit Change(OperatorActions& actions);
         ~Change() { m_actions.endChange(); }
         Change(const Change&) = delete;
         Change& operator=(const Change&) = delete;

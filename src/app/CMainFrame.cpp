@@ -128,7 +128,6 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     } else {
         m_remote->startAsRemembered();
     }
-    m_model.currentNodeChanged = [this] { currentNodeChanged(); };
 
     // Start values, then what Option.xml holds, then what this run was told.
     m_settings = ComSettings{};
@@ -153,7 +152,6 @@ CMainFrame::~CMainFrame() {
     // the panes, so that nothing can reach the model while the members are destroyed.
     delete m_remote; // it listens to the link and drives the actions
     m_remote = nullptr;
-    m_model.currentNodeChanged = nullptr;
     m_radio.pending().setListener(nullptr);
     m_radio.close();
     m_radio.setTrafficLog(nullptr);
@@ -273,16 +271,6 @@ void CMainFrame::linkChanged(bool up) {
     }
     m_menus->refreshSendAgain();
     showMessages();
-}
-
-void CMainFrame::currentNodeChanged() {
-    // The panel, the tree and the grid show the one current node.
-    if (auto* list = qobject_cast<CStudioListFormView*>(studioListPane()))
-        list->followCurrentNode();
-    if (auto* navigation = qobject_cast<CNavigationFormView*>(navigationPane());
-        navigation != nullptr && UnitOfNode(m_model.pCurNode) == nullptr)
-        navigation->grid()->DropCurrent();
-    SendMessage(controlPane(), Msg::CtrlCurrentUnit);
 }
 
 void CMainFrame::OnCheckHeads() {

@@ -106,8 +106,6 @@ private:
     // A change was refused: said until the radio takes commands again.
     void showRefusal(const QString& why);
     void linkChanged(bool up);
-    // A value's cue (pending, confirmed, not sent, not answering) moved: news, nothing stored.
-    void currentNodeChanged();
     void checkFinished();
 
     ShellOptions m_options;

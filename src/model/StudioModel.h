@@ -50,11 +50,9 @@ struct StudioModel {
     // port opened); null before that. Reports are filed here: it is the group on the air.
     StudioData* pAddressedStudio = nullptr;
     std::array<std::unique_ptr<StudioData>, kStudioCount> studios;
-    // Written only through SetCurrentNode, so everyone who shows it hears of a change.
+    // Written only through SetCurrentNode, which tells the news (currentChanged).
     NodeHeader* pCurNode = nullptr;
     std::vector<StrobeData*> arrShown;
-    // Told after the current node changed (the tree, the grid and the panel follow it).
-    std::function<void()> currentNodeChanged;
     // Every change to the heads, studios, ticks and current node is told here. Telling changes
     // nothing of the model, so readers that hold it const may tell too.
     mutable ModelNews news;
@@ -93,7 +91,7 @@ StrobeData* HeldRecordOf(const StudioModel& model, const WindowMessage& message)
 int shownStudioNumber(const StudioModel& model, const StudioData* studio);
 
 StudioData* StudioOfNode(NodeHeader* node);
-// Makes the node current and tells currentNodeChanged when that changed anything.
+// Makes the node current and tells the news when that changed anything.
 void SetCurrentNode(StudioModel* model, NodeHeader* node);
 StrobeData* UnitOfNode(NodeHeader* node);
 

@@ -25,6 +25,7 @@
 #include "ui/COXSeparator.h"
 #include "ui/ConfirmationLook.h"
 #include "ui/DialogFont.h"
+#include "ui/FrameClock.h"
 #include "ui/PlainText.h"
 
 #include <QCheckBox>
@@ -184,9 +185,20 @@ void CControlFormView::createControls() {
 }
 
 void CControlFormView::OnInitialUpdate(const ControlPanelLinks& links) {
+    if (m_links.model != nullptr)
+        disconnect(&m_links.model->news, nullptr, this, nullptr);
     m_links = links;
     m_mode = 0;
     m_selection->OnInitialUpdate(links);
+    if (m_links.model != nullptr) {
+        const ModelNews& news = m_links.model->news;
+        connect(&news, &ModelNews::headChanged, this, &CControlFormView::onHeadChanged);
+        // Another face (a phone) may tick heads: the group line names them.
+        connect(&news, &ModelNews::ticksChanged, this, [this] {
+            showHeadLine();
+            m_selection->showTickedPower();
+        });
+    }
     // No head is current yet: the fields keep their "0.0", but nothing may act on a head.
     SetControls(Enabling::AllOff);
     m_combo->setEnabled(true);
@@ -239,20 +251,18 @@ void CControlFormView::ShowConfirmation() {
 
 QString CControlFormView::headLine() const {
     if (m_mode == 1) {
+        // The heads the group panel moves: the ticked ones of the studio shown.
+        const StudioData* studio =
+            m_links.model != nullptr ? StudioOfNode(m_links.model->pCurNode) : nullptr;
         QStringList ticked;
-        if (m_links.model != nullptr) {
-            for (const StrobeData* unit : ShownUnits(*m_links.model)) {
-                if (unit->bChSelect != 0)
-                    ticked << unit->sChName;
-            }
-        }
+        for (const StrobeData* unit : TickedUnits(studio))
+            ticked << unit->sChName;
         // It says plainly that the group's values are offsets, not levels, and which heads of
         // which studio they move.
         if (ticked.isEmpty())
             return QStringLiteral("No heads ticked: tick heads in the grid");
         return QStringLiteral("Offsets for %1 of %2 (%3 %4)")
-            .arg(ticked.join(QStringLiteral(", ")),
-                 StudioOfNode(m_links.model->pCurNode)->sStudioName)
+            .arg(ticked.join(QStringLiteral(", ")), studio->sStudioName)
             .arg(ticked.size())
             .arg(ticked.size() == 1 ? QStringLiteral("head") : QStringLiteral("heads"));
     }
@@ -379,7 +389,27 @@ void CControlFormView::ShowNoUnit() {
     showHeadLine(); // Reset's line was the single head's
 }
 
+void CControlFormView::onHeadChanged(int studio, int channel, quint32 mask) {
+    const StrobeData* unit = selectedUnit();
+    if (unit != nullptr && unit->nChNum == channel &&
+        shownStudioNumber(*m_links.model, static_cast<const StudioData*>(unit->pParent)) == studio)
+        m_moved |= mask;
+}
+
+void CControlFormView::showStatus() {
+    // Heads repeat their status: a repeat shows nothing. A burst shows once a frame.
+    if (m_moved == 0)
+        return;
+    FrameClock& clock = FrameClock::of(this);
+    clock.follow(m_links.model->news);
+    clock.request(this, [this] {
+        if (m_moved != 0)
+            ShowUnit();
+    });
+}
+
 void CControlFormView::ShowUnit() {
+    m_moved = 0;
     const StrobeData* unit = selectedUnit();
     if (unit == nullptr)
         return ShowNoUnit();
@@ -569,8 +599,10 @@ void CControlFormView::customEvent(QEvent* event) {
         return CFormPane::customEvent(event);
     switch (message->number()) {
     case Msg::CtrlCurrentUnit:
-    case Msg::CtrlUnitStatus:
         ShowUnit();
+        break;
+    case Msg::CtrlUnitStatus:
+        showStatus();
         break;
     case Msg::CtrlEmptyStudio:
         Reset();

@@ -95,17 +95,20 @@ void CControlSelFormView::showTickedPower() {
         tip = QStringLiteral("No heads ticked");
     power->setToolTip(tip);
     power->setAccessibleDescription(tip);
+    // Which studio's heads it moves.
+    const StudioData* shown = studio();
+    setAccessibleDescription(
+        shown != nullptr ? QStringLiteral("Acts on the ticked heads of %1").arg(shown->sStudioName)
+                         : QStringLiteral("No studio chosen"));
+}
+
+StudioData* CControlSelFormView::studio() const {
+    return m_model != nullptr ? StudioOfNode(m_model->pCurNode) : nullptr;
 }
 
 std::vector<StrobeData*> CControlSelFormView::tickedUnits() const {
-    std::vector<StrobeData*> ticked;
-    if (m_model == nullptr)
-        return ticked;
-    for (StrobeData* unit : ShownUnits(*m_model)) {
-        if (unit->bChSelect == 1)
-            ticked.push_back(unit);
-    }
-    return ticked;
+    // The one rule of every face: the heads whose boxes show ticked, of the studio shown.
+    return TickedUnits(studio());
 }
 
 void CControlSelFormView::showFlashOffset() {
@@ -202,10 +205,10 @@ void CControlSelFormView::Apply(bool flashChanged) {
     const std::vector<HeadSnapshot> before = SnapshotsOf(ticked);
     for (StrobeData* unit : ticked)
         ApplyGroupOffset(*unit, flashChanged, flashChange, modelChange);
-    StudioData* studio = StudioOfNode(m_model->pCurNode);
-    if (ticked.empty() || studio == nullptr || m_actions == nullptr)
+    StudioData* shown = studio();
+    if (ticked.empty() || shown == nullptr || m_actions == nullptr)
         return;
-    m_actions->groupLevelsChanged(*studio, before, flashChanged ? LEVELS_FLASH : LEVELS_MODEL,
+    m_actions->groupLevelsChanged(*shown, before, flashChanged ? LEVELS_FLASH : LEVELS_MODEL,
                                   flashChanged ? flashChange : modelChange);
 }
 

@@ -217,10 +217,10 @@ void UndoTest::undoLeavesWhatAReportMovedSince_data() {
     QTest::addColumn<quint32>("told");
     QTest::newRow("switch undone, the level reported stays")
         << int(Cell) << hex("ff 0d 01 00 04 01 2d 32 01 00 00 00 01") << 45 << 0 << 0
-        << quint32(MaskOf(CHANGE_FLASH_CELL));
+        << quint32(MaskOf(CHANGE_FLASH_CELL) | kCueMask);
     QTest::newRow("level undone, the switch reported stays")
         << int(FlashLevel) << hex("ff 0d 01 00 04 01 29 32 00 01 00 00 01") << 40 << 0 << 1
-        << quint32(MaskOf(CHANGE_FLASH_LEVEL));
+        << quint32(MaskOf(CHANGE_FLASH_LEVEL) | kCueMask);
 }
 
 void UndoTest::undoLeavesWhatAReportMovedSince() {
