@@ -313,8 +313,8 @@ void CNavigationGrid::setIcon(int i, Icon which, const StrobeData& unit, bool re
 }
 
 void CNavigationGrid::setIcons(int i, const StrobeData& unit) {
-    for (const UnitSetting& setting : UnitSettings()) {
-        if (setting.grid == GridShows::Icon)
+    for (const GridSetting& setting : GridSettings()) {
+        if (setting.shows == GridShows::Icon)
             setIcon(i, Icon(setting.icon), unit, false);
     }
     setIcon(i, CHARGE, unit, false);
@@ -351,9 +351,10 @@ void CNavigationGrid::RefreshStrobe(int code, StrobeData* unit) {
     if (code == CHANGE_CHARGE)
         return setIcon(i, CHARGE, *unit, true);
     const UnitSetting* setting = SettingOfChange(code);
-    if (setting == nullptr)
+    const GridSetting* shown = setting != nullptr ? GridSettingOf(*setting) : nullptr;
+    if (shown == nullptr)
         return;
-    switch (setting->grid) {
+    switch (shown->shows) {
     case GridShows::PowerLabel:
         if (running(*unit))
             setPowerLabel(unit->bModelPow != 0 ? unit->nModelValue : -1, unit->nFlashValue, i,
@@ -363,7 +364,7 @@ void CNavigationGrid::RefreshStrobe(int code, StrobeData* unit) {
         setStatusCell(i, *unit, true);
         break;
     case GridShows::Icon:
-        setIcon(i, Icon(setting->icon), *unit, true);
+        setIcon(i, Icon(shown->icon), *unit, true);
         break;
     }
 }
