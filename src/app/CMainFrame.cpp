@@ -220,8 +220,7 @@ void CMainFrame::createToolsMenu() {
     m_checkHeads = m_menus->tools()->addAction(QStringLiteral("Check heads"));
     m_checkHeads->setShortcut(KeyOf(Command::CheckHeads));
     m_checkHeads->setShortcutContext(Qt::WindowShortcut);
-    m_checkHeads->setToolTip(QStringLiteral("Check heads (%1)")
-                                 .arg(m_checkHeads->shortcut().toString(QKeySequence::NativeText)));
+    m_checkHeads->setToolTip(TipWithKey(m_checkHeads->text(), Command::CheckHeads));
     m_checkHeads->setStatusTip(QStringLiteral("Ask every head of the scanned studio to report"));
     addAction(m_checkHeads); // its key works while the menu is closed
     connect(m_checkHeads, &QAction::triggered, this, &CMainFrame::OnCheckHeads);

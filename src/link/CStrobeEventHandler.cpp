@@ -1,5 +1,6 @@
 #include "link/CStrobeEventHandler.h"
 
+#include "link/LevelsFrame.h"
 #include "link/UnitSettingTable.h"
 #include "model/PowerLevel.h"
 #include "model/StudioModel.h"
@@ -91,15 +92,15 @@ void CStrobeEventHandler::applyLevels(const std::uint8_t* frame) {
     const StudioData* studio = addressedStudio();
     if (studio == nullptr || frame == nullptr)
         return;
+    const LevelsFrame levels = ReadLevelsFrame(frame);
     for (int i = 0; i < kChannelCount; ++i) {
         StrobeData* unit = studio->UnitOn(i);
-        const int flash = frame[3 + 2 * i];
-        const int model = frame[4 + 2 * i];
-        if (unit == nullptr || flash == 0 || model == 0)
+        const std::optional<LevelPair>& pair = levels[std::size_t(i)];
+        if (unit == nullptr || !pair)
             continue;
         HeadEdit edit(m_model->news, *unit);
-        unit->nFlashValue = flash;
-        unit->nModelValue = model;
+        unit->nFlashValue = pair->flash;
+        unit->nModelValue = pair->model;
         edit.tell();
         sendChange(CHANGE_FLASH_LEVEL, unit);
     }

@@ -1,6 +1,7 @@
 #include "link/RadioLink.h"
 
 #include "link/FrameTypes.h"
+#include "link/LevelsFrame.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
@@ -132,10 +133,10 @@ int RadioLink::HeardStage::OnStatus(int channel, const StrobeData* status, int r
 
 int RadioLink::HeardStage::OnSettingReport(int type, int channel, qintptr value) {
     if (type == LEVELS_FLASH || type == LEVELS_MODEL) {
-        // One frame for the studio: the heads whose pair it fills have answered.
-        const auto* frame = reinterpret_cast<const std::uint8_t*>(value);
+        // One frame for the studio: the heads it has a pair for have answered.
+        const LevelsFrame heads = ReadLevelsFrame(reinterpret_cast<const std::uint8_t*>(value));
         for (int i = 0; i < kChannelCount; ++i) {
-            if (frame[3 + 2 * i] != 0 && frame[4 + 2 * i] != 0)
+            if (heads[std::size_t(i)])
                 note(i);
         }
     } else {

@@ -6,7 +6,6 @@
 #include "link/CommandFrames.h"
 #include "link/MemoryApply.h"
 #include "link/PendingValues.h"
-#include "link/UnitSettingTable.h"
 #include "model/BusinessMemory.h"
 #include "model/LinkedValues.h"
 #include "model/PowerValues.h"
@@ -17,6 +16,7 @@
 #include "panels/COXCoolSpinButtonCtrl.h"
 #include "panels/CUserButton.h"
 #include "panels/CUserStatic.h"
+#include "panels/PanelSettingTable.h"
 #include "panels/PowerGroups.h"
 #include "platform/ChangeCode.h"
 #include "platform/MessageBox.h"
@@ -333,9 +333,12 @@ void CControlFormView::showLevels(const StrobeData& unit) {
 }
 
 void CControlFormView::showSwitch(const UnitSetting& setting, int value) {
-    QAbstractButton* on = ButtonOf(m_groups, setting.button);
-    if (setting.buttonForZero != IDC_NONE) {
-        QAbstractButton* off = ButtonOf(m_groups, setting.buttonForZero);
+    const PanelSetting* panel = PanelSettingOf(setting);
+    if (panel == nullptr)
+        return;
+    QAbstractButton* on = ButtonOf(m_groups, panel->button);
+    if (panel->buttonForZero != IDC_NONE) {
+        QAbstractButton* off = ButtonOf(m_groups, panel->buttonForZero);
         // Only a real change touches the pair: unticking and ticking again redraws both.
         QAbstractButton* other = value == 1 ? off : on;
         QAbstractButton* wanted = value == 1 ? on : off;
@@ -344,9 +347,9 @@ void CControlFormView::showSwitch(const UnitSetting& setting, int value) {
         if (!wanted->isChecked())
             wanted->setChecked(true);
     } else {
-        on->setChecked(ButtonTicked(setting, setting.button, value));
+        on->setChecked(ButtonTicked(*panel, panel->button, value));
     }
-    if (setting.gatesControls) {
+    if (panel->gatesControls) {
         showModelLevel();
         SetControls(Enabling::ByPower);
     }
@@ -500,11 +503,12 @@ void CControlFormView::OnTypedLevel(bool flash, int level) {
 void CControlFormView::OnButton(int id, bool checked) {
     StrobeData* unit = selectedUnit();
     const UnitSetting* setting = SettingOfButton(id);
-    if (unit == nullptr || setting == nullptr)
+    const PanelSetting* panel = setting != nullptr ? PanelSettingOf(*setting) : nullptr;
+    if (unit == nullptr || panel == nullptr)
         return;
     const HeadSnapshot before = SnapshotOf(*unit);
     if (setting->member != nullptr) { // the test flash stores nothing
-        unit->*setting->member = ButtonValue(*setting, id, checked);
+        unit->*setting->member = ButtonValue(*panel, id, checked);
         showSwitch(*setting, unit->*setting->member);
     }
     sendAndPost(unit, setting->commandType, before);

@@ -3,7 +3,6 @@
 #include "actions/OperatorActions.h"
 #include "actions/OperatorHistory.h"
 #include "link/FrameTypes.h"
-#include "link/UnitSettingTable.h"
 #include "model/LinkedValues.h"
 #include "model/PowerValues.h"
 #include "model/StudioModel.h"
@@ -12,6 +11,7 @@
 #include "panels/COXCoolSpinButtonCtrl.h"
 #include "panels/CUserButton.h"
 #include "panels/CUserStatic.h"
+#include "panels/PanelSettingTable.h"
 #include "panels/PowerGroups.h"
 #include "platform/ChangeCode.h"
 #include "platform/Messages.h"
@@ -214,13 +214,14 @@ void CControlSelFormView::Apply(bool flashChanged) {
 
 void CControlSelFormView::OnButton(int id, bool checked) {
     const UnitSetting* setting = SettingOfButton(id);
-    if (setting == nullptr)
+    const PanelSetting* panel = setting != nullptr ? PanelSettingOf(*setting) : nullptr;
+    if (panel == nullptr)
         return;
-    const int value = ButtonValue(*setting, id, checked);
-    if (setting->buttonForZero != IDC_NONE) {
+    const int value = ButtonValue(*panel, id, checked);
+    if (panel->buttonForZero != IDC_NONE) {
         // Neither of a pair is ticked until one is clicked.
-        QAbstractButton* on = ButtonOf(m_groups, setting->button);
-        QAbstractButton* off = ButtonOf(m_groups, setting->buttonForZero);
+        QAbstractButton* on = ButtonOf(m_groups, panel->button);
+        QAbstractButton* off = ButtonOf(m_groups, panel->buttonForZero);
         (value == 1 ? off : on)->setChecked(false);
         (value == 1 ? on : off)->setChecked(true);
     }

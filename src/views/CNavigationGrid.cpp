@@ -99,9 +99,11 @@ struct ShownBy {
 ShownBy shownBy() {
     static const ShownBy by = [] {
         ShownBy b;
-        for (const UnitSetting& setting : UnitSettings())
-            (setting.grid == GridShows::Icon ? b.icons : b.statusCell) |=
+        for (const UnitSetting& setting : UnitSettings()) {
+            const GridSetting* shown = GridSettingOf(setting);
+            (shown != nullptr && shown->shows == GridShows::Icon ? b.icons : b.statusCell) |=
                 MaskOf(setting.changeCode);
+        }
         return b;
     }();
     return by;
@@ -343,8 +345,8 @@ void CNavigationGrid::setIcon(int i, Icon which, const StrobeData& unit, bool re
 }
 
 void CNavigationGrid::setIcons(int i, const StrobeData& unit) {
-    for (const UnitSetting& setting : UnitSettings()) {
-        if (setting.grid == GridShows::Icon)
+    for (const GridSetting& setting : GridSettings()) {
+        if (setting.shows == GridShows::Icon)
             setIcon(i, Icon(setting.icon), unit, false);
     }
     setIcon(i, CHARGE, unit, false);
@@ -386,9 +388,10 @@ void CNavigationGrid::RefreshStrobe(int code, StrobeData* unit) {
         return setIcon(i, CHARGE, *unit, true);
     }
     const UnitSetting* setting = SettingOfChange(code);
-    if (setting == nullptr)
+    const GridSetting* shown = setting != nullptr ? GridSettingOf(*setting) : nullptr;
+    if (shown == nullptr)
         return;
-    switch (setting->grid) {
+    switch (shown->shows) {
     case GridShows::PowerLabel:
         if (running(*unit)) {
             moved &= ~MaskOf(code);
@@ -402,7 +405,7 @@ void CNavigationGrid::RefreshStrobe(int code, StrobeData* unit) {
         break;
     case GridShows::Icon:
         moved &= ~MaskOf(code);
-        setIcon(i, Icon(setting->icon), *unit, true);
+        setIcon(i, Icon(shown->icon), *unit, true);
         break;
     }
 }

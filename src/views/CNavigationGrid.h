@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/UnitSettingTable.h"
 #include "model/ModelNews.h"
+#include "views/GridSettingTable.h"
 
 #include "views/CUGCtrl.h"
 
@@ -64,7 +64,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // In the settings table's order of head icons.
+    // In the grid table's order of head icons.
     enum Icon {
         MODE1 = int(HeadIcon::Mode1),
         MODE2 = int(HeadIcon::Mode2),

@@ -6,6 +6,7 @@
 #include "platform/WindowMessage.h"
 #include "remote/RemoteServer.h"
 #include "sim/Simulator.h"
+#include "support/BuildPath.h"
 #include "support/PrivateSettings.h"
 #include "support/QuickHeads.h"
 #include "support/SimulatorWire.h"
@@ -74,7 +75,7 @@ PhoneRun runPhone(const QStringList& arguments,
         }
     });
     phone.setProgram(python());
-    phone.setArguments(QStringList{QStringLiteral(LUMADESK_PHONE_SCRIPT)} + arguments);
+    phone.setArguments(QStringList{fromTestProgram(LUMADESK_PHONE_SCRIPT)} + arguments);
     QEventLoop loop;
     QObject::connect(&phone, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(&phone, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
