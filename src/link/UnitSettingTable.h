@@ -43,6 +43,17 @@ struct UnitSetting {
 
 // Lookups; each gives null when no setting matches.
 [[nodiscard]] const UnitSetting* SettingOfCommand(int commandType);
+
+// The row of a face's own table (panels, grid) that belongs to a setting: rows name the
+// setting's command type in `command`. Null when the face has none for it.
+template <typename Row>
+[[nodiscard]] const Row* FaceRowOf(std::span<const Row> rows, const UnitSetting& setting) {
+    for (const Row& row : rows) {
+        if (row.command == setting.commandType)
+            return &row;
+    }
+    return nullptr;
+}
 [[nodiscard]] const UnitSetting* SettingOfChange(int changeCode); // not for CHANGE_NONE
 [[nodiscard]] const UnitSetting* SettingOfMember(int StrobeData::*member);
 [[nodiscard]] const UnitSetting* SettingNamed(QStringView name);

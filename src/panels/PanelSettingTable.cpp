@@ -23,11 +23,7 @@ std::span<const PanelSetting> PanelSettings() {
 }
 
 const PanelSetting* PanelSettingOf(const UnitSetting& setting) {
-    for (const PanelSetting& panel : kPanelSettings) {
-        if (panel.command == setting.commandType)
-            return &panel;
-    }
-    return nullptr;
+    return FaceRowOf(PanelSettings(), setting);
 }
 
 const UnitSetting* SettingOfButton(int id) {

@@ -23,11 +23,7 @@ std::span<const GridSetting> GridSettings() {
 }
 
 const GridSetting* GridSettingOf(const UnitSetting& setting) {
-    for (const GridSetting& grid : kGridSettings) {
-        if (grid.command == setting.commandType)
-            return &grid;
-    }
-    return nullptr;
+    return FaceRowOf(GridSettings(), setting);
 }
 
 } // namespace lumadesk

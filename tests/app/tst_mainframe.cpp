@@ -19,6 +19,7 @@
 #include <QSignalSpy>
 #include <QTreeWidget>
 #include <QtTest>
+#include <functional>
 
 using namespace lumadesk;
 
@@ -51,6 +52,22 @@ bool writeEvening() {
     QFile file("Business Memory/evening.xml");
     return QDir().mkpath("Business Memory") && file.open(QIODevice::WriteOnly) &&
            file.write(xml) == xml.size();
+}
+
+// Heads on the channels of a studio, which the window then shows as the scanned one; each new
+// head is handed to `set` first.
+StudioData* scannedWithHeads(CMainFrame& frame, int number, std::initializer_list<int> channels,
+                             const std::function<void(StrobeData&)>& set = {}) {
+    StudioModel& model = frame.model();
+    for (int ch : channels) {
+        StrobeData* unit = PlaceStrobe(&model, number, ch, std::make_unique<StrobeData>());
+        if (set)
+            set(*unit);
+    }
+    StudioData* studio = model.studios[std::size_t(number)].get();
+    model.pScanStudio = studio;
+    SendMessage(frame.studioListPane(), Msg::ListStudioCleared, 0, AsLParam(studio));
+    return studio;
 }
 
 class TickCounter : public QObject {
@@ -399,13 +416,9 @@ void MainFrameTest::panelHearsOnceOfEachNewCurrentNode() {
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     StudioModel& model = frame.model();
-    StudioData* studio = model.studios[0].get();
-    for (int ch : {0, 1, 2})
-        PlaceStrobe(&model, 0, ch, std::make_unique<StrobeData>());
-    model.pScanStudio = studio;
+    StudioData* studio = scannedWithHeads(frame, 0, {0, 1, 2});
     auto* list = static_cast<CStudioListFormView*>(frame.studioListPane());
     auto* grid = static_cast<CNavigationFormView*>(frame.navigationPane())->grid();
-    SendMessage(list, Msg::ListStudioCleared, 0, AsLParam(studio));
     list->tree()->expandAll();
     MessageTap control(frame.controlPane());
     const auto clickItem = [list](const NodeHeader* node) {
@@ -446,14 +459,10 @@ void MainFrameTest::gridTicksAreTheHeadsTheGroupPanelMoves() {
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     StudioModel& model = frame.model();
-    StudioData* studio = model.studios[1].get();
-    for (int ch : {0, 1, 2}) {
-        StrobeData* unit = PlaceStrobe(&model, 1, ch, std::make_unique<StrobeData>());
-        unit->nFlashValue = 40;
-        unit->bChSelect = ch == 2 ? 2 : 0; // as a file may hold it
-    }
-    model.pScanStudio = studio;
-    SendMessage(frame.studioListPane(), Msg::ListStudioCleared, 0, AsLParam(studio));
+    StudioData* studio = scannedWithHeads(frame, 1, {0, 1, 2}, [](StrobeData& unit) {
+        unit.nFlashValue = 40;
+        unit.bChSelect = unit.nChNum == 2 ? 2 : 0; // as a file may hold it
+    });
     auto* grid = static_cast<CNavigationFormView*>(frame.navigationPane())->grid();
     QSignalSpy ticks(&model.news, &ModelNews::ticksChanged);
     const QRect box = CUGCtrl::CheckBoxRect(grid->visualRect(grid->model()->index(2, 0)));

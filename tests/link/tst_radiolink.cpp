@@ -26,6 +26,18 @@ public:
     int OnHeatReport(int, int, int) override { return 1; }
 };
 
+// The console's link on a pseudo-terminal whose other end the test plays as the dongle.
+struct LinkOnPty {
+    PseudoTerminal dongle;
+    StudioModel model;
+    MessageRecorder owner;
+    lumadesk::RadioLink link{&owner, model};
+
+    bool open(int baud = 9600) {
+        return dongle.open() && link.open(ComSettings{baud, 8, 0, 0, dongle.devicePath()});
+    }
+};
+
 } // namespace
 
 class RadioLinkTest : public QObject {
@@ -109,12 +121,9 @@ void RadioLinkTest::newsOfABurstReachTheOwnerOnceEachWhenTheDrainIsThrough() {
 }
 
 void RadioLinkTest::scanEmptiesTellsThePaneThenCallsTheGroup() {
-    PseudoTerminal dongle;
-    QVERIFY(dongle.open());
-    StudioModel model;
-    MessageRecorder owner;
-    lumadesk::RadioLink link(&owner, model);
-    QVERIFY(link.open(ComSettings{9600, 8, 0, 0, dongle.devicePath()}));
+    LinkOnPty rig;
+    QVERIFY(rig.open());
+    auto& [dongle, model, owner, link] = rig;
     MessageRecorder pane;
     QCOMPARE(link.startScan(&pane), nullptr); // no current studio
     QCOMPARE(dongle.readFor(50), QByteArray());
@@ -142,13 +151,10 @@ void RadioLinkTest::scanEmptiesTellsThePaneThenCallsTheGroup() {
 // The far end is a dongle that forgets its group whenever the port closes: after a reopen it
 // must be told again before a command can reach a head.
 void RadioLinkTest::everyFrameReachesItsStudiosGroupAcrossReopens() {
-    PseudoTerminal dongle;
-    QVERIFY(dongle.open());
-    StudioModel model;
-    MessageRecorder owner;
-    lumadesk::RadioLink link(&owner, model);
+    LinkOnPty rig;
+    QVERIFY(rig.open());
+    auto& [dongle, model, owner, link] = rig;
     const ComSettings line{9600, 8, 0, 0, dongle.devicePath()};
-    QVERIFY(link.open(line));
     StudioData* a = model.studios[0].get();
     StudioData* c = model.studios[2].get();
     SelectStudio(&model, a);
@@ -208,16 +214,13 @@ QByteArray statusOfChannel0(int level) {
 // A lone report is read on the link's own thread, without a message from the reader; a burst
 // goes to the reader thread and back, and no report is lost on the way.
 void RadioLinkTest::theLinkReadsAQuietLineItselfAndLosesNothingOfABurst() {
-    PseudoTerminal dongle;
-    QVERIFY(dongle.open());
-    StudioModel model;
-    MessageRecorder owner;
-    lumadesk::RadioLink link(&owner, model);
+    LinkOnPty rig;
+    auto& [dongle, model, owner, link] = rig;
     TellCounter counter;
     link.installEventFilter(&counter);
     StudioData* studio = model.studios[0].get();
     SelectStudio(&model, studio);
-    QVERIFY(link.open(ComSettings{115200, 8, 0, 0, dongle.devicePath()}));
+    QVERIFY(rig.open(115200));
     model.pAddressedStudio = studio;
     const auto statuses = [&] { return owner.only(Msg::FrameUnitStatus).size(); };
 
