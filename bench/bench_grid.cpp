@@ -75,7 +75,7 @@ QByteArray report(Kind kind, int channel, int n) {
 bool feed(CMainFrame& frame, const QByteArray& bytes) {
     const bool stored = frame.port().Ring().append(
         reinterpret_cast<const std::uint8_t*>(bytes.constData()), int(bytes.size()));
-    PostMessage(&frame, Msg::FrameBytesReceived);
+    PostMessage(&frame.radio(), Msg::FrameBytesReceived);
     return stored;
 }
 
@@ -171,7 +171,7 @@ int main(int argc, char* argv[]) {
             const bool stored = frame.port().Ring().append(
                 reinterpret_cast<const std::uint8_t*>(bytes.constData()), int(bytes.size()));
             sentAt.store(nowNs(), std::memory_order_release);
-            PostMessage(&frame, Msg::FrameBytesReceived);
+            PostMessage(&frame.radio(), Msg::FrameBytesReceived);
             if (stored)
                 done.acquire();
         }

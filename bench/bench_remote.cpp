@@ -3,7 +3,8 @@
 // coalesced push, to 16 WebSocket clients on loopback. For every report and every client, the
 // time from its write to the first state message that shows it (or something newer): p50, p99.
 // Then the CPU the process spends over ~10 s with the 16 clients connected and idle.
-// Run the release build: build/release/bench/bench_remote [seconds of traffic]
+// With --setups N: only an idle console with one phone and N stored set-ups, over ~10 s.
+// Run the release build: build/release/bench/bench_remote [seconds of traffic | --setups N]
 #include "actions/OperatorActions.h"
 #include "link/RadioLink.h"
 #include "model/StudioModel.h"
@@ -14,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,6 +31,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <sys/resource.h>
 #include <thread>
@@ -48,13 +51,6 @@ public:
     StudioModel model;
     lumadesk::RadioLink link{this, model};
     OperatorActions actions{model, link.protocol(), {}};
-
-protected:
-    void customEvent(QEvent* event) override {
-        WindowMessage* message = AsWindowMessage(event);
-        if (message != nullptr && message->number() == Msg::FrameBytesReceived)
-            link.drain();
-    }
 };
 
 QByteArray statusReport(int channel, int level) {
@@ -159,6 +155,50 @@ bool waitFor(const std::function<bool()>& done, int ms = 10000) {
     return done();
 }
 
+// Pairs with the server's code: the token for the cookie, empty when that failed.
+QByteArray pairWith(RemoteServer& server) {
+    QNetworkAccessManager web;
+    QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1/pair").arg(server.port())));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+    const std::unique_ptr<QNetworkReply> reply(
+        web.post(request, "{\"code\":\"" + server.pairingCode().toLatin1() + "\"}"));
+    waitFor([&reply] { return reply->isFinished(); });
+    return reply->rawHeader("Set-Cookie").mid(15, 32);
+}
+
+// One phone on a console that does nothing, with `count` set-ups in the folder: what the
+// phone costs while nothing happens.
+int idleWithSetups(Core& core, int count) {
+    QDir().mkpath(QStringLiteral("Business Memory"));
+    for (int n = 0; n < count; ++n) {
+        QFile file(QStringLiteral("Business Memory/set-up %1.xml").arg(n, 5, 10, QLatin1Char('0')));
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+    }
+    RemoteServer server(core.model, core.link, core.actions);
+    if (!server.start(QHostAddress::LocalHost, 0))
+        return 1;
+    const QString origin = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
+    QWebSocket phone(origin);
+    int states = 0;
+    QObject::connect(&phone, &QWebSocket::textMessageReceived, [&states] { ++states; });
+    QNetworkRequest request(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(server.port())));
+    request.setRawHeader("Cookie", "lumadesk_token=" + pairWith(server));
+    phone.open(request);
+    if (!waitFor([&] { return server.clientCount() == 1 && states > 0; }))
+        return 1;
+    runFor(1000);
+    const int statesBefore = states;
+    const Clock::time_point start = Clock::now();
+    const double cpuBefore = cpuSeconds();
+    runFor(10000);
+    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    const double cpu = cpuSeconds() - cpuBefore;
+    std::printf("idle: 1 phone, %d set-ups, %.1f s: %.3f s CPU, %.3f %% of a core, %d states\n",
+                count, wall, cpu, 100.0 * cpu / wall, states - statesBefore);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -167,7 +207,8 @@ int main(int argc, char** argv) {
     QStandardPaths::setTestModeEnabled(true);
     QCoreApplication app(argc, argv);
     QDir::setCurrent(home.path());
-    const double seconds = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 5.0;
+    const bool idleOnly = argc > 2 && qstrcmp(argv[1], "--setups") == 0;
+    const double seconds = argc > 1 && !idleOnly ? std::max(1.0, std::atof(argv[1])) : 5.0;
     const int reports = int(seconds / kFrameSeconds);
 
     Core core;
@@ -185,18 +226,14 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    if (idleOnly)
+        return idleWithSetups(core, std::atoi(argv[2]));
+
     RemoteServer server(core.model, core.link, core.actions);
     if (!server.start(QHostAddress::LocalHost, 0))
         return 1;
     const QString origin = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
-    QNetworkAccessManager web;
-    QNetworkRequest pairRequest(QUrl(origin + "/pair"));
-    pairRequest.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-    QNetworkReply* paired =
-        web.post(pairRequest, "{\"code\":\"" + server.pairingCode().toLatin1() + "\"}");
-    waitFor([paired] { return paired->isFinished(); });
-    const QByteArray token = paired->rawHeader("Set-Cookie").mid(15, 32);
-    delete paired;
+    const QByteArray token = pairWith(server);
 
     Traffic traffic(reports);
     QThread phoneThread;

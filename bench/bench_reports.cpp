@@ -142,7 +142,7 @@ qint64 throughRing(const QByteArray& stream, MessageCounter& counter) {
     for (qsizetype at = 0; at < stream.size(); at += kBurst) {
         if (!ring.append(bytes + at, int(qMin<qsizetype>(kBurst, stream.size() - at))))
             qFatal("ring full");
-        PostMessage(&frame, Msg::FrameBytesReceived);
+        PostMessage(&frame.radio(), Msg::FrameBytesReceived);
         QCoreApplication::processEvents();
     }
     deliverAll();

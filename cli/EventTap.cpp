@@ -1,6 +1,7 @@
 #include "cli/EventTap.h"
 
 #include "link/FrameTypes.h"
+#include "link/LevelsFrame.h"
 #include "model/StrobeData.h"
 
 #include <cstdint>
@@ -26,11 +27,14 @@ int EventTap::OnSettingReport(int type, int channel, qintptr value) {
     event.type = type;
     event.channel = channel;
     if (type == LEVELS_FLASH || type == LEVELS_MODEL) {
-        // The value is the frame itself, valid only during this call.
-        const auto* frame = reinterpret_cast<const std::uint8_t*>(value);
+        // The value is the frame itself, valid only during this call. A slot without a head
+        // stays (0, 0), as on the wire.
+        const LevelsFrame heads = ReadLevelsFrame(reinterpret_cast<const std::uint8_t*>(value));
         event.kind = RadioEvent::Levels;
-        for (std::size_t i = 0; frame != nullptr && i < event.levels.size(); ++i)
-            event.levels[i] = {frame[3 + 2 * i], frame[4 + 2 * i]};
+        for (std::size_t i = 0; i < event.levels.size(); ++i) {
+            if (heads[i])
+                event.levels[i] = {heads[i]->flash, heads[i]->model};
+        }
     } else {
         event.kind = RadioEvent::Setting;
         event.value = int(value);

@@ -11,6 +11,11 @@ namespace lumadesk::cli {
 LinkSession::LinkSession() {
     m_link.setEventTap(&m_tap);
     m_link.pending().setListener([this](int, int) { wake(); });
+    // Our own ClosePort ends the reader too, but by then nobody waits any more.
+    connect(&m_link, &RadioLink::readerEnded, this, [this] {
+        m_readerEnded = true;
+        wake();
+    });
 }
 
 LinkSession::~LinkSession() {
@@ -83,13 +88,6 @@ void LinkSession::customEvent(QEvent* event) {
     if (message == nullptr)
         return QObject::customEvent(event);
     switch (message->number()) {
-    case Msg::FrameBytesReceived:
-        m_link.drain();
-        break;
-    case Msg::FrameReaderEnded:
-        // Our own ClosePort ends the reader too, but by then nobody waits any more.
-        m_readerEnded = true;
-        break;
     case Msg::FrameNewUnit:
     case Msg::FrameUnitStatus:
     case Msg::FrameUnitSetting:

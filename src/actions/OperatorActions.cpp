@@ -29,15 +29,6 @@ int changeCodeOf(int commandType) {
     return setting != nullptr ? int(setting->changeCode) : int(CHANGE_NONE);
 }
 
-std::vector<StrobeData*> tickedIn(const StudioData& studio) {
-    std::vector<StrobeData*> ticked;
-    for (StrobeData* unit : UnitsOf(&studio)) {
-        if (unit->bChSelect == 1)
-            ticked.push_back(unit);
-    }
-    return ticked;
-}
-
 } // namespace
 
 void ApplyGroupOffset(StrobeData& unit, bool flashChanged, int flashChange, int modelChange) {
@@ -64,6 +55,53 @@ bool OperatorActions::radioTakesCommands() {
     return false;
 }
 
+void OperatorActions::touch(const StrobeData& unit, const HeadValues& before) {
+    const auto* studio = static_cast<const StudioData*>(unit.pParent);
+    for (const Touched& t : m_touched) {
+        if (t.serial == unit.serial)
+            return;
+    }
+    m_touched.push_back(
+        {studio != nullptr ? studio->nStudioNum : -1, unit.nChNum, unit.serial, before});
+}
+
+void OperatorActions::touchAll(const std::vector<HeadSnapshot>& before) {
+    for (const HeadSnapshot& shot : before) {
+        const StrobeData* unit = unitOn(shot.studio, shot.channel);
+        if (unit != nullptr && unit->serial == shot.serial)
+            touch(*unit, shot.told);
+    }
+}
+
+void OperatorActions::markChanged() {
+    if (m_changeDepth > 0)
+        m_changedHeld = true;
+    else
+        emit changed();
+}
+
+OperatorActions::Change::Change(OperatorActions& actions) : m_actions(actions) {
+    ++m_actions.m_changeDepth;
+    m_actions.m_model.news.beginHold();
+}
+
+void OperatorActions::endChange() {
+    if (--m_changeDepth > 0) {
+        m_model.news.endHold();
+        return;
+    }
+    // Taken first: a listener may start the next change.
+    const std::vector<Touched> touched = std::exchange(m_touched, {});
+    for (const Touched& t : touched) {
+        const StrobeData* unit = unitOn(t.studio, t.channel);
+        if (unit != nullptr && unit->serial == t.serial)
+            m_model.news.tellHeadChanged(*unit, Difference(t.before, ValuesOf(*unit)));
+    }
+    m_model.news.endHold();
+    if (std::exchange(m_changedHeld, false))
+        emit changed();
+}
+
 void OperatorActions::putBack(const std::vector<HeadSnapshot>& before, bool group) {
     std::vector<StrobeData*> units;
     for (const HeadSnapshot& shot : before) {
@@ -79,6 +117,8 @@ void OperatorActions::putBack(const std::vector<HeadSnapshot>& before, bool grou
 }
 
 bool OperatorActions::unitChanged(StrobeData& unit, int commandType, const HeadSnapshot& before) {
+    Change change(*this);
+    touch(unit, before.told);
     if (!radioTakesCommands()) {
         putBack({before}, false);
         return false;
@@ -99,6 +139,8 @@ bool OperatorActions::testFlash(const StrobeData& unit) {
 bool OperatorActions::groupLevelsChanged(StudioData& studio,
                                          const std::vector<HeadSnapshot>& before, int levelsType,
                                          int change) {
+    Change whole(*this);
+    touchAll(before);
     if (!radioTakesCommands()) {
         putBack(before, true);
         return false;
@@ -111,6 +153,8 @@ bool OperatorActions::groupLevelsChanged(StudioData& studio,
 
 bool OperatorActions::groupSwitched(const std::vector<StrobeData*>& units, int commandType,
                                     const std::vector<HeadSnapshot>& before) {
+    Change change(*this);
+    touchAll(before);
     if (!radioTakesCommands()) {
         putBack(before, true);
         return false;
@@ -123,6 +167,8 @@ bool OperatorActions::groupSwitched(const std::vector<StrobeData*>& units, int c
 
 bool OperatorActions::loaded(StudioData& studio, const std::vector<HeadSnapshot>& before,
                              const QString& name, int reached) {
+    Change change(*this);
+    touchAll(before);
     if (!radioTakesCommands()) {
         putBack(before, true);
         return false;
@@ -136,13 +182,15 @@ bool OperatorActions::loaded(StudioData& studio, const std::vector<HeadSnapshot>
 }
 
 void OperatorActions::renamed(const HeadSnapshot& before, bool light) {
+    Change change(*this);
+    touchAll({before});
     if (m_history != nullptr)
         m_history->renamed(before, light);
     // The panel's line names the current head.
     if (const StrobeData* current = UnitOfNode(m_model.pCurNode);
         current != nullptr && current->serial == before.serial)
         SendMessage(pane(m_panes.control), Msg::CtrlCurrentUnit);
-    emit changed();
+    markChanged();
 }
 
 bool OperatorActions::stepLevel(StrobeData& unit, bool flash, int tenths) {
@@ -152,6 +200,8 @@ bool OperatorActions::stepLevel(StrobeData& unit, bool flash, int tenths) {
     const int moved = ApplyOffsetChange(driver, tenths);
     if (moved == driver || !radioTakesCommands())
         return false;
+    Change change(*this);
+    touch(unit);
     if (unit.nModelMode1 == 1)
         follower = FollowLevelMove(follower, moved - driver);
     driver = moved;
@@ -167,6 +217,8 @@ bool OperatorActions::setSwitch(StrobeData& unit, int commandType, int value) {
     if (setting == nullptr || setting->member == nullptr || setting->kind == SettingKind::Level ||
         (value != 0 && value != 1) || unit.*setting->member == value || !radioTakesCommands())
         return false;
+    Change change(*this);
+    touch(unit);
     const HeadSnapshot before = SnapshotOf(unit);
     unit.*setting->member = value;
     sendUnit(unit, commandType, false);
@@ -176,9 +228,10 @@ bool OperatorActions::setSwitch(StrobeData& unit, int commandType, int value) {
 }
 
 bool OperatorActions::offsetTicked(StudioData& studio, bool flash, int change) {
-    const std::vector<StrobeData*> ticked = tickedIn(studio);
+    const std::vector<StrobeData*> ticked = TickedUnits(&studio);
     if (ticked.empty() || change == 0 || !radioTakesCommands())
         return false;
+    Change whole(*this);
     const std::vector<HeadSnapshot> before = SnapshotsOf(ticked);
     for (StrobeData* unit : ticked)
         ApplyGroupOffset(*unit, flash, flash ? change : 0, flash ? 0 : change);
@@ -208,6 +261,8 @@ bool OperatorActions::loadSetup(StudioData& studio, const QString& name, QString
         return false;
     }
     const LoadReach reach = ReachOfLoad(scratch.pMemoryStudio.get(), &studio);
+    Change change(*this);
+    touchAll(before);
     CopyStudioValues(&studio, scratch.pMemoryStudio.get());
     if (!loaded(studio, before, name, reach.reached)) {
         if (problem != nullptr)
@@ -223,11 +278,14 @@ int OperatorActions::sendAgain() {
     if (book == nullptr)
         return 0;
     const std::vector<PendingValues::Unsent> unsent = book->unsent();
+    Change change(*this);
     std::vector<StrobeData*> units;
     for (std::size_t i = 0; i < unsent.size();) {
         const int studio = unsent[i].studio;
         const int channel = unsent[i].channel;
         StrobeData* unit = unitOn(studio, channel);
+        if (unit != nullptr)
+            touch(*unit);
         std::vector<const UnitSetting*> settings;
         for (; i < unsent.size() && unsent[i].studio == studio && unsent[i].channel == channel;
              ++i) {
@@ -252,7 +310,7 @@ int OperatorActions::sendAgain() {
     if (units.empty())
         return 0;
     tellPanelIfCurrent(units);
-    emit changed();
+    markChanged();
     return int(units.size());
 }
 
@@ -268,13 +326,13 @@ void OperatorActions::sendUnit(StrobeData& unit, int commandType, bool panelShow
         PostRecordMessage(pane(m_panes.navigation), Msg::NavUnitSetting, code, &unit);
     if (!panelShowsIt)
         tellPanelIfCurrent({&unit});
-    emit changed();
+    markChanged();
 }
 
 void OperatorActions::sendGroupLevels(StudioData& studio, int levelsType) {
     m_protocol.SendStudioLevels(levelsType, &studio);
     PostMessage(pane(m_panes.navigation), Msg::NavGroupChange, CHANGE_MODEL_LEVEL, 0);
-    emit changed();
+    markChanged();
 }
 
 void OperatorActions::sendGroupSwitch(const std::vector<StrobeData*>& units, int commandType) {
@@ -295,7 +353,7 @@ void OperatorActions::sendGroupSwitch(const std::vector<StrobeData*>& units, int
     const int code = int(setting->changeCode);
     if (code != CHANGE_NONE)
         PostMessage(pane(m_panes.navigation), Msg::NavGroupChange, code, 0);
-    emit changed();
+    markChanged();
 }
 
 void OperatorActions::sendLoaded(StudioData& studio) {
@@ -305,12 +363,12 @@ void OperatorActions::sendLoaded(StudioData& studio) {
     else
         SendMessage(pane(m_panes.studioList), Msg::ListStudioChanged, 0, AsLParam(&studio));
     SendStudioSettings(&m_protocol, &studio);
-    emit changed();
+    markChanged();
 }
 
 void OperatorActions::sendRenamed(StrobeData& unit, bool light) {
     SendMessage(pane(m_panes.studioList), Msg::ListUnitRenamed, light ? 1 : 0, AsLParam(&unit));
-    emit changed();
+    markChanged();
 }
 
 void OperatorActions::tellPanelIfCurrent(const std::vector<StrobeData*>& units) {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "model/ModelNews.h"
+
 #include <QObject>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -28,7 +31,8 @@ void ApplyGroupOffset(StrobeData& unit, bool flashChanged, int flashChange, int 
 // Every change an operator makes to the heads goes through here, whoever makes it: the panels,
 // undo and redo, the phone remote. The steps are always the same: the record first, then the
 // frame (the protocol notes it in the book of pending values), then the panes are told, then the
-// history keeps the step. No widget lives here; the panes are reached by messages.
+// history keeps the step, then the model's news tells each head's changed values once and
+// changed() is emitted. No widget lives here; the panes are reached by messages.
 //
 // The "...Changed" calls are for a caller that has written the records itself (a panel keeps its
 // own controls in step with them); the others make the whole change.
@@ -78,6 +82,24 @@ public:
     // What a panel's command came to without changing anything, for the first pane.
     void tell(const QString& text) { emit note(text); }
 
+    // One change as it goes out. The heads it touches are told to the model's news, and
+    // changed() is emitted, when the outermost change ends, so a listener finds the records,
+    // the frames and the history's step all in place. Undo and redo hold one around the move of
+    // the stack.
+    class Change {
+    public:
+        explicit Change(OperatorActions& actions);
+        ~Change() { m_actions.endChange(); }
+        Change(const Change&) = delete;
+        Change& operator=(const Change&) = delete;
+
+    private:
+        OperatorActions& m_actions;
+    };
+    // Inside a Change: a head it writes, with its values before (the first touch counts).
+    void touch(const StrobeData& unit, const HeadValues& before);
+    void touch(const StrobeData& unit) { touch(unit, ValuesOf(unit)); }
+
     // Whole changes, for callers without a panel of their own.
     // A level moved by tenths (positive: up) as the panel's slider moves it: kept to 1.1-8.1, a
     // linked modelling lamp following by as much as the level moved. False when it did not move
@@ -126,11 +148,26 @@ private:
     StrobeData* unitOn(int studio, int channel) const;
     // The records of a refused change get their values back; the panels show them again.
     void putBack(const std::vector<HeadSnapshot>& before, bool group);
+    // The heads of snapshots taken before the caller wrote them.
+    void touchAll(const std::vector<HeadSnapshot>& before);
+    // changed(), now or when the change ends.
+    void markChanged();
+    void endChange();
+
+    struct Touched {
+        int studio;
+        int channel;
+        std::uint64_t serial;
+        HeadValues before;
+    };
 
     StudioModel& m_model;
     CZbProtocol& m_protocol;
     ActionPanes m_panes;
     OperatorHistory* m_history = nullptr;
+    int m_changeDepth = 0;
+    bool m_changedHeld = false;
+    std::vector<Touched> m_touched;
 };
 
 } // namespace lumadesk

@@ -41,6 +41,7 @@ HeadSnapshot SnapshotOf(const StrobeData& unit) {
         shot.values.push_back(unit.*setting->member);
     shot.modelName = unit.sModelName;
     shot.lightName = unit.sLightName;
+    shot.told = ValuesOf(unit);
     return shot;
 }
 
@@ -179,6 +180,8 @@ private:
         if (m_history.m_quiet)
             return;
         const auto rows = storedSettings();
+        // Its own change too: the history dock moves the stack without undo().
+        OperatorActions::Change telling(m_history.m_actions);
         std::vector<StrobeData*> live;
         for (const Change& c : m_changes) {
             StrobeData* unit = liveUnit(c.before);
@@ -186,6 +189,7 @@ private:
                 continue;
             const HeadSnapshot& to = after ? c.after : c.before;
             const HeadSnapshot& from = after ? c.before : c.after;
+            m_history.m_actions.touch(*unit);
             // Only what the step changed: a report may have moved the rest since.
             for (std::size_t i = 0; i < rows.size(); ++i) {
                 if (to.values[i] != from.values[i])
@@ -352,11 +356,15 @@ void OperatorHistory::forgetStudio(int studio) {
 void OperatorHistory::undo() {
     if (!m_actions.radioTakesCommands())
         return;
-    while (m_stack.canUndo()) {
-        const bool live = stepAt(m_stack.index() - 1)->hasLiveHeads();
-        m_stack.undo(); // a step without heads makes itself obsolete and goes
-        if (live)
-            break;
+    {
+        // The news goes out once the stack has moved.
+        OperatorActions::Change change(m_actions);
+        while (m_stack.canUndo()) {
+            const bool live = stepAt(m_stack.index() - 1)->hasLiveHeads();
+            m_stack.undo(); // a step without heads makes itself obsolete and goes
+            if (live)
+                break;
+        }
     }
     emit changed();
 }
@@ -364,11 +372,14 @@ void OperatorHistory::undo() {
 void OperatorHistory::redo() {
     if (!m_actions.radioTakesCommands())
         return;
-    while (m_stack.canRedo()) {
-        const bool live = stepAt(m_stack.index())->hasLiveHeads();
-        m_stack.redo();
-        if (live)
-            break;
+    {
+        OperatorActions::Change change(m_actions);
+        while (m_stack.canRedo()) {
+            const bool live = stepAt(m_stack.index())->hasLiveHeads();
+            m_stack.redo();
+            if (live)
+                break;
+        }
     }
     emit changed();
 }

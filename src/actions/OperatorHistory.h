@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/ModelNews.h"
+
 #include <QObject>
 #include <QString>
 #include <QUndoStack>
@@ -24,6 +26,8 @@ struct HeadSnapshot {
     std::vector<int> values; // in the settings table's order
     QString modelName;
     QString lightName;
+    // Every value the model's news compares, so a change tells exactly what it moved.
+    HeadValues told;
 };
 
 HeadSnapshot SnapshotOf(const StrobeData& unit);

@@ -128,11 +128,6 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     } else {
         m_remote->startAsRemembered();
     }
-    m_model.currentNodeChanged = [this] { currentNodeChanged(); };
-    m_radio.heard().setMissedListener([this](int, int) {
-        m_watch->refresh();
-        m_remote->server().noteChange();
-    });
 
     // Start values, then what Option.xml holds, then what this run was told.
     m_settings = ComSettings{};
@@ -146,6 +141,8 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
         showMessages();
     });
     m_link.setChanged([this](bool up) { linkChanged(up); });
+    connect(&m_radio, &RadioLink::readerEnded, this, [this] { m_link.readerEnded(); });
+    connect(&m_link, &LinkKeeper::upChanged, &m_remote->server(), &RemoteServer::linkChanged);
     // The first tick opens the port.
     m_link.start();
 }
@@ -155,8 +152,6 @@ CMainFrame::~CMainFrame() {
     // the panes, so that nothing can reach the model while the members are destroyed.
     delete m_remote; // it listens to the link and drives the actions
     m_remote = nullptr;
-    m_model.currentNodeChanged = nullptr;
-    m_radio.heard().setMissedListener(nullptr);
     m_radio.pending().setListener(nullptr);
     m_radio.close();
     m_radio.setTrafficLog(nullptr);
@@ -214,10 +209,6 @@ void CMainFrame::watchConfirmations() {
         // Pane 0 names the head that last failed to confirm, until none is left.
         showMessages();
         m_menus->refreshSendAgain();
-        if (m_watch != nullptr)
-            m_watch->refresh();
-        if (m_remote != nullptr)
-            m_remote->server().noteChange();
         const StudioData* owner = m_model.StudioByNumber(studio);
         // Relayed as a change that stores nothing: the panes redraw just the cue.
         if (StrobeData* unit = owner != nullptr ? owner->UnitOn(channel) : nullptr)
@@ -229,8 +220,7 @@ void CMainFrame::createToolsMenu() {
     m_checkHeads = m_menus->tools()->addAction(QStringLiteral("Check heads"));
     m_checkHeads->setShortcut(KeyOf(Command::CheckHeads));
     m_checkHeads->setShortcutContext(Qt::WindowShortcut);
-    m_checkHeads->setToolTip(QStringLiteral("Check heads (%1)")
-                                 .arg(m_checkHeads->shortcut().toString(QKeySequence::NativeText)));
+    m_checkHeads->setToolTip(TipWithKey(m_checkHeads->text(), Command::CheckHeads));
     m_checkHeads->setStatusTip(QStringLiteral("Ask every head of the scanned studio to report"));
     addAction(m_checkHeads); // its key works while the menu is closed
     connect(m_checkHeads, &QAction::triggered, this, &CMainFrame::OnCheckHeads);
@@ -278,20 +268,8 @@ void CMainFrame::linkChanged(bool up) {
             box->reject();
         }
     }
-    if (m_remote != nullptr)
-        m_remote->server().noteChange();
     m_menus->refreshSendAgain();
     showMessages();
-}
-
-void CMainFrame::currentNodeChanged() {
-    // The panel, the tree and the grid show the one current node.
-    if (auto* list = qobject_cast<CStudioListFormView*>(studioListPane()))
-        list->followCurrentNode();
-    if (auto* navigation = qobject_cast<CNavigationFormView*>(navigationPane());
-        navigation != nullptr && UnitOfNode(m_model.pCurNode) == nullptr)
-        navigation->grid()->DropCurrent();
-    SendMessage(controlPane(), Msg::CtrlCurrentUnit);
 }
 
 void CMainFrame::OnCheckHeads() {
@@ -335,7 +313,6 @@ void CMainFrame::checkFinished() {
     m_linkNote = QStringLiteral("Check of %1: %2")
                      .arg(studio->sStudioName, results.join(QStringLiteral("; ")));
     showMessages();
-    m_watch->refresh();
 }
 
 QMenu* CMainFrame::editMenu() const {
@@ -429,12 +406,6 @@ void CMainFrame::customEvent(QEvent* event) {
     case Msg::FrameEnableCommand:
         setCommandFlag(message->wParam(), message->lParam());
         message->setResult(0);
-        break;
-    case Msg::FrameBytesReceived:
-        m_radio.drain();
-        break;
-    case Msg::FrameReaderEnded:
-        m_link.readerEnded();
         break;
     case Msg::FrameNewUnit:
     case Msg::FrameUnitStatus:

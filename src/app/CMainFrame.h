@@ -106,7 +106,6 @@ private:
     // A change was refused: said until the radio takes commands again.
     void showRefusal(const QString& why);
     void linkChanged(bool up);
-    void currentNodeChanged();
     void checkFinished();
 
     ShellOptions m_options;

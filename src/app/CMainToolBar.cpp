@@ -78,8 +78,7 @@ CMainToolBar::CMainToolBar(QWidget* parent) : QToolBar(parent) {
         const QKeySequence key = KeyOf(c.command);
         action->setShortcut(key);
         action->setShortcutContext(Qt::WindowShortcut);
-        action->setToolTip(
-            QStringLiteral("%1 (%2)").arg(text, key.toString(QKeySequence::NativeText)));
+        action->setToolTip(TipWithKey(text, c.command));
         action->setStatusTip(text);
         m_commands[std::size_t(c.id)] = action;
     }

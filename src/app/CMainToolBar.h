@@ -13,7 +13,7 @@ inline constexpr int kFrameCommandCount = 5; // Msg::CMD_LOAD .. Msg::CMD_COM
 
 // Load, Save | Scan, Name | Com: flat 30 x 30 buttons with tool tips and a status-bar prompt,
 // fixed at the top of the frame. Each command is enabled exactly when its flag is 1, and has a
-// key anywhere in the window (Ctrl+L, Ctrl+Shift+S, F5, F2, Ctrl+M), named in its tool tip.
+// key anywhere in the window from the shortcuts table, named in its tool tip.
 class CMainToolBar : public QToolBar {
     Q_OBJECT
 public:

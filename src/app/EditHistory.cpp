@@ -67,10 +67,10 @@ void EditHistory::refresh() {
     const QString redo = m_history.redoText();
     m_undo->setText(undo);
     m_undo->setEnabled(undo != QStringLiteral("Undo"));
-    m_undo->setToolTip(PlainToolTip(undo + QStringLiteral(" (Ctrl+Z)")));
+    m_undo->setToolTip(PlainToolTip(TipWithKey(undo, Command::Undo)));
     m_redo->setText(redo);
     m_redo->setEnabled(redo != QStringLiteral("Redo"));
-    m_redo->setToolTip(PlainToolTip(redo + QStringLiteral(" (Ctrl+Shift+Z)")));
+    m_redo->setToolTip(PlainToolTip(TipWithKey(redo, Command::Redo)));
 }
 
 } // namespace lumadesk

@@ -46,6 +46,8 @@ bool LinkKeeper::open() {
     }
     if (m_up && m_changed)
         m_changed(true);
+    if (m_up)
+        emit upChanged(true);
     return m_up;
 }
 
@@ -74,6 +76,7 @@ void LinkKeeper::readerEnded() {
     startRetry();
     if (m_changed)
         m_changed(false);
+    emit upChanged(false);
 }
 
 void LinkKeeper::suspendForSettings() {

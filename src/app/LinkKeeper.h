@@ -52,6 +52,10 @@ public:
     // over. Cancel: retries restart unless the link came back meanwhile.
     void resumeAfterSettings(bool accepted);
 
+signals:
+    // The same news as setChanged's, for listeners that connect (the phone remote).
+    void upChanged(bool up);
+
 protected:
     void timerEvent(QTimerEvent* event) override;
 

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QTimerEvent>
+#include <utility>
 
 namespace lumadesk {
 
@@ -35,6 +36,27 @@ RadioWatch::RadioWatch(CMainFrame& frame) : QObject(&frame), m_frame(frame) {
 
     refresh();
     m_timerId = startTimer(kRefreshMs);
+    // The marks and the count follow the news at once, or once a drain is through; the timer
+    // only ages "last heard".
+    const ModelNews& news = frame.model().news;
+    const auto soon = [this, &news] {
+        if (news.draining())
+            m_refreshAtDrainEnd = true;
+        else
+            refresh();
+    };
+    connect(&news, &ModelNews::drainEnded, this, [this] {
+        if (std::exchange(m_refreshAtDrainEnd, false))
+            refresh();
+    });
+    connect(&news, &ModelNews::headChanged, this, [soon](int, int, quint32 mask) {
+        if ((mask & kCueMask) != 0)
+            soon();
+    });
+    connect(&news, &ModelNews::headAdded, this, soon);
+    connect(&news, &ModelNews::headRemoved, this, soon);
+    connect(&news, &ModelNews::studioEmptied, this, soon);
+    connect(&news, &ModelNews::currentChanged, this, soon);
 }
 
 QString RadioWatch::headsText(HeadsForm form) const {

@@ -38,6 +38,7 @@ private:
     CMainFrame& m_frame;
     HeardMarks* m_marks = nullptr;
     RadioTrafficDock* m_dock = nullptr;
+    bool m_refreshAtDrainEnd = false;
     StatusPane* m_headsPane = nullptr;
     int m_timerId = 0;
 };

@@ -66,4 +66,11 @@ QKeySequence KeyOf(Command command) {
     return {};
 }
 
+QString TipWithKey(const QString& words, Command command) {
+    const QKeySequence key = KeyOf(command);
+    if (key.isEmpty())
+        return words;
+    return QStringLiteral("%1 (%2)").arg(words, key.toString(QKeySequence::NativeText));
+}
+
 } // namespace lumadesk

@@ -42,4 +42,8 @@ const QList<Shortcut>& ShortcutTable();
 // The key of a window command; empty for one that has none.
 QKeySequence KeyOf(Command command);
 
+// A command's tool tip: its words and its key from the table, "Scan (F5)"; the words alone for
+// a command without a key.
+QString TipWithKey(const QString& words, Command command);
+
 } // namespace lumadesk

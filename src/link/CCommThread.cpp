@@ -5,6 +5,7 @@
 #include "platform/PortNames.h"
 #include "platform/WindowMessage.h"
 
+#include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -20,6 +21,10 @@ CCommThread::CCommThread(QObject* owner) : m_owner(owner) {}
 
 CCommThread::~CCommThread() {
     ClosePort();
+}
+
+void CCommThread::setQuietDrain(std::function<void()> drain) {
+    m_quietDrain = std::move(drain);
 }
 
 int CCommThread::WriteMultiplier(int baudRate) {
@@ -45,6 +50,14 @@ int CCommThread::OpenPort(const QString& portName, int baudRate, int dataBits, i
     m_ring.acknowledge();
     m_wake.clear();
     m_queued.clear();
+    m_handedBack.clear();
+    m_watcher.store(ReaderWatches, std::memory_order_release);
+    if (m_quietDrain && m_handedBack.isValid()) {
+        m_notifier = std::make_unique<QSocketNotifier>(m_device.fd(), QSocketNotifier::Read);
+        m_notifier->setEnabled(false);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
+                         [this] { ownerReadable(); });
+    }
     m_connected.store(1, std::memory_order_release);
     try {
         m_reader = std::thread(&CCommThread::ThreadWatchComm, this);
@@ -68,8 +81,18 @@ void CCommThread::joinThreads() {
 }
 
 void CCommThread::ClosePort() {
+    if (m_notifier)
+        m_notifier->setEnabled(false);
     m_connected.store(0, std::memory_order_release);
     joinThreads();
+    if (m_notifier) {
+        // A drain of the owner's own read may have run the loop that closes us.
+        if (m_inOwnerRead)
+            m_notifier.release()->deleteLater();
+        else
+            m_notifier.reset();
+    }
+    m_watcher.store(ReaderWatches, std::memory_order_release);
     {
         std::lock_guard lock(m_writeLock);
         m_queue.clear();
@@ -181,6 +204,60 @@ bool CCommThread::storeChunk(const std::uint8_t* chunk, int count, bool& untold)
     return true;
 }
 
+bool CCommThread::letOwnerWatch() {
+    m_handedBack.clear();
+    m_watcher.store(OwnerWatches, std::memory_order_release);
+    QSocketNotifier* notifier = m_notifier.get();
+    QMetaObject::invokeMethod(
+        notifier,
+        [this, notifier] {
+            if (m_watcher.load(std::memory_order_acquire) == OwnerWatches &&
+                m_connected.load(std::memory_order_acquire) == 1)
+                notifier->setEnabled(true);
+        },
+        Qt::QueuedConnection);
+    pollfd pfd[2] = {{m_handedBack.fd(), POLLIN, 0}, {m_wake.fd(), POLLIN, 0}};
+    for (;;) {
+        const int r = ::poll(pfd, 2, -1);
+        if ((r < 0 && errno != EINTR) || (pfd[1].revents & POLLIN) != 0)
+            return false;
+        if (r > 0 && m_watcher.load(std::memory_order_acquire) == ReaderWatches)
+            return true;
+    }
+}
+
+void CCommThread::handBackToReader() {
+    m_notifier->setEnabled(false);
+    m_watcher.store(ReaderWatches, std::memory_order_release);
+    m_handedBack.raise();
+}
+
+void CCommThread::ownerReadable() {
+    if (m_watcher.load(std::memory_order_acquire) != OwnerWatches) {
+        m_notifier->setEnabled(false);
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const bool burst = now < m_ownerLastRead + std::chrono::milliseconds(kTellSpacingMs);
+    m_ownerLastRead = now;
+    // Only what fits: the reader thread keeps the waiting for room and its limit.
+    const int room = std::min(kReadChunk, ReceiveRing::kCapacity - m_ring.held());
+    std::uint8_t chunk[kReadChunk];
+    int got = 0;
+    if (room > 0) {
+        got = int(m_device.read(chunk, room));
+        if (got > 0)
+            m_ring.append(chunk, got);
+    }
+    if (burst || got < 0 || room == 0 || got == room)
+        handBackToReader();
+    if (got > 0) {
+        m_inOwnerRead = true;
+        m_quietDrain();
+        m_inOwnerRead = false;
+    }
+}
+
 void CCommThread::ThreadWatchComm() {
     using Clock = std::chrono::steady_clock;
     constexpr auto spacing = std::chrono::milliseconds(kTellSpacingMs);
@@ -190,6 +267,8 @@ void CCommThread::ThreadWatchComm() {
     // The line brings bytes faster than the owner is told: the reader sleeps out the spacing
     // and reads what came meanwhile, one wake-up per message instead of one per report.
     bool pacing = false;
+    // The owner watches the line whenever it is quiet.
+    const bool ownerMayWatch = m_notifier != nullptr;
     m_lastTold = Clock::now() - spacing;
     while (!closing && m_connected.load(std::memory_order_acquire) == 1) {
         int events = 0;
@@ -199,6 +278,13 @@ void CCommThread::ThreadWatchComm() {
             if (m_wake.wait(int(std::max<std::int64_t>(0, left.count()))))
                 break;
             events = SerialDevice::Readable;
+        } else if (ownerMayWatch) {
+            if (!letOwnerWatch())
+                break;
+            // The owner saw a burst begin, or the line fail: read at once and pace.
+            pacing = true;
+            m_lastTold = Clock::now() - spacing;
+            continue;
         } else {
             events = m_device.wait(m_wake.fd());
             if (events & SerialDevice::Woken)

@@ -9,8 +9,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
+
+class QSocketNotifier;
 
 class QObject;
 
@@ -31,6 +35,13 @@ namespace lumadesk {
 //
 // A chunk that does not fit into the ring waits for the owner's drain; only when no drain comes
 // for kStallLimitMs is it dropped and "Buffer full" shown (one box at a time).
+//
+// With a quiet drain (setQuietDrain), the owner's thread watches a quiet line itself and drains
+// what it reads at once: a lone report costs one wake-up of the owner instead of a wake-up of
+// the reader and a message. A second read within kTellSpacingMs, a full ring or a failing line
+// hands the line back to the reader thread, which paces the burst as above and hands the line
+// to the owner again after a spacing that brings nothing. Who watches is one acquire/release
+// flag; the ring's producer is whoever watches.
 class CCommThread {
 public:
     static constexpr int kReadChunk = 2048;
@@ -43,6 +54,13 @@ public:
     ~CCommThread();
     CCommThread(const CCommThread&) = delete;
     CCommThread& operator=(const CCommThread&) = delete;
+
+    // Called on the owner's thread with the bytes the owner read itself already in the ring.
+    // Set before OpenPort; empty (the default) leaves every read to the reader thread.
+    void setQuietDrain(std::function<void()> drain);
+
+    // Whether the owner's thread watches the line now (it is quiet); for the tests.
+    bool OwnerWatchesLine() const { return m_watcher.load(std::memory_order_acquire) == OwnerWatches; }
 
     // 1 when the port is open, configured and the reader runs; 0 otherwise (nothing shown).
     // stopBits and parity are the codes of the COM settings record.
@@ -103,6 +121,14 @@ private:
     // last one.
     void tell(bool& untold);
     void joinThreads();
+    // Reader thread: gives the quiet line to the owner and waits until it is handed back; false
+    // when ClosePort woke it.
+    bool letOwnerWatch();
+    // Owner thread: the line is readable while the owner watches it.
+    void ownerReadable();
+    void handBackToReader();
+
+    enum Watcher : int { ReaderWatches = 0, OwnerWatches = 1 };
 
     QObject* m_owner;
     QString m_portPath;
@@ -119,6 +145,12 @@ private:
     ReceiveRing m_ring;
     int m_openError = 0;
     MessageBoxPoster m_boxes; // the reader thread never shows a box itself
+    std::function<void()> m_quietDrain;
+    std::atomic<int> m_watcher{ReaderWatches};
+    WakeSignal m_handedBack;                     // raised when the owner gives the line back
+    std::unique_ptr<QSocketNotifier> m_notifier; // owner thread; only while the port is open
+    std::chrono::steady_clock::time_point m_ownerLastRead; // owner thread only
+    bool m_inOwnerRead = false;                            // owner thread only
 };
 
 } // namespace lumadesk

@@ -1,5 +1,6 @@
 #include "link/CStrobeEventHandler.h"
 
+#include "link/LevelsFrame.h"
 #include "link/UnitSettingTable.h"
 #include "model/PowerLevel.h"
 #include "model/StudioModel.h"
@@ -43,7 +44,9 @@ int CStrobeEventHandler::OnStatus(int channel, const StrobeData* status, int) {
         studio->nStudioNum >= kStudioCount)
         return 1;
     if (StrobeData* unit = studio->UnitOn(channel)) {
+        HeadEdit edit(m_model->news, *unit);
         CopySettingsBlock(*unit, *status);
+        edit.tell();
         post(Msg::FrameUnitStatus, channel, unit);
         return 1;
     }
@@ -66,6 +69,7 @@ int CStrobeEventHandler::OnSettingReport(int type, int channel, qintptr value) {
     if (unit == nullptr)
         return 1;
     int code = setting->changeCode;
+    HeadEdit edit(m_model->news, *unit);
     if (setting->kind == SettingKind::Switch) {
         // Any non-zero byte is on, so the command's own bit values read as on.
         unit->*setting->member = EchoedByte(*setting, value) != 0 ? 1 : 0;
@@ -79,6 +83,7 @@ int CStrobeEventHandler::OnSettingReport(int type, int channel, qintptr value) {
     } else {
         code = CHANGE_NONE;
     }
+    edit.tell();
     sendChange(code, unit);
     return 1;
 }
@@ -87,14 +92,16 @@ void CStrobeEventHandler::applyLevels(const std::uint8_t* frame) {
     const StudioData* studio = addressedStudio();
     if (studio == nullptr || frame == nullptr)
         return;
+    const LevelsFrame levels = ReadLevelsFrame(frame);
     for (int i = 0; i < kChannelCount; ++i) {
         StrobeData* unit = studio->UnitOn(i);
-        const int flash = frame[3 + 2 * i];
-        const int model = frame[4 + 2 * i];
-        if (unit == nullptr || flash == 0 || model == 0)
+        const std::optional<LevelPair>& pair = levels[std::size_t(i)];
+        if (unit == nullptr || !pair)
             continue;
-        unit->nFlashValue = flash;
-        unit->nModelValue = model;
+        HeadEdit edit(m_model->news, *unit);
+        unit->nFlashValue = pair->flash;
+        unit->nModelValue = pair->model;
+        edit.tell();
         sendChange(CHANGE_FLASH_LEVEL, unit);
     }
 }
@@ -104,7 +111,9 @@ int CStrobeEventHandler::OnChargeReport(int type, int channel, int value) {
     if (unit == nullptr)
         return 1;
     if (type == kChargeStateType) {
+        HeadEdit edit(m_model->news, *unit);
         unit->bFlashCharge = value != 0 ? 1 : 0;
+        edit.tell();
         sendChange(CHANGE_CHARGE, unit);
     } else if (type == kTestEchoType) {
         sendChange(CHANGE_NONE, unit); // the test echo stores nothing
@@ -115,7 +124,9 @@ int CStrobeEventHandler::OnChargeReport(int type, int channel, int value) {
 int CStrobeEventHandler::OnHeatReport(int type, int channel, int value) {
     StrobeData* unit = unitOn(channel);
     if (unit != nullptr && type == kHeatLevelType) {
+        HeadEdit edit(m_model->news, *unit);
         unit->nHeatLevel = value;
+        edit.tell();
         post(Msg::FrameUnitSetting, CHANGE_HEAT, unit);
     }
     return 1;

@@ -2,6 +2,7 @@
 
 #include "link/ChannelMask.h"
 #include "link/FrameTypes.h"
+#include "link/LevelsFrame.h"
 #include "link/UnitSettingTable.h"
 #include "model/PowerLevel.h"
 
@@ -42,16 +43,15 @@ QString valueText(int type, qintptr value) {
     return QStringLiteral("test flash");
 }
 
-// Ten (flash, model) pairs from byte 3 on; empty slots are left out.
+// The heads' (flash, model) pairs; slots without a head are left out.
 QString pairsText(const std::uint8_t* frame) {
     QStringList pairs;
+    const LevelsFrame heads = ReadLevelsFrame(frame);
     for (int channel = 0; channel < kChannelCount; ++channel) {
-        const int flash = frame[3 + 2 * channel];
-        const int model = frame[4 + 2 * channel];
-        if (flash != 0 || model != 0)
-            pairs.append(
-                QStringLiteral("%1 %2/%3")
-                    .arg(ChannelLabel(channel), FormatPowerLevel(flash), FormatPowerLevel(model)));
+        if (const std::optional<LevelPair>& pair = heads[std::size_t(channel)])
+            pairs.append(QStringLiteral("%1 %2/%3")
+                             .arg(ChannelLabel(channel), FormatPowerLevel(pair->flash),
+                                  FormatPowerLevel(pair->model)));
     }
     return pairs.isEmpty() ? QStringLiteral("no head") : pairs.join(QStringLiteral(", "));
 }

@@ -1,6 +1,7 @@
 #include "link/PendingValues.h"
 
 #include "link/ChannelMask.h"
+#include "link/LevelsFrame.h"
 #include "link/UnitSettingTable.h"
 #include "model/PowerLevel.h"
 #include "model/StudioModel.h"
@@ -79,6 +80,10 @@ int PendingValues::addressedStudio() const {
 }
 
 void PendingValues::changed(int studio, int channel) {
+    // The faces redraw the cue; nothing stored changed.
+    if (const StudioData* owner = m_model.StudioByNumber(studio))
+        if (const StrobeData* unit = owner->UnitOn(channel))
+            m_model.news.tellHeadChanged(*unit, kCueMask);
     if (m_listener)
         m_listener(studio, channel);
 }
@@ -191,16 +196,15 @@ int PendingValues::OnSettingReport(int type, int channel, qintptr value) {
     if (studio < 0)
         return 1;
     if (type == LEVELS_FLASH || type == LEVELS_MODEL) {
-        const auto* frame = reinterpret_cast<const std::uint8_t*>(value);
+        const LevelsFrame heads = ReadLevelsFrame(reinterpret_cast<const std::uint8_t*>(value));
         const UnitSetting* flash = SettingOfMember(&StrobeData::nFlashValue);
         const UnitSetting* model = SettingOfMember(&StrobeData::nModelValue);
-        for (int i = 0; frame != nullptr && i < kChannelCount; ++i) {
-            // A zero byte leaves the slot alone, as the handler does.
-            if (frame[3 + 2 * i] == 0 || frame[4 + 2 * i] == 0)
-                continue;
-            heard(studio, i, *flash, frame[3 + 2 * i]);
-            heard(studio, i, *model, frame[4 + 2 * i]);
-            reported(studio, i);
+        for (int i = 0; i < kChannelCount; ++i) {
+            if (const std::optional<LevelPair>& pair = heads[std::size_t(i)]) {
+                heard(studio, i, *flash, pair->flash);
+                heard(studio, i, *model, pair->model);
+                reported(studio, i);
+            }
         }
         return 1;
     }

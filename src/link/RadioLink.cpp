@@ -1,6 +1,7 @@
 #include "link/RadioLink.h"
 
 #include "link/FrameTypes.h"
+#include "link/LevelsFrame.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
@@ -8,7 +9,14 @@
 namespace lumadesk {
 
 RadioLink::RadioLink(QObject* owner, StudioModel& model, PendingValues::Clock clock)
-    : m_model(model), m_pending(model, std::move(clock)), m_port(owner), m_handler(owner, &model) {
+    : m_model(model), m_pending(model, std::move(clock)), m_port(this), m_handler(owner, &model) {
+    m_port.setQuietDrain([this] { drain(); });
+    // A head that missed a check or answers again shows it on every face.
+    m_heard.setMissedListener([this](int studio, int channel) {
+        if (const StudioData* held = m_model.StudioByNumber(studio))
+            if (const StrobeData* unit = held->UnitOn(channel))
+                m_model.news.tellHeadChanged(*unit, kCueMask);
+    });
     m_protocol.SetPendingValues(&m_pending);
     m_protocol.SetModel(&m_model);
     m_expiry.setSingleShot(true);
@@ -39,14 +47,27 @@ bool RadioLink::open(const ComSettings& settings) {
 
 int RadioLink::drain() {
     // A receiver that runs a nested event loop may drain again; the outermost delivers.
-    if (m_drainDepth++ == 0)
-        m_handler.holdPostsIn(&m_news);
+    if (m_drainDepth++ == 0) {
+        m_handler.holdPostsIn(&m_held);
+        m_model.news.beginDrain();
+    }
     const int fed = m_pump.Drain();
     if (--m_drainDepth == 0) {
         m_handler.holdPostsIn(nullptr);
-        m_news.deliver();
+        m_held.deliver();
+        m_model.news.endDrain();
     }
     return fed;
+}
+
+void RadioLink::customEvent(QEvent* event) {
+    const WindowMessage* message = AsWindowMessage(event);
+    if (message == nullptr)
+        return QObject::customEvent(event);
+    if (message->number() == Msg::FrameBytesReceived)
+        drain();
+    else if (message->number() == Msg::FrameReaderEnded)
+        emit readerEnded();
 }
 
 void RadioLink::close() {
@@ -112,10 +133,10 @@ int RadioLink::HeardStage::OnStatus(int channel, const StrobeData* status, int r
 
 int RadioLink::HeardStage::OnSettingReport(int type, int channel, qintptr value) {
     if (type == LEVELS_FLASH || type == LEVELS_MODEL) {
-        // One frame for the studio: the heads whose pair it fills have answered.
-        const auto* frame = reinterpret_cast<const std::uint8_t*>(value);
+        // One frame for the studio: the heads it has a pair for have answered.
+        const LevelsFrame heads = ReadLevelsFrame(reinterpret_cast<const std::uint8_t*>(value));
         for (int i = 0; i < kChannelCount; ++i) {
-            if (frame[3 + 2 * i] != 0 && frame[4 + 2 * i] != 0)
+            if (heads[std::size_t(i)])
                 note(i);
         }
     } else {
@@ -138,28 +159,28 @@ int RadioLink::TappedHandler::OnStatus(int channel, const StrobeData* status, in
     book.OnStatus(channel, status, reserved);
     if (tap != nullptr)
         tap->OnStatus(channel, status, reserved);
-    return done(handler.OnStatus(channel, status, reserved));
+    return handler.OnStatus(channel, status, reserved);
 }
 
 int RadioLink::TappedHandler::OnSettingReport(int type, int channel, qintptr value) {
     book.OnSettingReport(type, channel, value);
     if (tap != nullptr)
         tap->OnSettingReport(type, channel, value);
-    return done(handler.OnSettingReport(type, channel, value));
+    return handler.OnSettingReport(type, channel, value);
 }
 
 int RadioLink::TappedHandler::OnChargeReport(int type, int channel, int value) {
     book.OnChargeReport(type, channel, value);
     if (tap != nullptr)
         tap->OnChargeReport(type, channel, value);
-    return done(handler.OnChargeReport(type, channel, value));
+    return handler.OnChargeReport(type, channel, value);
 }
 
 int RadioLink::TappedHandler::OnHeatReport(int type, int channel, int value) {
     book.OnHeatReport(type, channel, value);
     if (tap != nullptr)
         tap->OnHeatReport(type, channel, value);
-    return done(handler.OnHeatReport(type, channel, value));
+    return handler.OnHeatReport(type, channel, value);
 }
 
 } // namespace lumadesk

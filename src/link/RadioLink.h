@@ -12,10 +12,9 @@
 #include "platform/ComSettings.h"
 #include "platform/HeldMessages.h"
 
+#include <QObject>
 #include <QTimer>
 #include <functional>
-
-class QObject;
 
 namespace lumadesk {
 
@@ -24,16 +23,16 @@ struct StudioModel;
 
 // The radio link as one piece: the port with its reader thread and ring, the pump, the report
 // assembler, the protocol object and the event handler, built in the order they depend on each
-// other. The owner (the main frame, the tool's session) receives the reader's messages (60,
-// 61) and the handler's (70-72); it calls drain() on each bytes-received message.
-class RadioLink {
+// other. The link takes the reader's messages itself: it drains on each bytes-received message
+// (60) and says readerEnded() on 61. The owner (the main frame, the tool's session) receives the
+// handler's messages (70-72). GUI thread.
+class RadioLink : public QObject {
+    Q_OBJECT
 public:
     // The clock is the book of pending values' (tests give their own).
     RadioLink(QObject* owner, StudioModel& model, PendingValues::Clock clock = {});
     // Joins the reader before anything it fills or posts to goes away.
-    ~RadioLink();
-    RadioLink(const RadioLink&) = delete;
-    RadioLink& operator=(const RadioLink&) = delete;
+    ~RadioLink() override;
 
     // Opens the port with the line settings and starts the reader; false leaves it closed. A
     // dongle that was away forgets its group: once open, the scanned studio (if any) is selected
@@ -55,17 +54,14 @@ public:
 
     // Feeds the bytes the ring holds to the assembler, then delivers the news the handler
     // posted meanwhile (new units, statuses, heat), in order; the number of bytes fed. One
-    // turn of the owner's event loop per burst, however many reports it brings.
+    // turn of the owner's event loop per burst, however many reports it brings. The model's
+    // news is bracketed by drainBegun/drainEnded around it. Called on each bytes-received
+    // message; callers without an event loop may call it themselves.
     int drain();
 
     // Sees every decoded event just before the handler applies it; null for none. The tap's
     // return values are not used.
     void setEventTap(CZbEventHandler* tap) { m_front.tap = tap; }
-    // Told after each decoded event has been applied to the records and the book (the phone
-    // remote republishes on it); empty for none.
-    void setAppliedListener(std::function<void()> listener) {
-        m_front.applied = std::move(listener);
-    }
 
     // When each head last reported.
     HeardLog& heard() { return m_heard; }
@@ -93,6 +89,13 @@ public:
     // head makes it answering again, also one that leaves a value unconfirmed.
     bool isAnswering(int studio, int channel) const;
 
+signals:
+    // The reader thread left (the device hung up, or the port was closed).
+    void readerEnded();
+
+protected:
+    void customEvent(QEvent* event) override;
+
 private:
     // Passes each event to the book, the tap, then the handler: the book has settled a value
     // before the handler's messages have the panes redraw it.
@@ -106,14 +109,6 @@ private:
         CZbEventHandler& book;
         CZbEventHandler& handler;
         CZbEventHandler* tap = nullptr;
-        std::function<void()> applied;
-
-    private:
-        int done(int result) {
-            if (applied)
-                applied();
-            return result;
-        }
     };
 
     // Notes in the heard log which heads an event comes from, then passes it on.
@@ -155,7 +150,7 @@ private:
     TrafficStage m_trafficStage{m_protocol};
     ReportAssembler m_assembler{m_trafficStage};
     ReceivePump m_pump{m_port.Ring(), m_assembler};
-    HeldMessages m_news;
+    HeldMessages m_held;
     int m_drainDepth = 0;
 };
 

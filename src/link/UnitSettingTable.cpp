@@ -12,29 +12,26 @@ using enum SettingKind;
 using enum CommandParam;
 
 // Both levels travel in every level command, flash in P1 and model in P2; the type tells the
-// head which one changed. mode2 is "Continous" when set and "Flash Prop" when clear; mode1
-// "Prop" when set.
+// head which one changed.
 constexpr UnitSetting kSettings[] = {
     {"flash", Level, CMD_FLASH_LEVEL, CHANGE_FLASH_LEVEL, &StrobeData::nFlashValue, P1, 0, nullptr,
-     nullptr, IDC_NONE, IDC_NONE, false, false, GridShows::PowerLabel, HeadIcon::Count},
+     nullptr},
     {"model", Level, CMD_MODEL_LEVEL, CHANGE_MODEL_LEVEL, &StrobeData::nModelValue, P2, 0, nullptr,
-     nullptr, IDC_NONE, IDC_NONE, false, false, GridShows::PowerLabel, HeadIcon::Count},
+     nullptr},
     {"cell", Switch, CMD_FLASH_CELL, CHANGE_FLASH_CELL, &StrobeData::bFlashCell, P2, 0x02, "off",
-     "on", IDC_CELL, IDC_NONE, false, false, GridShows::Icon, HeadIcon::Cell},
+     "on"},
     {"sound", Switch, CMD_FLASH_SOUND, CHANGE_FLASH_SOUND, &StrobeData::bFlashSnd, P2, 0x04, "off",
-     "on", IDC_SOUND, IDC_NONE, false, false, GridShows::Icon, HeadIcon::Sound},
+     "on"},
     {"power", Switch, CMD_FLASH_POWER, CHANGE_FLASH_POWER, &StrobeData::bFlashPow, P2, 0x01, "off",
-     "on", IDC_POWER, IDC_NONE, false, true, GridShows::StatusCell, HeadIcon::Count},
+     "on"},
     {"lamp", Switch, CMD_MODEL_POWER, CHANGE_MODEL_POWER, &StrobeData::bModelPow, P2, 0x01, "off",
-     "on", IDC_OFF, IDC_NONE, true, true, GridShows::PowerLabel, HeadIcon::Count},
+     "on"},
     {"mode1", Switch, CMD_MODEL_MODE1, CHANGE_MODEL_MODE1, &StrobeData::nModelMode1, P2, 0x08,
-     "free", "prop", IDC_PROP, IDC_FREE, false, false, GridShows::Icon, HeadIcon::Mode1},
+     "free", "prop"},
     {"mode2", Switch, CMD_MODEL_MODE2, CHANGE_MODEL_MODE2, &StrobeData::nModelMode2, P2, 0x10,
-     "flash-prop", "continuous", IDC_CONTINOUS, IDC_FLASH_PROP, false, false, GridShows::Icon,
-     HeadIcon::Mode2},
+     "flash-prop", "continuous"},
     // Its echo is a charge report that stores nothing.
-    {"test", Trigger, CMD_TEST_FLASH, CHANGE_NONE, nullptr, P2, 0, nullptr, nullptr, IDC_TEST,
-     IDC_NONE, false, false, GridShows::StatusCell, HeadIcon::Count},
+    {"test", Trigger, CMD_TEST_FLASH, CHANGE_NONE, nullptr, P2, 0, nullptr, nullptr},
 };
 
 template <typename Matches> const UnitSetting* find(Matches matches) {
@@ -69,24 +66,6 @@ const UnitSetting* SettingOfMember(int StrobeData::*member) {
 
 const UnitSetting* SettingNamed(QStringView name) {
     return find([=](const UnitSetting& s) { return name == QLatin1String(s.name); });
-}
-
-const UnitSetting* SettingOfButton(int id) {
-    if (id == IDC_NONE)
-        return nullptr;
-    return find([=](const UnitSetting& s) { return s.button == id || s.buttonForZero == id; });
-}
-
-int ButtonValue(const UnitSetting& setting, int id, bool checked) {
-    if (setting.buttonForZero != IDC_NONE)
-        return id == setting.button ? 1 : 0;
-    return checked != setting.tickedMeansZero ? 1 : 0;
-}
-
-bool ButtonTicked(const UnitSetting& setting, int id, int value) {
-    if (setting.buttonForZero != IDC_NONE)
-        return (id == setting.button) == (value == 1);
-    return (value != 0) != setting.tickedMeansZero;
 }
 
 QString SettingNames() {

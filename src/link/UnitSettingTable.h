@@ -12,31 +12,14 @@
 namespace lumadesk {
 
 // The settings of a head that a unit command changes, once for everyone: the frame builder,
-// the event handler, the command-line tool and the panels all read this table, so a setting
-// cannot mean one thing on the wire and another in a pane.
+// the event handler, the command-line tool and the phone read this table, so a setting cannot
+// mean one thing on the wire and another in a face. The panels' controls and the grid's pictures
+// for a setting are the faces' own, in their tables keyed by the command type
+// (panels/PanelSettingTable.h, views/GridSettingTable.h).
 enum class SettingKind { Level, Switch, Trigger };
 
 // Which parameter byte of a unit command, and so of its echo's 16-bit value, carries the value.
 enum class CommandParam { P1, P2 };
-
-// The switches of both control panels' power groups, by the identifiers of their templates.
-enum PowerControlId {
-    IDC_NONE = 0,
-    IDC_CELL = 1017,
-    IDC_SOUND = 1018,
-    IDC_POWER = 1019,
-    IDC_TEST = 1020,
-    IDC_FREE = 1021,
-    IDC_PROP = 1022,
-    IDC_CONTINOUS = 1023,
-    IDC_FLASH_PROP = 1024,
-    IDC_OFF = 1025,
-};
-
-// What shows a head's state in its block of the grid: the power label under the name (both
-// levels, or the lamp's OFF), the status cell (power off, overheat), or one of the icons.
-enum class GridShows { PowerLabel, StatusCell, Icon };
-enum class HeadIcon { Mode1, Mode2, Cell, Sound, Charge, Count };
 
 struct UnitSetting {
     const char* name; // as the operator writes it
@@ -48,15 +31,6 @@ struct UnitSetting {
     std::uint8_t onBit;  // a switch's P2 when it is set
     const char* offWord; // a switch's words for 0 and 1
     const char* onWord;
-    // The panels' control: a check box or button ticked for 1 (for the lamp: ticked "OFF" for
-    // 0), or a pair of radio buttons for 1 and for 0.
-    PowerControlId button;
-    PowerControlId buttonForZero;
-    bool tickedMeansZero;
-    // Changing it enables or disables the panel's other controls and its level text.
-    bool gatesControls;
-    GridShows grid;
-    HeadIcon icon; // when the grid shows it as an icon
 };
 
 // The setting's byte of an echo's 16-bit value: P1 high, P2 low, as the command had them.
@@ -72,12 +46,6 @@ struct UnitSetting {
 [[nodiscard]] const UnitSetting* SettingOfChange(int changeCode); // not for CHANGE_NONE
 [[nodiscard]] const UnitSetting* SettingOfMember(int StrobeData::*member);
 [[nodiscard]] const UnitSetting* SettingNamed(QStringView name);
-[[nodiscard]] const UnitSetting* SettingOfButton(int id);
-
-// The value a click on the panel's control sets: 1 or 0 by the control and its tick.
-[[nodiscard]] int ButtonValue(const UnitSetting& setting, int id, bool checked);
-// Whether the control shows the value as ticked.
-[[nodiscard]] bool ButtonTicked(const UnitSetting& setting, int id, int value);
 
 // "flash, model, cell, ..." for messages and help.
 [[nodiscard]] QString SettingNames();

@@ -248,6 +248,22 @@ QString MemoryFilePath(const QString& name) {
     return folderName() + QLatin1Char('/') + name + kExtension;
 }
 
+QStringList StoredSetupNames() {
+    // Hidden too: the empty name is the file ".xml". Case counts, as it does when opening. A link
+    // is never a set-up: it is neither read nor written. Sorted here, so the folder's own order
+    // is not asked for.
+    QStringList names =
+        QDir(folderName()).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Unsorted);
+    names.removeIf([](const QString& file) { return !file.endsWith(kExtension); });
+    for (QString& name : names)
+        name.chop(kExtension.size());
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int folded = a.compare(b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
+    return names;
+}
+
 void ListMemoryFiles(XmlFileContext* context) {
     const QString folder = folderName();
     if (!QFileInfo(folder).isDir()) {
@@ -255,18 +271,7 @@ void ListMemoryFiles(XmlFileContext* context) {
         return;
     }
     removeLeftovers(QDir(folder));
-    // Hidden too: the empty name is the file ".xml". Case counts, as it does when opening. A link
-    // is never a set-up: it is neither read nor written.
-    QStringList names;
-    for (const QString& file :
-         QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
-        if (file.endsWith(kExtension))
-            names.append(file.chopped(kExtension.size()));
-    }
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int folded = a.compare(b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : a < b;
-    });
+    const QStringList names = StoredSetupNames();
     if (context == nullptr || context->pFileList == nullptr)
         return;
     for (const QString& name : names)

@@ -27,6 +27,11 @@ QString MemoryNameProblem(const QString& name);
 // was killed) are removed. No other file is ever removed.
 void ListMemoryFiles(XmlFileContext* context);
 
+// The stored names as ListMemoryFiles lists them, read in one pass over the folder, which it
+// neither creates nor cleans: for listeners that only look (the phone remote). Empty when the
+// folder is missing.
+QStringList StoredSetupNames();
+
 // Reads the file of the name into the memory studio, which the caller has cleared. Only a
 // regular file is read, never a link. A level outside 11-81 or a switch other than 0 or 1 fails
 // the load, as a malformed file does. On failure shows "Fail to open file"; units read before the

@@ -2,6 +2,8 @@
 
 #include "model/StudioModel.h"
 
+#include <utility>
+
 namespace lumadesk {
 
 HeadValues ValuesOf(const StrobeData& unit) {
@@ -58,8 +60,28 @@ void ModelNews::tellHeadRemoved(int studio, int channel) {
 void ModelNews::tellHeadChanged(const StrobeData& unit, ValueMask mask) {
     if (mask == 0)
         return;
-    if (const int studio = studioOf(unit); studio >= 0)
+    const int studio = studioOf(unit);
+    if (studio < 0)
+        return;
+    if (m_holdDepth == 0) {
         emit headChanged(studio, unit.nChNum, mask);
+        return;
+    }
+    for (Held& held : m_held) {
+        if (held.studio == studio && held.channel == unit.nChNum) {
+            held.mask |= mask;
+            return;
+        }
+    }
+    m_held.push_back({studio, unit.nChNum, mask});
+}
+
+void ModelNews::endHold() {
+    if (m_holdDepth == 0 || --m_holdDepth > 0)
+        return;
+    // Taken first: a listener may write again.
+    for (const Held& held : std::exchange(m_held, {}))
+        emit headChanged(held.studio, held.channel, held.mask);
 }
 
 void ModelNews::tellStudioEmptied(const StudioData& studio) {

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace lumadesk {
 
@@ -56,6 +57,12 @@ public:
     void endDrain();
     bool draining() const { return m_drainDepth > 0; }
 
+    // A change bracket: while one is open, what is told of each head gathers, and the outermost
+    // end tells it once per head (in the order they were first told), so a change that writes a
+    // record and sends it (the cue moves) is one piece of news per head.
+    void beginHold() { ++m_holdDepth; }
+    void endHold();
+
     // What writers call after they wrote. A head of the memory studio or an empty mask
     // tells nothing.
     void tellHeadAdded(const StrobeData& unit);
@@ -84,8 +91,15 @@ signals:
     void drainEnded();
 
 private:
+    struct Held {
+        int studio;
+        int channel;
+        ValueMask mask;
+    };
     const StudioModel& m_model;
     int m_drainDepth = 0;
+    int m_holdDepth = 0;
+    std::vector<Held> m_held;
 };
 
 // Writes to one head through the news: takes the head's values when made and tells what

@@ -219,8 +219,6 @@ void SetCurrentNode(StudioModel* model, NodeHeader* node) {
     if (model == nullptr || model->pCurNode == node)
         return;
     model->pCurNode = node;
-    if (model->currentNodeChanged)
-        model->currentNodeChanged();
     model->news.tellCurrentChanged();
 }
 

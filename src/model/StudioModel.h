@@ -50,13 +50,12 @@ struct StudioModel {
     // port opened); null before that. Reports are filed here: it is the group on the air.
     StudioData* pAddressedStudio = nullptr;
     std::array<std::unique_ptr<StudioData>, kStudioCount> studios;
-    // Written only through SetCurrentNode, so everyone who shows it hears of a change.
+    // Written only through SetCurrentNode, which tells the news (currentChanged).
     NodeHeader* pCurNode = nullptr;
     std::vector<StrobeData*> arrShown;
-    // Told after the current node changed (the tree, the grid and the panel follow it).
-    std::function<void()> currentNodeChanged;
-    // Every change to the heads, studios, ticks and current node is told here.
-    ModelNews news;
+    // Every change to the heads, studios, ticks and current node is told here. Telling changes
+    // nothing of the model, so readers that hold it const may tell too.
+    mutable ModelNews news;
 
     // Whether the record is held by one of the six studios now. Posted messages carry record
     // pointers that a scan may have destroyed since.
@@ -92,7 +91,7 @@ StrobeData* HeldRecordOf(const StudioModel& model, const WindowMessage& message)
 int shownStudioNumber(const StudioModel& model, const StudioData* studio);
 
 StudioData* StudioOfNode(NodeHeader* node);
-// Makes the node current and tells currentNodeChanged when that changed anything.
+// Makes the node current and tells the news when that changed anything.
 void SetCurrentNode(StudioModel* model, NodeHeader* node);
 StrobeData* UnitOfNode(NodeHeader* node);
 

@@ -6,7 +6,6 @@
 #include "link/CommandFrames.h"
 #include "link/MemoryApply.h"
 #include "link/PendingValues.h"
-#include "link/UnitSettingTable.h"
 #include "model/BusinessMemory.h"
 #include "model/LinkedValues.h"
 #include "model/PowerValues.h"
@@ -17,6 +16,7 @@
 #include "panels/COXCoolSpinButtonCtrl.h"
 #include "panels/CUserButton.h"
 #include "panels/CUserStatic.h"
+#include "panels/PanelSettingTable.h"
 #include "panels/PowerGroups.h"
 #include "platform/ChangeCode.h"
 #include "platform/MessageBox.h"
@@ -25,6 +25,7 @@
 #include "ui/COXSeparator.h"
 #include "ui/ConfirmationLook.h"
 #include "ui/DialogFont.h"
+#include "ui/FrameClock.h"
 #include "ui/PlainText.h"
 
 #include <QCheckBox>
@@ -184,9 +185,20 @@ void CControlFormView::createControls() {
 }
 
 void CControlFormView::OnInitialUpdate(const ControlPanelLinks& links) {
+    if (m_links.model != nullptr)
+        disconnect(&m_links.model->news, nullptr, this, nullptr);
     m_links = links;
     m_mode = 0;
     m_selection->OnInitialUpdate(links);
+    if (m_links.model != nullptr) {
+        const ModelNews& news = m_links.model->news;
+        connect(&news, &ModelNews::headChanged, this, &CControlFormView::onHeadChanged);
+        // Another face (a phone) may tick heads: the group line names them.
+        connect(&news, &ModelNews::ticksChanged, this, [this] {
+            showHeadLine();
+            m_selection->showTickedPower();
+        });
+    }
     // No head is current yet: the fields keep their "0.0", but nothing may act on a head.
     SetControls(Enabling::AllOff);
     m_combo->setEnabled(true);
@@ -239,20 +251,18 @@ void CControlFormView::ShowConfirmation() {
 
 QString CControlFormView::headLine() const {
     if (m_mode == 1) {
+        // The heads the group panel moves: the ticked ones of the studio shown.
+        const StudioData* studio =
+            m_links.model != nullptr ? StudioOfNode(m_links.model->pCurNode) : nullptr;
         QStringList ticked;
-        if (m_links.model != nullptr) {
-            for (const StrobeData* unit : ShownUnits(*m_links.model)) {
-                if (unit->bChSelect != 0)
-                    ticked << unit->sChName;
-            }
-        }
+        for (const StrobeData* unit : TickedUnits(studio))
+            ticked << unit->sChName;
         // It says plainly that the group's values are offsets, not levels, and which heads of
         // which studio they move.
         if (ticked.isEmpty())
             return QStringLiteral("No heads ticked: tick heads in the grid");
         return QStringLiteral("Offsets for %1 of %2 (%3 %4)")
-            .arg(ticked.join(QStringLiteral(", ")),
-                 StudioOfNode(m_links.model->pCurNode)->sStudioName)
+            .arg(ticked.join(QStringLiteral(", ")), studio->sStudioName)
             .arg(ticked.size())
             .arg(ticked.size() == 1 ? QStringLiteral("head") : QStringLiteral("heads"));
     }
@@ -323,9 +333,12 @@ void CControlFormView::showLevels(const StrobeData& unit) {
 }
 
 void CControlFormView::showSwitch(const UnitSetting& setting, int value) {
-    QAbstractButton* on = ButtonOf(m_groups, setting.button);
-    if (setting.buttonForZero != IDC_NONE) {
-        QAbstractButton* off = ButtonOf(m_groups, setting.buttonForZero);
+    const PanelSetting* panel = PanelSettingOf(setting);
+    if (panel == nullptr)
+        return;
+    QAbstractButton* on = ButtonOf(m_groups, panel->button);
+    if (panel->buttonForZero != IDC_NONE) {
+        QAbstractButton* off = ButtonOf(m_groups, panel->buttonForZero);
         // Only a real change touches the pair: unticking and ticking again redraws both.
         QAbstractButton* other = value == 1 ? off : on;
         QAbstractButton* wanted = value == 1 ? on : off;
@@ -334,9 +347,9 @@ void CControlFormView::showSwitch(const UnitSetting& setting, int value) {
         if (!wanted->isChecked())
             wanted->setChecked(true);
     } else {
-        on->setChecked(ButtonTicked(setting, setting.button, value));
+        on->setChecked(ButtonTicked(*panel, panel->button, value));
     }
-    if (setting.gatesControls) {
+    if (panel->gatesControls) {
         showModelLevel();
         SetControls(Enabling::ByPower);
     }
@@ -379,7 +392,27 @@ void CControlFormView::ShowNoUnit() {
     showHeadLine(); // Reset's line was the single head's
 }
 
+void CControlFormView::onHeadChanged(int studio, int channel, quint32 mask) {
+    const StrobeData* unit = selectedUnit();
+    if (unit != nullptr && unit->nChNum == channel &&
+        shownStudioNumber(*m_links.model, static_cast<const StudioData*>(unit->pParent)) == studio)
+        m_moved |= mask;
+}
+
+void CControlFormView::showStatus() {
+    // Heads repeat their status: a repeat shows nothing. A burst shows once a frame.
+    if (m_moved == 0)
+        return;
+    FrameClock& clock = FrameClock::of(this);
+    clock.follow(m_links.model->news);
+    clock.request(this, [this] {
+        if (m_moved != 0)
+            ShowUnit();
+    });
+}
+
 void CControlFormView::ShowUnit() {
+    m_moved = 0;
     const StrobeData* unit = selectedUnit();
     if (unit == nullptr)
         return ShowNoUnit();
@@ -470,11 +503,12 @@ void CControlFormView::OnTypedLevel(bool flash, int level) {
 void CControlFormView::OnButton(int id, bool checked) {
     StrobeData* unit = selectedUnit();
     const UnitSetting* setting = SettingOfButton(id);
-    if (unit == nullptr || setting == nullptr)
+    const PanelSetting* panel = setting != nullptr ? PanelSettingOf(*setting) : nullptr;
+    if (unit == nullptr || panel == nullptr)
         return;
     const HeadSnapshot before = SnapshotOf(*unit);
     if (setting->member != nullptr) { // the test flash stores nothing
-        unit->*setting->member = ButtonValue(*setting, id, checked);
+        unit->*setting->member = ButtonValue(*panel, id, checked);
         showSwitch(*setting, unit->*setting->member);
     }
     sendAndPost(unit, setting->commandType, before);
@@ -516,6 +550,8 @@ void CControlFormView::OnSave() {
     // After a failure the name and Save stay, to try again once the cause is gone.
     if (SaveMemoryFileAndRelist(m_links.files, m_fileName->text()) == 0)
         return;
+    if (m_links.model != nullptr)
+        m_links.model->news.tellSetupsChanged();
     m_fileInfo.clear();
     m_infoBox->clear();
     m_fileName->clear();
@@ -556,6 +592,7 @@ void CControlFormView::OnApply() {
     StudioData* studio = CopyMemoryStudio(m_links.model);
     if (m_links.actions != nullptr)
         m_links.actions->loaded(*studio, before, m_fileName->text(), reach.reached);
+    m_links.model->news.tellSetupsChanged();
     // The heads hold the loaded levels now: an offset shown before would add to them.
     m_selection->Reset();
 }
@@ -566,8 +603,10 @@ void CControlFormView::customEvent(QEvent* event) {
         return CFormPane::customEvent(event);
     switch (message->number()) {
     case Msg::CtrlCurrentUnit:
-    case Msg::CtrlUnitStatus:
         ShowUnit();
+        break;
+    case Msg::CtrlUnitStatus:
+        showStatus();
         break;
     case Msg::CtrlEmptyStudio:
         Reset();

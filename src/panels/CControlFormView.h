@@ -86,6 +86,10 @@ private:
 
     void Reset();
     void ShowUnit();
+    // A status of the current head: shown on the frame clock, and only when the news said
+    // a value of it moved.
+    void showStatus();
+    void onHeadChanged(int studio, int channel, quint32 mask);
     // What Reset shows, with the controls that act on a head disabled; the mode stays.
     void ShowNoUnit();
     void showHeadLine();
@@ -111,6 +115,7 @@ private:
 
     // Panel state: copies of the shown unit.
     int m_mode = 0;
+    quint32 m_moved = 0; // what the news said moved of the current head since it was shown
     int m_flashLevel = 11;
     int m_modelLevel = 11;
 

@@ -3,7 +3,6 @@
 #include "actions/OperatorActions.h"
 #include "actions/OperatorHistory.h"
 #include "link/FrameTypes.h"
-#include "link/UnitSettingTable.h"
 #include "model/LinkedValues.h"
 #include "model/PowerValues.h"
 #include "model/StudioModel.h"
@@ -12,6 +11,7 @@
 #include "panels/COXCoolSpinButtonCtrl.h"
 #include "panels/CUserButton.h"
 #include "panels/CUserStatic.h"
+#include "panels/PanelSettingTable.h"
 #include "panels/PowerGroups.h"
 #include "platform/ChangeCode.h"
 #include "platform/Messages.h"
@@ -95,17 +95,20 @@ void CControlSelFormView::showTickedPower() {
         tip = QStringLiteral("No heads ticked");
     power->setToolTip(tip);
     power->setAccessibleDescription(tip);
+    // Which studio's heads it moves.
+    const StudioData* shown = studio();
+    setAccessibleDescription(
+        shown != nullptr ? QStringLiteral("Acts on the ticked heads of %1").arg(shown->sStudioName)
+                         : QStringLiteral("No studio chosen"));
+}
+
+StudioData* CControlSelFormView::studio() const {
+    return m_model != nullptr ? StudioOfNode(m_model->pCurNode) : nullptr;
 }
 
 std::vector<StrobeData*> CControlSelFormView::tickedUnits() const {
-    std::vector<StrobeData*> ticked;
-    if (m_model == nullptr)
-        return ticked;
-    for (StrobeData* unit : ShownUnits(*m_model)) {
-        if (unit->bChSelect == 1)
-            ticked.push_back(unit);
-    }
-    return ticked;
+    // The one rule of every face: the heads whose boxes show ticked, of the studio shown.
+    return TickedUnits(studio());
 }
 
 void CControlSelFormView::showFlashOffset() {
@@ -202,22 +205,23 @@ void CControlSelFormView::Apply(bool flashChanged) {
     const std::vector<HeadSnapshot> before = SnapshotsOf(ticked);
     for (StrobeData* unit : ticked)
         ApplyGroupOffset(*unit, flashChanged, flashChange, modelChange);
-    StudioData* studio = StudioOfNode(m_model->pCurNode);
-    if (ticked.empty() || studio == nullptr || m_actions == nullptr)
+    StudioData* shown = studio();
+    if (ticked.empty() || shown == nullptr || m_actions == nullptr)
         return;
-    m_actions->groupLevelsChanged(*studio, before, flashChanged ? LEVELS_FLASH : LEVELS_MODEL,
+    m_actions->groupLevelsChanged(*shown, before, flashChanged ? LEVELS_FLASH : LEVELS_MODEL,
                                   flashChanged ? flashChange : modelChange);
 }
 
 void CControlSelFormView::OnButton(int id, bool checked) {
     const UnitSetting* setting = SettingOfButton(id);
-    if (setting == nullptr)
+    const PanelSetting* panel = setting != nullptr ? PanelSettingOf(*setting) : nullptr;
+    if (panel == nullptr)
         return;
-    const int value = ButtonValue(*setting, id, checked);
-    if (setting->buttonForZero != IDC_NONE) {
+    const int value = ButtonValue(*panel, id, checked);
+    if (panel->buttonForZero != IDC_NONE) {
         // Neither of a pair is ticked until one is clicked.
-        QAbstractButton* on = ButtonOf(m_groups, setting->button);
-        QAbstractButton* off = ButtonOf(m_groups, setting->buttonForZero);
+        QAbstractButton* on = ButtonOf(m_groups, panel->button);
+        QAbstractButton* off = ButtonOf(m_groups, panel->buttonForZero);
         (value == 1 ? off : on)->setChecked(false);
         (value == 1 ? on : off)->setChecked(true);
     }

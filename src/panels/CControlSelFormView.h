@@ -15,6 +15,7 @@ class CZbProtocol;
 class OperatorActions;
 struct ControlPanelLinks;
 struct StrobeData;
+struct StudioData;
 struct StudioModel;
 
 // The selected-units panel, laid over the remote control panel's power groups while "Selected
@@ -40,6 +41,8 @@ public:
     // "Power On" shows the ticked heads' power: on when all are on, off when all are off (or
     // none is ticked), "Power" alone when they differ, with who holds what in its tip.
     void showTickedPower();
+    // The studio whose ticked heads it moves (the current node's), or null.
+    StudioData* studio() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -1,6 +1,7 @@
 #include "panels/CUserStatic.h"
 
 #include "model/PowerLevel.h"
+#include "ui/CachedText.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -137,7 +138,7 @@ void CUserStatic::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), backgroundColor);
     painter.setPen(textColor);
     painter.setFont(font());
-    painter.drawText(rect(), int(alignment()), text());
+    DrawCachedText(&painter, rect(), alignment(), text());
     if (hasFocus()) {
         QStyleOptionFocusRect option;
         option.initFrom(this);

@@ -161,8 +161,8 @@ void connectPowerGroups(const PowerGroupControls& g, QObject* context,
         QObject::connect(flash ? g.flashText : g.modelText, &CUserStatic::valueTyped, context,
                          [typed = handlers.typed, flash](int tenths) { typed(flash, tenths); });
     }
-    // Every switch the settings table names, reporting its identifier.
-    for (const UnitSetting& setting : UnitSettings()) {
+    // Every switch the panels' table names, reporting its identifier.
+    for (const PanelSetting& setting : PanelSettings()) {
         for (const PowerControlId id : {setting.button, setting.buttonForZero}) {
             if (QAbstractButton* button = ButtonOf(g, id)) {
                 QObject::connect(button, &QAbstractButton::clicked, context,

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "link/UnitSettingTable.h"
-
+#include "panels/PanelSettingTable.h"
 #include "ui/DialogFont.h"
 
 #include <QColor>

@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QLatin1StringView>
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -216,6 +217,7 @@ QByteArray RemoteStateJson(const RemoteStateInputs& inputs) {
             return QJsonObject{{QLatin1String("on"), unit.*member != 0},
                                {QLatin1String("state"), confirmation(unit, member)}};
         };
+        const std::vector<StrobeData*> ticked = TickedUnits(studio);
         for (const StrobeData* unit : UnitsOf(studio)) {
             const bool answering =
                 !inputs.answering || inputs.answering(studio->nStudioNum, unit->nChNum);
@@ -223,7 +225,8 @@ QByteArray RemoteStateJson(const RemoteStateInputs& inputs) {
                 {QLatin1String("channel"), unit->nChNum},
                 {QLatin1String("label"), unit->sChName},
                 {QLatin1String("name"), unit->sModelName},
-                {QLatin1String("ticked"), unit->bChSelect == 1},
+                {QLatin1String("ticked"),
+                 std::find(ticked.cbegin(), ticked.cend(), unit) != ticked.cend()},
                 {QLatin1String("answering"), answering},
                 {QLatin1String("flash"), level(*unit, &StrobeData::nFlashValue)},
                 {QLatin1String("model"), level(*unit, &StrobeData::nModelValue)},
@@ -237,7 +240,8 @@ QByteArray RemoteStateJson(const RemoteStateInputs& inputs) {
     state.insert(QLatin1String("heads"), heads);
     state.insert(QLatin1String("unsent"),
                  inputs.book != nullptr ? inputs.book->unsentText() : QString());
-    state.insert(QLatin1String("setups"), QJsonArray::fromStringList(inputs.setups));
+    if (inputs.withSetups)
+        state.insert(QLatin1String("setups"), QJsonArray::fromStringList(inputs.setups));
     return QJsonDocument(state).toJson(QJsonDocument::Compact);
 }
 

@@ -52,10 +52,12 @@ struct RemoteStateInputs {
     std::function<bool(int studio, int channel)> answering; // none: every head answers
     bool connected = false;
     QStringList setups;
+    // The list is left out of the message (the phone keeps the one it has).
+    bool withSetups = true;
 };
 
 // The "state" message: the link, the scanned studio (null before a scan) with its heads in
-// channel order, and the stored set-ups. The same inputs give the same bytes.
+// channel order, and the stored set-ups when withSetups. The same inputs give the same bytes.
 [[nodiscard]] QByteArray RemoteStateJson(const RemoteStateInputs& inputs);
 
 } // namespace lumadesk

@@ -13,6 +13,7 @@ namespace lumadesk {
 
 class OperatorActions;
 class RadioLink;
+class RemoteController;
 struct StudioModel;
 
 // A phone paired with the remote, as the dialog lists it. Only a hash of its token is kept.
@@ -24,8 +25,10 @@ struct PairedPhone {
 
 // The phone remote: a small web page and one WebSocket (/ws) served on the studio's network
 // while it is switched on. Nothing but the pairing page is served without a paired token; a
-// phone's change goes through the operator actions, as the panels' changes do. Sees the core
-// (model, link, actions), never a widget. GUI thread only.
+// phone's change goes through the operator actions, as the panels' changes do, and the phones
+// are sent the state when the model's news says something they show moved. Three parts: the
+// HTTP side with the pairing (RemoteWeb), the sockets (RemoteHub) and what the requests mean
+// (RemoteController). Sees the core (model, link, actions), never a widget. GUI thread only.
 class RemoteServer : public QObject {
     Q_OBJECT
 public:
@@ -36,7 +39,7 @@ public:
     static constexpr int kLockoutSeconds = 60;
 
     // Paired tokens are kept (hashed) in the console's settings (QSettings, group "remote").
-    // The model, the link and the actions outlive the server: it listens to the link's reports.
+    // The model, the link and the actions outlive the server.
     RemoteServer(StudioModel& model, RadioLink& link, OperatorActions& actions,
                  QObject* parent = nullptr);
     ~RemoteServer() override;
@@ -62,17 +65,17 @@ public:
 
     int clientCount() const;
 
-    // Something the phones show may have changed (a report, a confirmation, a tick on the desk):
-    // every client gets the new state within a few milliseconds, once, however many calls come.
-    void noteChange();
+    // What the requests mean and what the phones are shown, without a socket.
+    RemoteController& controller();
 
     // For tests: the lock-out and idle clocks (milliseconds, only forward).
     void setClock(std::function<qint64()> clock);
-    // The slow refresh that catches changes nobody noted, while phones are connected (1 s);
-    // 0 switches it off, so a test sees only what was noted.
-    void setRefreshInterval(int milliseconds);
     // How often phones are pinged and the idle ones closed (30 s); for tests.
     void setPingInterval(int milliseconds);
+
+public slots:
+    // The radio link went up or down (the link keeper says so): the phones show it.
+    void linkChanged();
 
 signals:
     void runningChanged(bool running);

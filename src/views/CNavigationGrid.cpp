@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QSvgRenderer>
 #include <algorithm>
+#include <utility>
 
 namespace lumadesk {
 
@@ -89,6 +90,25 @@ constexpr IconWords kIconWords[] = {
     {"", "charged", "not charged", "Charge"},
 };
 
+// Which of a block's cells show which values: the status cell (levels, power, heat; the current
+// mark is the grid's own), the icons (cell, sound, charge, the lamp's modes) and the name row.
+struct ShownBy {
+    ValueMask statusCell = kHeatMask;
+    ValueMask icons = MaskOf(CHANGE_CHARGE);
+};
+ShownBy shownBy() {
+    static const ShownBy by = [] {
+        ShownBy b;
+        for (const UnitSetting& setting : UnitSettings()) {
+            const GridSetting* shown = GridSettingOf(setting);
+            (shown != nullptr && shown->shows == GridShows::Icon ? b.icons : b.statusCell) |=
+                MaskOf(setting.changeCode);
+        }
+        return b;
+    }();
+    return by;
+}
+
 int iconValue(const StrobeData& unit, int icon) {
     const int values[] = {unit.nModelMode1, unit.nModelMode2, unit.bFlashCell, unit.bFlashSnd,
                           unit.bFlashCharge};
@@ -112,6 +132,14 @@ CNavigationGrid::CNavigationGrid(StudioModel* model, std::function<QObject*()> c
     setAccessibleName(QStringLiteral("Channel grid"));
     // Tab leaves the grid for the next pane; the arrows move inside it.
     setTabKeyNavigation(false);
+    if (m_model == nullptr)
+        return;
+    const ModelNews& news = m_model->news;
+    holdPaintsWhileDraining(&news);
+    connect(&news, &ModelNews::headChanged, this, &CNavigationGrid::onHeadChanged);
+    connect(&news, &ModelNews::headAdded, this, &CNavigationGrid::onHeadAdded);
+    connect(&news, &ModelNews::ticksChanged, this, &CNavigationGrid::onTicksChanged);
+    connect(&news, &ModelNews::currentChanged, this, &CNavigationGrid::onCurrentChanged);
 }
 
 void CNavigationGrid::OnSetup() {
@@ -199,7 +227,9 @@ void CNavigationGrid::ShowStudio(StudioData* studio) {
     for (int row = kRowsPerBlock * m_shownCount - 1; row >= 0; --row)
         DeleteRow(row);
     m_shownCount = 0;
-    forgetBlock(-1);
+    m_channels.clear();
+    m_moved.clear();
+    m_studio = shownStudioNumber(*m_model, studio);
     std::vector<StrobeData*>().swap(m_model->arrShown);
     m_currentIndex = kRebuilding;
     for (int s = 0; s < kChannelCount; ++s) {
@@ -208,6 +238,8 @@ void CNavigationGrid::ShowStudio(StudioData* studio) {
         StrobeData* unit = studio->pStrobe[std::size_t(s)].get();
         addBlock(unit);
         m_model->arrShown.push_back(unit);
+        m_channels.push_back(s);
+        m_moved.push_back(0);
     }
     m_currentIndex = kNoCurrent;
     RedrawAll();
@@ -313,8 +345,8 @@ void CNavigationGrid::setIcon(int i, Icon which, const StrobeData& unit, bool re
 }
 
 void CNavigationGrid::setIcons(int i, const StrobeData& unit) {
-    for (const UnitSetting& setting : UnitSettings()) {
-        if (setting.grid == GridShows::Icon)
+    for (const GridSetting& setting : GridSettings()) {
+        if (setting.shows == GridShows::Icon)
             setIcon(i, Icon(setting.icon), unit, false);
     }
     setIcon(i, CHARGE, unit, false);
@@ -344,75 +376,101 @@ void CNavigationGrid::RefreshStrobe(int code, StrobeData* unit) {
     const int i = BlockOf(unit);
     if (i < 0 || i >= m_shownCount)
         return;
-    forgetBlock(i);
+    // What this builds is shown: a status report that follows need not build it again.
+    ValueMask& moved = m_moved[std::size_t(i)];
     // Reports that are no setting: heat shows in the status cell, the charge as its icon.
-    if (code == CHANGE_HEAT)
+    if (code == CHANGE_HEAT) {
+        moved &= ~shownBy().statusCell;
         return setStatusCell(i, *unit, true);
-    if (code == CHANGE_CHARGE)
+    }
+    if (code == CHANGE_CHARGE) {
+        moved &= ~MaskOf(CHANGE_CHARGE);
         return setIcon(i, CHARGE, *unit, true);
+    }
     const UnitSetting* setting = SettingOfChange(code);
-    if (setting == nullptr)
+    const GridSetting* shown = setting != nullptr ? GridSettingOf(*setting) : nullptr;
+    if (shown == nullptr)
         return;
-    switch (setting->grid) {
+    switch (shown->shows) {
     case GridShows::PowerLabel:
-        if (running(*unit))
+        if (running(*unit)) {
+            moved &= ~MaskOf(code);
             setPowerLabel(unit->bModelPow != 0 ? unit->nModelValue : -1, unit->nFlashValue, i,
                           true);
+        }
         break;
     case GridShows::StatusCell:
+        moved &= ~shownBy().statusCell;
         setStatusCell(i, *unit, true);
         break;
     case GridShows::Icon:
-        setIcon(i, Icon(setting->icon), *unit, true);
+        moved &= ~MaskOf(code);
+        setIcon(i, Icon(shown->icon), *unit, true);
         break;
     }
 }
 
-CNavigationGrid::BlockKey CNavigationGrid::keyOf(const StrobeData& unit, bool current) {
-    // Positions in values: kStatusCellValues and kIconValues name them.
-    return {unit.serial,
-            unit.sChName,
-            unit.sModelName,
-            {unit.nFlashValue, unit.bFlashCell, unit.bFlashSnd, unit.bFlashCharge, unit.bFlashPow,
-             unit.nModelValue, unit.nModelMode1, unit.nModelMode2, unit.bModelPow, unit.nHeatLevel,
-             current ? 1 : 0}};
+int CNavigationGrid::blockOfChannel(int channel) const {
+    const auto at = std::find(m_channels.begin(), m_channels.end(), channel);
+    return at == m_channels.end() ? -1 : int(at - m_channels.begin());
 }
 
-void CNavigationGrid::forgetBlock(int i) {
-    if (i < 0)
-        m_blockKeys.clear();
-    else if (i < int(m_blockKeys.size()))
-        m_blockKeys[std::size_t(i)] = BlockKey();
+void CNavigationGrid::onHeadChanged(int studio, int channel, quint32 mask) {
+    if (studio != m_studio)
+        return;
+    if (const int i = blockOfChannel(channel); i >= 0)
+        m_moved[std::size_t(i)] |= mask;
+}
+
+void CNavigationGrid::onHeadAdded(int studio, int channel) {
+    // Another record in a shown slot: its block is built whole (the rebuild normally follows).
+    if (studio != m_studio)
+        return;
+    if (const int i = blockOfChannel(channel); i >= 0)
+        m_moved[std::size_t(i)] = ~ValueMask(0);
+}
+
+void CNavigationGrid::onTicksChanged(int studio) {
+    // Another face ticked heads of the shown studio: the boxes show what the group acts on.
+    if (studio != m_studio || m_ticking)
+        return;
+    for (int i = 0; i < m_shownCount; ++i) {
+        const StrobeData* unit = shownUnit(i);
+        const int box = kRowsPerBlock * i + 2;
+        const QString value = QString::number(unit != nullptr && unit->bChSelect != 0 ? 1 : 0);
+        if (unit == nullptr || QuickGetText(0, box) == value)
+            continue;
+        QuickSetText(0, box, value);
+        RedrawCell(0, box);
+        announceCheckState(0, box);
+    }
+}
+
+void CNavigationGrid::onCurrentChanged() {
+    if (UnitOfNode(m_model->pCurNode) == nullptr)
+        DropCurrent();
+    SendMessage(m_controlPane ? m_controlPane() : nullptr, Msg::CtrlCurrentUnit);
 }
 
 void CNavigationGrid::UpdateStrobeBlock(int i, StrobeData* unit) {
     if (unit == nullptr || i < 0 || i >= m_shownCount)
         return;
     const int row = kRowsPerBlock * i;
-    // Heads repeat their status: the same values built the same cells, words and all, and
-    // every other writer to a block forgets its key, so a repeat has nothing to redraw or tell.
-    // Otherwise only the cells whose values moved are built again (a forgotten key: all).
-    BlockKey key = keyOf(*unit, i == m_currentIndex);
-    m_blockKeys.resize(std::max(m_blockKeys.size(), std::size_t(m_shownCount)));
-    BlockKey& was = m_blockKeys[std::size_t(i)];
-    if (was == key)
+    // Heads repeat their status: only the cells whose values the news said moved are built
+    // again, so a repeat builds, redraws and tells nothing. The memory studio is no news: its
+    // blocks are built whole.
+    ValueMask& moved = m_moved[std::size_t(i)];
+    const ValueMask mask = m_studio < 0 ? ~ValueMask(0) : std::exchange(moved, 0);
+    if (mask == 0)
         return;
-    const bool renamed =
-        was.serial != key.serial || was.chName != key.chName || was.modelName != key.modelName;
-    const auto moved = [&](const auto& values) {
-        return renamed || std::any_of(values.begin(), values.end(), [&](int v) {
-                   return was.values[std::size_t(v)] != key.values[std::size_t(v)];
-               });
-    };
-    if (renamed) {
+    if (mask & kNamesMask) {
         QuickSetText(0, row + 1, NameText(*unit));
         nameBlock(i, *unit);
     }
-    if (moved(kStatusCellValues))
+    if (mask & shownBy().statusCell)
         setStatusCell(i, *unit, false);
-    if (moved(kIconValues))
+    if (mask & shownBy().icons)
         setIcons(i, *unit);
-    was = std::move(key);
     RedrawRange(0, row + 1, 4, row + 3);
 }
 
@@ -426,13 +484,12 @@ void CNavigationGrid::OnCellChange(int, int, int, int newRow) {
     StrobeData* old = shownUnit(m_currentIndex);
     const int oldIndex = m_currentIndex;
     m_currentIndex = i;
-    forgetBlock(-1);
     setStatusCell(i, *unit, false);
     if (old != nullptr)
         setStatusCell(oldIndex, *old, false);
-    SetCurrentNode(m_model, unit);
-    SendMessage(m_controlPane ? m_controlPane() : nullptr, Msg::CtrlCurrentUnit);
     RedrawAll();
+    // The news tells the panel (onCurrentChanged), once, also when the tree made the change.
+    SetCurrentNode(m_model, unit);
 }
 
 void CNavigationGrid::DropCurrent() {
@@ -440,7 +497,6 @@ void CNavigationGrid::DropCurrent() {
         return;
     const int old = m_currentIndex;
     m_currentIndex = kNoCurrent;
-    forgetBlock(-1);
     if (const StrobeData* unit = shownUnit(old))
         setStatusCell(old, *unit, true);
     // No cell is current either, so the next click or key on any block makes it current again.
@@ -518,6 +574,10 @@ int CNavigationGrid::OnCellTypeNotify(int type, int col, int row, int message, i
         if (StrobeData* unit = shownUnit(row / kRowsPerBlock))
             unit->bChSelect = value;
     }
+    // Every face acts on the ticked heads (TickedUnits): they all hear of it.
+    m_ticking = true;
+    m_model->news.tellTicksChanged(m_studio);
+    m_ticking = false;
     // The panel names the ticked heads in its group mode.
     SendMessage(m_controlPane ? m_controlPane() : nullptr, Msg::CtrlTicksChanged);
     return 0;

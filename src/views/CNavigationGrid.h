@@ -1,13 +1,13 @@
 #pragma once
 
-#include "link/UnitSettingTable.h"
+#include "model/ModelNews.h"
+#include "views/GridSettingTable.h"
 
 #include "views/CUGCtrl.h"
 
 #include <QFont>
 #include <QPixmap>
 #include <array>
-#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -23,7 +23,8 @@ bool IsLiveStudio(const StudioModel& model, const StudioData* studio);
 
 // The channel grid: one block of four rows per shown unit of a studio (spacer, name, a status
 // check box over two rows beside five switch icons), the heading box that ticks them all, and
-// the current unit, which follows the current cell.
+// the current unit, which follows the current cell. What changed comes from the model's news;
+// the messages (23-25) say when to show it.
 class CNavigationGrid : public CUGCtrl {
     Q_OBJECT
 public:
@@ -40,7 +41,9 @@ public:
     void DropCurrent();
 
     void ShowStudio(StudioData* studio);
+    // Rebuilds the cell the change code names (a setting echo, a group change).
     void RefreshStrobe(int code, StrobeData* unit);
+    // Rebuilds the cells of block i whose values the news said moved since they were built.
     void UpdateStrobeBlock(int i, StrobeData* unit);
 
     // The block of the unit among the shown units, or -1.
@@ -61,7 +64,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // In the settings table's order of head icons.
+    // In the grid table's order of head icons.
     enum Icon {
         MODE1 = int(HeadIcon::Mode1),
         MODE2 = int(HeadIcon::Mode2),
@@ -84,21 +87,13 @@ private:
     // The shown unit of block i when the model still holds it, else null.
     StrobeData* shownUnit(int i) const;
     int blocksPerPage() const;
-    // What a block's cells were last filled from by a status refresh; a refresh from the same
-    // values leaves them. Any other writer to a block forgets it.
-    struct BlockKey {
-        std::uint64_t serial = 0;
-        QString chName;
-        QString modelName;
-        std::array<int, 11> values{};
-        bool operator==(const BlockKey&) const = default;
-    };
-    static BlockKey keyOf(const StrobeData& unit, bool current);
-    // The values of a key that the status cell (levels, power, heat, current) and the icons
-    // (cell, sound, charge, lamp modes) are built from.
-    static constexpr std::array<int, 6> kStatusCellValues{0, 4, 5, 8, 9, 10};
-    static constexpr std::array<int, 5> kIconValues{1, 2, 3, 6, 7};
-    void forgetBlock(int i);
+    // The block showing the channel of the shown studio, or -1.
+    int blockOfChannel(int channel) const;
+    void onHeadChanged(int studio, int channel, quint32 mask);
+    void onHeadAdded(int studio, int channel);
+    void onTicksChanged(int studio);
+    // The panel shows the current node: one 30 for each change, whoever made it.
+    void onCurrentChanged();
 
     StudioModel* m_model;
     std::function<QObject*()> m_controlPane;
@@ -110,7 +105,10 @@ private:
     QString m_headingLabel;
     int m_shownCount = 0;
     int m_currentIndex = kNoCurrent;
-    std::vector<BlockKey> m_blockKeys;
+    int m_studio = -1;              // the number of the shown studio; -1 for none or the memory's
+    std::vector<int> m_channels;    // per block: its channel, so news never touches a stale record
+    std::vector<ValueMask> m_moved; // per block: what the news said moved since it was built
+    bool m_ticking = false;         // the grid's own tick news
 };
 
 } // namespace lumadesk

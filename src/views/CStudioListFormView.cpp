@@ -149,9 +149,14 @@ CStudioListFormView::CStudioListFormView(QWidget* parent)
 
 void CStudioListFormView::OnInitialUpdate(StudioModel* model, QObject* mainFrame,
                                           QObject* navigationPane) {
+    if (m_model != nullptr)
+        disconnect(&m_model->news, nullptr, this, nullptr);
     m_model = model;
     m_mainFrame = mainFrame;
     m_navigation = navigationPane;
+    // The tree shows the one current node, whoever changed it.
+    connect(&model->news, &ModelNews::currentChanged, this,
+            &CStudioListFormView::followCurrentNode);
     m_tree->clear();
     m_curStudioItem = nullptr;
     for (int n = 0; n < kStudioCount; ++n) {
@@ -319,10 +324,13 @@ void CStudioListFormView::onRename() {
     if (kind == NODE_STROBE || kind == NODE_LIGHT) {
         StrobeData* unit = UnitOfNode(node);
         const HeadSnapshot before = SnapshotOf(*unit);
-        if (kind == NODE_STROBE)
-            unit->sModelName = text;
-        else
-            unit->sLightName = text;
+        {
+            HeadEdit edit(m_model->news, *unit);
+            if (kind == NODE_STROBE)
+                unit->sModelName = text;
+            else
+                unit->sLightName = text;
+        }
         onUnitRenamed(kind == NODE_LIGHT, unit);
         if (m_actions != nullptr &&
             before.modelName + before.lightName != unit->sModelName + unit->sLightName)

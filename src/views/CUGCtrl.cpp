@@ -1,12 +1,14 @@
 #include "views/CUGCtrl.h"
 
+#include "ui/CachedText.h"
+#include "ui/FrameClock.h"
+
 #include <QAccessible>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QTimerEvent>
 
 namespace lumadesk {
 
@@ -255,9 +257,9 @@ void CUGCellPainter::paintCell(QPainter* painter, const QRect& rect, const CUGCe
         painter->setPen(cell.textColor);
         const QRect labelRect(box.right() + 1 + 3, rect.top(), rect.right() - box.right() - 3,
                               rect.height());
-        painter->drawText(labelRect, int(cell.alignment), cell.label);
+        DrawCachedText(painter, labelRect, cell.alignment, cell.label);
     } else if (!cell.text.isEmpty()) {
-        painter->drawText(rect.adjusted(2, 0, -2, 0), int(cell.alignment), cell.text);
+        DrawCachedText(painter, rect.adjusted(2, 0, -2, 0), cell.alignment, cell.text);
     }
     painter->restore();
 }
@@ -534,8 +536,20 @@ void CUGCtrl::queueAll() {
         look = Look();
     m_dirty.clear();
     m_paintAll = true;
-    if (!m_frame.isActive())
-        m_frame.start(kFrameMs, this);
+    askForFrame();
+}
+
+FrameClock& CUGCtrl::clock() {
+    if (m_clock == nullptr || m_clock->parent() != window()) {
+        m_clock = &FrameClock::of(this);
+        if (m_drains != nullptr)
+            m_clock->follow(*m_drains);
+    }
+    return *m_clock;
+}
+
+void CUGCtrl::askForFrame() {
+    clock().request(this, [this] { paintPending(); });
 }
 
 void CUGCtrl::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
@@ -572,18 +586,12 @@ void CUGCtrl::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomR
             queued = true;
         }
     }
-    if (queued && !m_frame.isActive())
-        m_frame.start(kFrameMs, this);
-}
-
-void CUGCtrl::timerEvent(QTimerEvent* event) {
-    if (event->timerId() != m_frame.timerId())
-        return QTableView::timerEvent(event);
-    paintPending();
+    if (queued)
+        askForFrame();
 }
 
 void CUGCtrl::paintPending() {
-    m_frame.stop();
+    clock().forget(this);
     QRegion region;
     if (m_paintAll)
         region = viewport()->rect();

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "ui/FrameClock.h"
+
 #include <QAbstractTableModel>
-#include <QBasicTimer>
 #include <QColor>
 #include <QFont>
 #include <QHeaderView>
 #include <QPixmap>
 #include <QPoint>
+#include <QPointer>
 #include <QRegion>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -14,6 +16,8 @@
 #include <vector>
 
 namespace lumadesk {
+
+class ModelNews;
 
 // The properties of one grid cell. Unset colours (invalid), font (none) and alignment (0) fall
 // back to the grid's defaults when the cell is drawn, so a cell read and stored back keeps
@@ -135,8 +139,9 @@ public:
     int GetCurrentCol() const;
     int GetCurrentRow() const;
 
-    // The model and readers hear of a redraw at once; the screen at the next frame (kFrameMs),
-    // and only for the cells whose look differs from what was last put on it.
+    // The model and readers hear of a redraw at once; the screen on the window's frame clock (at
+    // once after a quiet frame, else at the next one), and only for the cells whose look differs
+    // from what was last put on it.
     static constexpr int kFrameMs = 16;
     void RedrawAll();
     void RedrawCell(int col, int row);
@@ -145,6 +150,11 @@ public:
     int pendingPaints() const { return m_paintAll ? -1 : int(m_dirty.size()); }
     // Hands the waiting cells to Qt's paint now instead of at the next frame.
     void paintPending();
+    // The screen waits for the end of the link's drains this news brackets.
+    void holdPaintsWhileDraining(const ModelNews* news) {
+        m_drains = news;
+        m_clock = nullptr;
+    }
 
     CUGCellModel* cellModel() const { return m_model; }
     // The check box's square in a cell rectangle: 3 px in, vertically centred, at most 12 px.
@@ -164,7 +174,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                      const QList<int>& roles = QList<int>()) override;
-    void timerEvent(QTimerEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     // Toggles a check box cell as a click does (row -1: the heading's), unless read-only.
     void toggleCheckBox(int col, int row);
@@ -196,6 +205,8 @@ private:
     // Forgets what was put on screen: every cell's next redraw paints.
     void forgetLooks();
     void queueAll();
+    void askForFrame();
+    FrameClock& clock();
 
     CUGCellModel* m_model;
     CUGHeading* m_heading;
@@ -207,7 +218,8 @@ private:
     std::vector<std::pair<int, int>> m_dirty; // (row, col) waiting for the frame's paint
     bool m_paintAll = false;
     QRegion m_ownPaint; // what the last frame asked for: any other paint may show other looks
-    QBasicTimer m_frame;
+    const ModelNews* m_drains = nullptr;
+    QPointer<FrameClock> m_clock; // the clock of the window the grid is in
 };
 
 // Paints cells for CUGCtrl: back colour, bitmap, text or the check box with its label.

@@ -1,5 +1,6 @@
 #include "ShellTestSupport.h"
 #include "app/CMainFrame.h"
+#include "app/Shortcuts.h"
 #include "model/BusinessMemory.h"
 #include "platform/PseudoTerminal.h"
 #include "views/CNavigationGrid.h"
@@ -40,6 +41,8 @@ class KeyboardTest : public QObject {
 private slots:
     void everyPathWorksWithoutAMouse_data();
     void everyPathWorksWithoutAMouse();
+    void toolTipsNameTheKeyThatWorks_data();
+    void toolTipsNameTheKeyThatWorks();
 };
 
 void KeyboardTest::everyPathWorksWithoutAMouse_data() {
@@ -101,6 +104,38 @@ void KeyboardTest::everyPathWorksWithoutAMouse() {
     const QByteArray bytes = dongle.readExactly(sent.isEmpty() ? 0 : (sent.size() + 1) / 3, 2000);
     QCOMPARE(QString::fromLatin1((bytes + dongle.readFor(50)).toHex(' ')), sent);
     QTEST(state(model), "state");
+}
+
+void KeyboardTest::toolTipsNameTheKeyThatWorks_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("command");
+    QTest::newRow("Load") << "Load" << int(Command::Load);
+    QTest::newRow("Save") << "Save" << int(Command::Save);
+    QTest::newRow("Scan") << "Scan" << int(Command::Scan);
+    QTest::newRow("Name") << "Name" << int(Command::Name);
+    QTest::newRow("Com") << "Com" << int(Command::Com);
+    QTest::newRow("Check heads") << "Check heads" << int(Command::CheckHeads);
+    QTest::newRow("Undo") << "Undo" << int(Command::Undo);
+    QTest::newRow("Redo") << "Redo" << int(Command::Redo);
+}
+
+// A tip names the key the shortcuts table binds to the same action, whatever that key is.
+void KeyboardTest::toolTipsNameTheKeyThatWorks() {
+    QFETCH(QString, action);
+    QFETCH(int, command);
+    WorkingDirectory cwd;
+    CMainFrame frame(ShellOptions{cwd.filePath("none"), {}, {}});
+    QAction* found = nullptr;
+    for (QAction* candidate : frame.findChildren<QAction*>()) {
+        if (candidate->text() == action && !candidate->toolTip().isEmpty())
+            found = candidate;
+    }
+    QVERIFY2(found != nullptr, qPrintable(action));
+    const QKeySequence key = KeyOf(Command(command));
+    QVERIFY(!key.isEmpty());
+    QCOMPARE(found->shortcut(), key);
+    QCOMPARE(found->toolTip(),
+             QStringLiteral("%1 (%2)").arg(action, key.toString(QKeySequence::NativeText)));
 }
 
 QTEST_MAIN(KeyboardTest)

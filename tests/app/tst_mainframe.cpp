@@ -1,17 +1,22 @@
 #include "ShellTestSupport.h"
 #include "app/CMainFrame.h"
 #include "panels/CControlFormView.h"
+#include "panels/CControlSelFormView.h"
+#include "panels/COXCoolSpinButtonCtrl.h"
 #include "platform/Messages.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialDevice.h"
 #include "support/Unprivileged.h"
 #include "views/CNavigationFormView.h"
+#include "views/CNavigationGrid.h"
 #include "views/CStrobeSplitterWnd.h"
 #include "views/CStudioListFormView.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QSignalSpy>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -74,6 +79,8 @@ private slots:
     void loadSaysWhichHeadsGetTheSetUp_data();
     void loadSaysWhichHeadsGetTheSetUp();
     void panelLineFollowsARenameByF2();
+    void panelHearsOnceOfEachNewCurrentNode();
+    void gridTicksAreTheHeadsTheGroupPanelMoves();
 };
 
 void MainFrameTest::startsWithItsCommandsPanesAndSizes() {
@@ -382,6 +389,93 @@ void MainFrameTest::panelLineFollowsARenameByF2() {
     QTest::keyClick(list->nameEdit(), Qt::Key_F2);
     QCOMPARE(studio->UnitOn(0)->sModelName, QString("Key light"));
     QCOMPARE(line->text(), QString("CH-01 Key light"));
+}
+
+// Whoever changes the current node (tree, grid, keys, a scan's clear), the panel gets exactly
+// one 30 for it, and the tree and the grid show it.
+void MainFrameTest::panelHearsOnceOfEachNewCurrentNode() {
+    WorkingDirectory cwd;
+    CMainFrame frame;
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    StudioModel& model = frame.model();
+    StudioData* studio = model.studios[0].get();
+    for (int ch : {0, 1, 2})
+        PlaceStrobe(&model, 0, ch, std::make_unique<StrobeData>());
+    model.pScanStudio = studio;
+    auto* list = static_cast<CStudioListFormView*>(frame.studioListPane());
+    auto* grid = static_cast<CNavigationFormView*>(frame.navigationPane())->grid();
+    SendMessage(list, Msg::ListStudioCleared, 0, AsLParam(studio));
+    list->tree()->expandAll();
+    MessageTap control(frame.controlPane());
+    const auto clickItem = [list](const NodeHeader* node) {
+        const QRect rect = list->tree()->visualItemRect(list->itemShowing(node));
+        QTest::mouseClick(list->tree()->viewport(), Qt::LeftButton, {}, rect.center());
+    };
+    const auto clickBlock = [grid](int block) {
+        const QRect rect = grid->visualRect(grid->model()->index(4 * block + 1, 1));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rect.center());
+    };
+    const QList<std::pair<const char*, std::function<NodeHeader*()>>> steps{
+        {"tree: a unit", [&] { return clickItem(studio->UnitOn(2)), studio->UnitOn(2); }},
+        {"grid: a block", [&] { return clickBlock(1), studio->UnitOn(1); }},
+        {"grid: a key", [&] { return QTest::keyClick(grid, Qt::Key_Up), studio->UnitOn(0); }},
+        {"tree: the light node of the grid's unit",
+         [&] { return clickItem(&studio->UnitOn(0)->lightNode), &studio->UnitOn(0)->lightNode; }},
+        {"tree: the studio", [&] { return clickItem(studio), studio; }},
+        {"grid: a block again", [&] { return clickBlock(0), studio->UnitOn(0); }},
+        {"a scan's clear", [&] { return ClearStudio(&model, studio), studio; }},
+    };
+    for (const auto& [name, step] : steps) {
+        control.entries.clear();
+        NodeHeader* node = step();
+        QCoreApplication::sendPostedEvents();
+        QVERIFY2(model.pCurNode == node, name);
+        QVERIFY2(control.count(Msg::CtrlCurrentUnit) == 1, name);
+        QVERIFY2(list->tree()->selectedItems() == QList{list->itemShowing(node)}, name);
+        const StrobeData* unit = UnitOfNode(node);
+        QVERIFY2(grid->currentIndex() == (unit != nullptr ? grid->BlockOf(unit) : -100), name);
+    }
+}
+
+// The grid's boxes and the group panel agree on the ticked heads: any non-zero tick counts,
+// every face hears of a tick, and an offset moves exactly the heads whose boxes show ticked.
+void MainFrameTest::gridTicksAreTheHeadsTheGroupPanelMoves() {
+    WorkingDirectory cwd;
+    CMainFrame frame;
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    StudioModel& model = frame.model();
+    StudioData* studio = model.studios[1].get();
+    for (int ch : {0, 1, 2}) {
+        StrobeData* unit = PlaceStrobe(&model, 1, ch, std::make_unique<StrobeData>());
+        unit->nFlashValue = 40;
+        unit->bChSelect = ch == 2 ? 2 : 0; // as a file may hold it
+    }
+    model.pScanStudio = studio;
+    SendMessage(frame.studioListPane(), Msg::ListStudioCleared, 0, AsLParam(studio));
+    auto* grid = static_cast<CNavigationFormView*>(frame.navigationPane())->grid();
+    QSignalSpy ticks(&model.news, &ModelNews::ticksChanged);
+    const QRect box = CUGCtrl::CheckBoxRect(grid->visualRect(grid->model()->index(2, 0)));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, box.center());
+    QCOMPARE(ticks.size(), 1);
+    QCOMPARE(ticks[0][0].toInt(), 1);
+    QCOMPARE(grid->QuickGetText(0, 10), QString("1")); // the box of a tick of 2
+
+    auto* combo = frame.controlPane()->findChild<QComboBox*>();
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);
+    auto* panel = static_cast<CControlFormView*>(frame.controlPane());
+    QCOMPARE(panel->headLine(), QString("Offsets for CH-01, CH-03 of Studio B (2 heads)"));
+    COXCoolSpinButtonCtrl* spin = nullptr;
+    for (auto* s : frame.controlPane()->findChildren<COXCoolSpinButtonCtrl*>())
+        spin = s->accessibleName() == "Flash offset steps" ? s : spin;
+    QTest::mouseClick(spin, Qt::LeftButton, {}, spin->upRect().center());
+    QCOMPARE(studio->UnitOn(0)->nFlashValue, 41);
+    QCOMPARE(studio->UnitOn(1)->nFlashValue, 40);
+    QCOMPARE(studio->UnitOn(2)->nFlashValue, 41);
+    const auto* group = frame.controlPane()->findChild<CControlSelFormView*>();
+    QCOMPARE(group->accessibleDescription(), QString("Acts on the ticked heads of Studio B"));
 }
 
 QTEST_MAIN(MainFrameTest)

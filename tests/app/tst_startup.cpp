@@ -6,6 +6,7 @@
 #include "model/BusinessMemory.h"
 #include "model/OptionFile.h"
 #include "platform/PseudoTerminal.h"
+#include "support/BuildPath.h"
 #include "support/PrivateSettings.h"
 
 #include <QProcess>
@@ -43,7 +44,7 @@ std::unique_ptr<QProcess> startProgram(const QStringList& arguments, const QStri
     if (display)
         env.insert("QT_QPA_PLATFORM", "offscreen");
     program->setProcessEnvironment(env);
-    program->start(QStringLiteral(LUMADESK_PROGRAM), arguments);
+    program->start(fromTestProgram(LUMADESK_PROGRAM), arguments);
     return program;
 }
 

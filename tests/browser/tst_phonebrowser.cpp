@@ -6,6 +6,7 @@
 #include "platform/WindowMessage.h"
 #include "remote/RemoteServer.h"
 #include "sim/Simulator.h"
+#include "support/BuildPath.h"
 #include "support/PrivateSettings.h"
 #include "support/QuickHeads.h"
 #include "support/SimulatorWire.h"
@@ -25,20 +26,13 @@ using namespace lumadesk;
 namespace {
 
 // The console without its window, wired as the main frame wires it: the model, the radio link
-// drained on each notification, the operator actions and the phone remote.
+// (which drains itself), the operator actions and the phone remote.
 class Console : public QObject {
 public:
     StudioModel model;
     lumadesk::RadioLink link{this, model};
     OperatorActions actions{model, link.protocol(), ActionPanes{}};
     RemoteServer remote{model, link, actions};
-
-protected:
-    void customEvent(QEvent* event) override {
-        const WindowMessage* message = AsWindowMessage(event);
-        if (message != nullptr && message->number() == Msg::FrameBytesReceived)
-            link.drain();
-    }
 };
 
 // Debian's python, where python3-selenium lives, ahead of any other on the PATH.
@@ -81,7 +75,7 @@ PhoneRun runPhone(const QStringList& arguments,
         }
     });
     phone.setProgram(python());
-    phone.setArguments(QStringList{QStringLiteral(LUMADESK_PHONE_SCRIPT)} + arguments);
+    phone.setArguments(QStringList{fromTestProgram(LUMADESK_PHONE_SCRIPT)} + arguments);
     QEventLoop loop;
     QObject::connect(&phone, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(&phone, &QProcess::errorOccurred, &loop, &QEventLoop::quit);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/BuildPath.h"
+
 #include <QByteArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -26,7 +28,7 @@ inline std::unique_ptr<QProcess> startCli(const QStringList& arguments,
         process->setWorkingDirectory(workingDirectory);
     if (pipeTo != nullptr)
         process->setStandardOutputProcess(pipeTo);
-    process->start(QStringLiteral(LUMADESK_CLI_PROGRAM), arguments);
+    process->start(fromTestProgram(LUMADESK_CLI_PROGRAM), arguments);
     return process;
 }
 

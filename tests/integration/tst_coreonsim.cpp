@@ -12,8 +12,8 @@ using namespace lumadesk;
 
 namespace {
 
-// The console's core as the main frame holds it: the model and the radio link; it drains the
-// link on every notification and counts the handler's messages.
+// The console's core as the main frame holds it: the model and the radio link, which drains
+// itself; it counts the handler's messages.
 class Core : public QObject {
 public:
     StudioModel model;
@@ -26,11 +26,7 @@ public:
 protected:
     void customEvent(QEvent* event) override {
         WindowMessage* message = AsWindowMessage(event);
-        if (message == nullptr)
-            return;
-        if (message->number() == Msg::FrameBytesReceived)
-            link.drain();
-        else
+        if (message != nullptr)
             messages.append(message->number());
     }
 };

@@ -30,11 +30,6 @@ struct Bench {
     StudioData* studio = model.studios[0].get();
 
     bool open() {
-        owner.onMessage = [this](const MessageLog::Entry& e) {
-            if (e.number == Msg::FrameBytesReceived)
-                link.drain();
-            return qintptr(0);
-        };
         for (int channel = 0; channel < 3; ++channel) {
             StrobeData* unit = PutStrobe(studio, channel, std::make_unique<StrobeData>());
             unit->nFlashValue = unit->nModelValue = 50;

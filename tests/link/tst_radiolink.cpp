@@ -35,6 +35,7 @@ private slots:
     void newsOfABurstReachTheOwnerOnceEachWhenTheDrainIsThrough();
     void scanEmptiesTellsThePaneThenCallsTheGroup();
     void everyFrameReachesItsStudiosGroupAcrossReopens();
+    void theLinkReadsAQuietLineItselfAndLosesNothingOfABurst();
 };
 
 void RadioLinkTest::tapSeesEachEventBeforeTheHandlerAppliesIt() {
@@ -86,8 +87,15 @@ void RadioLinkTest::newsOfABurstReachTheOwnerOnceEachWhenTheDrainIsThrough() {
         }
         return qintptr(0);
     };
+    // One bracket around the drain and its nested one; listeners that paint see every message
+    // delivered by its end.
+    QList<int> bracket;
+    QObject::connect(&model.news, &ModelNews::drainBegun, [&] { bracket << 1; });
+    QObject::connect(&model.news, &ModelNews::drainEnded,
+                     [&] { bracket << 100 + int(owner.entries.size()); });
     feed(channel3 + channel3 + channel3);
     link.drain();
+    QCOMPARE(bracket, (QList<int>{1, 104}));
     // Delivered before the drain returns, without a turn of the event loop, and as posted.
     QList<int> numbers;
     for (const auto& e : owner.entries) {
@@ -139,11 +147,6 @@ void RadioLinkTest::everyFrameReachesItsStudiosGroupAcrossReopens() {
     StudioModel model;
     MessageRecorder owner;
     lumadesk::RadioLink link(&owner, model);
-    owner.onMessage = [&](const MessageRecorder::Entry& e) {
-        if (e.number == Msg::FrameBytesReceived)
-            link.drain();
-        return qintptr(0);
-    };
     const ComSettings line{9600, 8, 0, 0, dongle.devicePath()};
     QVERIFY(link.open(line));
     StudioData* a = model.studios[0].get();
@@ -183,6 +186,56 @@ void RadioLinkTest::everyFrameReachesItsStudiosGroupAcrossReopens() {
     headC->bFlashCell = 1; // the report above said off
     link.protocol().SendUnitCommand(0, headC, CMD_FLASH_CELL);
     QCOMPARE(dongle.readFor(100), selectC + cellOn);
+}
+
+namespace {
+
+// Counts the bytes-received messages that reach an object.
+struct TellCounter : QObject {
+    int told = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        told += event->type() == QEvent::Type(QEvent::User + Msg::FrameBytesReceived) ? 1 : 0;
+        return false;
+    }
+};
+
+QByteArray statusOfChannel0(int level) {
+    return QByteArray::fromHex("ff0d01000101") + char(level) + QByteArray::fromHex("320000000001");
+}
+
+} // namespace
+
+// A lone report is read on the link's own thread, without a message from the reader; a burst
+// goes to the reader thread and back, and no report is lost on the way.
+void RadioLinkTest::theLinkReadsAQuietLineItselfAndLosesNothingOfABurst() {
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    StudioModel model;
+    MessageRecorder owner;
+    lumadesk::RadioLink link(&owner, model);
+    TellCounter counter;
+    link.installEventFilter(&counter);
+    StudioData* studio = model.studios[0].get();
+    SelectStudio(&model, studio);
+    QVERIFY(link.open(ComSettings{115200, 8, 0, 0, dongle.devicePath()}));
+    model.pAddressedStudio = studio;
+    const auto statuses = [&] { return owner.only(Msg::FrameUnitStatus).size(); };
+
+    QVERIFY(dongle.writeAll(statusOfChannel0(20)));
+    QTRY_VERIFY(studio->UnitOn(0) != nullptr && studio->UnitOn(0)->nFlashValue == 20);
+    QCOMPARE(counter.told, 0);
+
+    constexpr int kBurst = 300;
+    for (int k = 0; k < kBurst; ++k)
+        QVERIFY(dongle.writeAll(statusOfChannel0(21 + k % 60)));
+    QTRY_COMPARE_WITH_TIMEOUT(statuses(), kBurst, 10000);
+    QCOMPARE(studio->UnitOn(0)->nFlashValue, 21 + (kBurst - 1) % 60);
+
+    QTRY_VERIFY(link.port().OwnerWatchesLine());
+    counter.told = 0;
+    QVERIFY(dongle.writeAll(statusOfChannel0(15)));
+    QTRY_COMPARE(studio->UnitOn(0)->nFlashValue, 15);
+    QCOMPARE(counter.told, 0);
 }
 
 QTEST_GUILESS_MAIN(RadioLinkTest)

@@ -6,6 +6,7 @@
 #include "panels/COXCoolSpinButtonCtrl.h"
 #include "panels/CUserStatic.h"
 #include "platform/Messages.h"
+#include "ui/FrameClock.h"
 
 #include "model/PowerLevel.h"
 
@@ -21,6 +22,7 @@ using namespace lumadesk;
 class ControlPanelTest : public QObject {
     Q_OBJECT
 private slots:
+    void statusShowsWhatTheNewsSaysMovedOncePerFrame();
     void editsStoreSendAndPostOnce_data();
     void editsStoreSendAndPostOnce();
     void typedLevelsApplyAsAReleaseDoes_data();
@@ -37,6 +39,8 @@ private slots:
     void readersHearRadioButtonsAndLevels();
     void nothingActsOnAHeadBeforeOneIsCurrent();
     void groupLineNamesTheTickedHeadsWhenAStudioIsChosen();
+    void showsWhatUndoPutBack_data();
+    void showsWhatUndoPutBack();
 };
 
 void ControlPanelTest::readersHearRadioButtonsAndLevels_data() {
@@ -457,6 +461,64 @@ void ControlPanelTest::groupLineNamesTheTickedHeadsWhenAStudioIsChosen() {
     auto* spin = rig.control<COXCoolSpinButtonCtrl>("Flash offset steps");
     QTest::mouseClick(spin, Qt::LeftButton, {}, spin->upRect().center());
     QCOMPARE(rig.unit->nFlashValue, 41);
+}
+
+// The panel's own step undone: it shows the value back, and the group panel's offset is reset.
+void ControlPanelTest::showsWhatUndoPutBack_data() {
+    QTest::addColumn<bool>("group");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("flash level") << false << "Flash level";
+    QTest::newRow("offset") << true << "Flash offset";
+}
+
+void ControlPanelTest::showsWhatUndoPutBack() {
+    QFETCH(bool, group);
+    QFETCH(QString, field);
+    PanelRig rig;
+    rig.select();
+    if (group) {
+        rig.unit->bChSelect = 1;
+        rig.model.arrShown = {rig.unit};
+        auto* mode = rig.control<QComboBox>("Settings mode");
+        mode->setCurrentIndex(1);
+        emit mode->activated(1);
+    }
+    const QString was = rig.text(field);
+    emit rig.control<COXCoolSpinButtonCtrl>(group ? "Flash offset steps" : "Flash level steps")
+        ->deltaPos(-1);
+    QVERIFY(rig.text(field) != was);
+    rig.history.undo();
+    QCOMPARE(rig.text(field), was);
+    QCOMPARE(rig.unit->nFlashValue, 40);
+}
+
+// A status of the current head (32) shows what the model's news says moved: a repeat shows
+// nothing, and the reports of a drain show their last values once, at the drain's end.
+void ControlPanelTest::statusShowsWhatTheNewsSaysMovedOncePerFrame() {
+    PanelRig rig;
+    rig.select();
+    QCOMPARE(rig.text("Flash level"), QString("4.0"));
+    QTest::qWait(3 * FrameClock::kFrameMs); // a quiet frame
+    rig.unit->nFlashValue = 45; // written behind the news' back: no value moved, by its account
+    SendMessage(&rig.panel, Msg::CtrlUnitStatus, 2, AsLParam(rig.unit));
+    QCOMPARE(rig.text("Flash level"), QString("4.0"));
+    const auto report = [&rig](int level) {
+        HeadEdit edit(rig.model.news, *rig.unit);
+        rig.unit->nFlashValue = level;
+    };
+    report(50);
+    SendMessage(&rig.panel, Msg::CtrlUnitStatus, 2, AsLParam(rig.unit));
+    QCOMPARE(rig.text("Flash level"), QString("5.0")); // at once after a quiet frame
+    QTest::qWait(3 * FrameClock::kFrameMs);
+    rig.model.news.beginDrain();
+    for (int level : {55, 60}) {
+        report(level);
+        SendMessage(&rig.panel, Msg::CtrlUnitStatus, 2, AsLParam(rig.unit));
+    }
+    QTest::qWait(3 * FrameClock::kFrameMs);
+    QCOMPARE(rig.text("Flash level"), QString("5.0"));
+    rig.model.news.endDrain();
+    QCOMPARE(rig.text("Flash level"), QString("6.0"));
 }
 
 QTEST_MAIN(ControlPanelTest)

@@ -1,6 +1,7 @@
 #include "actions/OperatorActions.h"
 #include "link/FrameTypes.h"
 #include "link/RadioLink.h"
+#include "model/BusinessMemory.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/PseudoTerminal.h"
@@ -25,24 +26,18 @@
 #include <QWebSocket>
 #include <QtTest>
 #include <mutex>
+#include <sys/stat.h>
 
 using namespace lumadesk;
 
 namespace {
 
-// The console's core as the main frame holds it, draining the link on each notification.
+// The console's core as the main frame holds it; the link drains itself.
 class Core : public QObject {
 public:
     StudioModel model;
     lumadesk::RadioLink link{this, model};
     OperatorActions actions{model, link.protocol(), {}};
-
-protected:
-    void customEvent(QEvent* event) override {
-        WindowMessage* message = AsWindowMessage(event);
-        if (message != nullptr && message->number() == Msg::FrameBytesReceived)
-            link.drain();
-    }
 };
 
 // A phone's page on /ws: every message it was sent, and how it was closed.
@@ -102,7 +97,6 @@ struct Rig {
             !QTest::qWaitFor([this] { return core.model.studios[0]->nChItemCnt == 3; }))
             return false;
         server.setClock([this] { return now; });
-        server.setRefreshInterval(0);
         return server.start(QHostAddress::LocalHost, 0);
     }
     QString origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(server.port()); }
@@ -227,6 +221,30 @@ QByteArray rawExchange(quint16 port, const QByteArray& request, const QHostAddre
     return got;
 }
 
+// The set-up folder and each entry in it: name, size, modification time and inode; "none" when
+// there is no folder.
+QStringList setupFolder() {
+    auto line = [](const QFileInfo& info) {
+        struct stat status {};
+        const bool known = ::lstat(QFile::encodeName(info.filePath()).constData(), &status) == 0;
+        return QStringLiteral("%1 %2 %3 %4")
+            .arg(info.fileName())
+            .arg(info.size())
+            .arg(info.lastModified().toMSecsSinceEpoch())
+            .arg(known ? qulonglong(status.st_ino) : 0);
+    };
+    const QFileInfo folder(QString::fromLatin1(kMemoryFolder));
+    if (!folder.exists())
+        return {QStringLiteral("none")};
+    QStringList out{line(folder)};
+    for (const QFileInfo& entry :
+         QDir(folder.filePath())
+             .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                            QDir::Name))
+        out << line(entry);
+    return out;
+}
+
 // The connections the console holds, as it sees them.
 QList<QTcpSocket*> heldConnections(RemoteServer& server) {
     return server.findChildren<QTcpSocket*>();
@@ -265,6 +283,8 @@ private slots:
     void aSeventeenthPhoneIsToldToTryLater();
     void aPhoneSilentForTenMinutesIsClosed();
     void anUnmaskedFrameClosesTheSocketWithAProtocolError();
+    void aPhoneConnectedForTenSecondsLeavesTheSetupFolderAlone_data();
+    void aPhoneConnectedForTenSecondsLeavesTheSetupFolderAlone();
 };
 
 void RemoteServerTest::pairingWithTheShownCodeOpensTheRemotePage() {
@@ -749,7 +769,6 @@ void RemoteServerTest::aPhoneChangeTheRadioCannotTakeIsRefused() {
     SelectStudio(&rig.core.model, studio);
     StrobeData* unit = PlaceStrobe(&rig.core.model, 0, 0, std::make_unique<StrobeData>());
     rig.core.model.pScanStudio = studio;
-    rig.server.setRefreshInterval(0);
     QVERIFY(rig.server.start(QHostAddress::LocalHost, 0));
     std::unique_ptr<Phone> phone = rig.phone(rig.pair(rig.server.pairingCode()));
     QTRY_COMPARE(phone->messages.size(), 1);
@@ -892,6 +911,39 @@ void RemoteServerTest::anUnmaskedFrameClosesTheSocketWithAProtocolError() {
     QCOMPARE(closeCodeOfRawUpgrade(rig.server.port(), token, rig.origin().toLatin1(), {}, frame),
              int(QWebSocketProtocol::CloseCodeProtocolError));
     QCOMPARE(rig.wire.commands().size(), sent + 1);
+}
+
+void RemoteServerTest::aPhoneConnectedForTenSecondsLeavesTheSetupFolderAlone_data() {
+    QTest::addColumn<bool>("folder");
+    QTest::newRow("no folder") << false;
+    // A leftover of a killed save, old enough that the panel's list would remove it.
+    QTest::newRow("a set-up and a leftover") << true;
+}
+
+void RemoteServerTest::aPhoneConnectedForTenSecondsLeavesTheSetupFolderAlone() {
+    QFETCH(bool, folder);
+    Rig rig;
+    if (folder) {
+        QVERIFY(QDir().mkdir(kMemoryFolder));
+        for (const QString& name :
+             {QStringLiteral("evening.xml"), QStringLiteral(".evening.xml.lumadesk-Ab12Cd")}) {
+            QFile file(QStringLiteral("%1/%2").arg(kMemoryFolder, name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-120),
+                                     QFileDevice::FileModificationTime));
+        }
+    }
+    QVERIFY(rig.start());
+    const QStringList before = setupFolder();
+    std::unique_ptr<Phone> phone = rig.phone(rig.pair(rig.server.pairingCode()));
+    QTRY_COMPARE(phone->messages.size(), 1);
+    QCOMPARE(phone->last("state").value("setups").toArray(),
+             folder ? QJsonArray{"evening"} : QJsonArray{});
+
+    QElapsedTimer connected;
+    connected.start();
+    QTRY_VERIFY_WITH_TIMEOUT(connected.elapsed() >= 10000 && rig.server.clientCount() == 1, 30000);
+    QCOMPARE(setupFolder(), before);
 }
 
 QTEST_GUILESS_MAIN(RemoteServerTest)

@@ -1,4 +1,5 @@
 #include "SimTestSupport.h"
+#include "support/BuildPath.h"
 #include "support/Hex.h"
 
 #include <QFileInfo>
@@ -22,7 +23,7 @@ private slots:
 namespace {
 
 QString program() {
-    return QStringLiteral(LUMADESK_SIM_PROGRAM);
+    return fromTestProgram(LUMADESK_SIM_PROGRAM);
 }
 
 QByteArray firstLine(QProcess& process) {

@@ -47,6 +47,7 @@ struct Fixture {
         SelectStudio(&model, studio);
         pane.resize(300, 400);
         pane.show();
+        control.entries.clear(); // what the panel heard of the studio's selection
     }
     StrobeData* unit(int slot) const { return studio->UnitOn(slot); }
     void show() { SendMessage(&pane, Msg::NavShowStudio, 0, AsLParam(studio)); }
@@ -73,6 +74,12 @@ void setField(StrobeData& unit, const QByteArray& field, int value) {
         {"nHeatLevel", &StrobeData::nHeatLevel},   {"bModelPow", &StrobeData::bModelPow},
         {"bFlashSnd", &StrobeData::bFlashSnd},     {"nModelMode1", &StrobeData::nModelMode1}};
     unit.*fields.value(field) = value;
+}
+
+// Writes a field as every writer does: through the model's news, which tells the grid what moved.
+void setField(StudioModel& model, StrobeData& unit, const QByteArray& field, int value) {
+    HeadEdit edit(model.news, unit);
+    setField(unit, field, value);
 }
 
 } // namespace
@@ -389,8 +396,11 @@ void NavigationTest::settingStatusAndGroupMessagesReachTheirBlocks() {
     Fixture f{1, 2};
     f.show();
     // A rename, or a status report, redraws the unit's block at once.
-    f.unit(2)->sModelName = QStringLiteral("Key light");
-    f.unit(2)->nFlashValue = 90;
+    {
+        HeadEdit edit(f.model.news, *f.unit(2));
+        f.unit(2)->sModelName = QStringLiteral("Key light");
+        f.unit(2)->nFlashValue = 90;
+    }
     SendMessage(&f.pane, Msg::NavUnitStatus, 2, AsLParam(f.unit(2)));
     QCOMPARE(f.cell(0, 5).text, QStringLiteral("  CH-03  Key light"));
     QCOMPARE(f.label(1), QStringLiteral("Flash : F 9.0\nModel : F 8.1"));
@@ -451,7 +461,7 @@ void NavigationTest::aStatusThatMovesOneValueShowsIt() {
     SendMessage(&f.pane, Msg::NavUnitStatus, 4, AsLParam(unit));
     if (icon.x() >= 0)
         QCOMPARE(f.iconPixel(icon.x(), icon.y()), kGrey);
-    setField(*unit, field, value);
+    setField(f.model, *unit, field, value);
     SendMessage(&f.pane, Msg::NavUnitStatus, 4, AsLParam(unit));
     QCOMPARE(f.label(1), label);
     if (icon.x() >= 0)
@@ -476,13 +486,13 @@ void NavigationTest::aStatusBackToItsValuesAfterAnotherChangeShowsThem() {
     SendMessage(&f.pane, Msg::NavUnitStatus, 1, AsLParam(f.unit(1)));
     QCOMPARE(f.label(0), QStringLiteral("Flash : F 5.6\nModel : F 8.1"));
     const bool repeat = message == Msg::NavUnitStatus;
-    f.unit(1)->nFlashValue = repeat ? 56 : 20;
+    setField(f.model, *f.unit(1), "nFlashValue", repeat ? 56 : 20);
     f.model.pCurNode = f.unit(1); // a setting echo without a unit is the current one's
     SendMessage(&f.pane, message, repeat ? 1 : code,
                 message == Msg::NavUnitSetting ? 0 : AsLParam(f.unit(1)));
     QCOMPARE(f.label(0), repeat ? QStringLiteral("Flash : F 5.6\nModel : F 8.1")
                                 : QStringLiteral("Flash : F 2.0\nModel : F 8.1"));
-    f.unit(1)->nFlashValue = 56;
+    setField(f.model, *f.unit(1), "nFlashValue", 56);
     QSignalSpy changed(f.grid->cellModel(), &QAbstractItemModel::dataChanged);
     SendMessage(&f.pane, Msg::NavUnitStatus, 1, AsLParam(f.unit(1)));
     QCOMPARE(f.label(0), QStringLiteral("Flash : F 5.6\nModel : F 8.1"));

@@ -1,5 +1,8 @@
+#include "model/StudioModel.h"
+#include "ui/CachedText.h"
 #include "views/CUGCtrl.h"
 
+#include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -87,6 +90,8 @@ private slots:
     void redrawTouchesOnlyTheNamedCells();
     void repaintsChangedLooksOncePerFrame_data();
     void repaintsChangedLooksOncePerFrame();
+    void keptTextLayoutsDrawWhatDrawTextDraws_data();
+    void keptTextLayoutsDrawWhatDrawTextDraws();
 };
 
 void UGCtrlTest::takesThePlaceholdersPlaceAndGeometry() {
@@ -170,24 +175,33 @@ void UGCtrlTest::redrawTouchesOnlyTheNamedCells() {
 }
 
 enum Change { Nothing, Text, BackColour, WordsOnly, All, AfterForeignPaint };
+// When the redraws come: after a quiet frame, or during a drain.
+enum When { Quiet, Draining };
 
 void UGCtrlTest::repaintsChangedLooksOncePerFrame_data() {
     QTest::addColumn<int>("change");
+    QTest::addColumn<int>("when");
     QTest::addColumn<int>("pending"); // cells waiting for the frame; -1 the whole grid
-    QTest::newRow("same look") << int(Nothing) << 0;
-    QTest::newRow("text") << int(Text) << 1;
-    QTest::newRow("back colour") << int(BackColour) << 1;
-    QTest::newRow("name and tip only") << int(WordsOnly) << 0;
-    QTest::newRow("redraw all") << int(All) << -1;
-    QTest::newRow("after a paint of Qt's own") << int(AfterForeignPaint) << 1;
+    QTest::newRow("same look") << int(Nothing) << int(Quiet) << 0;
+    QTest::newRow("text") << int(Text) << int(Quiet) << 1;
+    QTest::newRow("back colour") << int(BackColour) << int(Quiet) << 1;
+    QTest::newRow("name and tip only") << int(WordsOnly) << int(Quiet) << 0;
+    QTest::newRow("redraw all") << int(All) << int(Quiet) << -1;
+    QTest::newRow("after a paint of Qt's own") << int(AfterForeignPaint) << int(Quiet) << 1;
+    QTest::newRow("text, link draining") << int(Text) << int(Draining) << 1;
+    QTest::newRow("same look, link draining") << int(Nothing) << int(Draining) << 0;
 }
 
-// Three redraws of cell (2, 5) in one frame: the model and readers have it at once, the screen
-// once at the frame, and only when what the cell draws changed.
+// Three redraws of cell (2, 5): the model and readers have them at once, the screen once, and
+// only when what the cell draws changed. After a quiet frame the paint goes to Qt at once;
+// during a drain it waits for the drain's end.
 void UGCtrlTest::repaintsChangedLooksOncePerFrame() {
     QFETCH(int, change);
+    QFETCH(int, when);
     QFETCH(int, pending);
+    StudioModel model;
     Fixture f;
+    f.grid->holdPaintsWhileDraining(&model.news);
     QVERIFY(QTest::qWaitForWindowExposed(&f.host));
     QTRY_COMPARE(f.grid->pendingPaints(), 0);
     f.grid->RedrawRange(0, 0, 2, 5); // the first redraw after the whole grid's paints
@@ -198,8 +212,11 @@ void UGCtrlTest::repaintsChangedLooksOncePerFrame() {
     if (change == AfterForeignPaint) {
         f.grid->viewport()->update(); // as an exposure does
         QTRY_COMPARE(paints.count, 1);
+        QTest::qWait(3 * CUGCtrl::kFrameMs);
         paints.count = 0;
     }
+    if (when == Draining)
+        model.news.beginDrain();
     CUGCell cell;
     f.grid->GetCell(2, 5, &cell);
     cell.text = change == Text ? QStringLiteral("y") : cell.text;
@@ -209,12 +226,18 @@ void UGCtrlTest::repaintsChangedLooksOncePerFrame() {
     f.grid->SetCell(2, 5, cell);
     for (int n = 0; n < 3; ++n)
         change == All ? f.grid->RedrawAll() : f.grid->RedrawCell(2, 5);
-    QCOMPARE(f.grid->pendingPaints(), pending);
+    QCOMPARE(f.grid->pendingPaints(), when == Quiet ? 0 : pending);
     const QModelIndex index = f.grid->model()->index(5, 2);
     QCOMPARE(index.data(Qt::DisplayRole).toString(), cell.text);
     QCOMPARE(index.data(Qt::AccessibleTextRole).toString(),
              cell.name.isEmpty() ? cell.text : cell.name);
     QCOMPARE(index.data(Qt::ToolTipRole).toString(), cell.tip);
+    if (when == Draining) {
+        QTest::qWait(3 * CUGCtrl::kFrameMs);
+        QCOMPARE(f.grid->pendingPaints(), pending); // nothing goes out while the link drains
+        model.news.endDrain();
+        QCOMPARE(f.grid->pendingPaints(), 0); // the drain's end is quiet enough
+    }
     QTRY_COMPARE(f.grid->pendingPaints(), 0);
     // The paint that is due may come late on a loaded machine; then a while for any that is not.
     if (pending != 0)
@@ -224,6 +247,47 @@ void UGCtrlTest::repaintsChangedLooksOncePerFrame() {
         QVERIFY(paints.count >= 1); // Qt may add its own paint of the whole grid
     else
         QCOMPARE(paints.count, pending);
+}
+
+void UGCtrlTest::keptTextLayoutsDrawWhatDrawTextDraws_data() {
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<int>("alignment");
+    QTest::addColumn<QRect>("rect");
+    QTest::addColumn<QString>("text");
+    const int label = Qt::AlignLeft | Qt::AlignVCenter;
+    const int field = Qt::AlignHCenter | Qt::AlignTop;
+    QTest::newRow("status label") << 14 << label << QRect(20, 0, 130, 40)
+                                  << "Flash : F 5.6\nModel : F 8.1";
+    QTest::newRow("alarm") << 30 << label << QRect(20, 0, 130, 40) << "Overheat";
+    QTest::newRow("cut at the right") << 30 << label << QRect(3, 2, 60, 36) << "Overheat";
+    QTest::newRow("taller than its cell") << 14 << label << QRect(3, 2, 37, 13) << "a\nb";
+    QTest::newRow("value field") << 11 << field << QRect(3, 2, 37, 13) << "-8.1";
+    QTest::newRow("right: drawText's") << 11 << int(Qt::AlignRight) << QRect(3, 2, 37, 13) << "5.6";
+}
+
+// The kept layouts are a cost, never a look: twice (the second from the cache), pixel for pixel.
+void UGCtrlTest::keptTextLayoutsDrawWhatDrawTextDraws() {
+    QFETCH(int, pixels);
+    QFETCH(int, alignment);
+    QFETCH(QRect, rect);
+    QFETCH(QString, text);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    const auto draw = [&](bool kept) {
+        QImage image(160, 40, QImage::Format_ARGB32_Premultiplied);
+        image.fill(QColor(0x5B, 0x8A, 0xD7));
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        if (kept)
+            DrawCachedText(&painter, rect, Qt::Alignment(alignment), text);
+        else
+            painter.drawText(rect, alignment, text);
+        return image;
+    };
+    const QImage expected = draw(false);
+    QCOMPARE(draw(true), expected);
+    QCOMPARE(draw(true), expected);
 }
 
 QTEST_MAIN(UGCtrlTest)

@@ -1,7 +1,8 @@
 "use strict";
 
-// The remote: one WebSocket to the console, which sends the whole state after every change; the
-// page draws it and sends the operator's requests. Everything from the console is set as text.
+// The remote: one WebSocket to the console, which sends the whole state after every change (the
+// set-up list only when it changed); the page draws it and sends the operator's requests.
+// Everything from the console is set as text.
 (function () {
   const MARK = { confirmed: "✓", pending: "…", unconfirmed: "!", unsent: "×" };
   const WORD = { confirmed: "confirmed", pending: "pending", unconfirmed: "not confirmed",
@@ -174,6 +175,9 @@
         if (entry.answered)
           sending.delete(id);
       }
+      // The set-ups come only when their list changed: a state without them keeps the last.
+      if (!Array.isArray(message.setups) && lastState && Array.isArray(lastState.setups))
+        message.setups = lastState.setups;
       lastState = message;
       if (!live) {
         live = true;
