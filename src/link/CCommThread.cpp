@@ -238,7 +238,7 @@ void CCommThread::ownerReadable() {
         return;
     }
     const auto now = std::chrono::steady_clock::now();
-    const bool burst = now < m_ownerLastRead + std::chrono::milliseconds(kTellSpacingMs);
+    const bool burst = now < m_ownerLastRead + std::chrono::milliseconds(kQuietLineMs);
     m_ownerLastRead = now;
     // Only what fits: the reader thread keeps the waiting for room and its limit.
     const int room = std::min(kReadChunk, ReceiveRing::kCapacity - m_ring.held());
@@ -269,6 +269,7 @@ void CCommThread::ThreadWatchComm() {
     bool pacing = false;
     // The owner watches the line whenever it is quiet.
     const bool ownerMayWatch = m_notifier != nullptr;
+    Clock::time_point lastBytes;
     m_lastTold = Clock::now() - spacing;
     while (!closing && m_connected.load(std::memory_order_acquire) == 1) {
         int events = 0;
@@ -281,9 +282,11 @@ void CCommThread::ThreadWatchComm() {
         } else if (ownerMayWatch) {
             if (!letOwnerWatch())
                 break;
-            // The owner saw a burst begin, or the line fail: read at once and pace.
+            // The owner saw a burst begin (it read bytes just now), or the line fail: read at
+            // once and pace.
             pacing = true;
-            m_lastTold = Clock::now() - spacing;
+            lastBytes = Clock::now();
+            m_lastTold = lastBytes - spacing;
             continue;
         } else {
             events = m_device.wait(m_wake.fd());
@@ -307,9 +310,13 @@ void CCommThread::ThreadWatchComm() {
                     break; // the queue is empty
             }
         }
-        // After a sleep, a spacing that brought nothing means the line is quiet again.
+        // After a sleep, a spacing that brought nothing means the line is quiet again; the
+        // owner takes it only after a longer silence.
+        if (untold)
+            lastBytes = Clock::now();
         if (slept)
-            pacing = untold;
+            pacing = untold || (ownerMayWatch &&
+                                Clock::now() < lastBytes + std::chrono::milliseconds(kQuietLineMs));
         if (!closing && untold && (gone || Clock::now() >= m_lastTold + spacing))
             tell(untold);
         if (gone)

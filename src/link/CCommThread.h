@@ -38,15 +38,19 @@ namespace lumadesk {
 //
 // With a quiet drain (setQuietDrain), the owner's thread watches a quiet line itself and drains
 // what it reads at once: a lone report costs one wake-up of the owner instead of a wake-up of
-// the reader and a message. A second read within kTellSpacingMs, a full ring or a failing line
+// the reader and a message. A second read within kQuietLineMs, a full ring or a failing line
 // hands the line back to the reader thread, which paces the burst as above and hands the line
-// to the owner again after a spacing that brings nothing. Who watches is one acquire/release
+// to the owner again once kQuietLineMs pass without bytes: at 20 reports a second the owner
+// keeps the line, at the line's full rate the reader does. Who watches is one acquire/release
 // flag; the ring's producer is whoever watches.
 class CCommThread {
 public:
     static constexpr int kReadChunk = 2048;
     static constexpr int kStallLimitMs = 2000;
     static constexpr int kTellSpacingMs = 4;
+    // The line is quiet when this long passes without bytes: the owner's thread watches it then.
+    // Longer than a spacing, so a steady stream does not pass the line back and forth.
+    static constexpr int kQuietLineMs = 40;
     // The most frames one operator change writes: a studio select and a set-up for every head.
     static constexpr int kLargestChange = 1 + 10;
 
@@ -60,7 +64,9 @@ public:
     void setQuietDrain(std::function<void()> drain);
 
     // Whether the owner's thread watches the line now (it is quiet); for the tests.
-    bool OwnerWatchesLine() const { return m_watcher.load(std::memory_order_acquire) == OwnerWatches; }
+    bool OwnerWatchesLine() const {
+        return m_watcher.load(std::memory_order_acquire) == OwnerWatches;
+    }
 
     // 1 when the port is open, configured and the reader runs; 0 otherwise (nothing shown).
     // stopBits and parity are the codes of the COM settings record.
