@@ -9,6 +9,7 @@
 #include "link/PendingValues.h"
 #include "link/UnitSettingTable.h"
 #include "model/BusinessMemory.h"
+#include "model/HeadRole.h"
 #include "model/PowerValues.h"
 #include "model/StudioModel.h"
 #include "model/XmlFileContext.h"
@@ -47,12 +48,84 @@ QString OperatorActions::notTakingCommandsText() {
     return QStringLiteral("The radio is not taking commands");
 }
 
-bool OperatorActions::radioTakesCommands() {
+QString OperatorActions::lockedText() {
+    return QStringLiteral("The desk is locked (Ctrl+Shift+L to unlock)");
+}
+
+QString OperatorActions::refusal() const {
+    if (m_locked)
+        return lockedText();
     const CCommThread* port = m_protocol.Port();
-    if (port == nullptr || port->TakesCommands())
+    if (port != nullptr && !port->TakesCommands())
+        return notTakingCommandsText();
+    return {};
+}
+
+bool OperatorActions::mayChange() {
+    const QString why = refusal();
+    if (why.isEmpty())
         return true;
-    emit refused(notTakingCommandsText());
+    emit refused(why);
     return false;
+}
+
+void OperatorActions::setLocked(bool locked) {
+    if (m_locked == locked)
+        return;
+    m_locked = locked;
+    if (locked)
+        stopTestAll();
+    emit lockChanged(locked);
+    emit changed();
+}
+
+bool OperatorActions::testAll(const StudioData& studio) {
+    stopTestAll();
+    if (!mayChange())
+        return false;
+    const int number = shownStudioNumber(m_model, &studio);
+    for (const StrobeData* unit : UnitsOf(&studio))
+        m_testQueue.push_back({number, unit->nChNum, unit->serial});
+    if (m_testQueue.empty())
+        return false;
+    if (m_testTimer == nullptr) {
+        m_testTimer = new QTimer(this);
+        m_testTimer->setInterval(kTestAllSpacingMs);
+        connect(m_testTimer, &QTimer::timeout, this, &OperatorActions::fireNextTest);
+    }
+    m_testTimer->start();
+    fireNextTest();
+    return true;
+}
+
+void OperatorActions::stopTestAll() {
+    if (m_testQueue.empty())
+        return;
+    m_testQueue.clear();
+    if (m_testTimer != nullptr)
+        m_testTimer->stop();
+    emit testAllEnded();
+}
+
+void OperatorActions::fireNextTest() {
+    while (!m_testQueue.empty()) {
+        const QueuedTest next = m_testQueue.front();
+        m_testQueue.erase(m_testQueue.begin());
+        const StrobeData* unit = unitOn(next.studio, next.channel);
+        if (unit == nullptr || unit->serial != next.serial)
+            continue; // a scan took it since
+        if (!testFlash(*unit)) {
+            m_testQueue.clear();
+            break;
+        }
+        emit note(QStringLiteral("Test flash: %1 %2").arg(unit->sChName, HeadLabel(*unit)));
+        if (!m_testQueue.empty())
+            return;
+        break;
+    }
+    if (m_testTimer != nullptr)
+        m_testTimer->stop();
+    emit testAllEnded();
 }
 
 void OperatorActions::touch(const StrobeData& unit, const HeadValues& before) {
@@ -119,7 +192,7 @@ void OperatorActions::putBack(const std::vector<HeadSnapshot>& before, bool grou
 bool OperatorActions::unitChanged(StrobeData& unit, int commandType, const HeadSnapshot& before) {
     Change change(*this);
     touch(unit, before.told);
-    if (!radioTakesCommands()) {
+    if (!mayChange()) {
         putBack({before}, false);
         return false;
     }
@@ -130,7 +203,7 @@ bool OperatorActions::unitChanged(StrobeData& unit, int commandType, const HeadS
 }
 
 bool OperatorActions::testFlash(const StrobeData& unit) {
-    if (!radioTakesCommands())
+    if (!mayChange())
         return false;
     m_protocol.SendUnitCommand(0, &unit, CMD_TEST_FLASH);
     return true;
@@ -141,7 +214,7 @@ bool OperatorActions::groupLevelsChanged(StudioData& studio,
                                          int change) {
     Change whole(*this);
     touchAll(before);
-    if (!radioTakesCommands()) {
+    if (!mayChange()) {
         putBack(before, true);
         return false;
     }
@@ -155,7 +228,7 @@ bool OperatorActions::groupSwitched(const std::vector<StrobeData*>& units, int c
                                     const std::vector<HeadSnapshot>& before) {
     Change change(*this);
     touchAll(before);
-    if (!radioTakesCommands()) {
+    if (!mayChange()) {
         putBack(before, true);
         return false;
     }
@@ -169,7 +242,7 @@ bool OperatorActions::loaded(StudioData& studio, const std::vector<HeadSnapshot>
                              const QString& name, int reached) {
     Change change(*this);
     touchAll(before);
-    if (!radioTakesCommands()) {
+    if (!mayChange()) {
         putBack(before, true);
         return false;
     }
@@ -198,7 +271,7 @@ bool OperatorActions::stepLevel(StrobeData& unit, bool flash, int tenths) {
     int& driver = flash ? unit.nFlashValue : unit.nModelValue;
     int& follower = flash ? unit.nModelValue : unit.nFlashValue;
     const int moved = ApplyOffsetChange(driver, tenths);
-    if (moved == driver || !radioTakesCommands())
+    if (moved == driver || !mayChange())
         return false;
     Change change(*this);
     touch(unit);
@@ -215,7 +288,7 @@ bool OperatorActions::stepLevel(StrobeData& unit, bool flash, int tenths) {
 bool OperatorActions::setSwitch(StrobeData& unit, int commandType, int value) {
     const UnitSetting* setting = SettingOfCommand(commandType);
     if (setting == nullptr || setting->member == nullptr || setting->kind == SettingKind::Level ||
-        (value != 0 && value != 1) || unit.*setting->member == value || !radioTakesCommands())
+        (value != 0 && value != 1) || unit.*setting->member == value || !mayChange())
         return false;
     Change change(*this);
     touch(unit);
@@ -229,7 +302,7 @@ bool OperatorActions::setSwitch(StrobeData& unit, int commandType, int value) {
 
 bool OperatorActions::offsetTicked(StudioData& studio, bool flash, int change) {
     const std::vector<StrobeData*> ticked = TickedUnits(&studio);
-    if (ticked.empty() || change == 0 || !radioTakesCommands())
+    if (ticked.empty() || change == 0 || !mayChange())
         return false;
     Change whole(*this);
     const std::vector<HeadSnapshot> before = SnapshotsOf(ticked);
@@ -241,9 +314,10 @@ bool OperatorActions::offsetTicked(StudioData& studio, bool flash, int change) {
 }
 
 bool OperatorActions::loadSetup(StudioData& studio, const QString& name, QString* problem) {
-    if (!radioTakesCommands()) {
+    if (const QString why = refusal(); !why.isEmpty()) {
+        emit refused(why);
         if (problem != nullptr)
-            *problem = notTakingCommandsText();
+            *problem = why;
         return false;
     }
     // Read aside, so the panel's preview and its Load stay as the operator left them.
@@ -266,7 +340,7 @@ bool OperatorActions::loadSetup(StudioData& studio, const QString& name, QString
     CopyStudioValues(&studio, scratch.pMemoryStudio.get());
     if (!loaded(studio, before, name, reach.reached)) {
         if (problem != nullptr)
-            *problem = notTakingCommandsText();
+            *problem = refusal();
         return false;
     }
     tellPanelIfCurrent(UnitsOf(&studio));

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -52,13 +53,31 @@ public:
 
     // The words of a refused change, in the first pane and on the phone.
     static QString notTakingCommandsText();
-    // False, with refused() emitted, while the radio cannot take a whole change.
-    bool radioTakesCommands();
+    static QString lockedText();
+    // Why a change to the heads would be refused now (the desk is locked, or the radio cannot
+    // take a whole change); empty when it would go.
+    QString refusal() const;
+    // False, with refused() emitted, while a change would be refused.
+    bool mayChange();
+
+    // The lock: while it is on, every change and test flash is refused, from whichever face;
+    // reports still arrive and show. Names and roles are not head settings and stay free.
+    bool locked() const { return m_locked; }
+    void setLocked(bool locked);
+
+    // Fires every head of the studio one after the other, kTestAllSpacingMs apart, saying each
+    // in note() as it fires; not a step of the history. A second call while one runs starts
+    // over. False, with refused() emitted or nothing to fire, when it did not start; a lock or a
+    // refusal on the way ends it.
+    static constexpr int kTestAllSpacingMs = 500;
+    bool testAll(const StudioData& studio);
+    void stopTestAll();
+    bool testingAll() const { return !m_testQueue.empty(); }
 
     // One head's setting, already in its record, with the head's values before it. False when
     // refused (the record has its values back).
     bool unitChanged(StrobeData& unit, int commandType, const HeadSnapshot& before);
-    // The test flash: a frame, nothing stored, no step. False when refused.
+    // The test flash, of this head alone: a frame, nothing stored, no step. False when refused.
     bool testFlash(const StrobeData& unit);
     // An offset (tenths) applied to the records of the ticked heads of the studio, sent as the
     // studio's levels frame of this type. False when refused.
@@ -142,6 +161,9 @@ signals:
     void note(const QString& text);
     // A change was refused, and why.
     void refused(const QString& why);
+    void lockChanged(bool locked);
+    // testAll() fired its last head or was stopped.
+    void testAllEnded();
 
 private:
     QObject* pane(const std::function<QObject*()>& find) const { return find ? find() : nullptr; }
@@ -168,6 +190,15 @@ private:
     int m_changeDepth = 0;
     bool m_changedHeld = false;
     std::vector<Touched> m_touched;
+    bool m_locked = false;
+    struct QueuedTest {
+        int studio;
+        int channel;
+        std::uint64_t serial;
+    };
+    std::vector<QueuedTest> m_testQueue;
+    QTimer* m_testTimer = nullptr;
+    void fireNextTest();
 };
 
 } // namespace lumadesk

@@ -58,6 +58,7 @@ void RestoreSnapshot(StrobeData& unit, const HeadSnapshot& shot) {
         unit.*rows[i]->member = shot.values[i];
     unit.sModelName = shot.modelName;
     unit.sLightName = shot.lightName;
+    unit.nRole = shot.told.role;
 }
 
 class HeadStep : public QUndoCommand {
@@ -199,6 +200,8 @@ private:
                 unit->sModelName = to.modelName;
             if (to.lightName != from.lightName)
                 unit->sLightName = to.lightName;
+            if (to.told.role != from.told.role)
+                unit->nRole = to.told.role;
             live.push_back(unit);
         }
         if (live.empty()) {
@@ -354,7 +357,7 @@ void OperatorHistory::forgetStudio(int studio) {
 }
 
 void OperatorHistory::undo() {
-    if (!m_actions.radioTakesCommands())
+    if (!m_actions.mayChange())
         return;
     {
         // The news goes out once the stack has moved.
@@ -370,7 +373,7 @@ void OperatorHistory::undo() {
 }
 
 void OperatorHistory::redo() {
-    if (!m_actions.radioTakesCommands())
+    if (!m_actions.mayChange())
         return;
     {
         OperatorActions::Change change(m_actions);

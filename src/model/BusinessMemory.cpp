@@ -1,5 +1,6 @@
 #include "model/BusinessMemory.h"
 
+#include "model/HeadRole.h"
 #include "model/PowerLevel.h"
 #include "model/StudioModel.h"
 #include "platform/MessageBox.h"
@@ -25,8 +26,8 @@ QString folderName() {
 
 // The writer needs them in this order; QDomDocument forgets it.
 const QStringList& attributeOrder() {
-    static const QStringList order{"nStudioNum", "sStudioName", "nChItemCnt",
-                                   "nChNum",     "sChName",     "sModelName"};
+    static const QStringList order{"nStudioNum", "sStudioName", "nChItemCnt", "nChNum",
+                                   "sChName",    "sModelName",  "sRole"};
     return order;
 }
 
@@ -121,6 +122,9 @@ bool loadUnit(const QDomElement& element, StudioData* target, QString& why) {
     unit->nChNum = channel;
     if (element.hasAttribute(QStringLiteral("sModelName")))
         unit->sModelName = element.attribute(QStringLiteral("sModelName"));
+    // A role this console does not know is left out, as a reader that knows none would.
+    if (const auto role = RoleFromText(element.attribute(QStringLiteral("sRole"))))
+        unit->nRole = int(*role);
     // Levels 11-81 and switches 0 or 1 only: a frame carries each value in one byte, and 255
     // there would start a frame of its own.
     for (int i = 0; i < 9; ++i) {
@@ -178,6 +182,9 @@ bool writeUnit(QDomDocument& document, QDomElement& studioElement, const StrobeD
     element.setAttribute(QStringLiteral("nChNum"), unit.nChNum);
     element.setAttribute(QStringLiteral("sChName"), unit.sChName);
     element.setAttribute(QStringLiteral("sModelName"), unit.sModelName);
+    // Only with a role, so a set-up without roles is written as it always was.
+    if (RoleOf(unit) != HeadRole::None)
+        element.setAttribute(QStringLiteral("sRole"), RoleText(RoleOf(unit)));
     XmlAddChild(studioElement, element);
 
     const QStringList texts = valueTexts(unit);

@@ -14,6 +14,7 @@ HeadValues ValuesOf(const StrobeData& unit) {
     v.heat = unit.nHeatLevel;
     v.headName = unit.sModelName;
     v.lightName = unit.sLightName;
+    v.role = unit.nRole;
     return v;
 }
 
@@ -25,7 +26,8 @@ ValueMask Difference(const HeadValues& before, const HeadValues& after) {
     }
     if (before.heat != after.heat)
         mask |= kHeatMask;
-    if (before.headName != after.headName || before.lightName != after.lightName)
+    if (before.headName != after.headName || before.lightName != after.lightName ||
+        before.role != after.role)
         mask |= kNamesMask;
     return mask;
 }
@@ -50,6 +52,11 @@ int ModelNews::studioOf(const StrobeData& unit) const {
 void ModelNews::tellHeadAdded(const StrobeData& unit) {
     if (const int studio = studioOf(unit); studio >= 0)
         emit headAdded(studio, unit.nChNum);
+}
+
+void ModelNews::tellKeyChanged(int studio) {
+    if (unsigned(studio) < unsigned(kStudioCount))
+        emit keyChanged(studio);
 }
 
 void ModelNews::tellHeadRemoved(int studio, int channel) {

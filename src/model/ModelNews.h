@@ -20,6 +20,7 @@ using ValueMask = std::uint32_t;
 constexpr ValueMask MaskOf(int changeCode) {
     return changeCode >= 0 && changeCode < 16 ? ValueMask(1) << changeCode : 0;
 }
+// A name or the role.
 inline constexpr ValueMask kNamesMask = ValueMask(1) << 16;
 // Pending, confirmed, not sent or not answering moved; nothing stored changed.
 inline constexpr ValueMask kCueMask = ValueMask(1) << 17;
@@ -31,12 +32,13 @@ inline constexpr ValueMask kSettingsMask =
 inline constexpr ValueMask kHeatMask = MaskOf(CHANGE_HEAT);
 inline constexpr ValueMask kAllValuesMask = kSettingsMask | kHeatMask | kNamesMask;
 
-// The values of a head that the news compares: settings block, heat and both names.
+// The values of a head that the news compares: settings block, heat, both names and the role.
 struct HeadValues {
     std::array<int, 10> values{}; // by change code 0..9 (3 unused)
     int heat = 0;
     QString headName;
     QString lightName;
+    int role = 0;
     bool operator==(const HeadValues&) const = default;
 };
 HeadValues ValuesOf(const StrobeData& unit);
@@ -73,6 +75,8 @@ public:
     void tellCurrentChanged();
     void tellTicksChanged(int studio);
     void tellSetupsChanged();
+    // The studio's key or the stops scale changed: every head's stops may differ.
+    void tellKeyChanged(int studio);
 
     // The studio number (0..4) of a record the model holds in one of the five, else -1.
     int studioOf(const StrobeData& unit) const;
@@ -87,6 +91,10 @@ signals:
     void ticksChanged(int studio);
     // The set-up folder's listing may differ: after a save, a Load or a change of folder.
     void setupsChanged();
+    // The head the studio's stops are measured from was chosen again, or the scale changed.
+    // (A head's role or flash level changing is headChanged: a face showing stops measures the
+    // whole studio again when the key's or any role's values move.)
+    void keyChanged(int studio);
     void drainBegun();
     void drainEnded();
 

@@ -34,6 +34,11 @@ struct StrobeData : NodeHeader {
     int nHeatLevel = 0;
     NodeHeader lightNode;
     QString sLightName = QStringLiteral("Not define");
+    // A HeadRole (model/HeadRole.h): kept with the names, never sent to the head.
+    int nRole = 0;
+
+    // What a head or light is called until someone names it.
+    static QString unnamedText() { return QStringLiteral("Not define"); }
 };
 
 inline constexpr int kChannelCount = 10;

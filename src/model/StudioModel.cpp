@@ -1,5 +1,8 @@
 #include "model/StudioModel.h"
 
+#include "model/HeadRole.h"
+#include "model/NameBook.h"
+
 #include "platform/WindowMessage.h"
 
 #include <algorithm>
@@ -154,9 +157,51 @@ StrobeData* PlaceStrobe(StudioModel* model, int n, int ch, std::unique_ptr<Strob
         old != nullptr && nodeIsIn(model->pCurNode, old))
         SetCurrentNode(model, studio);
     StrobeData* placed = PutStrobe(studio, ch, std::move(record));
+    if (placed != nullptr && model->pNameBook != nullptr)
+        model->pNameBook->Fill(*placed, n);
     if (placed != nullptr)
         model->news.tellHeadAdded(*placed);
     return placed;
+}
+
+StrobeData* KeyUnitOf(const StudioData* studio) {
+    if (studio == nullptr)
+        return nullptr;
+    if (StrobeData* chosen = studio->UnitOn(studio->nKeyChannel))
+        return chosen;
+    for (StrobeData* unit : UnitsOf(studio)) {
+        if (RoleOf(*unit) == HeadRole::Key)
+            return unit;
+    }
+    return nullptr;
+}
+
+bool SetKeyChannel(StudioModel* model, StudioData* studio, int channel) {
+    if (model == nullptr || shownStudioNumber(*model, studio) < 0 || channel < -1 ||
+        channel >= kChannelCount || studio->nKeyChannel == channel)
+        return false;
+    studio->nKeyChannel = channel;
+    model->news.tellKeyChanged(studio->nStudioNum);
+    return true;
+}
+
+bool SetStopsPerStep(StudioModel* model, double stopsPerStep) {
+    if (model == nullptr || !(stopsPerStep > 0.0) || stopsPerStep > 10.0 ||
+        model->dStopsPerStep == stopsPerStep)
+        return false;
+    model->dStopsPerStep = stopsPerStep;
+    for (int n = 0; n < kStudioCount; ++n)
+        model->news.tellKeyChanged(n);
+    return true;
+}
+
+bool RenameStudio(StudioModel* model, StudioData* studio, const QString& name) {
+    if (model == nullptr || shownStudioNumber(*model, studio) < 0 || name.trimmed().isEmpty() ||
+        studio->sStudioName == name)
+        return false;
+    studio->sStudioName = name;
+    model->news.tellStudioRenamed(*studio);
+    return true;
 }
 
 void ClearStudio(StudioModel* model, StudioData* studio) {
@@ -186,6 +231,7 @@ int CopyStudioValues(StudioData* destination, const StudioData* source) {
         to->sModelName = from->sModelName;
         CopySettingsBlock(*to, *from);
         to->sLightName = from->sLightName;
+        to->nRole = from->nRole;
     }
     return 1;
 }

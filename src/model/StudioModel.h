@@ -12,6 +12,7 @@ class QObject;
 
 namespace lumadesk {
 
+class NameBook;
 class WindowMessage;
 
 // One studio: ten channel slots; a used slot owns its record. nChItemCnt always equals the
@@ -26,6 +27,9 @@ struct StudioData : NodeHeader {
     int nStudioNum;
     QString sStudioName;
     int nChItemCnt = 0;
+    // The head the others are measured against in stops: a channel chosen by the operator, or
+    // -1 for the first head whose role is Key (KeyUnitOf).
+    int nKeyChannel = -1;
     std::array<int, kChannelCount> bChUsed{};
     std::array<std::unique_ptr<StrobeData>, kChannelCount> pStrobe;
 
@@ -56,6 +60,11 @@ struct StudioModel {
     // Every change to the heads, studios, ticks and current node is told here. Telling changes
     // nothing of the model, so readers that hold it const may tell too.
     mutable ModelNews news;
+    // Where names, roles and the studios' names are remembered across scans and runs; null for
+    // none (the command-line tool, most tests). PlaceStrobe names a new head from it.
+    NameBook* pNameBook = nullptr;
+    // Stops per 1.0 of a head's level: 1.0 for heads whose scale runs in stops.
+    double dStopsPerStep = 1.0;
 
     // Whether the record is held by one of the six studios now. Posted messages carry record
     // pointers that a scan may have destroyed since.
@@ -104,10 +113,25 @@ StrobeData* PutStrobe(StudioData* studio, int ch, std::unique_ptr<StrobeData>&& 
 // the placement destroys, it moves to the studio.
 StrobeData* PlaceStrobe(StudioModel* model, int n, int ch, std::unique_ptr<StrobeData>&& record);
 
+// The head a studio's stops are measured from: the chosen channel when a head is on it, else the
+// first head (slot order) whose role is Key; null for none.
+StrobeData* KeyUnitOf(const StudioData* studio);
+
+// Chooses the studio's key (a channel 0..9, or -1 for the first head with role Key) and tells
+// the news. False when nothing changed or the studio is not shown.
+bool SetKeyChannel(StudioModel* model, StudioData* studio, int channel);
+// Sets the stops per 1.0 of level (above 0) and tells every studio's key news.
+bool SetStopsPerStep(StudioModel* model, double stopsPerStep);
+
+// Gives a shown studio (0..4) a new name and tells the news. False, and nothing changed, for
+// an empty or unchanged name or a studio the model does not show.
+bool RenameStudio(StudioModel* model, StudioData* studio, const QString& name);
+
 // Destroys every record of the studio; a current node inside it moves to the studio itself.
 void ClearStudio(StudioModel* model, StudioData* studio);
 
-// For every slot used in both studios: names and settings block from source to destination.
+// For every slot used in both studios: names, role and settings block from source to
+// destination.
 // Returns 0 when the destination is null, else 1.
 int CopyStudioValues(StudioData* destination, const StudioData* source);
 

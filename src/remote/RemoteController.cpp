@@ -131,8 +131,8 @@ QString RemoteController::carryOut(const RemoteRequest& request) {
                            request.op == RemoteOp::Test;
     if (needsUnit && unit == nullptr)
         return QStringLiteral("no head on %1").arg(ChannelLabel(request.channel));
-    if (!m_actions.radioTakesCommands())
-        return OperatorActions::notTakingCommandsText();
+    if (!m_actions.mayChange())
+        return m_actions.refusal();
     const QString value = request.flash ? QStringLiteral("flash") : QStringLiteral("model");
     switch (request.op) {
     case RemoteOp::Step:
