@@ -21,52 +21,6 @@ private slots:
     void forgettingAStudioKeepsTheOthersStepsInPlace();
 };
 
-namespace {
-
-enum Step { FlashLevel, Cell, Test, GroupOffset, GroupSound, Rename, Undo, Redo };
-
-// Makes the step as its caller does: the panels write the records and hand over the snapshot
-// (the "...Changed" half); the rest call the whole change. The frames stay on the wire.
-void take(ActionsRig& rig, Step step) {
-    StrobeData& unit = *rig.unit;
-    const HeadSnapshot before = SnapshotOf(unit);
-    switch (step) {
-    case FlashLevel:
-        unit.nFlashValue += 1;
-        rig.actions.unitChanged(unit, CMD_FLASH_LEVEL, before);
-        break;
-    case Cell:
-        unit.bFlashCell = 1;
-        rig.actions.unitChanged(unit, CMD_FLASH_CELL, before);
-        break;
-    case Test:
-        rig.actions.testFlash(unit);
-        break;
-    case GroupOffset:
-        unit.bChSelect = 1;
-        ApplyGroupOffset(unit, true, 1, 0);
-        rig.actions.groupLevelsChanged(*rig.studio, {before}, LEVELS_FLASH, 1);
-        break;
-    case GroupSound:
-        unit.bChSelect = 1;
-        unit.bFlashSnd = 1;
-        rig.actions.groupSwitched({&unit}, CMD_FLASH_SOUND, {before});
-        break;
-    case Rename:
-        unit.sModelName = QStringLiteral("Key");
-        rig.actions.renamed(before, false);
-        break;
-    case Undo:
-        rig.history.undo();
-        break;
-    case Redo:
-        rig.history.redo();
-        break;
-    }
-}
-
-} // namespace
-
 void UndoTest::undoPutsBackWhatTheStepChangedAndRedoSendsItAgain_data() {
     QTest::addColumn<int>("step");
     QTest::addColumn<QString>("sent");   // the step's frame, and redo's
