@@ -112,15 +112,15 @@ void StudioListTest::selectionTellsTheGridOrAsksForAScan_data() {
     const QString off("50:3:0");
     QTest::newRow("empty studio, another scanned")
         << "A" << false << ""
-        << "B" << QStringList{"20:0:B", off} << "[Studio B]";
+        << "B" << QStringList{"20:0:B", off} << "Studio B";
     QTest::newRow("studio with units, another scanned")
         << "A" << true << ""
-        << "B" << QStringList{off, "73:0:0"} << "[Studio B]";
+        << "B" << QStringList{off, "73:0:0"} << "Studio B";
     QTest::newRow("studio with units, none scanned")
         << "" << true << ""
-        << "B" << QStringList{"20:0:B", off} << "[Studio B]";
+        << "B" << QStringList{"20:0:B", off} << "Studio B";
     QTest::newRow("own studio after its unit") << "A" << false << "A0"
-                                               << "A" << QStringList{off} << "[Studio A]";
+                                               << "A" << QStringList{off} << "Studio A";
     QTest::newRow("unit of another studio") << "A" << false << "C"
                                             << "A2" << QStringList{"21:1:A2", off} << "Fill";
     QTest::newRow("second unit of the shown studio")
@@ -251,7 +251,7 @@ void StudioListTest::rebuildHandsTheSelectionToTheStudio() {
     QCOMPARE(f.heard(), message == Msg::ListStudioCleared ? QStringList({"20:0:A"})
                                                           : QStringList({"50:3:0", "20:0:A"}));
     QCOMPARE(f.childTexts(0), units);
-    QCOMPARE(f.edit(), QString("[Studio A]"));
+    QCOMPARE(f.edit(), QString("Studio A"));
 }
 
 void StudioListTest::itemsTakeTheirColoursAndControlsFollowTheSize() {
