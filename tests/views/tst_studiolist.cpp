@@ -100,6 +100,7 @@ private slots:
     void rebuildHandsTheSelectionToTheStudio();
     void itemsTakeTheirColoursAndControlsFollowTheSize();
     void scanOfStudioAListsItsHeadsInTheWindow();
+    void studioTakesTheTypedNameByEnterOrNameButNeverABlank();
 };
 
 void StudioListTest::selectionTellsTheGridOrAsksForAScan_data() {
@@ -338,6 +339,30 @@ void StudioListTest::scanOfStudioAListsItsHeadsInTheWindow() {
     };
     QTRY_COMPARE(field("Flash level"), FormatPowerLevel(72));
     QCOMPARE(field("Model level"), FormatPowerLevel(33));
+}
+
+void StudioListTest::studioTakesTheTypedNameByEnterOrNameButNeverABlank() {
+    Fixture f;
+    f.click("A");
+    QLineEdit* box = f.pane.nameEdit();
+    QVERIFY(box->isEnabled());
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, QStringLiteral("Evening"));
+    SendMessage(&f.pane, Msg::ListNameCommand); // F2 and the toolbar's "Name"
+    QCOMPARE(f.model.studios[0]->sStudioName, QString("Evening"));
+    QCOMPARE(f.pane.studioItem(0)->text(0), QString("Evening"));
+
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, QStringLiteral("Day"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(f.pane.studioItem(0)->text(0), QString("Day"));
+
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Space);
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(f.model.studios[0]->sStudioName, QString("Day"));
+    QCOMPARE(f.pane.studioItem(0)->text(0), QString("Day"));
+    QCOMPARE(box->text(), QString("Day"));
 }
 
 QTEST_MAIN(StudioListTest)
