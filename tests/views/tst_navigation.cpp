@@ -1,5 +1,7 @@
+#include "actions/OperatorActions.h"
 #include "app/CMainFrame.h"
 #include "app/ShellTestSupport.h"
+#include "link/CommandFrames.h"
 #include "model/HeadRole.h"
 #include "model/StudioModel.h"
 #include "platform/ChangeCode.h"
@@ -13,6 +15,8 @@
 #include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -117,6 +121,7 @@ private slots:
     void fixedColoursHoldOnADarkPaletteAndOnlyOneIsGreen();
     void blockShowsStopsFromTheKeyOnTheNews_data();
     void blockShowsStopsFromTheKeyOnTheNews();
+    void soloTestPutsOneTestFrameForItsHeadOnTheWire();
 };
 
 void NavigationTest::setsUpAnEmptyGridUnderItsCaption() {
@@ -773,6 +778,53 @@ void NavigationTest::blockShowsStopsFromTheKeyOnTheNews() {
         return false;
     };
     QTRY_COMPARE(inked(), !aside.isEmpty());
+}
+
+void NavigationTest::soloTestPutsOneTestFrameForItsHeadOnTheWire() {
+    WorkingDirectory cwd;
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    CMainFrame frame(ShellOptions{dongle.devicePath(), {}, {}});
+    QTRY_COMPARE(frame.paneText(1), QStringLiteral("Zigbee connected"));
+    StudioData* studio = frame.model().studios[0].get();
+    for (int ch : {0, 1})
+        PutStrobe(studio, ch, std::make_unique<StrobeData>())->nNodeKind = NODE_STROBE;
+    SelectStudio(&frame.model(), studio);
+    frame.protocol().SendStudioSelect(0);
+    QCOMPARE(dongle.readExactly(5, 2000).size(), 5);
+    auto* pane = qobject_cast<CNavigationFormView*>(frame.navigationPane());
+    pane->setActions(&frame.actions()); // the window's own wiring is the frame's
+    SendMessage(pane, Msg::NavShowStudio, 0, AsLParam(studio));
+    CNavigationGrid* grid = pane->grid();
+    const auto solo = [grid](int block) {
+        const QPoint at =
+            grid->visualRect(grid->model()->index(CNavigationGrid::kRowsPerBlock * block + 1, 0))
+                .center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &event);
+        QMenu* menu = nullptr;
+        (void)QTest::qWaitFor([&menu] {
+            menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            return menu != nullptr;
+        });
+        QVERIFY(menu != nullptr);
+        QAction* action = menu->actions().value(0);
+        QCOMPARE(action->text(), QString("Solo test"));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    };
+    const QByteArray second = BuildUnitCommand(0, *studio->UnitOn(1), CMD_TEST_FLASH);
+
+    // Locked: refused in the first pane, nothing on the wire (the next frame is the next test's).
+    frame.actions().setLocked(true);
+    solo(0);
+    QTRY_VERIFY(frame.paneText(0).contains(OperatorActions::lockedText()));
+    frame.actions().setLocked(false);
+    solo(1);
+    QCOMPARE(dongle.readExactly(second.size(), 2000), second);
+    // One frame only: the next on the wire is the one sent after it.
+    const QByteArray first = BuildUnitCommand(0, *studio->UnitOn(0), CMD_TEST_FLASH);
+    QVERIFY(frame.actions().testFlash(*studio->UnitOn(0)));
+    QCOMPARE(dongle.readExactly(first.size(), 2000), first);
 }
 
 QTEST_MAIN(NavigationTest)
