@@ -21,6 +21,11 @@ CNavigationFormView::CNavigationFormView(StudioModel* model, std::function<QObje
     m_grid->AttachGrid(placeholder);
 }
 
+void CNavigationFormView::setActions(OperatorActions* actions) {
+    if (m_grid != nullptr)
+        m_grid->setActions(actions);
+}
+
 void CNavigationFormView::resizeEvent(QResizeEvent* event) {
     CFormPane::resizeEvent(event);
     if (m_grid == nullptr)

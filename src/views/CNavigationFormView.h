@@ -6,6 +6,7 @@
 
 namespace lumadesk {
 
+class OperatorActions;
 struct StrobeData;
 struct StudioModel;
 
@@ -25,6 +26,8 @@ public:
                                  QWidget* parent = nullptr);
 
     lumadesk::CNavigationGrid* grid() const { return m_grid; }
+    // Where the grid's "Solo test" goes.
+    void setActions(OperatorActions* actions);
 
 protected:
     void customEvent(QEvent* event) override;

@@ -1,14 +1,18 @@
 #include "views/CNavigationGrid.h"
 
+#include "actions/OperatorActions.h"
 #include "link/PendingValues.h"
 #include "model/StudioModel.h"
 #include "platform/ChangeCode.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
 #include "ui/UiResources.h"
+#include "views/StopsWords.h"
 
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <algorithm>
@@ -140,6 +144,27 @@ CNavigationGrid::CNavigationGrid(StudioModel* model, std::function<QObject*()> c
     connect(&news, &ModelNews::headAdded, this, &CNavigationGrid::onHeadAdded);
     connect(&news, &ModelNews::ticksChanged, this, &CNavigationGrid::onTicksChanged);
     connect(&news, &ModelNews::currentChanged, this, &CNavigationGrid::onCurrentChanged);
+    // A head's stops depend on the key's values as much as its own: the whole studio again.
+    constexpr ValueMask stopsMask =
+        kNamesMask | MaskOf(CHANGE_FLASH_LEVEL) | MaskOf(CHANGE_FLASH_POWER);
+    connect(&news, &ModelNews::headChanged, this, [this](int studio, int, quint32 mask) {
+        if (mask & stopsMask)
+            wordsMoved(studio);
+    });
+    connect(&news, &ModelNews::keyChanged, this, &CNavigationGrid::wordsMoved);
+    connect(&news, &ModelNews::drainEnded, this, [this] {
+        if (std::exchange(m_wordsMoved, false))
+            showStudioWords();
+    });
+    connect(&news, &ModelNews::studioRenamed, this, [this](int studio) {
+        if (studio != m_studio)
+            return;
+        m_headingLabel = QStringLiteral("Channel Select [ %1 ]")
+                             .arg(m_model->studios[std::size_t(studio)]->sStudioName);
+        QuickSetLabelText(0, -1, m_headingLabel);
+        nameHeading();
+        RedrawCell(0, -1);
+    });
 }
 
 void CNavigationGrid::OnSetup() {
@@ -191,7 +216,7 @@ void CNavigationGrid::nameHeading() {
 }
 
 QString CNavigationGrid::NameText(const StrobeData& unit) {
-    return QStringLiteral("  %1  %2").arg(unit.sChName, unit.sModelName);
+    return QStringLiteral("  %1  %2%3").arg(unit.sChName, unit.sModelName, RoleSuffix(unit));
 }
 
 QString CNavigationGrid::PowerLabel(int model, int flash) {
@@ -291,8 +316,12 @@ void CNavigationGrid::setStatusCell(int i, const StrobeData& unit, bool redraw) 
 
     const int row = kRowsPerBlock * i + 2;
     const bool current = i == m_currentIndex;
+    const StopsWords words = StopsWordsOf(*m_model, unit);
     CUGCell cell;
     GetCell(0, row, &cell);
+    // Beside the flash level; the big alarm word leaves it no room.
+    cell.aside = alarm.isEmpty() ? words.aside : QString();
+    cell.tip = words.tip;
     if (!alarm.isEmpty()) {
         cell.backColor = current ? kAlarmBackCurrent : kAlarmBackOther;
         cell.textColor = statusTextColor(i);
@@ -303,7 +332,10 @@ void CNavigationGrid::setStatusCell(int i, const StrobeData& unit, bool redraw) 
         cell.textColor = statusTextColor(i);
         cell.font = m_cellFont;
     }
+    // The description is the heard marks'.
     cell.spoken = statusWords(unit);
+    if (!words.stops.isEmpty())
+        cell.spoken += QStringLiteral(", ") + words.stops;
     SetCell(0, row, cell);
     if (redraw)
         RedrawCell(0, row);
@@ -361,9 +393,12 @@ void CNavigationGrid::nameBlock(int i, const StrobeData& unit) {
         if (CUGCell* cell = cellModel()->cell(col, row))
             cell->name = text;
     };
+    const QString spoken = StopsWordsOf(*m_model, unit).spoken;
     for (int col = 0; col < 5; ++col) {
         name(col, top, channel);
         name(col, top + 1, NameText(unit).simplified());
+        if (CUGCell* cell = cellModel()->cell(col, top + 1))
+            cell->description = spoken;
     }
     for (const int row : {top + 2, top + 3}) {
         name(0, row, select);
@@ -444,6 +479,64 @@ void CNavigationGrid::onTicksChanged(int studio) {
         RedrawCell(0, box);
         announceCheckState(0, box);
     }
+}
+
+void CNavigationGrid::wordsMoved(int studio) {
+    if (studio != m_studio || m_studio < 0)
+        return;
+    // A burst of reports shows them once, when the drain is through.
+    if (m_model->news.draining())
+        m_wordsMoved = true;
+    else
+        showStudioWords();
+}
+
+void CNavigationGrid::showStudioWords() {
+    for (int i = 0; i < m_shownCount; ++i) {
+        const StrobeData* unit = shownUnit(i);
+        if (unit == nullptr)
+            continue;
+        const int row = kRowsPerBlock * i + 1;
+        QuickSetText(0, row, NameText(*unit));
+        nameBlock(i, *unit);
+        setStatusCell(i, *unit, false);
+        // Only the cells whose look or words differ are painted or told.
+        RedrawRange(0, row, 0, row + 1);
+    }
+}
+
+void CNavigationGrid::contextMenuEvent(QContextMenuEvent* event) {
+    int i = m_currentIndex;
+    QPoint at = event->globalPos();
+    if (event->reason() != QContextMenuEvent::Keyboard) {
+        const int row = rowAt(event->pos().y());
+        i = row < 0 ? -1 : row / kRowsPerBlock;
+    } else if (i >= 0) {
+        at = viewport()->mapToGlobal(
+            visualRect(model()->index(kRowsPerBlock * i + 1, 0)).bottomLeft());
+    }
+    const StrobeData* unit = m_studio >= 0 ? shownUnit(i) : nullptr;
+    if (unit == nullptr)
+        return event->ignore();
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setAccessibleName(QStringLiteral("%1 block menu").arg(unit->sChName));
+    menu->setToolTipsVisible(true);
+    QAction* solo = menu->addAction(QStringLiteral("Solo test"));
+    solo->setToolTip(
+        QStringLiteral("Fires %1 alone; the other heads stay quiet").arg(unit->sChName));
+    solo->setEnabled(m_actions != nullptr);
+    const int studio = m_studio;
+    const int channel = unit->nChNum;
+    const std::uint64_t serial = unit->serial;
+    connect(solo, &QAction::triggered, this, [this, studio, channel, serial] {
+        // The head may have gone with a scan while the menu was open.
+        const StrobeData* u = m_model->studios[std::size_t(studio)]->UnitOn(channel);
+        if (m_actions != nullptr && u != nullptr && u->serial == serial)
+            m_actions->testFlash(*u);
+    });
+    menu->popup(at);
+    event->accept();
 }
 
 void CNavigationGrid::onCurrentChanged() {

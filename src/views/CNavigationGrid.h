@@ -13,6 +13,7 @@
 
 namespace lumadesk {
 
+class OperatorActions;
 struct StudioModel;
 struct StudioData;
 struct StrobeData;
@@ -36,6 +37,9 @@ public:
     // both outlive it.
     explicit CNavigationGrid(StudioModel* model, std::function<QObject*()> controlPane,
                              QWidget* parent = nullptr);
+
+    // Where a block's "Solo test" goes; null: the menu offers none.
+    void setActions(OperatorActions* actions) { m_actions = actions; }
 
     // No block is current any more (the current node is no unit).
     void DropCurrent();
@@ -62,6 +66,8 @@ protected:
     int OnCellTypeNotify(int type, int col, int row, int message, int value) override;
     // Keys move block by block and tick boxes; everything else is the grid's.
     void keyPressEvent(QKeyEvent* event) override;
+    // A block's menu: "Solo test"; from the keyboard, the current block's.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     // In the grid table's order of head icons.
@@ -92,6 +98,9 @@ private:
     void onHeadChanged(int studio, int channel, quint32 mask);
     void onHeadAdded(int studio, int channel);
     void onTicksChanged(int studio);
+    // Every block's name line and stops again: a name, role, level or power moved, or the key.
+    void showStudioWords();
+    void wordsMoved(int studio);
     // The panel shows the current node: one 30 for each change, whoever made it.
     void onCurrentChanged();
 
@@ -109,6 +118,8 @@ private:
     std::vector<int> m_channels;    // per block: its channel, so news never touches a stale record
     std::vector<ValueMask> m_moved; // per block: what the news said moved since it was built
     bool m_ticking = false;         // the grid's own tick news
+    bool m_wordsMoved = false;      // stops to show again when the drain ends
+    OperatorActions* m_actions = nullptr;
 };
 
 } // namespace lumadesk

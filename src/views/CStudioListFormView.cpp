@@ -2,14 +2,18 @@
 
 #include "actions/OperatorActions.h"
 #include "actions/OperatorHistory.h"
+#include "model/HeadRole.h"
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
 #include "ui/UiResources.h"
+#include "views/StopsWords.h"
 
+#include <QActionGroup>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QStyledItemDelegate>
@@ -35,9 +39,15 @@ NodeHeader* nodeOf(const QTreeWidgetItem* item) {
                : reinterpret_cast<NodeHeader*>(item->data(0, kNodeRole).value<quintptr>());
 }
 
+// The role beside the name; the name box edits the name alone.
 QString unitText(const StrobeData& unit) {
-    return unit.sChName + QLatin1Char(' ') + unit.sModelName;
+    return unit.sChName + QLatin1Char(' ') + unit.sModelName + RoleSuffix(unit);
 }
+
+// What moves a head's stops: its names or role (the key may be chosen by role), its level, its
+// power.
+constexpr ValueMask kStopsMask =
+    kNamesMask | MaskOf(CHANGE_FLASH_LEVEL) | MaskOf(CHANGE_FLASH_POWER);
 
 // Inserted where its text sorts among the siblings; a rename later does not move it.
 QTreeWidgetItem* insertSorted(QTreeWidgetItem* parent, const QString& text, TreeImage image,
@@ -138,6 +148,15 @@ CStudioListFormView::CStudioListFormView(QWidget* parent)
     m_tree->setMouseTracking(true);
     m_tree->viewport()->setAttribute(Qt::WA_Hover);
     m_edit->setAccessibleName(QStringLiteral("Name"));
+    m_edit->setToolTip(
+        QStringLiteral("The name of the selected studio, head or light (Enter or F2 gives it)"));
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_tree, &QWidget::customContextMenuRequested, this, &CStudioListFormView::showHeadMenu);
+    // Enter gives the name as F2 and "Name" do.
+    connect(m_edit, &QLineEdit::returnPressed, this, [this] {
+        if (m_model != nullptr)
+            onRename();
+    });
 
     connect(m_tree, &QTreeWidget::itemSelectionChanged, this,
             &CStudioListFormView::onSelectionChanged);
@@ -157,6 +176,21 @@ void CStudioListFormView::OnInitialUpdate(StudioModel* model, QObject* mainFrame
     // The tree shows the one current node, whoever changed it.
     connect(&model->news, &ModelNews::currentChanged, this,
             &CStudioListFormView::followCurrentNode);
+    connect(&model->news, &ModelNews::headChanged, this,
+            [this](int studio, int channel, quint32 mask) {
+                if ((mask & kStopsMask) == 0)
+                    return;
+                if (mask & kNamesMask)
+                    showUnitText(m_model->studios[std::size_t(studio)]->UnitOn(channel));
+                showStopsTips(studio);
+            });
+    connect(&model->news, &ModelNews::keyChanged, this, &CStudioListFormView::showStopsTips);
+    connect(&model->news, &ModelNews::studioRenamed, this, [this](int n) {
+        if (QTreeWidgetItem* item = studioItem(n))
+            item->setText(0, m_model->studios[std::size_t(n)]->sStudioName);
+        if (m_model->pCurNode == m_model->studios[std::size_t(n)].get())
+            showNodeName(m_model->pCurNode);
+    });
     m_tree->clear();
     m_curStudioItem = nullptr;
     for (int n = 0; n < kStudioCount; ++n) {
@@ -252,7 +286,7 @@ void CStudioListFormView::showNodeName(NodeHeader* node) {
     const int kind = node != nullptr ? node->nNodeKind : NODE_NONE;
     if (kind == NODE_STUDIO) {
         m_edit->setText(static_cast<StudioData*>(node)->sStudioName);
-        m_edit->setEnabled(false);
+        m_edit->setEnabled(true);
     } else if (kind == NODE_STROBE || kind == NODE_LIGHT) {
         const StrobeData* unit = UnitOfNode(node);
         m_edit->setText(kind == NODE_LIGHT ? unit->sLightName : unit->sModelName);
@@ -321,7 +355,18 @@ void CStudioListFormView::onRename() {
     const QString text = m_edit->text();
     NodeHeader* node = m_model->pCurNode;
     const int kind = node != nullptr ? node->nNodeKind : NODE_NONE;
-    if (kind == NODE_STROBE || kind == NODE_LIGHT) {
+    if (kind == NODE_STUDIO) {
+        auto* studio = static_cast<StudioData*>(node);
+        // A blank studio could not be found again in the tree or the grid's heading.
+        if (text.trimmed().isEmpty()) {
+            if (m_actions != nullptr)
+                m_actions->tell(QStringLiteral("A studio needs a name: %1 keeps its own")
+                                    .arg(studio->sStudioName));
+            showNodeName(node);
+        } else {
+            RenameStudio(m_model, studio, text);
+        }
+    } else if (kind == NODE_STROBE || kind == NODE_LIGHT) {
         StrobeData* unit = UnitOfNode(node);
         const HeadSnapshot before = SnapshotOf(*unit);
         {
@@ -362,8 +407,12 @@ void CStudioListFormView::onMemoryApplied() {
 void CStudioListFormView::onUnitRenamed(bool light, StrobeData* unit) {
     if (unit == nullptr)
         return;
-    if (QTreeWidgetItem* item = itemShowing(light ? &unit->lightNode : unit))
-        item->setText(0, light ? unit->sLightName : unitText(*unit));
+    if (light) {
+        if (QTreeWidgetItem* item = itemShowing(&unit->lightNode))
+            item->setText(0, unit->sLightName);
+    } else {
+        showUnitText(unit);
+    }
     // The grid's name row shows the unit's name: refresh its block now.
     if (!light)
         SendMessage(m_navigation, Msg::NavUnitStatus, unit->nChNum, AsLParam(unit));
@@ -396,7 +445,97 @@ void CStudioListFormView::addUnitItems(QTreeWidgetItem* parent, StrobeData* unit
     if (parent == nullptr || unit == nullptr)
         return;
     QTreeWidgetItem* item = insertSorted(parent, unitText(*unit), ImageUnit, unit, NODE_STROBE);
+    item->setToolTip(0, StopsWordsOf(*m_model, *unit).tip);
     insertSorted(item, unit->sLightName, ImageLight, &unit->lightNode, NODE_LIGHT);
+}
+
+void CStudioListFormView::showUnitText(StrobeData* unit) {
+    if (QTreeWidgetItem* item = itemShowing(unit))
+        item->setText(0, unitText(*unit));
+}
+
+void CStudioListFormView::showStopsTips(int n) {
+    if (n < 0 || n >= kStudioCount)
+        return;
+    for (StrobeData* unit : UnitsOf(m_model->studios[std::size_t(n)].get())) {
+        if (QTreeWidgetItem* item = itemShowing(unit))
+            item->setToolTip(0, StopsWordsOf(*m_model, *unit).tip);
+    }
+}
+
+void CStudioListFormView::showHeadMenu(const QPoint& pos) {
+    QTreeWidgetItem* item = m_tree->itemAt(pos);
+    NodeHeader* node = nodeOf(item);
+    if (m_model == nullptr || node == nullptr || node->nNodeKind != NODE_STROBE)
+        return;
+    auto* unit = static_cast<StrobeData*>(node);
+    auto* studio = static_cast<StudioData*>(unit->pParent);
+    auto* menu = new QMenu(m_tree);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setAccessibleName(QStringLiteral("%1 head menu").arg(unit->sChName));
+    menu->setToolTipsVisible(true);
+    // A head met again by the menu's actions may have gone with a scan: its serial tells.
+    const std::uint64_t serial = unit->serial;
+    const int studioNumber = shownStudioNumber(*m_model, studio);
+    const int channel = unit->nChNum;
+    const auto held = [this, serial, studioNumber, channel]() -> StrobeData* {
+        if (studioNumber < 0 || studioNumber >= kStudioCount)
+            return nullptr;
+        StrobeData* u = m_model->studios[std::size_t(studioNumber)]->UnitOn(channel);
+        return u != nullptr && u->serial == serial ? u : nullptr;
+    };
+
+    QMenu* roles = menu->addMenu(QStringLiteral("Role"));
+    roles->setAccessibleName(QStringLiteral("Role"));
+    roles->setToolTipsVisible(true);
+    auto* group = new QActionGroup(roles);
+    for (int r = 0; r < kRoleCount; ++r) {
+        const auto role = HeadRole(r);
+        const QString text = role == HeadRole::None ? QStringLiteral("None") : RoleText(role);
+        QAction* action = roles->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(RoleOf(*unit) == role);
+        action->setToolTip(
+            QStringLiteral("%1 plays the %2 part in the set")
+                .arg(unit->sChName, role == HeadRole::None ? QStringLiteral("no") : text));
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, held, role] {
+            if (StrobeData* u = held())
+                setRole(u, role);
+        });
+    }
+    const bool chosen = studio->nKeyChannel >= 0;
+    QAction* fromThis = menu->addAction(QStringLiteral("Measure stops from this head"));
+    fromThis->setCheckable(true);
+    fromThis->setChecked(KeyUnitOf(studio) == unit);
+    fromThis->setToolTip(QStringLiteral("Every head of %1 shows its stops from %2")
+                             .arg(studio->sStudioName, unit->sChName));
+    connect(fromThis, &QAction::triggered, this, [this, held, studioNumber, channel] {
+        if (held() != nullptr)
+            SetKeyChannel(m_model, m_model->studios[std::size_t(studioNumber)].get(), channel);
+    });
+    QAction* fromFirst = menu->addAction(QStringLiteral("Measure stops from the first Key"));
+    fromFirst->setEnabled(chosen);
+    fromFirst->setToolTip(
+        QStringLiteral("Stops are measured from the first head whose role is Key"));
+    connect(fromFirst, &QAction::triggered, this, [this, studioNumber] {
+        SetKeyChannel(m_model, m_model->studios[std::size_t(studioNumber)].get(), -1);
+    });
+    menu->popup(m_tree->viewport()->mapToGlobal(pos));
+}
+
+void CStudioListFormView::setRole(StrobeData* unit, HeadRole role) {
+    if (RoleOf(*unit) == role)
+        return;
+    // As a rename: a step of the history, and the phone hears of it.
+    const HeadSnapshot before = SnapshotOf(*unit);
+    {
+        HeadEdit edit(m_model->news, *unit);
+        unit->nRole = int(role);
+    }
+    onUnitRenamed(false, unit);
+    if (m_actions != nullptr)
+        m_actions->renamed(before, false);
 }
 
 void CStudioListFormView::resizeEvent(QResizeEvent* event) {

@@ -2,6 +2,8 @@
 
 #include "ui/CFormPane.h"
 
+#include "model/HeadRole.h"
+
 #include <QPointer>
 #include <array>
 
@@ -54,6 +56,12 @@ private:
     void onStudioCleared(qintptr lParam, bool onlyShown);
     void onMemoryApplied();
     void onUnitRenamed(bool light, StrobeData* unit);
+    void showUnitText(StrobeData* unit);
+    // Each head's tool tip gives its stops from the studio's key.
+    void showStopsTips(int n);
+    // Role and key of the head under the mouse.
+    void showHeadMenu(const QPoint& pos);
+    void setRole(StrobeData* unit, HeadRole role);
     void rebuildStudio(int n);
     void addUnitItems(QTreeWidgetItem* parent, StrobeData* unit);
     void placeWidgets();

@@ -4,6 +4,7 @@
 #include "ui/FrameClock.h"
 
 #include <QAccessible>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
@@ -258,6 +259,14 @@ void CUGCellPainter::paintCell(QPainter* painter, const QRect& rect, const CUGCe
         const QRect labelRect(box.right() + 1 + 3, rect.top(), rect.right() - box.right() - 3,
                               rect.height());
         DrawCachedText(painter, labelRect, cell.alignment, cell.label);
+        if (!cell.aside.isEmpty()) {
+            // On the label's first line, as the label's lines stand centred in the cell.
+            const int line = QFontMetrics(*cell.font).height();
+            const int lines = int(cell.label.count(QLatin1Char('\n'))) + 1;
+            const QRect first(labelRect.left(), rect.top() + (rect.height() - lines * line) / 2,
+                              labelRect.width() - 4, line);
+            DrawCachedText(painter, first, Qt::AlignRight | Qt::AlignVCenter, cell.aside);
+        }
     } else if (!cell.text.isEmpty()) {
         DrawCachedText(painter, rect.adjusted(2, 0, -2, 0), cell.alignment, cell.text);
     }
@@ -506,15 +515,16 @@ void CUGCtrl::RedrawRange(int col0, int row0, int col1, int row1) {
 }
 
 bool CUGCtrl::Look::operator==(const CUGCell& cell) const {
-    return known && text == cell.text && label == cell.label && backColor == cell.backColor &&
-           textColor == cell.textColor && font == cell.font && alignment == cell.alignment &&
-           cellType == cell.cellType && cellTypeEx == cell.cellTypeEx &&
-           bitmap == cell.bitmap.cacheKey();
+    return known && text == cell.text && label == cell.label && aside == cell.aside &&
+           backColor == cell.backColor && textColor == cell.textColor && font == cell.font &&
+           alignment == cell.alignment && cellType == cell.cellType &&
+           cellTypeEx == cell.cellTypeEx && bitmap == cell.bitmap.cacheKey();
 }
 
 void CUGCtrl::Look::take(const CUGCell& cell) {
     text = cell.text;
     label = cell.label;
+    aside = cell.aside;
     backColor = cell.backColor;
     textColor = cell.textColor;
     font = cell.font;

@@ -29,6 +29,7 @@ struct CUGCell {
     QString name;        // what a screen reader calls the cell; empty: what it shows
     QString spoken;      // what it shows, in words for a reader; empty: the shown text
     QString tip;         // the cell's own tool tip
+    QString aside;       // a check box's short note, right of its label's first line
     QColor backColor;
     QColor textColor;
     std::optional<QFont> font;
@@ -190,6 +191,7 @@ private:
     struct Look {
         QString text;
         QString label;
+        QString aside;
         QColor backColor;
         QColor textColor;
         std::optional<QFont> font;

@@ -164,7 +164,10 @@ QString HeardMarks::treeTip(const QPoint& at) const {
     if (item == nullptr)
         return {};
     const auto node = reinterpret_cast<const void*>(item->data(0, kNodeRole).value<quintptr>());
-    return tipFor(unitOfTreeNode(node));
+    // The item's own tip (a head's stops from the key) comes first.
+    QStringList lines{item->toolTip(0), tipFor(unitOfTreeNode(node))};
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char('\n'));
 }
 
 bool HeardMarks::eventFilter(QObject* watched, QEvent* event) {

@@ -1,5 +1,8 @@
+#include "actions/OperatorActions.h"
 #include "app/CMainFrame.h"
 #include "app/ShellTestSupport.h"
+#include "link/CommandFrames.h"
+#include "model/HeadRole.h"
 #include "model/StudioModel.h"
 #include "platform/ChangeCode.h"
 #include "platform/Messages.h"
@@ -12,6 +15,8 @@
 #include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -114,6 +119,9 @@ private slots:
     void radioNewsReachTheGridThroughTheFrame();
     void fixedColoursHoldOnADarkPaletteAndOnlyOneIsGreen_data();
     void fixedColoursHoldOnADarkPaletteAndOnlyOneIsGreen();
+    void blockShowsStopsFromTheKeyOnTheNews_data();
+    void blockShowsStopsFromTheKeyOnTheNews();
+    void soloTestPutsOneTestFrameForItsHeadOnTheWire();
 };
 
 void NavigationTest::setsUpAnEmptyGridUnderItsCaption() {
@@ -701,6 +709,122 @@ void NavigationTest::keysMoveByBlocksAndPickTheirUnit() {
     QCOMPARE(f.control.count(Msg::CtrlCurrentUnit), from == to ? 0 : 1);
     QVERIFY(f.grid->viewport()->rect().contains(
         f.grid->visualRect(f.grid->model()->index(4 * to + 3, 0))));
+}
+
+void NavigationTest::blockShowsStopsFromTheKeyOnTheNews_data() {
+    QTest::addColumn<int>("keyLevel");
+    QTest::addColumn<int>("fillLevel");
+    QTest::addColumn<int>("fillPower");
+    QTest::addColumn<bool>("keyRole");
+    QTest::addColumn<QString>("aside");
+    QTest::addColumn<QString>("tip");
+    QTest::addColumn<QString>("spoken");
+    QTest::newRow("one and a half under") << 50 << 35 << 1 << true << "\u22121.5"
+                                          << "\u22121.5 stops from Key (1:2.8)"
+                                          << "Fill, 1.5 stops under Key";
+    QTest::newRow("one over") << 50 << 60 << 1 << true << "+1.0"
+                              << "+1.0 stops from Key (2:1)"
+                              << "Fill, 1 stop over Key";
+    QTest::newRow("fill off") << 50 << 35 << 0 << true << ""
+                              << ""
+                              << "Fill";
+    QTest::newRow("fill below 1.1") << 50 << 5 << 1 << true << ""
+                                    << ""
+                                    << "Fill";
+    QTest::newRow("no key") << 50 << 35 << 1 << false << ""
+                            << ""
+                            << "Fill";
+}
+
+void NavigationTest::blockShowsStopsFromTheKeyOnTheNews() {
+    QFETCH(int, keyLevel);
+    QFETCH(int, fillLevel);
+    QFETCH(int, fillPower);
+    QFETCH(bool, keyRole);
+    QFETCH(QString, aside);
+    QFETCH(QString, tip);
+    QFETCH(QString, spoken);
+    Fixture f({0, 1});
+    f.show();
+    QCOMPARE(f.cell(0, 6).aside, QString());
+    // Only the news tells the grid: the roles and levels are written as every writer does.
+    {
+        HeadEdit key(f.model.news, *f.unit(0));
+        f.unit(0)->nRole = keyRole ? int(HeadRole::Key) : int(HeadRole::None);
+        f.unit(0)->nFlashValue = keyLevel;
+    }
+    {
+        HeadEdit fill(f.model.news, *f.unit(1));
+        f.unit(1)->nRole = int(HeadRole::Fill);
+        f.unit(1)->nFlashValue = fillLevel;
+        f.unit(1)->bFlashPow = fillPower;
+    }
+    QCOMPARE(f.grid->QuickGetText(0, 5), QString("  CH-02  Not define \u00B7 Fill"));
+    QCOMPARE(f.cell(0, 6).aside, aside);
+    QCOMPARE(f.cell(0, 6).tip, tip);
+    QCOMPARE(f.cell(0, 5).description, spoken);
+    QCOMPARE(f.cell(0, 2).aside, keyRole ? QString("Key") : QString());
+
+    // Painted beside the flash level on the frame clock: ink right of the label's first line.
+    const QRect rect = f.grid->visualRect(f.grid->model()->index(6, 0))
+                           .united(f.grid->visualRect(f.grid->model()->index(7, 1)));
+    const QRect corner(rect.right() - 40, rect.top() + 2, 36, rect.height() / 2 - 2);
+    const auto inked = [&] {
+        const QImage image = f.grid->viewport()->grab(corner).toImage();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y).lightness() < 100)
+                    return true;
+        return false;
+    };
+    QTRY_COMPARE(inked(), !aside.isEmpty());
+}
+
+void NavigationTest::soloTestPutsOneTestFrameForItsHeadOnTheWire() {
+    WorkingDirectory cwd;
+    PseudoTerminal dongle;
+    QVERIFY(dongle.open());
+    CMainFrame frame(ShellOptions{dongle.devicePath(), {}, {}});
+    QTRY_COMPARE(frame.paneText(1), QStringLiteral("Zigbee connected"));
+    StudioData* studio = frame.model().studios[0].get();
+    for (int ch : {0, 1})
+        PutStrobe(studio, ch, std::make_unique<StrobeData>())->nNodeKind = NODE_STROBE;
+    SelectStudio(&frame.model(), studio);
+    frame.protocol().SendStudioSelect(0);
+    QCOMPARE(dongle.readExactly(5, 2000).size(), 5);
+    auto* pane = qobject_cast<CNavigationFormView*>(frame.navigationPane());
+    pane->setActions(&frame.actions()); // the window's own wiring is the frame's
+    SendMessage(pane, Msg::NavShowStudio, 0, AsLParam(studio));
+    CNavigationGrid* grid = pane->grid();
+    const auto solo = [grid](int block) {
+        const QPoint at =
+            grid->visualRect(grid->model()->index(CNavigationGrid::kRowsPerBlock * block + 1, 0))
+                .center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &event);
+        QMenu* menu = nullptr;
+        (void)QTest::qWaitFor([&menu] {
+            menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            return menu != nullptr;
+        });
+        QVERIFY(menu != nullptr);
+        QAction* action = menu->actions().value(0);
+        QCOMPARE(action->text(), QString("Solo test"));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    };
+    const QByteArray second = BuildUnitCommand(0, *studio->UnitOn(1), CMD_TEST_FLASH);
+
+    // Locked: refused in the first pane, nothing on the wire (the next frame is the next test's).
+    frame.actions().setLocked(true);
+    solo(0);
+    QTRY_VERIFY(frame.paneText(0).contains(OperatorActions::lockedText()));
+    frame.actions().setLocked(false);
+    solo(1);
+    QCOMPARE(dongle.readExactly(second.size(), 2000), second);
+    // One frame only: the next on the wire is the one sent after it.
+    const QByteArray first = BuildUnitCommand(0, *studio->UnitOn(0), CMD_TEST_FLASH);
+    QVERIFY(frame.actions().testFlash(*studio->UnitOn(0)));
+    QCOMPARE(dongle.readExactly(first.size(), 2000), first);
 }
 
 QTEST_MAIN(NavigationTest)

@@ -100,6 +100,7 @@ private slots:
     void rebuildHandsTheSelectionToTheStudio();
     void itemsTakeTheirColoursAndControlsFollowTheSize();
     void scanOfStudioAListsItsHeadsInTheWindow();
+    void studioTakesTheTypedNameByEnterOrNameButNeverABlank();
 };
 
 void StudioListTest::selectionTellsTheGridOrAsksForAScan_data() {
@@ -112,15 +113,15 @@ void StudioListTest::selectionTellsTheGridOrAsksForAScan_data() {
     const QString off("50:3:0");
     QTest::newRow("empty studio, another scanned")
         << "A" << false << ""
-        << "B" << QStringList{"20:0:B", off} << "[Studio B]";
+        << "B" << QStringList{"20:0:B", off} << "Studio B";
     QTest::newRow("studio with units, another scanned")
         << "A" << true << ""
-        << "B" << QStringList{off, "73:0:0"} << "[Studio B]";
+        << "B" << QStringList{off, "73:0:0"} << "Studio B";
     QTest::newRow("studio with units, none scanned")
         << "" << true << ""
-        << "B" << QStringList{"20:0:B", off} << "[Studio B]";
+        << "B" << QStringList{"20:0:B", off} << "Studio B";
     QTest::newRow("own studio after its unit") << "A" << false << "A0"
-                                               << "A" << QStringList{off} << "[Studio A]";
+                                               << "A" << QStringList{off} << "Studio A";
     QTest::newRow("unit of another studio") << "A" << false << "C"
                                             << "A2" << QStringList{"21:1:A2", off} << "Fill";
     QTest::newRow("second unit of the shown studio")
@@ -251,7 +252,7 @@ void StudioListTest::rebuildHandsTheSelectionToTheStudio() {
     QCOMPARE(f.heard(), message == Msg::ListStudioCleared ? QStringList({"20:0:A"})
                                                           : QStringList({"50:3:0", "20:0:A"}));
     QCOMPARE(f.childTexts(0), units);
-    QCOMPARE(f.edit(), QString("[Studio A]"));
+    QCOMPARE(f.edit(), QString("Studio A"));
 }
 
 void StudioListTest::itemsTakeTheirColoursAndControlsFollowTheSize() {
@@ -338,6 +339,30 @@ void StudioListTest::scanOfStudioAListsItsHeadsInTheWindow() {
     };
     QTRY_COMPARE(field("Flash level"), FormatPowerLevel(72));
     QCOMPARE(field("Model level"), FormatPowerLevel(33));
+}
+
+void StudioListTest::studioTakesTheTypedNameByEnterOrNameButNeverABlank() {
+    Fixture f;
+    f.click("A");
+    QLineEdit* box = f.pane.nameEdit();
+    QVERIFY(box->isEnabled());
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, QStringLiteral("Evening"));
+    SendMessage(&f.pane, Msg::ListNameCommand); // F2 and the toolbar's "Name"
+    QCOMPARE(f.model.studios[0]->sStudioName, QString("Evening"));
+    QCOMPARE(f.pane.studioItem(0)->text(0), QString("Evening"));
+
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, QStringLiteral("Day"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(f.pane.studioItem(0)->text(0), QString("Day"));
+
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Space);
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(f.model.studios[0]->sStudioName, QString("Day"));
+    QCOMPARE(f.pane.studioItem(0)->text(0), QString("Day"));
+    QCOMPARE(box->text(), QString("Day"));
 }
 
 QTEST_MAIN(StudioListTest)
