@@ -43,12 +43,12 @@ void ApplyGroupOffset(StrobeData& unit, bool flashChanged, int flashChange, int 
         ApplyOffsetChange(unit.nModelValue, prop && flashChanged ? flashChange : modelChange);
 }
 
-std::vector<HeldHead> HeldByOffset(const std::vector<std::pair<int, int>>& levels, int change) {
+std::vector<HeldHead> HeldByOffset(const std::vector<std::pair<QString, int>>& levels, int change) {
     std::vector<HeldHead> held;
-    for (const auto& [channel, level] : levels) {
+    for (const auto& [head, level] : levels) {
         const int reached = ApplyOffsetChange(level, change);
         if (reached != level + change)
-            held.push_back({channel, reached, level + change - reached});
+            held.push_back({head, reached, level + change - reached});
     }
     return held;
 }
@@ -58,8 +58,8 @@ QString HeldText(const std::vector<HeldHead>& held) {
     for (const HeldHead& head : held) {
         const QString sign = head.notApplied < 0 ? QStringLiteral("\u2212") : QStringLiteral("+");
         parts << QStringLiteral("%1 held at %2: %3%4 of the offset not applied")
-                     .arg(ChannelLabel(head.channel), QString::number(head.heldAt / 10.0, 'f', 1),
-                          sign, QString::number(std::abs(head.notApplied) / 10.0, 'f', 1));
+                     .arg(head.head, QString::number(head.heldAt / 10.0, 'f', 1), sign,
+                          QString::number(std::abs(head.notApplied) / 10.0, 'f', 1));
     }
     return parts.join(QStringLiteral("; "));
 }

@@ -33,13 +33,13 @@ void ApplyGroupOffset(StrobeData& unit, bool flashChanged, int flashChange, int 
 // A head an offset step pushed past 1.1 or 8.1: where it stopped and how much of the step (in
 // tenths, signed) it did not take.
 struct HeldHead {
-    int channel = -1;
+    QString head; // as the desk lists it, "CH-02"
     int heldAt = 0;
     int notApplied = 0;
 };
 
-// The heads (channel, level before the step) that a step of `change` tenths holds at a limit.
-std::vector<HeldHead> HeldByOffset(const std::vector<std::pair<int, int>>& levels, int change);
+// The heads (label, level before the step) that a step of `change` tenths holds at a limit.
+std::vector<HeldHead> HeldByOffset(const std::vector<std::pair<QString, int>>& levels, int change);
 
 // "CH-02 held at 8.1: +0.4 of the offset not applied", several joined by "; "; empty for none.
 QString HeldText(const std::vector<HeldHead>& held);

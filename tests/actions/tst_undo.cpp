@@ -300,13 +300,18 @@ void UndoTest::heldHeadsAreNamedWithWhatTheyDidNotTake() {
     QFETCH(QString, text);
     QFETCH(int, reachLow);
     QFETCH(int, reachHigh);
-    QCOMPARE(HeldText(HeldByOffset({{0, first}, {1, second}}, change)), text);
+    QCOMPARE(HeldText(HeldByOffset(
+                 {{QStringLiteral("CH-01"), first}, {QStringLiteral("CH-02"), second}}, change)),
+             text);
     const auto [low, high] = OffsetReach({first, second});
     QCOMPARE(low, reachLow);
     QCOMPARE(high, reachHigh);
     // Within the reach no head is held, so stepping back returns each exactly.
-    QVERIFY(HeldByOffset({{0, first}, {1, second}}, high).empty());
-    QVERIFY(HeldByOffset({{0, first}, {1, second}}, low).empty());
+    QVERIFY(
+        HeldByOffset({{QStringLiteral("CH-01"), first}, {QStringLiteral("CH-02"), second}}, high)
+            .empty());
+    QVERIFY(HeldByOffset({{QStringLiteral("CH-01"), first}, {QStringLiteral("CH-02"), second}}, low)
+                .empty());
 }
 
 QTEST_MAIN(UndoTest)
