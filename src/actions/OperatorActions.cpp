@@ -17,7 +17,10 @@
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
 
+#include <QStringList>
+
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <utility>
 
@@ -38,6 +41,35 @@ void ApplyGroupOffset(StrobeData& unit, bool flashChanged, int flashChange, int 
         ApplyOffsetChange(unit.nFlashValue, prop && !flashChanged ? modelChange : flashChange);
     unit.nModelValue =
         ApplyOffsetChange(unit.nModelValue, prop && flashChanged ? flashChange : modelChange);
+}
+
+std::vector<HeldHead> HeldByOffset(const std::vector<std::pair<QString, int>>& levels, int change) {
+    std::vector<HeldHead> held;
+    for (const auto& [head, level] : levels) {
+        const int reached = ApplyOffsetChange(level, change);
+        if (reached != level + change)
+            held.push_back({head, reached, level + change - reached});
+    }
+    return held;
+}
+
+QString HeldText(const std::vector<HeldHead>& held) {
+    QStringList parts;
+    for (const HeldHead& head : held) {
+        const QString sign = head.notApplied < 0 ? QStringLiteral("\u2212") : QStringLiteral("+");
+        parts << QStringLiteral("%1 held at %2: %3%4 of the offset not applied")
+                     .arg(head.head, QString::number(head.heldAt / 10.0, 'f', 1), sign,
+                          QString::number(std::abs(head.notApplied) / 10.0, 'f', 1));
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
+std::pair<int, int> OffsetReach(const std::vector<int>& levels) {
+    if (levels.empty())
+        return {0, 0};
+    const auto [low, high] = std::minmax_element(levels.begin(), levels.end());
+    // A level already outside the range can take no step at all in that direction.
+    return {std::min(0, kLowestLevel - *low), std::max(0, kHighestLevel - *high)};
 }
 
 OperatorActions::OperatorActions(StudioModel& model, CZbProtocol& protocol, ActionPanes panes,

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace lumadesk {
@@ -28,6 +29,23 @@ struct ActionPanes {
 // The group panel's offset arithmetic for one head: a proportional modelling lamp moves both
 // levels by whichever offset was changed.
 void ApplyGroupOffset(StrobeData& unit, bool flashChanged, int flashChange, int modelChange);
+
+// A head an offset step pushed past 1.1 or 8.1: where it stopped and how much of the step (in
+// tenths, signed) it did not take.
+struct HeldHead {
+    QString head; // as the desk lists it, "CH-02"
+    int heldAt = 0;
+    int notApplied = 0;
+};
+
+// The heads (label, level before the step) that a step of `change` tenths holds at a limit.
+std::vector<HeldHead> HeldByOffset(const std::vector<std::pair<QString, int>>& levels, int change);
+
+// "CH-02 held at 8.1: +0.4 of the offset not applied", several joined by "; "; empty for none.
+QString HeldText(const std::vector<HeldHead>& held);
+
+// The offsets (tenths) every one of the levels can take without being held; {0, 0} for none.
+std::pair<int, int> OffsetReach(const std::vector<int>& levels);
 
 // Every change an operator makes to the heads goes through here, whoever makes it: the panels,
 // undo and redo, the phone remote. The steps are always the same: the record first, then the

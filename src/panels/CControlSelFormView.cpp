@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QStringList>
 #include <algorithm>
 
 namespace lumadesk {
@@ -203,13 +204,37 @@ void CControlSelFormView::Apply(bool flashChanged) {
     m_appliedModelOffset = m_modelOffset;
     const std::vector<StrobeData*> ticked = tickedUnits();
     const std::vector<HeadSnapshot> before = SnapshotsOf(ticked);
+    std::vector<std::pair<QString, int>> levels;
+    for (const StrobeData* unit : ticked)
+        levels.emplace_back(unit->sChName, flashChanged ? unit->nFlashValue : unit->nModelValue);
+    const std::vector<HeldHead> held =
+        HeldByOffset(levels, flashChanged ? flashChange : modelChange);
     for (StrobeData* unit : ticked)
         ApplyGroupOffset(*unit, flashChanged, flashChange, modelChange);
+    showHeld(flashChanged, held);
     StudioData* shown = studio();
     if (ticked.empty() || shown == nullptr || m_actions == nullptr)
         return;
     m_actions->groupLevelsChanged(*shown, before, flashChanged ? LEVELS_FLASH : LEVELS_MODEL,
                                   flashChanged ? flashChange : modelChange);
+    // Said after the step, so the pane's last word is what the heads did not take.
+    if (!held.empty())
+        m_actions->tell(HeldText(held));
+}
+
+void CControlSelFormView::showHeld(bool flash, const std::vector<HeldHead>& held) {
+    CUserStatic* value = flash ? m_groups.flashText : m_groups.modelText;
+    if (value == nullptr)
+        return;
+    QStringList heads;
+    for (const HeldHead& head : held)
+        heads << QStringLiteral("%1 at %2")
+                     .arg(head.head, QString::number(head.heldAt / 10.0, 'f', 1));
+    const QString tip = heads.isEmpty() ? QString()
+                                        : QStringLiteral("Held at a limit by the last step: %1")
+                                              .arg(heads.join(QStringLiteral(", ")));
+    value->setToolTip(tip);
+    value->setAccessibleDescription(tip);
 }
 
 void CControlSelFormView::OnButton(int id, bool checked) {

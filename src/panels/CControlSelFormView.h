@@ -11,6 +11,8 @@ class QAbstractButton;
 
 namespace lumadesk {
 
+struct HeldHead;
+
 class CZbProtocol;
 class OperatorActions;
 struct ControlPanelLinks;
@@ -62,6 +64,8 @@ private:
     void OnSliderDrag(bool flash, int position);
     void OnSliderRelease(bool flash);
     void Apply(bool flashChanged);
+    // The offset value's tool tip names the heads the last step held at a limit.
+    void showHeld(bool flash, const std::vector<HeldHead>& held);
     void OnButton(int id, bool checked);
 
     // Panel state.

@@ -19,6 +19,8 @@ private slots:
     void undoLeavesWhatAReportMovedSince_data();
     void undoLeavesWhatAReportMovedSince();
     void forgettingAStudioKeepsTheOthersStepsInPlace();
+    void heldHeadsAreNamedWithWhatTheyDidNotTake_data();
+    void heldHeadsAreNamedWithWhatTheyDidNotTake();
 };
 
 void UndoTest::undoPutsBackWhatTheStepChangedAndRedoSendsItAgain_data() {
@@ -224,6 +226,46 @@ void UndoTest::forgettingAStudioKeepsTheOthersStepsInPlace() {
     QCOMPARE(other->bFlashSnd + other->bFlashCell, 0);
     QVERIFY(!rig.history.stack().canUndo());
     QCOMPARE(rig.unit->bFlashCell + rig.unit->bFlashSnd, 2);
+}
+
+void UndoTest::heldHeadsAreNamedWithWhatTheyDidNotTake_data() {
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("second");
+    QTest::addColumn<int>("change");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("reachLow");
+    QTest::addColumn<int>("reachHigh");
+    QTest::newRow("none held") << 30 << 75 << 5 << QString() << -19 << 6;
+    QTest::newRow("one held up") << 30 << 75 << 10
+                                 << "CH-02 held at 8.1: +0.4 of the offset not applied" << -19 << 6;
+    QTest::newRow("one held down")
+        << 12 << 75 << -3
+        << QStringLiteral("CH-01 held at 1.1: \u22120.2 of the offset not applied") << -1 << 6;
+    QTest::newRow("both held") << 30 << 75 << 55
+                               << "CH-01 held at 8.1: +0.4 of the offset not applied; "
+                                  "CH-02 held at 8.1: +4.9 of the offset not applied"
+                               << -19 << 6;
+}
+
+void UndoTest::heldHeadsAreNamedWithWhatTheyDidNotTake() {
+    QFETCH(int, first);
+    QFETCH(int, second);
+    QFETCH(int, change);
+    QFETCH(QString, text);
+    QFETCH(int, reachLow);
+    QFETCH(int, reachHigh);
+    QCOMPARE(HeldText(HeldByOffset(
+                 {{QStringLiteral("CH-01"), first}, {QStringLiteral("CH-02"), second}}, change)),
+             text);
+    const auto [low, high] = OffsetReach({first, second});
+    QCOMPARE(low, reachLow);
+    QCOMPARE(high, reachHigh);
+    // Within the reach no head is held, so stepping back returns each exactly.
+    QVERIFY(
+        HeldByOffset({{QStringLiteral("CH-01"), first}, {QStringLiteral("CH-02"), second}}, high)
+            .empty());
+    QVERIFY(HeldByOffset({{QStringLiteral("CH-01"), first}, {QStringLiteral("CH-02"), second}}, low)
+                .empty());
 }
 
 QTEST_MAIN(UndoTest)

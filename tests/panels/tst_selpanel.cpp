@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QRegularExpression>
+#include <QSignalSpy>
 
 using namespace lumadesk;
 
@@ -122,6 +123,7 @@ private slots:
     void groupEditsChangeOnlyTickedUnits();
     void powerButtonTellsTheTickedHeadsPower_data();
     void powerButtonTellsTheTickedHeadsPower();
+    void aHeldHeadIsSaidInTheFirstPaneAndTheOffsetTip();
 };
 
 void SelPanelTest::groupEditsChangeOnlyTickedUnits_data() {
@@ -265,6 +267,23 @@ void SelPanelTest::powerButtonTellsTheTickedHeadsPower() {
     QTest::mouseClick(power, Qt::LeftButton);
     QCOMPARE(rig.frames(sent.isEmpty() ? 0 : 7), sent);
     QTEST(power->text(), "after");
+}
+
+void SelPanelTest::aHeldHeadIsSaidInTheFirstPaneAndTheOffsetTip() {
+    SelRig rig({"0:30/50t", "1:75/50t"});
+    QSignalSpy notes(&rig.actions, &OperatorActions::note);
+    rig.act("flash-drag 10");
+    QCOMPARE(rig.heads(), QString("0:40/50 1:81/50"));
+    QTRY_VERIFY(!notes.isEmpty());
+    QCOMPARE(notes.last().at(0).toString(),
+             QString("CH-02 held at 8.1: +0.4 of the offset not applied"));
+    QCOMPARE(rig.own<QLabel>("Flash offset")->toolTip(),
+             QString("Held at a limit by the last step: CH-02 at 8.1"));
+    // The existing arithmetic stays: back to 0.0 leaves the held head 1.0 lower.
+    notes.clear();
+    rig.act("flash-drag 0");
+    QCOMPARE(rig.heads(), QString("0:30/50 1:71/50"));
+    QVERIFY(rig.own<QLabel>("Flash offset")->toolTip().isEmpty());
 }
 
 QTEST_MAIN(SelPanelTest)
