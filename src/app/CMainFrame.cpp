@@ -111,6 +111,7 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
                            [this] { return navigationPane(); }, [this] { return studioListPane(); },
                            &m_actions});
     qobject_cast<CStudioListFormView*>(studioListPane())->setActions(&m_actions);
+    qobject_cast<CNavigationFormView*>(navigationPane())->setActions(&m_actions);
     m_watch = new RadioWatch(*this);
     m_editHistory = new EditHistory(*this, m_history, editMenu(), viewMenu());
     m_menus->addSendAgain();
