@@ -76,6 +76,9 @@ struct ActionsRig {
     }
 };
 
+// The steps tst_undo and tst_lock take, in a namespace of their own: other tests have theirs.
+namespace rigsteps {
+
 enum Step { FlashLevel, Cell, Test, GroupOffset, GroupSound, Rename, Undo, Redo };
 
 // Makes the step as its caller does: the panels write the records and hand over the snapshot
@@ -117,5 +120,7 @@ inline void take(ActionsRig& rig, Step step) {
         break;
     }
 }
+
+} // namespace rigsteps
 
 } // namespace lumadesk

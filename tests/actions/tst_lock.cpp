@@ -2,6 +2,7 @@
 #include "model/HeadRole.h"
 
 using namespace lumadesk;
+using namespace lumadesk::rigsteps;
 
 // The desk's lock refuses whatever would reach a head, from whichever caller; test all fires
 // every head in turn and ends at a lock.
@@ -73,7 +74,7 @@ void LockTest::testAllFiresEachHeadInSlotOrderAndALockEndsIt() {
         said << args.first().toString();
     QCOMPARE(said, QStringList({"Test flash: CH-01 Key", "Test flash: CH-03 Not define",
                                 "Test flash: CH-06 Boom"}));
-    QCOMPARE(rig.history.undoText(), QString()); // no step
+    QCOMPARE(rig.history.undoText(), QStringLiteral("Undo")); // no step to name
 
     notes.clear();
     QVERIFY(rig.actions.testAll(*rig.studio));

@@ -4,6 +4,7 @@
 #include "support/Hex.h"
 
 using namespace lumadesk;
+using namespace lumadesk::rigsteps;
 
 class UndoTest : public QObject {
     Q_OBJECT
