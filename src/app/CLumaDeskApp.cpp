@@ -78,8 +78,10 @@ bool CLumaDeskApp::InitInstance() {
         frame->addAction(action);
     };
     addKey(Command::NewDocument, [document] { document->OnFileNew(); });
-    addKey(Command::OpenDocument, [document, frame] { document->OnFileOpen(frame); });
-    addKey(Command::SaveDocument, [document, frame] { document->OnFileSave(frame); });
+    addKey(Command::OpenSetup, [document, frame] {
+        if (const QString path = frame->OnOpenSetup(); !path.isEmpty())
+            document->opened(path);
+    });
 
     if (m_options.remote) {
         // Scripts and tests read the address and the code from here.

@@ -12,10 +12,14 @@
 #include "app/Shortcuts.h"
 #include "app/StatusPanes.h"
 #include "app/UnitEventRelay.h"
+#include "model/BusinessMemory.h"
 #include "model/OptionFile.h"
+#include "model/XmlFileContext.h"
 #include "panels/CControlFormView.h"
 #include "platform/ChangeCode.h"
+#include "platform/MessageBox.h"
 #include "platform/Messages.h"
+#include "platform/WholeFile.h"
 #include "platform/WindowMessage.h"
 #include "platform/ports/SerialPortList.h"
 #include "remote/RemoteServer.h"
@@ -27,6 +31,9 @@
 #include "views/CStudioListFormView.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QSettings>
@@ -67,7 +74,10 @@ public:
 } // namespace
 
 CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
-    : QMainWindow(parent), m_options(options), m_files{&m_model, nullptr, nullptr},
+    : QMainWindow(parent), m_options(options),
+      m_remembered(CLumaDeskApp::settingsKey(), CLumaDeskApp::applicationName()), m_files{&m_model,
+                                                                                          nullptr,
+                                                                                          nullptr},
       m_radio(this, m_model),
       m_link(m_radio, m_settings, [this](const QString& text) { m_linkPane->setText(text); }),
       m_actions(m_model, m_radio.protocol(),
@@ -116,6 +126,7 @@ CMainFrame::CMainFrame(const ShellOptions& options, QWidget* parent)
     m_editHistory = new EditHistory(*this, m_history, editMenu(), viewMenu());
     m_menus->addSendAgain();
     createToolsMenu();
+    createDeskCommands();
     m_remote = new PhoneRemote(*this, m_model, m_radio, m_actions, m_menus->tools());
     connect(m_remote, &PhoneRemote::statusChanged, this, &CMainFrame::showMessages);
     connect(&m_actions, &OperatorActions::note, this, [this](const QString& text) {
@@ -227,6 +238,107 @@ void CMainFrame::createToolsMenu() {
     connect(m_checkHeads, &QAction::triggered, this, &CMainFrame::OnCheckHeads);
     m_checkTimer.setSingleShot(true);
     connect(&m_checkTimer, &QTimer::timeout, this, &CMainFrame::checkFinished);
+}
+
+void CMainFrame::createDeskCommands() {
+    // Ctrl+S works while the toolbar's Save waits for a typed name: it asks for one.
+    QAction* toolbarSave = m_toolBar->command(Msg::CMD_SAVE);
+    toolbarSave->setShortcut({});
+    auto* saveKey = new QAction(toolbarSave->icon(), toolbarSave->text(), this);
+    saveKey->setShortcut(KeyOf(Command::Save));
+    saveKey->setShortcutContext(Qt::WindowShortcut);
+    saveKey->setToolTip(toolbarSave->toolTip());
+    saveKey->setStatusTip(toolbarSave->statusTip());
+    addAction(saveKey);
+    m_menus->file()->insertAction(toolbarSave, saveKey);
+    m_menus->file()->removeAction(toolbarSave);
+    connect(saveKey, &QAction::triggered, this, &CMainFrame::OnSaveKey);
+
+    m_testAll = m_menus->tools()->addAction(QStringLiteral("Test all heads"));
+    m_testAll->setShortcut(KeyOf(Command::TestAll));
+    m_testAll->setShortcutContext(Qt::WindowShortcut);
+    m_testAll->setToolTip(TipWithKey(m_testAll->text(), Command::TestAll));
+    m_testAll->setStatusTip(
+        QStringLiteral("Fire every head of the scanned studio in turn, half a second apart"));
+    addAction(m_testAll);
+    connect(m_testAll, &QAction::triggered, this, [this] {
+        if (m_model.pScanStudio == nullptr) {
+            m_linkNote = QStringLiteral("Test all heads: no studio has been scanned");
+            showMessages();
+            return;
+        }
+        m_actions.testAll(*m_model.pScanStudio);
+    });
+
+    m_lock = m_menus->view()->addAction(QStringLiteral("Lock the desk"));
+    m_lock->setCheckable(true);
+    m_lock->setShortcut(KeyOf(Command::Lock));
+    m_lock->setShortcutContext(Qt::WindowShortcut);
+    m_lock->setToolTip(TipWithKey(m_lock->text(), Command::Lock));
+    m_lock->setStatusTip(QStringLiteral("No control changes a head until the desk is unlocked"));
+    addAction(m_lock);
+    m_lockPane = new StatusPane(QStringLiteral("Desk lock"), QString(), this);
+    statusBar()->insertPermanentWidget(0, m_lockPane);
+    connect(m_lock, &QAction::toggled, &m_actions, &OperatorActions::setLocked);
+    connect(&m_actions, &OperatorActions::lockChanged, this, &CMainFrame::showLock);
+    m_actions.setLocked(m_remembered.value(QStringLiteral("Desk/locked"), false).toBool());
+    showLock(m_actions.locked());
+}
+
+void CMainFrame::showLock(bool locked) {
+    m_lock->setChecked(locked);
+    m_remembered.setValue(QStringLiteral("Desk/locked"), locked);
+    m_lockPane->setText(locked ? QStringLiteral("Desk locked") : QString());
+    m_lockPane->setToolTip(locked ? OperatorActions::lockedText() : QString());
+    m_lockPane->setAccessibleDescription(locked ? OperatorActions::lockedText()
+                                                : QStringLiteral("The desk is not locked"));
+    m_lockPane->setVisible(locked);
+}
+
+QString CMainFrame::OnOpenSetup() {
+    const QString path =
+        ChooseFile(FileChoice{FileChoice::Open, this, QStringLiteral("Open set-up"),
+                              QStringLiteral("Set-ups (*.xml);;All files (*)")});
+    if (path.isEmpty())
+        return {};
+    const QString name = QFileInfo(path).completeBaseName();
+    // Checked aside first: a file the reader refuses is never copied in.
+    StudioModel scratch;
+    XmlFileContext files{&scratch, nullptr, nullptr};
+    QString why;
+    if (!MemoryNameProblem(name).isEmpty() || MemoryFilePath(name).isEmpty())
+        why = QStringLiteral("%1: not a name a set-up can have").arg(QFileInfo(path).fileName());
+    else if (!CanReadRegularFile(path) || !ReadSetupFileAt(&files, path, &why))
+        why = why.isEmpty() ? QFileInfo(path).fileName() + QStringLiteral(": cannot be read") : why;
+    if (!why.isEmpty()) {
+        m_linkNote = QStringLiteral("Not opened: ") + why;
+        showMessages();
+        ShowMessageBox(QStringLiteral("Fail to open file"));
+        return {};
+    }
+    const QString target = MemoryFilePath(name);
+    if (QFileInfo(target).absoluteFilePath() != QFileInfo(path).absoluteFilePath()) {
+        if (QFileInfo::exists(target) &&
+            ShowMessageBox(QStringLiteral("A set-up named \"%1\" exists. Replace it?").arg(name),
+                           QStringLiteral("Business Memory"), MessageButtons::OkCancel,
+                           this) != IDOK)
+            return {};
+        QDir().mkpath(QFileInfo(target).path());
+        QByteArray bytes;
+        if (!ReadRegularFile(path, kMaxXmlFileBytes, bytes) ||
+            !SaveWholeFile(target, bytes, FileLinks::Refuse)) {
+            m_linkNote = QStringLiteral("Not opened: %1 could not be copied into %2")
+                             .arg(QFileInfo(path).fileName(), QString::fromLatin1(kMemoryFolder));
+            showMessages();
+            ShowMessageBox(QStringLiteral("Fail to save file"));
+            return {};
+        }
+    }
+    m_model.news.tellSetupsChanged();
+    qobject_cast<CControlFormView*>(controlPane())->previewSetup(name);
+    m_linkNote = QStringLiteral("Set-up \"%1\" opened: Load (Ctrl+L) applies it").arg(name);
+    showMessages();
+    return path;
 }
 
 void CMainFrame::showRefusal(const QString& why) {
@@ -367,11 +479,29 @@ void CMainFrame::OnSave() {
     SendMessage(controlPane(), Msg::CtrlSaveCommand);
 }
 
+void CMainFrame::OnSaveKey() {
+    auto* panel = qobject_cast<CControlFormView*>(controlPane());
+    if (panel != nullptr && panel->setupName().trimmed().isEmpty()) {
+        // An empty box would store the set-up as ".xml": ask for its name first.
+        QInputDialog ask(this);
+        ask.setWindowTitle(QStringLiteral("Business Memory"));
+        ask.setLabelText(QStringLiteral("Save the current studio as the set-up named:"));
+        ask.setAccessibleName(QStringLiteral("Set-up name"));
+        if (RunModal(ask) != QDialog::Accepted || ask.textValue().trimmed().isEmpty())
+            return;
+        panel->setSetupName(ask.textValue().trimmed());
+    }
+    OnSave();
+}
+
 void CMainFrame::OnName() {
     SendMessage(studioListPane(), Msg::ListNameCommand);
 }
 
 void CMainFrame::OnScan() {
+    // A scan empties the studio: a locked desk keeps its heads.
+    if (!m_actions.mayChange())
+        return;
     const StudioData* studio = StudioOfNode(m_model.pCurNode);
     // Its records are made anew: what was done to the old ones cannot be undone on them.
     if (studio != nullptr && shownStudioNumber(m_model, studio) >= 0)

@@ -7,12 +7,14 @@
 #include "app/LinkKeeper.h"
 #include "app/ShellOptions.h"
 #include "link/RadioLink.h"
+#include "model/NameBook.h"
 #include "model/StudioModel.h"
 #include "model/XmlFileContext.h"
 #include "platform/ComSettings.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSettings>
 #include <QTimer>
 #include <array>
 
@@ -82,6 +84,8 @@ public:
     // The toolbar commands.
     void OnLoad();
     void OnSave();
+    // Ctrl+S: the toolbar's Save, asking for the set-up's name when the box is empty.
+    void OnSaveKey();
     void OnScan();
     void OnName();
     void OnCom();
@@ -89,6 +93,11 @@ public:
     // heads that did not are marked as not answering (Ctrl+R).
     void OnCheckHeads();
     QAction* checkHeadsAction() const { return m_checkHeads; }
+    // Ctrl+O: a set-up file from anywhere, checked as a set-up is read, copied into the set-up
+    // folder under its own name and previewed. The path opened, or empty when nothing was.
+    QString OnOpenSetup();
+    QAction* testAllAction() const { return m_testAll; }
+    QAction* lockAction() const { return m_lock; }
 
 protected:
     void customEvent(QEvent* event) override;
@@ -107,6 +116,8 @@ private:
     void showRefusal(const QString& why);
     void linkChanged(bool up);
     void checkFinished();
+    void createDeskCommands();
+    void showLock(bool locked);
 
     ShellOptions m_options;
     int m_scanTickMs = CWaitingDlg::kDefaultTickMs;
@@ -124,6 +135,9 @@ private:
     QString m_refusal;     // why the last change was refused, while that holds
     QTimer m_refusalWatch; // looks whether it still holds
     QAction* m_checkHeads = nullptr;
+    QAction* m_testAll = nullptr;
+    QAction* m_lock = nullptr;
+    StatusPane* m_lockPane = nullptr;
     StatusPane* m_linkPane = nullptr;
     CStrobeSplitterWnd* m_outer = nullptr;
     CStrobeSplitterWnd* m_inner = nullptr;
@@ -134,7 +148,10 @@ private:
 
     // Owned, in the order they depend on each other; destroyed in reverse.
     ComSettings m_settings;
+    // The console's own settings, where the name book and the lock are remembered.
+    QSettings m_remembered;
     StudioModel m_model;
+    NameBook m_nameBook{m_model, m_remembered};
     XmlFileContext m_files;
     lumadesk::RadioLink m_radio;
     LinkKeeper m_link;

@@ -15,12 +15,16 @@ const QList<Shortcut>& ShortcutTable() {
     const auto pane = [](const char* keys, const QString& where, const char* does) {
         return Shortcut{Command::None, {}, QString::fromUtf8(keys), where, QString::fromUtf8(does)};
     };
-    // Ctrl+S is the document's save, so the set-up's Save takes Ctrl+Shift+S.
+    // The console's document is the set-up: Ctrl+S and Ctrl+O mean set-ups.
     static const QList<Shortcut> table{
         command(Command::Load, QKeySequence(Qt::CTRL | Qt::Key_L),
                 "\"Load\": apply the set-up picked in the Business Memory list"),
-        command(Command::Save, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-                "\"Save\": store the current studio under the name in the file-name box"),
+        command(Command::Save, QKeySequence(QKeySequence::Save),
+                "\"Save\": store the current studio under the name in the file-name box (asked "
+                "for when the box is empty)"),
+        command(Command::OpenSetup, QKeySequence(QKeySequence::Open),
+                "open a set-up file from anywhere: copied into the Business Memory folder and "
+                "previewed"),
         command(Command::Scan, QKeySequence(Qt::Key_F5), "\"Scan\" the current studio"),
         command(Command::Name, QKeySequence(Qt::Key_F2),
                 "\"Name\": give the selected studio or head the name typed under the tree"),
@@ -31,9 +35,12 @@ const QList<Shortcut>& ShortcutTable() {
                 "Edit > Undo: put back the last change sent to the heads"),
         command(Command::Redo, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
                 "Edit > Redo: send the undone change again (Ctrl+Y too)"),
-        command(Command::NewDocument, QKeySequence(QKeySequence::New), "the document's new"),
-        command(Command::OpenDocument, QKeySequence(QKeySequence::Open), "the document's open"),
-        command(Command::SaveDocument, QKeySequence(QKeySequence::Save), "the document's save"),
+        command(Command::TestAll, QKeySequence(Qt::CTRL | Qt::Key_T),
+                "Tools > Test all heads: fire every head of the scanned studio in turn"),
+        command(Command::Lock, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L),
+                "View > Lock the desk: no control changes a head until unlocked"),
+        command(Command::NewDocument, QKeySequence(QKeySequence::New),
+                "nothing: the console has no document to empty, and writes nothing"),
         command(Command::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q), "close the console"),
         command(Command::KeyboardShortcuts, QKeySequence(Qt::Key_F1), "this list of keys"),
         pane("Up, Down (Left, Right)", grid,

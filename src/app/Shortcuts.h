@@ -17,9 +17,10 @@ enum class Command {
     CheckHeads,
     Undo,
     Redo,
+    OpenSetup,
+    TestAll,
+    Lock,
     NewDocument,
-    OpenDocument,
-    SaveDocument,
     Quit,
     KeyboardShortcuts,
 };

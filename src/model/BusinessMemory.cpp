@@ -144,6 +144,8 @@ bool loadUnit(const QDomElement& element, StudioData* target, QString& why) {
     return true;
 }
 
+bool loadPath(XmlFileContext* context, XmlDocumentScope& scope, const QString& path, QString& why);
+
 // why says what refused the file, without its name.
 bool load(XmlFileContext* context, const QString& name, QString& why) {
     XmlDocumentScope scope(context);
@@ -154,6 +156,10 @@ bool load(XmlFileContext* context, const QString& name, QString& why) {
         why = QStringLiteral("not a name a set-up can have");
         return false;
     }
+    return loadPath(context, scope, path, why);
+}
+
+bool loadPath(XmlFileContext* context, XmlDocumentScope& scope, const QString& path, QString& why) {
     QDomDocument& document = scope.document();
     if (!ReadXmlFile(path, document, FileLinks::Refuse, &why))
         return false;
@@ -291,6 +297,21 @@ bool ReadMemoryFile(XmlFileContext* context, const QString& name, QString* why) 
     if (why != nullptr)
         *why = read ? QString()
                     : name + kExtension + QStringLiteral(": ") +
+                          (problem.isEmpty() ? QStringLiteral("cannot be read") : problem);
+    return read;
+}
+
+bool ReadSetupFileAt(XmlFileContext* context, const QString& path, QString* why) {
+    QString problem;
+    bool read = false;
+    if (context != nullptr && context->pModel != nullptr) {
+        ClearStudio(context->pModel, context->pModel->pMemoryStudio.get());
+        XmlDocumentScope scope(context);
+        read = loadPath(context, scope, path, problem);
+    }
+    if (why != nullptr)
+        *why = read ? QString()
+                    : QFileInfo(path).fileName() + QStringLiteral(": ") +
                           (problem.isEmpty() ? QStringLiteral("cannot be read") : problem);
     return read;
 }

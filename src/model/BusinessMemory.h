@@ -43,6 +43,10 @@ int LoadMemoryFile(XmlFileContext* context, const QString& name);
 // 11-81"), or an empty text.
 bool ReadMemoryFile(XmlFileContext* context, const QString& name, QString* why = nullptr);
 
+// ReadMemoryFile of a file anywhere (a set-up brought from another computer), by its path:
+// the same rules, the memory studio cleared first. why, when given, says what was wrong.
+bool ReadSetupFileAt(XmlFileContext* context, const QString& path, QString* why = nullptr);
+
 // Writes the current studio to the file of the name (in Unicode's composed form, NFC), replacing
 // an earlier file only once the new one is whole; a link or anything else that is not a regular
 // file at that name is refused. Switches are written as 0 or 1. No current studio: 0, nothing

@@ -529,6 +529,26 @@ void CControlFormView::OnModeChange(int selection) {
     PostMessage(navigationPane(), Msg::NavPanelMode, selection, 0);
 }
 
+QString CControlFormView::setupName() const {
+    return m_fileName->text();
+}
+
+void CControlFormView::setSetupName(const QString& name) {
+    m_fileName->setText(name);
+}
+
+void CControlFormView::previewSetup(const QString& name) {
+    if (m_links.files == nullptr)
+        return;
+    m_fileList->clear();
+    ListMemoryFiles(m_links.files);
+    const QList<QTreeWidgetItem*> found = m_fileList->findItems(name, Qt::MatchExactly);
+    if (found.isEmpty())
+        return;
+    m_fileList->setCurrentItem(found.front());
+    OnPreview(found.front());
+}
+
 void CControlFormView::OnPreview(QTreeWidgetItem* item) {
     if (item == nullptr || m_links.files == nullptr)
         return;

@@ -67,6 +67,11 @@ public:
     // the ticked heads ("Offsets for CH-01, CH-03 (2 heads)", "No heads ticked: tick heads in
     // the grid").
     QString headLine() const;
+    // The file-name box, for the window's Ctrl+S that asks for a name when it is empty.
+    QString setupName() const;
+    void setSetupName(const QString& name);
+    // Lists the set-ups again and previews the one of the name, as a click on it does.
+    void previewSetup(const QString& name);
     // The information box's text as the preview made it (CR LF line ends).
     QString fileInfo() const { return m_fileInfo; }
 

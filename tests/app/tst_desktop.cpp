@@ -101,10 +101,11 @@ void DesktopTest::menusComeInOrderWithTheirKeys() {
     frame.show();
     QVERIFY(QTest::qWaitForWindowActive(&frame));
     QCOMPARE(menuBarOf(frame),
-             QStringList({"&File: Load Ctrl+L, Save Ctrl+Shift+S, &Quit Ctrl+Q",
+             QStringList({"&File: Load Ctrl+L, Save Ctrl+S, &Quit Ctrl+Q",
                           "&Edit: Undo Ctrl+Z, Redo Ctrl+Shift+Z, Send again",
-                          "&View: Radio traffic, History",
-                          "&Tools: Com Ctrl+M, Check heads Ctrl+R, Phone remote...",
+                          "&View: Radio traffic, History, Lock the desk Ctrl+Shift+L",
+                          "&Tools: Com Ctrl+M, Check heads Ctrl+R, Test all heads Ctrl+T, "
+                          "Phone remote...",
                           "&Help: &Keyboard shortcuts F1, &About LumaDesk"}));
     QCOMPARE(frame.findChild<QToolBar*>()->accessibleName(), QString("Commands"));
     QTest::keyClick(&frame, Qt::Key_Q, Qt::ControlModifier);

@@ -64,7 +64,7 @@ void KeyboardTest::everyPathWorksWithoutAMouse_data() {
                                     << "" << QKeySequence(Qt::Key_F5) << "ff 05 00 00 41"
                                     << "";
     QTest::newRow("a set-up saved") << "File name"
-                                    << "day" << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S) << ""
+                                    << "day" << QKeySequence(Qt::CTRL | Qt::Key_S) << ""
                                     << "0 2 saved";
     QTest::newRow("a head named") << "Name"
                                   << "Key" << QKeySequence(Qt::Key_F2) << ""

@@ -116,7 +116,7 @@ void MainFrameTest::startsWithItsCommandsPanesAndSizes() {
     QStringList buttons;
     for (QAction* action : frame.findChild<CMainToolBar*>()->actions())
         buttons << (action->isSeparator() ? "|" : action->toolTip());
-    QCOMPARE(buttons, QStringList({"Load (Ctrl+L)", "Save (Ctrl+Shift+S)", "|", "Scan (F5)",
+    QCOMPARE(buttons, QStringList({"Load (Ctrl+L)", "Save (Ctrl+S)", "|", "Scan (F5)",
                                    "Name (F2)", "|", "Com (Ctrl+M)"}));
     QCOMPARE(commandStates(frame), QList<bool>({false, false, true, true, true}));
     QCOMPARE(frame.paneText(0), QString("Simulated radio on /dev/pts/9"));

@@ -9,6 +9,7 @@
 #include "support/BuildPath.h"
 #include "support/PrivateSettings.h"
 
+#include <QInputDialog>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -54,7 +55,7 @@ class StartupTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { UsePrivateSettings(); }
-    void documentKeysNameTheDocumentAndKeepFourRecentFiles();
+    void setUpKeysOpenAndSaveSetUpsAndNeverWriteAnEmptyFile();
     void givenPortIsUsedAndOptionFileLeftAlone();
     void programRunsOnASimulatedRadio();
     void helpAndVersionNeedNoDisplay();
@@ -63,50 +64,67 @@ private slots:
     void dataDirHoldsTheConsolesFiles();
 };
 
-void StartupTest::documentKeysNameTheDocumentAndKeepFourRecentFiles() {
+void StartupTest::setUpKeysOpenAndSaveSetUpsAndNeverWriteAnEmptyFile() {
     WorkingDirectory cwd;
     QSettings(CLumaDeskApp::settingsKey(), CLumaDeskApp::applicationName()).clear();
     CLumaDeskApp app(ShellOptions{cwd.filePath("none"), {}, {}});
     QVERIFY(app.InitInstance());
     CMainFrame* frame = app.frame();
     QVERIFY(QTest::qWaitForWindowActive(frame));
-    PlaceStrobe(&frame->model(), 0, 3, std::make_unique<StrobeData>());
+    StrobeData* head = PlaceStrobe(&frame->model(), 0, 3, std::make_unique<StrobeData>());
+    head->nFlashValue = head->nModelValue = 50;
+    SelectStudio(&frame->model(), frame->model().studios[0].get());
     QString chosen;
     const FileChooser previous = SetFileChooser([&chosen](const FileChoice&) { return chosen; });
+    MessageBoxRecorder boxes(IDOK);
 
+    // Ctrl+S with an empty name box asks for the name, then stores a set-up that loads.
+    ModalAnswer named([](QDialog& dialog) {
+        static_cast<QInputDialog&>(dialog).setTextValue("Client - look");
+        return ModalAnswer::accept(dialog);
+    });
+    QTest::keyClick(frame, Qt::Key_S, Qt::ControlModifier);
+    XmlFileContext files{&frame->model(), nullptr, nullptr};
+    QVERIFY(ReadMemoryFile(&files, "Client - look"));
+    QCOMPARE(frame->model().pMemoryStudio->UnitOn(3)->nFlashValue, 50);
+
+    // Ctrl+O of set-ups elsewhere: copied in under their own names, previewed, four recent.
+    QDir().mkdir("elsewhere");
     QStringList opened;
     for (int i = 1; i <= 5; ++i) {
-        chosen = cwd.filePath(QStringLiteral("setup%1.txt").arg(i));
-        QFile file(chosen);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
-        file.close();
+        chosen = cwd.filePath(QStringLiteral("elsewhere/look%1.xml").arg(i));
+        QVERIFY(QFile::copy(MemoryFilePath("Client - look"), chosen));
         QTest::keyClick(frame, Qt::Key_O, Qt::ControlModifier);
         opened.prepend(chosen);
+        QCOMPARE(readFile(MemoryFilePath(QStringLiteral("look%1").arg(i))), readFile(chosen));
     }
-    // Only a regular file, by the set-ups' rule: a FIFO nobody writes to would hold the window.
-    MessageBoxRecorder boxes;
-    QCOMPARE(mkfifo("fifo", 0600), 0);
-    for (const QString& other : {cwd.filePath("fifo"), QString("/dev/null")}) {
-        chosen = other;
+    QCOMPARE(frame->paneText(0), QString("Set-up \"look5\" opened: Load (Ctrl+L) applies it"));
+    QCOMPARE(app.recentFiles()->files(), opened.mid(0, 4));
+
+    // What the reader refuses is never copied in; a FIFO is not waited on.
+    QFile bad(cwd.filePath("elsewhere/bad.xml"));
+    QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("<NotASetUp/>") > 0);
+    bad.close();
+    QCOMPARE(mkfifo("elsewhere/fifo.xml", 0600), 0);
+    boxes.texts.clear();
+    for (const QString& refused : {bad.fileName(), cwd.filePath("elsewhere/fifo.xml")}) {
+        chosen = refused;
         alarm(10); // an open that waits for a writer ends the test here
         QTest::keyClick(frame, Qt::Key_O, Qt::ControlModifier);
         alarm(0);
     }
     QCOMPARE(boxes.texts, QStringList(2, "Fail to open file"));
-    QCOMPARE(app.document()->pathName(), opened[0]);
-    QCOMPARE(app.recentFiles()->files(), opened.mid(0, 4));
-    QSettings settings(CLumaDeskApp::settingsKey(), CLumaDeskApp::applicationName());
-    QVERIFY(settings.fileName().startsWith(
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)));
-    QCOMPARE(settings.value("Recent File List/File4").toString(), opened[3]);
+    QVERIFY(!QFileInfo::exists(MemoryFilePath("bad")));
+    QVERIFY(!QFileInfo::exists(MemoryFilePath("fifo")));
 
+    // Ctrl+N writes nothing anywhere.
+    const QStringList before =
+        QDir(kMemoryFolder).entryList(QDir::Files) + QDir(cwd.path()).entryList(QDir::Files);
     QTest::keyClick(frame, Qt::Key_N, Qt::ControlModifier);
-    QVERIFY(app.document()->pathName().isEmpty());
-    chosen = opened[4]; // Save asks for a name; a file that exists keeps what it holds
-    QTest::keyClick(frame, Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(app.recentFiles()->files().constFirst(), opened[4]);
-    QCOMPARE(readFile(opened[4]), QByteArray("kept"));
-    QCOMPARE(frame->model().studios[0]->nChItemCnt, 1); // the document holds no data
+    QCOMPARE(QDir(kMemoryFolder).entryList(QDir::Files) + QDir(cwd.path()).entryList(QDir::Files),
+             before);
+    for (const QFileInfo& file : QDir(kMemoryFolder).entryInfoList(QDir::Files))
+        QVERIFY2(file.size() > 0, qPrintable(file.fileName()));
     SetFileChooser(previous);
 }
 
