@@ -278,7 +278,7 @@ void CMainFrame::createDeskCommands() {
     m_lock->setStatusTip(QStringLiteral("No control changes a head until the desk is unlocked"));
     addAction(m_lock);
     m_lockPane = new StatusPane(QStringLiteral("Desk lock"), QString(), this);
-    statusBar()->insertPermanentWidget(0, m_lockPane);
+    statusBar()->addPermanentWidget(m_lockPane);
     connect(m_lock, &QAction::toggled, &m_actions, &OperatorActions::setLocked);
     connect(&m_actions, &OperatorActions::lockChanged, this, &CMainFrame::showLock);
     m_actions.setLocked(m_remembered.value(QStringLiteral("Desk/locked"), false).toBool());

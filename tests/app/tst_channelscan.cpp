@@ -1,12 +1,15 @@
 #include "ShellTestSupport.h"
+#include "app/CLumaDeskApp.h"
 #include "app/CMainFrame.h"
 #include "app/CWaitingDlg.h"
+#include "model/HeadRole.h"
 #include "platform/Messages.h"
 #include "platform/PseudoTerminal.h"
 #include "sim/Simulator.h"
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QSettings>
 #include <QtTest>
 
 using namespace lumadesk;
@@ -29,6 +32,7 @@ private slots:
     void scanEmptiesTheStudioAndCallsItsGroup();
     void headsThatAnswerAreAddedWhileTheBoxIsOpen();
     void linkLostDuringTheScanSaysSoAndClosesTheBox();
+    void namesOutliveARescanAndARestartAndALockedDeskDoesNotScan();
 };
 
 void ChannelScanTest::waitBoxGrowsByItsOwnTicksOnlyAndClosesAfterSix() {
@@ -156,6 +160,63 @@ void ChannelScanTest::linkLostDuringTheScanSaysSoAndClosesTheBox() {
     QVERIFY(closedEarly);
     QCOMPARE(frame.paneText(1), QString("Zigbee disconnected"));
     QCOMPARE(frame.paneText(0), QString("Scan of Studio A cut short: link lost"));
+}
+
+void ChannelScanTest::namesOutliveARescanAndARestartAndALockedDeskDoesNotScan() {
+    WorkingDirectory cwd;
+    QSettings(CLumaDeskApp::settingsKey(), CLumaDeskApp::applicationName()).clear();
+    sim::SimConfig config;
+    QString error;
+    QVERIFY(sim::ParseHeads(QStringLiteral("A:2"), config.heads, error));
+    config.delayMin = std::chrono::milliseconds(5);
+    config.delayMax = std::chrono::milliseconds(40);
+    sim::Simulator radio(config);
+    QVERIFY2(radio.start(), qPrintable(radio.errorString()));
+    const auto scan = [](CMainFrame& frame) {
+        MessageTap list(frame.studioListPane());
+        list.onMessage = [&frame](const MessageTap::Entry& e) {
+            if (auto* box = frame.findChild<CWaitingDlg*>(); e.number == Msg::ListNewUnit && box)
+                box->accept();
+        };
+        QTimer::singleShot(10000, &frame, [&frame] {
+            if (auto* box = frame.findChild<CWaitingDlg*>())
+                box->reject();
+        });
+        frame.OnScan();
+    };
+    {
+        CMainFrame frame(ShellOptions{radio.devicePath(), {}, {}});
+        frame.setScanTickMs(kHour);
+        QTRY_COMPARE(frame.paneText(1), QString("Zigbee connected"));
+        StudioData* studio = frame.model().studios[0].get();
+        SelectStudio(&frame.model(), studio);
+        scan(frame);
+        QVERIFY(studio->UnitOn(1) != nullptr);
+        {
+            HeadEdit edit(frame.model().news, *studio->UnitOn(1));
+            studio->UnitOn(1)->sModelName = QStringLiteral("Beauty dish");
+            studio->UnitOn(1)->nRole = int(HeadRole::Key);
+        }
+        scan(frame);
+        QCOMPARE(HeadLabel(*studio->UnitOn(1)), QString("Beauty dish (Key)"));
+
+        frame.lockAction()->trigger();
+        const StrobeData* kept = studio->UnitOn(1);
+        frame.OnScan(); // refused: no box, the head stays
+        QCOMPARE(studio->UnitOn(1), kept);
+        QVERIFY(frame.paneText(0).contains(OperatorActions::lockedText()));
+    }
+    CMainFrame frame(ShellOptions{radio.devicePath(), {}, {}}); // the next start
+    frame.setScanTickMs(kHour);
+    QVERIFY(frame.lockAction()->isChecked());
+    QVERIFY(frame.actions().locked());
+    frame.lockAction()->trigger();
+    QTRY_COMPARE(frame.paneText(1), QString("Zigbee connected"));
+    StudioData* studio = frame.model().studios[0].get();
+    SelectStudio(&frame.model(), studio);
+    scan(frame);
+    QVERIFY(studio->UnitOn(1) != nullptr);
+    QCOMPARE(HeadLabel(*studio->UnitOn(1)), QString("Beauty dish (Key)"));
 }
 
 QTEST_MAIN(ChannelScanTest)
