@@ -116,8 +116,8 @@ void MainFrameTest::startsWithItsCommandsPanesAndSizes() {
     QStringList buttons;
     for (QAction* action : frame.findChild<CMainToolBar*>()->actions())
         buttons << (action->isSeparator() ? "|" : action->toolTip());
-    QCOMPARE(buttons, QStringList({"Load (Ctrl+L)", "Save (Ctrl+S)", "|", "Scan (F5)",
-                                   "Name (F2)", "|", "Com (Ctrl+M)"}));
+    QCOMPARE(buttons, QStringList({"Load (Ctrl+L)", "Save (Ctrl+S)", "|", "Scan (F5)", "Name (F2)",
+                                   "|", "Com (Ctrl+M)"}));
     QCOMPARE(commandStates(frame), QList<bool>({false, false, true, true, true}));
     QCOMPARE(frame.paneText(0), QString("Simulated radio on /dev/pts/9"));
     QCOMPARE(frame.paneText(1), kDisconnected);
