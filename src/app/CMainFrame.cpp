@@ -31,6 +31,7 @@
 #include "views/CStudioListFormView.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -269,6 +270,12 @@ void CMainFrame::createDeskCommands() {
         }
         m_actions.testAll(*m_model.pScanStudio);
     });
+
+    // Keep ratios stays as the photographer left it.
+    QCheckBox* keep = qobject_cast<CControlFormView*>(controlPane())->keepRatiosBox();
+    keep->setChecked(m_remembered.value(QStringLiteral("Panels/keepRatios"), false).toBool());
+    connect(keep, &QCheckBox::toggled, this,
+            [this](bool on) { m_remembered.setValue(QStringLiteral("Panels/keepRatios"), on); });
 
     m_lock = m_menus->view()->addAction(QStringLiteral("Lock the desk"));
     m_lock->setCheckable(true);

@@ -157,6 +157,19 @@ void CControlFormView::createControls() {
         QRect(0, 0, CControlSelFormView::kDialogWidth, CControlSelFormView::kDialogHeight), units);
     m_selection->setGeometry(QRect(kSelectionOrigin, selection.size()));
     m_selection->hide();
+    // Beside the mode box, under it, while the offsets are shown: theirs is the only reach.
+    m_keepRatios = new QCheckBox(QStringLiteral("Keep ratios"), this);
+    place(m_keepRatios, 112, 18, 88, 9, QStringLiteral("Keep ratios"));
+    // Right-aligned under the mode box, below the head line and above the groups' frames.
+    m_keepRatios->resize(m_keepRatios->sizeHint());
+    m_keepRatios->move(m_combo->geometry().right() + 1 - m_keepRatios->width(),
+                       m_headLine->geometry().bottom() + 1);
+    m_keepRatios->setToolTip(QStringLiteral(
+        "Limit the offsets to what every ticked head can take, so no head is held at 1.1 or 8.1 "
+        "and going back to 0.0 returns each exactly"));
+    m_keepRatios->setAccessibleDescription(m_keepRatios->toolTip());
+    m_keepRatios->hide();
+    connect(m_keepRatios, &QCheckBox::toggled, m_selection, &CControlSelFormView::setKeepRatios);
     // Tab goes from the combo box into whichever of the two sets of power controls is shown.
     QWidget* previous = m_combo;
     for (QWidget* control : m_selection->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -303,8 +316,11 @@ void CControlFormView::SetControls(Enabling code) {
     case Enabling::SelectionShown: {
         const bool own = code == Enabling::OwnShown;
         m_selection->setVisible(!own);
-        if (!own)
+        m_keepRatios->setVisible(!own);
+        if (!own) {
             m_selection->raise();
+            m_keepRatios->raise(); // its row lies over the panel's top margin
+        }
         for (QWidget* control : m_powerControls) {
             if (control != m_combo)
                 control->setVisible(own);

@@ -10,6 +10,7 @@
 #include <memory>
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -67,6 +68,8 @@ public:
     // the ticked heads ("Offsets for CH-01, CH-03 (2 heads)", "No heads ticked: tick heads in
     // the grid").
     QString headLine() const;
+    // "Keep ratios" of the selected-units mode, which the window remembers.
+    QCheckBox* keepRatiosBox() const { return m_keepRatios; }
     // The file-name box, for the window's Ctrl+S that asks for a name when it is empty.
     QString setupName() const;
     void setSetupName(const QString& name);
@@ -129,6 +132,7 @@ private:
     std::unique_ptr<FileList> m_fileSink;
 
     QComboBox* m_combo = nullptr;
+    QCheckBox* m_keepRatios = nullptr;
     QLabel* m_headLine = nullptr;
     ConfirmationMark* m_flashMark = nullptr;
     ConfirmationMark* m_modelMark = nullptr;

@@ -128,13 +128,14 @@ void CControlSelFormView::Reset() {
     m_link = -1;
     showModelOffset();
     setSlider(m_groups.modelSlider, kOffsetSliderCentre);
+    m_appliedFlashOffset = m_appliedModelOffset = 0;
+    showReach();
     for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
              m_groups.cellBox, m_groups.soundBox, m_groups.free, m_groups.prop, m_groups.continous,
              m_groups.flashProp, m_groups.offBox})
         button->setChecked(false);
     showTickedPower();
     m_dragStarted = 0;
-    m_appliedFlashOffset = m_appliedModelOffset = 0;
 }
 
 LinkedValues CControlSelFormView::linkedOffsets() const {
@@ -153,8 +154,9 @@ void CControlSelFormView::showLinked(const LinkedValues& offsets, LinkedValues::
 void CControlSelFormView::OnSpinStep(bool flash, int change) {
     LinkedValues offsets = linkedOffsets();
     const LinkedValues::Moved moved = offsets.step(flash, change);
-    if (!moved.any())
-        return;
+    const int stepped = flash ? offsets.flash : offsets.model;
+    if (!moved.any() || withinReach(flash, stepped) != stepped)
+        return; // kept ratios: no head may be held
     showLinked(offsets, moved);
     if (moved.flash)
         setSlider(m_groups.flashSlider, OffsetSliderPosition(m_flashOffset));
@@ -188,6 +190,7 @@ void CControlSelFormView::OnSliderRelease(bool flash) {
 }
 
 void CControlSelFormView::moveDriver(bool flash, int offset) {
+    offset = withinReach(flash, offset);
     COXCoolSliderCtrl* following = flash ? m_groups.modelSlider : m_groups.flashSlider;
     LinkedValues offsets = linkedOffsets();
     const int delta = offset - (flash ? offsets.flash : offsets.model);
@@ -217,9 +220,51 @@ void CControlSelFormView::Apply(bool flashChanged) {
         return;
     m_actions->groupLevelsChanged(*shown, before, flashChanged ? LEVELS_FLASH : LEVELS_MODEL,
                                   flashChanged ? flashChange : modelChange);
+    showReach();
     // Said after the step, so the pane's last word is what the heads did not take.
     if (!held.empty())
         m_actions->tell(HeldText(held));
+}
+
+void CControlSelFormView::setKeepRatios(bool keep) {
+    m_keepRatios = keep;
+    showReach();
+}
+
+std::pair<int, int> CControlSelFormView::reach(bool flash) const {
+    std::vector<int> levels;
+    for (const StrobeData* unit : tickedUnits()) {
+        // A proportional lamp, or the panel's own link, moves the other level with this one.
+        const bool both = m_link == 1 || unit->nModelMode1 == 1;
+        if (flash || both)
+            levels.push_back(unit->nFlashValue);
+        if (!flash || both)
+            levels.push_back(unit->nModelValue);
+    }
+    const auto [low, high] = OffsetReach(levels);
+    const int applied = flash ? m_appliedFlashOffset : m_appliedModelOffset;
+    return {std::max(kLowestOffset, applied + low), std::min(kHighestOffset, applied + high)};
+}
+
+int CControlSelFormView::withinReach(bool flash, int offset) const {
+    if (!m_keepRatios)
+        return offset;
+    const auto [low, high] = reach(flash);
+    return std::clamp(offset, std::min(low, 0), std::max(high, 0));
+}
+
+void CControlSelFormView::showReach() {
+    for (const bool flash : {true, false}) {
+        COXCoolSliderCtrl* slider = flash ? m_groups.flashSlider : m_groups.modelSlider;
+        const QSignalBlocker quiet(slider);
+        if (!m_keepRatios) {
+            slider->setRange(kOffsetSliderLow, kOffsetSliderHigh);
+            continue;
+        }
+        const auto [low, high] = reach(flash);
+        slider->setRange(OffsetSliderPosition(std::min(low, 0)),
+                         OffsetSliderPosition(std::max(high, 0)));
+    }
 }
 
 void CControlSelFormView::showHeld(bool flash, const std::vector<HeldHead>& held) {

@@ -45,6 +45,10 @@ public:
     void showTickedPower();
     // The studio whose ticked heads it moves (the current node's), or null.
     StudioData* studio() const;
+    // Keep ratios: the offsets stay within what every ticked head can take, so no head is ever
+    // held at 1.1 or 8.1 and going back to 0.0 returns each exactly; the sliders' reach shows it.
+    void setKeepRatios(bool keep);
+    bool keepsRatios() const { return m_keepRatios; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -64,6 +68,11 @@ private:
     void OnSliderDrag(bool flash, int position);
     void OnSliderRelease(bool flash);
     void Apply(bool flashChanged);
+    // The offsets (tenths) the driver may reach while ratios are kept: from the applied offset,
+    // as far as the ticked heads that move with it can go.
+    std::pair<int, int> reach(bool flash) const;
+    int withinReach(bool flash, int offset) const;
+    void showReach();
     // The offset value's tool tip names the heads the last step held at a limit.
     void showHeld(bool flash, const std::vector<HeldHead>& held);
     void OnButton(int id, bool checked);
@@ -75,6 +84,7 @@ private:
     int m_dragStarted = 0;
     int m_appliedFlashOffset = 0;
     int m_appliedModelOffset = 0;
+    bool m_keepRatios = false;
 
     StudioModel* m_model = nullptr;
     OperatorActions* m_actions = nullptr;

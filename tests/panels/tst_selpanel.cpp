@@ -6,6 +6,7 @@
 #include "panels/CUserStatic.h"
 #include "platform/Messages.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -124,6 +125,7 @@ private slots:
     void powerButtonTellsTheTickedHeadsPower_data();
     void powerButtonTellsTheTickedHeadsPower();
     void aHeldHeadIsSaidInTheFirstPaneAndTheOffsetTip();
+    void keptRatiosHoldNoHeadAndReturnEachExactly();
 };
 
 void SelPanelTest::groupEditsChangeOnlyTickedUnits_data() {
@@ -284,6 +286,27 @@ void SelPanelTest::aHeldHeadIsSaidInTheFirstPaneAndTheOffsetTip() {
     rig.act("flash-drag 0");
     QCOMPARE(rig.heads(), QString("0:30/50 1:71/50"));
     QVERIFY(rig.own<QLabel>("Flash offset")->toolTip().isEmpty());
+}
+
+void SelPanelTest::keptRatiosHoldNoHeadAndReturnEachExactly() {
+    SelRig rig({"0:30/50t", "1:75/50t", "2:50/50"});
+    QTest::mouseClick(rig.control<QCheckBox>("Keep ratios"), Qt::LeftButton);
+    auto* slider = rig.own<COXCoolSliderCtrl>("Flash offset slider");
+    // The reach: CH-01 may go 1.9 down, CH-02 only 0.6 up; CH-03 is not ticked.
+    QCOMPARE(slider->minimum(), OffsetSliderPosition(-19));
+    QCOMPARE(slider->maximum(), OffsetSliderPosition(6));
+    rig.act("type Flash offset=1.0");
+    QCOMPARE(rig.shown(), QString("0.6/0.0"));
+    QCOMPARE(rig.heads(), QString("0:36/50 1:81/50 2:50/50"));
+    rig.act("flash-step"); // at the reach's end: nothing moves, nothing is sent
+    QCOMPARE(rig.heads(), QString("0:36/50 1:81/50 2:50/50"));
+    rig.act("type Flash offset=0");
+    QCOMPARE(rig.heads(), QString("0:30/50 1:75/50 2:50/50"));
+
+    QTest::mouseClick(rig.control<QCheckBox>("Keep ratios"), Qt::LeftButton); // off: as before
+    QCOMPARE(slider->maximum(), kOffsetSliderHigh);
+    rig.act("type Flash offset=1.0");
+    QCOMPARE(rig.heads(), QString("0:40/50 1:81/50 2:50/50"));
 }
 
 QTEST_MAIN(SelPanelTest)
