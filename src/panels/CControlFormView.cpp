@@ -9,6 +9,7 @@
 #include "model/BusinessMemory.h"
 #include "model/LinkedValues.h"
 #include "model/PowerValues.h"
+#include "model/Stops.h"
 #include "model/StudioModel.h"
 #include "model/XmlFileContext.h"
 #include "panels/CControlSelFormView.h"
@@ -27,6 +28,7 @@
 #include "ui/DialogFont.h"
 #include "ui/FrameClock.h"
 #include "ui/PlainText.h"
+#include "ui/StopsWords.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -206,6 +208,7 @@ void CControlFormView::OnInitialUpdate(const ControlPanelLinks& links) {
     if (m_links.model != nullptr) {
         const ModelNews& news = m_links.model->news;
         connect(&news, &ModelNews::headChanged, this, &CControlFormView::onHeadChanged);
+        connect(&news, &ModelNews::keyChanged, this, [this] { showHeadLine(); });
         // Another face (a phone) may tick heads: the group line names them.
         connect(&news, &ModelNews::ticksChanged, this, [this] {
             showHeadLine();
@@ -280,8 +283,15 @@ QString CControlFormView::headLine() const {
             .arg(ticked.size() == 1 ? QStringLiteral("head") : QStringLiteral("heads"));
     }
     const StrobeData* unit = selectedUnit();
-    return unit != nullptr ? QStringLiteral("%1 %2").arg(unit->sChName, unit->sModelName)
-                           : QStringLiteral("No head chosen");
+    if (unit == nullptr)
+        return QStringLiteral("No head chosen");
+    QString line = QStringLiteral("%1 %2").arg(unit->sChName, unit->sModelName) + RoleSuffix(*unit);
+    // Beside the name, where the key's other heads stand from it.
+    const auto* studio = static_cast<const StudioData*>(unit->pParent);
+    if (const auto stops = StopsFromKey(studio, *unit, m_links.model->dStopsPerStep);
+        stops && KeyUnitOf(studio) != unit)
+        line += QStringLiteral(" \u00B7 %1 (%2)").arg(StopsText(stops), RatioText(stops));
+    return line;
 }
 
 void CControlFormView::showHeadLine() {
@@ -410,6 +420,12 @@ void CControlFormView::ShowNoUnit() {
 
 void CControlFormView::onHeadChanged(int studio, int channel, quint32 mask) {
     const StrobeData* unit = selectedUnit();
+    // The head line's stops move with any head of the studio: the key may be the one.
+    if (constexpr ValueMask stopsMask =
+            kNamesMask | MaskOf(CHANGE_FLASH_LEVEL) | MaskOf(CHANGE_FLASH_POWER);
+        unit != nullptr && (mask & stopsMask) != 0 &&
+        shownStudioNumber(*m_links.model, static_cast<const StudioData*>(unit->pParent)) == studio)
+        showHeadLine();
     if (unit != nullptr && unit->nChNum == channel &&
         shownStudioNumber(*m_links.model, static_cast<const StudioData*>(unit->pParent)) == studio)
         m_moved |= mask;

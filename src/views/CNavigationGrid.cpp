@@ -6,8 +6,8 @@
 #include "platform/ChangeCode.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
+#include "ui/StopsWords.h"
 #include "ui/UiResources.h"
-#include "views/StopsWords.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>

@@ -6,8 +6,8 @@
 #include "model/StudioModel.h"
 #include "platform/Messages.h"
 #include "platform/WindowMessage.h"
+#include "ui/StopsWords.h"
 #include "ui/UiResources.h"
-#include "views/StopsWords.h"
 
 #include <QActionGroup>
 #include <QHeaderView>

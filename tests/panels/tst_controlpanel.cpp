@@ -1,6 +1,7 @@
 #include "PanelRig.h"
 #include "model/BusinessMemory.h"
 #include "model/FileFixtures.h"
+#include "model/HeadRole.h"
 #include "panels/CControlSelFormView.h"
 #include "panels/COXCoolSliderCtrl.h"
 #include "panels/COXCoolSpinButtonCtrl.h"
@@ -22,6 +23,7 @@ using namespace lumadesk;
 class ControlPanelTest : public QObject {
     Q_OBJECT
 private slots:
+    void headLineGivesRoleAndStopsAndFollowsTheKey();
     void statusShowsWhatTheNewsSaysMovedOncePerFrame();
     void editsStoreSendAndPostOnce_data();
     void editsStoreSendAndPostOnce();
@@ -519,6 +521,36 @@ void ControlPanelTest::statusShowsWhatTheNewsSaysMovedOncePerFrame() {
     QCOMPARE(rig.text("Flash level"), QString("5.0"));
     rig.model.news.endDrain();
     QCOMPARE(rig.text("Flash level"), QString("6.0"));
+}
+
+void ControlPanelTest::headLineGivesRoleAndStopsAndFollowsTheKey() {
+    PanelRig rig;
+    rig.select();
+    QCOMPARE(rig.panel.headLine(), QString("CH-03 Not define"));
+    StrobeData* key = PlaceStrobe(&rig.model, 0, 0, std::make_unique<StrobeData>());
+    {
+        HeadEdit edit(rig.model.news, *key);
+        key->nFlashValue = 55;
+        key->nRole = int(HeadRole::Key);
+    }
+    {
+        HeadEdit edit(rig.model.news, *rig.unit);
+        rig.unit->nRole = int(HeadRole::Fill);
+    }
+    const QString minus(QChar(0x2212));
+    QCOMPARE(rig.panel.headLine(), "CH-03 Not define \u00B7 Fill \u00B7 " + minus + "1.5 (1:2.8)");
+    {
+        HeadEdit edit(rig.model.news, *key); // the key moves: the line follows the news
+        key->nFlashValue = 50;
+    }
+    const auto shownLine = [&rig] {
+        for (const QLabel* label : rig.panel.findChildren<QLabel*>()) {
+            if (label->accessibleName() == QLatin1String("Current head"))
+                return label->accessibleDescription();
+        }
+        return QString();
+    };
+    QCOMPARE(shownLine(), "CH-03 Not define \u00B7 Fill \u00B7 " + minus + "1.0 (1:2)");
 }
 
 QTEST_MAIN(ControlPanelTest)

@@ -1,4 +1,4 @@
-#include "views/StopsWords.h"
+#include "ui/StopsWords.h"
 
 #include "model/HeadRole.h"
 #include "model/Stops.h"
